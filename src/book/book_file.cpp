@@ -1,0 +1,116 @@
+#include "book/book_file.h"
+
+#include <cstdint>
+
+namespace tavelo {
+namespace {
+
+// Archive tags (16 bits): FFFF announces a class description, 8000|n refers to
+// described class n, 7FFF announces a 32-bit tag, other values refer to an object
+// already read (0 is the empty object).
+constexpr std::uint16_t kNewClassTag = 0xFFFF;
+constexpr std::uint16_t kClassTag = 0x8000;
+constexpr std::uint16_t kBigObjectTag = 0x7FFF;
+constexpr std::uint32_t kBigClassTag = 0x80000000;
+
+[[noreturn]] void Damaged(const std::string& why)
+{
+    throw BookFormatError("Le fichier est endommagé : " + why);
+}
+
+} // namespace
+
+SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
+{
+    SubjectList subjects;
+    if (bytes.empty())
+        return subjects;
+
+    ArchiveReader ar(bytes);
+    const std::uint64_t count = ar.ReadCount();
+    // Every record takes at least two bytes of tag.
+    if (count > ar.Remaining() / 2)
+        ar.Require(ar.Remaining() + 1);
+
+    // The archive numbers what it reads from 1: class descriptions and records
+    // in one sequence. Entry 0 stands for the empty object.
+    enum class Kind : std::uint8_t { Empty, Class, Record };
+    struct Loaded {
+        Kind kind;
+        int schema;
+    };
+    std::vector<Loaded> loaded{{Kind::Empty, 0}};
+
+    subjects.reserve(static_cast<std::size_t>(count));
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint16_t tag = ar.ReadUInt16();
+        std::size_t classIndex = 0;
+        if (tag == kNewClassTag) {
+            const int schema = ar.ReadUInt16();
+            const std::uint16_t nameLength = ar.ReadUInt16();
+            const std::string_view name = ar.ReadBytes(nameLength);
+            if (name != kRecordClassName)
+                throw BookFormatError("Ce fichier n'est pas un livre Tavelo : il contient des objets d'une autre classe que CTenorels.");
+            loaded.push_back({Kind::Class, schema});
+            classIndex = loaded.size() - 1;
+        } else {
+            std::uint32_t obTag;
+            if (tag == kBigObjectTag)
+                obTag = ar.ReadUInt32();
+            else
+                obTag = (static_cast<std::uint32_t>(tag & kClassTag) << 16) | (tag & ~kClassTag);
+            if (obTag & kBigClassTag) {
+                classIndex = obTag & ~kBigClassTag;
+                if (classIndex >= loaded.size() || loaded[classIndex].kind != Kind::Class)
+                    Damaged("une étiquette de classe désigne une classe inconnue.");
+            } else {
+                if (obTag >= loaded.size() || loaded[obTag].kind == Kind::Class)
+                    Damaged("une référence désigne un objet qui n'a pas été lu.");
+                // An empty object or a record already read: nothing to add.
+                continue;
+            }
+        }
+
+        const int schema = loaded[classIndex].schema;
+        if (schema != 1 && schema != 2) {
+            if (notice)
+                notice(kUnknownFormatMessage);
+            throw BookFormatError(std::string(kUnknownFormatMessage) + " : les sujets sont enregistrés sous la version " +
+                                  std::to_string(schema) + ", que Tavelo ne sait pas lire.");
+        }
+        loaded.push_back({Kind::Record, schema});
+        auto record = std::make_unique<CTenorels>();
+        record->Read(ar, schema);
+        subjects.push_back(std::move(record));
+    }
+    // Bytes after the last record are ignored.
+    return subjects;
+}
+
+void WriteSubjectList(const SubjectList& subjects, std::string& out)
+{
+    ArchiveWriter ar(out);
+    ar.WriteCount(subjects.size());
+    bool first = true;
+    for (const auto& subject : subjects) {
+        if (first) {
+            ar.WriteUInt16(kNewClassTag);
+            ar.WriteUInt16(kRecordSchema);
+            ar.WriteUInt16(static_cast<std::uint16_t>(kRecordClassName.size()));
+            ar.WriteBytes(kRecordClassName);
+            first = false;
+        } else {
+            ar.WriteUInt16(kClassTag | 1);
+        }
+        subject->Write(ar);
+    }
+}
+
+std::string WriteSubjectList(const SubjectList& subjects)
+{
+    std::string out;
+    WriteSubjectList(subjects, out);
+    return out;
+}
+
+} // namespace tavelo

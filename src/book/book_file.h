@@ -1,0 +1,37 @@
+#pragma once
+// The book file: the subject list as the serialisation archive writes it. No
+// header, no trailer; an empty book is the two bytes 00 00, and a zero-length
+// file reads as an empty book.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "book/archive.h"
+#include "book/tenorels.h"
+
+namespace tavelo {
+
+using SubjectList = std::vector<std::unique_ptr<CTenorels>>;
+
+inline constexpr std::string_view kRecordClassName = "CTenorels";
+inline constexpr int kRecordSchema = 2;
+inline constexpr std::string_view kUnknownFormatMessage = "Format du fichier inconnu";
+
+// Called once for every record that the file stores under a schema other than
+// 1 or 2, with the message to show, before the load fails.
+using FormatNotice = std::function<void(std::string_view message)>;
+
+// Reads a whole book. Fails as a whole with BookFormatError; never returns a
+// partial list. Empty-object tags and back-references to records already read
+// (which this program never writes) are skipped, so no record is listed twice
+// and no entry is empty.
+SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice = {});
+
+// The exact bytes of a book file holding these subjects, in list order.
+std::string WriteSubjectList(const SubjectList& subjects);
+void WriteSubjectList(const SubjectList& subjects, std::string& out);
+
+} // namespace tavelo

@@ -1,0 +1,185 @@
+#include "book/text.h"
+
+#include <array>
+
+namespace tavelo {
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; the undefined ones map to themselves.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+int Cp1252ByteOf(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<int>(cp);
+    for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
+        if (kCp1252High[i] == cp)
+            return static_cast<int>(0x80 + i);
+    }
+    return -1;
+}
+
+} // namespace
+
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        cp = kReplacement;
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+char32_t DecodeUtf8(std::string_view s, std::size_t& pos)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b0 = byte(pos);
+    if (b0 < 0x80) {
+        ++pos;
+        return b0;
+    }
+    std::size_t len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2; cp = b0 & 0x1F; min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3; cp = b0 & 0x0F; min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4; cp = b0 & 0x07; min = 0x10000;
+    } else {
+        ++pos;
+        return kReplacement;
+    }
+    if (pos + len > s.size()) {
+        ++pos;
+        return kReplacement;
+    }
+    for (std::size_t i = 1; i < len; ++i) {
+        const unsigned char b = byte(pos + i);
+        if ((b & 0xC0) != 0x80) {
+            ++pos;
+            return kReplacement;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++pos;
+        return kReplacement;
+    }
+    pos += len;
+    return cp;
+}
+
+bool IsValidUtf8(std::string_view s)
+{
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        if (static_cast<unsigned char>(s[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        const char32_t cp = DecodeUtf8(s, pos);
+        // A genuine U+FFFD is three bytes long; an invalid sequence consumes one.
+        if (cp == kReplacement && pos - start != 3)
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const unsigned char b = static_cast<unsigned char>(utf8[pos]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        const char32_t cp = DecodeUtf8(utf8, pos);
+        if (cp == kReplacement && pos - start != 3)
+            return std::nullopt;
+        const int mapped = Cp1252ByteOf(cp);
+        if (mapped < 0)
+            return std::nullopt;
+        out.push_back(static_cast<char>(mapped));
+    }
+    return out;
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (const char c : bytes) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            out.push_back(c);
+        else if (b < 0xA0)
+            AppendUtf8(out, kCp1252High[b - 0x80]);
+        else
+            AppendUtf8(out, b);
+    }
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t cp = DecodeUtf8(utf8, pos);
+        if (cp >= 0x10000) {
+            const char32_t v = cp - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16)
+{
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t u = utf16[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            AppendUtf8(out, cp);
+            ++i;
+        } else {
+            AppendUtf8(out, u); // lone surrogates come out as U+FFFD
+        }
+    }
+    return out;
+}
+
+} // namespace tavelo

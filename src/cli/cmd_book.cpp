@@ -1,0 +1,77 @@
+// tavelo-cli dump and create.
+
+#include <cerrno>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "book/file_io.h"
+#include "cli/book_json.h"
+#include "cli/commands.h"
+
+namespace tavelo::cli {
+
+int RunDump(const Args& args, Streams io)
+{
+    if (args.size() != 1) {
+        io.err << "Usage : tavelo-cli dump LIVRE.tvo\n";
+        return 1;
+    }
+    const std::string& path = args[0];
+    try {
+        const SubjectList subjects = ReadSubjectList(ReadWholeFile(path));
+        io.out << BookToJson(subjects).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        io.out.flush();
+        if (!io.out) {
+            io.err << "Impossible d'écrire sur la sortie standard.\n";
+            return 1;
+        }
+        return 0;
+    } catch (const FileError& e) {
+        io.err << e.what() << '\n';
+    } catch (const BookFormatError& e) {
+        io.err << "Impossible de lire le livre « " << path << " » : " << e.what() << '\n';
+    }
+    return 1;
+}
+
+int RunCreate(const Args& args, Streams io)
+{
+    bool force = false;
+    std::vector<std::string> positional;
+    for (const auto& a : args) {
+        if (a == "--force")
+            force = true;
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != 2) {
+        io.err << "Usage : tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n";
+        return 1;
+    }
+    const std::string& jsonPath = positional[0];
+    const std::string& bookPath = positional[1];
+    try {
+        const std::string text = ReadWholeFile(jsonPath);
+        nlohmann::json json;
+        try {
+            json = nlohmann::json::parse(text);
+        } catch (const nlohmann::json::parse_error& e) {
+            io.err << "Le fichier JSON « " << jsonPath << " » est mal formé (octet " << e.byte << ").\n";
+            return 1;
+        }
+        const SubjectList subjects = BookFromJson(json);
+        WriteNewFile(bookPath, WriteSubjectList(subjects), force);
+        return 0;
+    } catch (const JsonShapeError& e) {
+        io.err << "Le fichier JSON « " << jsonPath << " » n'a pas la forme d'un livre : " << e.what() << '\n';
+    } catch (const FileError& e) {
+        if (e.Error() == EEXIST && !force)
+            io.err << "Le fichier « " << bookPath << " » existe déjà ; ajoutez --force pour le remplacer.\n";
+        else
+            io.err << e.what() << '\n';
+    }
+    return 1;
+}
+
+} // namespace tavelo::cli

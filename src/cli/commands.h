@@ -1,0 +1,21 @@
+#pragma once
+// The commands of tavelo-cli. Each takes its own arguments (after the command
+// name) and the streams to use, and returns the process exit status.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tavelo::cli {
+
+using Args = std::vector<std::string>;
+
+struct Streams {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+int RunDump(const Args& args, Streams io);
+int RunCreate(const Args& args, Streams io);
+
+} // namespace tavelo::cli

@@ -1,0 +1,42 @@
+#include <iostream>
+#include <map>
+#include <string_view>
+
+#include "cli/commands.h"
+
+namespace {
+
+using Command = int (*)(const tavelo::cli::Args&, tavelo::cli::Streams);
+
+const std::map<std::string_view, Command>& Commands()
+{
+    static const std::map<std::string_view, Command> table = {
+        {"dump", &tavelo::cli::RunDump},
+        {"create", &tavelo::cli::RunCreate},
+    };
+    return table;
+}
+
+int Usage()
+{
+    std::cerr << "Usage :\n"
+                 "  tavelo-cli dump LIVRE.tvo                     affiche le livre en JSON\n"
+                 "  tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n"
+                 "                                                écrit un livre depuis du JSON\n";
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const auto it = Commands().find(argv[1]);
+    if (it == Commands().end()) {
+        std::cerr << "Commande inconnue : " << argv[1] << "\n";
+        return Usage();
+    }
+    const tavelo::cli::Args args(argv + 2, argv + argc);
+    return it->second(args, {std::cout, std::cerr});
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Tavelo's one entry point for people and for CI.
+#   ./tavelo.sh run [BOOK.tvo]   build Tavelo and start it
+#   ./tavelo.sh test             build everything and run every test
+# Both install the Debian packages they need when they are missing (as root).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cd "$here"
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-pdf-dev
+  libboost-regex-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
+)
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  xvfb xauth poppler-utils catdoc ripgrep
+)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installation des paquets manquants : ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure() { # build-dir, extra cmake arguments...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+case "${1:-}" in
+  run)
+    shift
+    install_missing "${packages[@]}"
+    configure build -DTAVELO_TESTS=OFF -DTAVELO_BENCH=OFF
+    cmake --build build -j "$jobs" --target tavelo
+    exec build/src/app/tavelo "$@"
+    ;;
+  test)
+    install_missing "${packages[@]}" "${test_packages[@]}"
+    configure build -DTAVELO_TESTS=ON -DTAVELO_BENCH=ON
+    cmake --build build -j "$jobs"
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    # The fuzz targets need clang; they run a bounded number of inputs under
+    # AddressSanitizer and UndefinedBehaviorSanitizer.
+    configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTAVELO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build-fuzz -j "$jobs"
+    (cd build-fuzz && ctest --output-on-failure -j "$jobs")
+    ;;
+  *)
+    echo "usage: $0 run [BOOK.tvo] | test" >&2
+    exit 2
+    ;;
+esac
