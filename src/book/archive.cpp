@@ -43,21 +43,15 @@ void ArchiveWriter::WriteLength(std::uint64_t length)
 void ArchiveWriter::WriteText(std::string_view utf8)
 {
     // Plain ASCII is the common case and needs no conversion.
-    bool ascii = true;
-    for (const char c : utf8) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) {
+    if (AsciiPrefixLength(utf8) == utf8.size()) {
         WriteLength(utf8.size());
         WriteBytes(utf8);
         return;
     }
-    if (auto bytes = Utf8ToCp1252(utf8)) {
-        WriteLength(bytes->size());
-        WriteBytes(*bytes);
+    thread_local std::string cp1252;
+    if (Utf8ToCp1252(utf8, cp1252)) {
+        WriteLength(cp1252.size());
+        WriteBytes(cp1252);
         return;
     }
     const std::u16string units = Utf8ToUtf16(utf8);
@@ -137,8 +131,12 @@ std::string ArchiveReader::ReadText()
 {
     bool utf16 = false;
     const std::uint64_t length = ReadLength(utf16);
-    if (!utf16)
-        return Cp1252ToUtf8(ReadBytes(length));
+    if (!utf16) {
+        const std::string_view bytes = ReadBytes(length);
+        if (AsciiPrefixLength(bytes) == bytes.size())
+            return std::string(bytes);
+        return Cp1252ToUtf8(bytes);
+    }
     if (length > Remaining() / 2)
         Require(Remaining() + 1);
     const auto bytes = ReadBytes(length * 2);

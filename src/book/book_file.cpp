@@ -87,8 +87,11 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
     return subjects;
 }
 
-void WriteSubjectList(const SubjectList& subjects, std::string& out)
+namespace {
+
+void WriteRecords(const SubjectList& subjects, std::string& out, const ByteSink* sink)
 {
+    constexpr std::size_t kChunk = 1 << 20;
     ArchiveWriter ar(out);
     ar.WriteCount(subjects.size());
     bool first = true;
@@ -103,7 +106,36 @@ void WriteSubjectList(const SubjectList& subjects, std::string& out)
             ar.WriteUInt16(kClassTag | 1);
         }
         subject->Write(ar);
+        if (sink && out.size() >= kChunk) {
+            (*sink)(out);
+            out.clear();
+        }
     }
+    if (sink && !out.empty()) {
+        (*sink)(out);
+        out.clear();
+    }
+}
+
+} // namespace
+
+void WriteSubjectList(const SubjectList& subjects, std::string& out)
+{
+    std::size_t estimate = 32;
+    for (const auto& s : subjects) {
+        estimate += 16 + s->GetGeneralTitle().size() + s->GetSubjectName().size() + s->GetExpectedText().size();
+        for (const auto& path : s->GetDocumentPaths())
+            estimate += 3 + path.size();
+    }
+    out.reserve(out.size() + estimate);
+    WriteRecords(subjects, out, nullptr);
+}
+
+void WriteSubjectList(const SubjectList& subjects, const ByteSink& sink)
+{
+    std::string buffer;
+    buffer.reserve((1 << 20) + (1 << 16));
+    WriteRecords(subjects, buffer, &sink);
 }
 
 std::string WriteSubjectList(const SubjectList& subjects)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "book/archive.h"
+#include "book/file_io.h"
 #include "book/tenorels.h"
 
 namespace tavelo {
@@ -33,5 +34,8 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice =
 // The exact bytes of a book file holding these subjects, in list order.
 std::string WriteSubjectList(const SubjectList& subjects);
 void WriteSubjectList(const SubjectList& subjects, std::string& out);
+// The same bytes handed to `sink` in pieces of about a mebibyte, so that a large
+// book is written without being held whole in memory.
+void WriteSubjectList(const SubjectList& subjects, const ByteSink& sink);
 
 } // namespace tavelo

@@ -5,7 +5,10 @@
 #include <cstring>
 #include <algorithm>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <utility>
+#include <cstdint>
 #include <unistd.h>
 
 namespace tavelo {
@@ -31,53 +34,107 @@ std::string DescribeError(int error)
     }
 }
 
-std::string ReadWholeFile(const std::string& path, std::size_t maxBytes)
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr))
+    , m_size(std::exchange(other.m_size, 0))
+    , m_capacity(std::exchange(other.m_capacity, 0))
+{
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+    }
+    return *this;
+}
+
+void FileBytes::Release()
+{
+    if (m_data)
+        ::munmap(m_data, m_capacity);
+    m_data = nullptr;
+    m_size = m_capacity = 0;
+}
+
+bool FileBytes::Reserve(std::size_t capacity)
+{
+    if (capacity <= m_capacity)
+        return true;
+    // Anonymous memory populated in one call: on virtual machines a page fault
+    // per 4 KiB page costs more than reading the file itself.
+    void* p;
+    if (m_data)
+        p = ::mremap(m_data, m_capacity, capacity, MREMAP_MAYMOVE);
+    else
+        p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p == MAP_FAILED)
+        return false;
+    m_data = static_cast<char*>(p);
+    m_capacity = capacity;
+    return true;
+}
+
+FileBytes ReadFileBytes(int fd, const std::string& path, std::size_t maxBytes)
 {
     const auto fail = [&](int error) -> FileError {
         return FileError("Impossible de lire le fichier « " + path + " » : " + DescribeError(error) + ".", error);
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw fail(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int e = errno;
-        ::close(fd);
-        throw fail(e);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0)
+        throw fail(errno);
+    if (S_ISDIR(st.st_mode))
         throw fail(EISDIR);
-    }
-    if (static_cast<std::size_t>(st.st_size) > maxBytes) {
-        ::close(fd);
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
         throw fail(EFBIG);
-    }
-    std::string data;
-    data.resize(static_cast<std::size_t>(st.st_size));
+    constexpr std::size_t kStep = 64 * 1024;
+    FileBytes bytes;
+    if (!bytes.Reserve(static_cast<std::size_t>(st.st_size) + kStep))
+        throw fail(ENOMEM);
     std::size_t done = 0;
     for (;;) {
-        if (done == data.size()) {
-            // The file may have grown since fstat; read on in steps.
-            if (data.size() >= maxBytes)
-                break;
-            data.resize(std::min(maxBytes, data.size() + 65536));
+        if (done == bytes.m_capacity) {
+            // The file grew since fstat; read on in steps.
+            if (done > maxBytes)
+                throw fail(EFBIG);
+            if (!bytes.Reserve(bytes.m_capacity + 16 * kStep))
+                throw fail(ENOMEM);
         }
-        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        const ssize_t n = ::pread(fd, bytes.m_data + done, bytes.m_capacity - done, static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const int e = errno;
-            ::close(fd);
-            throw fail(e);
+            throw fail(errno);
         }
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
     }
-    ::close(fd);
-    data.resize(done);
-    return data;
+    bytes.m_size = done;
+    return bytes;
+}
+
+FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError("Impossible de lire le fichier « " + path + " » : " + DescribeError(errno) + ".", errno);
+    try {
+        FileBytes bytes = ReadFileBytes(fd, path, maxBytes);
+        ::close(fd);
+        return bytes;
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+}
+
+std::string ReadWholeFile(const std::string& path, std::size_t maxBytes)
+{
+    return std::string(ReadFileBytes(path, maxBytes).View());
 }
 
 std::string ParentFolder(const std::string& path)
@@ -92,6 +149,11 @@ std::string ParentFolder(const std::string& path)
 
 void WriteNewFile(const std::string& path, std::string_view bytes, bool replace)
 {
+    WriteNewFile(path, [&](const ByteSink& sink) { sink(bytes); }, replace);
+}
+
+void WriteNewFile(const std::string& path, const std::function<void(const ByteSink&)>& produce, bool replace)
+{
     const auto fail = [&](int error) -> FileError {
         return FileError("Impossible d'écrire le fichier « " + path + " » : " + DescribeError(error) + ".", error);
     };
@@ -105,15 +167,26 @@ void WriteNewFile(const std::string& path, std::string_view bytes, bool replace)
         ::unlink(temp.c_str());
         throw fail(error);
     };
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            abandon(errno);
+    const ByteSink sink = [&](std::string_view bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                abandon(errno);
+            }
+            done += static_cast<std::size_t>(n);
         }
-        done += static_cast<std::size_t>(n);
+    };
+    try {
+        produce(sink);
+    } catch (const FileError&) {
+        throw;
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
     }
     // Files made by mkstemp are private; a book is as readable as any new file.
     const mode_t mask = ::umask(0);

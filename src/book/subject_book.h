@@ -40,6 +40,7 @@ public:
     // The book file's bytes, and the reverse: a load replaces the subjects and
     // leaves the book unmodified, or fails and leaves the book as it was.
     std::string Serialize() const { return WriteSubjectList(m_subjects); }
+    void Serialize(const ByteSink& sink) const { WriteSubjectList(m_subjects, sink); }
     void Deserialize(std::string_view bytes, const FormatNotice& notice = {});
 
 protected:

@@ -1,6 +1,8 @@
 #include "book/text.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace tavelo {
 namespace {
@@ -107,43 +109,72 @@ bool IsValidUtf8(std::string_view s)
     return true;
 }
 
-std::optional<std::string> Utf8ToCp1252(std::string_view utf8)
+std::size_t AsciiPrefixLength(std::string_view bytes)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    // Eight bytes at a time while no high bit is set.
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+bool Utf8ToCp1252(std::string_view utf8, std::string& out)
+{
+    out.clear();
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const unsigned char b = static_cast<unsigned char>(utf8[pos]);
-        if (b < 0x80) {
-            out.push_back(static_cast<char>(b));
-            ++pos;
-            continue;
-        }
+        const std::size_t run = AsciiPrefixLength(utf8.substr(pos));
+        out.append(utf8.data() + pos, run);
+        pos += run;
+        if (pos == utf8.size())
+            break;
         const std::size_t start = pos;
         const char32_t cp = DecodeUtf8(utf8, pos);
         if (cp == kReplacement && pos - start != 3)
-            return std::nullopt;
+            return false;
         const int mapped = Cp1252ByteOf(cp);
         if (mapped < 0)
-            return std::nullopt;
+            return false;
         out.push_back(static_cast<char>(mapped));
     }
+    return true;
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8)
+{
+    std::string out;
+    if (!Utf8ToCp1252(utf8, out))
+        return std::nullopt;
     return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes)
+{
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t run = AsciiPrefixLength(bytes.substr(pos));
+        out.append(bytes.data() + pos, run);
+        pos += run;
+        if (pos == bytes.size())
+            break;
+        const unsigned char b = static_cast<unsigned char>(bytes[pos++]);
+        AppendUtf8(out, b < 0xA0 ? kCp1252High[b - 0x80] : b);
+    }
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes)
 {
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (const char c : bytes) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if (b < 0x80)
-            out.push_back(c);
-        else if (b < 0xA0)
-            AppendUtf8(out, kCp1252High[b - 0x80]);
-        else
-            AppendUtf8(out, b);
-    }
+    out.reserve(bytes.size() + 8);
+    AppendCp1252AsUtf8(out, bytes);
     return out;
 }
 

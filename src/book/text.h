@@ -13,9 +13,16 @@ namespace tavelo {
 // 8F, 90, 9D) stand for the C1 controls of the same value, so that any byte
 // string read from a file is written back unchanged.
 std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
+// The same into a buffer the caller reuses; false (and `out` unspecified) when
+// some character does not fit.
+bool Utf8ToCp1252(std::string_view utf8, std::string& out);
 
 // Every byte is a character: the result is always valid UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
+
+// The length of the leading run of ASCII bytes.
+std::size_t AsciiPrefixLength(std::string_view bytes);
 
 // Invalid UTF-8 sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);

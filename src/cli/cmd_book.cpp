@@ -19,7 +19,7 @@ int RunDump(const Args& args, Streams io)
     }
     const std::string& path = args[0];
     try {
-        const SubjectList subjects = ReadSubjectList(ReadWholeFile(path));
+        const SubjectList subjects = ReadSubjectList(ReadFileBytes(path).View());
         io.out << BookToJson(subjects).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         io.out.flush();
         if (!io.out) {
@@ -61,7 +61,7 @@ int RunCreate(const Args& args, Streams io)
             return 1;
         }
         const SubjectList subjects = BookFromJson(json);
-        WriteNewFile(bookPath, WriteSubjectList(subjects), force);
+        WriteNewFile(bookPath, [&](const ByteSink& sink) { WriteSubjectList(subjects, sink); }, force);
         return 0;
     } catch (const JsonShapeError& e) {
         io.err << "Le fichier JSON « " << jsonPath << " » n'a pas la forme d'un livre : " << e.what() << '\n';

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "book/file_io.h"
+#include "cli/commands.h"
+
+namespace fs = std::filesystem;
+using namespace tavelo;
+
+namespace {
+
+class CliBook : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("tavelo-cli-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Write(const std::string& name, const std::string& content)
+    {
+        const auto path = (dir / name).string();
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    int Run(int (*command)(const cli::Args&, cli::Streams), const cli::Args& args)
+    {
+        out.str("");
+        err.str("");
+        return command(args, {out, err});
+    }
+
+    fs::path dir;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+const char* kExample =
+    R"({"subjects":[{"general_title":"Impôts","name":"2006","state":1,"expected":"","documents":["C:\\Docs\\avis.pdf"]},)"
+    R"({"general_title":"Impôts","name":"2007","expected":"Avis"}]})";
+
+} // namespace
+
+TEST_F(CliBook, CreateThenDumpGivesTheWorkedExample)
+{
+    const auto json = Write("in.json", kExample);
+    const auto book = (dir / "b.tvo").string();
+    ASSERT_EQ(Run(cli::RunCreate, {json, book}), 0) << err.str();
+    EXPECT_EQ(fs::file_size(book), 78u);
+    ASSERT_EQ(Run(cli::RunDump, {book}), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              R"({"subjects":[{"general_title":"Impôts","name":"2006","state":1,"expected":"","documents":["C:\\Docs\\avis.pdf"]},)"
+              R"({"general_title":"Impôts","name":"2007","state":0,"expected":"Avis","documents":[]}]})"
+              "\n");
+    // No temporary file is left beside the book.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
+TEST_F(CliBook, CreateRefusesAnExistingBookUnlessForced)
+{
+    const auto json = Write("in.json", kExample);
+    const auto book = Write("b.tvo", "keep me");
+    EXPECT_EQ(Run(cli::RunCreate, {json, book}), 1);
+    EXPECT_NE(err.str().find("existe déjà"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(book), "keep me");
+    EXPECT_EQ(Run(cli::RunCreate, {json, book, "--force"}), 0) << err.str();
+    EXPECT_EQ(fs::file_size(book), 78u);
+}
+
+TEST_F(CliBook, BadJsonWritesNothing)
+{
+    const auto book = (dir / "b.tvo").string();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"{\"subjects\":[", "mal formé"},
+        {"[1,2]", "doit être un objet"},
+        {"{}", "« subjects » manque"},
+        {R"({"subjects":{}})", "doit être une liste"},
+        {R"({"subjects":[{"name":"n"}]})", "« general_title » manque"},
+        {R"({"subjects":[{"general_title":1,"name":"n"}]})", "doit être un texte"},
+        {R"({"subjects":[{"general_title":"t","name":"n","state":"1"}]})", "nombre entier"},
+        {R"({"subjects":[{"general_title":"t","name":"n","state":1.5}]})", "nombre entier"},
+        {R"({"subjects":[{"general_title":"t","name":"n","state":4294967296}]})", "hors des limites"},
+        {R"({"subjects":[{"general_title":"t","name":"n","documents":"a"}]})", "liste de chemins"},
+        {R"({"subjects":[{"general_title":"t","name":"n","documents":[3]}]})", "chemin"},
+        {"{\"subjects\":[{\"general_title\":\"\xFF\",\"name\":\"n\"}]}", "mal formé"},
+    };
+    for (const auto& [json, message] : cases) {
+        const auto path = Write("in.json", json);
+        EXPECT_EQ(Run(cli::RunCreate, {path, book}), 1) << json;
+        EXPECT_NE(err.str().find(message), std::string::npos) << json << " -> " << err.str();
+        EXPECT_FALSE(fs::exists(book)) << json;
+    }
+    EXPECT_EQ(Run(cli::RunCreate, {(dir / "missing.json").string(), book}), 1);
+    EXPECT_NE(err.str().find("n'existe pas"), std::string::npos);
+}
+
+TEST_F(CliBook, DumpOfDamagedOrMissingBooksFails)
+{
+    EXPECT_EQ(Run(cli::RunDump, {Write("bad.tvo", std::string("\x02\x00\xFF\xFF\x02\x00", 6))}), 1);
+    EXPECT_NE(err.str().find("tronqué"), std::string::npos);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(Run(cli::RunDump, {(dir / "none.tvo").string()}), 1);
+    EXPECT_NE(err.str().find("n'existe pas"), std::string::npos);
+    EXPECT_EQ(Run(cli::RunDump, {dir.string()}), 1);
+    EXPECT_EQ(Run(cli::RunDump, {}), 1);
+    // A zero-length file is an empty book.
+    EXPECT_EQ(Run(cli::RunDump, {Write("empty.tvo", "")}), 0);
+    EXPECT_EQ(out.str(), "{\"subjects\":[]}\n");
+}
