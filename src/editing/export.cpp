@@ -15,12 +15,12 @@ namespace {
 bool CopyForExport(const std::string& path, const std::string& name, const std::string& exportFolder,
                    RunTargets& targets)
 {
-    if (!IsPlainFileName(name))
-        return false;
     FileFacts facts;
     if (StatPath(path, facts) != 0)
         return false;
     targets.AddSource(facts.id);
+    if (!IsPlainFileName(name))
+        return false;
     if (targets.TakenByOther(name, facts.id))
         return false;
     const CopyResult copy = CopyDocumentFile(path, JoinPath(exportFolder, name));

@@ -24,14 +24,15 @@ public:
     bool Copy(const std::string& path)
     {
         const std::string name = GetDocumentFileName(path);
+        FileFacts source;
+        if (StatPath(path, source) != 0 || !source.regular)
+            return false;
+        // Known as a source even when not copied, so Attendu.txt never replaces it.
+        m_targets.AddSource(source.id);
         if (!IsPlainFileName(name))
             return false;
         if (m_expectedFileComes && name == messages::kExpectedFileName)
             return false;
-        FileFacts source;
-        if (StatPath(path, source) != 0 || !source.regular)
-            return false;
-        m_targets.AddSource(source.id);
         if (m_targets.TakenByOther(name, source.id))
             return false;
 
