@@ -17,5 +17,7 @@ struct Streams {
 
 int RunDump(const Args& args, Streams io);
 int RunCreate(const Args& args, Streams io);
+int RunExport(const Args& args, Streams io);
+int RunCheck(const Args& args, Streams io);
 
 } // namespace tavelo::cli

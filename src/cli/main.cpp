@@ -13,6 +13,8 @@ const std::map<std::string_view, Command>& Commands()
     static const std::map<std::string_view, Command> table = {
         {"dump", &tavelo::cli::RunDump},
         {"create", &tavelo::cli::RunCreate},
+        {"export", &tavelo::cli::RunExport},
+        {"check", &tavelo::cli::RunCheck},
     };
     return table;
 }
@@ -22,7 +24,9 @@ int Usage()
     std::cerr << "Usage :\n"
                  "  tavelo-cli dump LIVRE.tvo                     affiche le livre en JSON\n"
                  "  tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n"
-                 "                                                écrit un livre depuis du JSON\n";
+                 "                                                écrit un livre depuis du JSON\n"
+                 "  tavelo-cli export LIVRE.tvo DOSSIER           exporte le livre et ses documents\n"
+                 "  tavelo-cli check LIVRE.tvo                    liste les documents absents ou illisibles\n";
     return 1;
 }
 

@@ -1,0 +1,103 @@
+// tavelo-cli export and check.
+
+#include <cstdio>
+#include <iostream>
+
+#include "book/file_io.h"
+#include "cli/commands.h"
+#include "editing/copy_observer.h"
+#include "editing/document_check.h"
+#include "editing/export.h"
+#include "editing/repoint.h"
+
+namespace tavelo::cli {
+namespace {
+
+// The export's message boxes, one per line on the error stream. There is no
+// one to answer a question: the answer is no.
+class StreamObserver final : public CopyObserver {
+public:
+    explicit StreamObserver(std::ostream& err) : m_err(err) {}
+    void Message(const std::string& text, MessageLook) override { m_err << text << '\n'; }
+    bool AskYesNo(const std::string& text) override
+    {
+        m_err << text << '\n';
+        return false;
+    }
+
+private:
+    std::ostream& m_err;
+};
+
+bool LoadBook(const std::string& path, SubjectBook& book, std::ostream& err)
+{
+    try {
+        book.Deserialize(ReadWholeFile(path), [&](std::string_view message) { err << message << '\n'; });
+        return true;
+    } catch (const FileError& e) {
+        err << e.what() << '\n';
+    } catch (const BookFormatError& e) {
+        err << "Impossible de lire le livre « " << path << " » : " << e.what() << '\n';
+    }
+    return false;
+}
+
+// Tabs and line breaks would break the line's fields: control characters are
+// written as \xHH.
+std::string Field(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int RunExport(const Args& args, Streams io)
+{
+    if (args.size() != 2) {
+        io.err << "Usage : tavelo-cli export LIVRE.tvo DOSSIER\n";
+        return 1;
+    }
+    const std::string& bookPath = args[0];
+    SubjectBook book;
+    if (!LoadBook(bookPath, book, io.err))
+        return 1;
+    StreamObserver observer(io.err);
+    const ExportResult result = ExportBook(book, BookTitleFromPath(bookPath), args[1], observer);
+    return result.AllCopied() ? 0 : 1;
+}
+
+int RunCheck(const Args& args, Streams io)
+{
+    if (args.size() != 1) {
+        io.err << "Usage : tavelo-cli check LIVRE.tvo\n";
+        return 1;
+    }
+    SubjectBook book;
+    if (!LoadBook(args[0], book, io.err))
+        return 1;
+    const auto missing = FindMissingDocuments(book);
+    for (const auto& m : missing) {
+        io.out << Field(m.subject->GetGeneralTitle()) << '\t' << Field(m.subject->GetSubjectName()) << '\t'
+               << Field(m.path) << '\n';
+    }
+    io.out.flush();
+    if (!io.out) {
+        io.err << "Impossible d'écrire sur la sortie standard.\n";
+        return 1;
+    }
+    return missing.empty() ? 0 : 1;
+}
+
+} // namespace tavelo::cli
