@@ -1,6 +1,7 @@
 #include "book/file_io.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
@@ -137,6 +138,33 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxBytes)
     return std::string(ReadFileBytes(path, maxBytes).View());
 }
 
+namespace {
+
+// Renames `from` to `to` unless `to` exists (errno EEXIST then). The kernel's
+// no-replace rename is atomic; file systems without it get link() (also
+// atomic), and those without hard links (FAT) a check followed by a rename.
+int PlaceWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return -1;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS)
+        return -1;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from.c_str(), to.c_str());
+}
+
+} // namespace
+
 std::string ParentFolder(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -198,13 +226,12 @@ void WriteNewFile(const std::string& path, const std::function<void(const ByteSi
         ::unlink(temp.c_str());
         throw fail(e);
     }
-    // link() refuses an existing target, so a file that appeared meanwhile is kept.
-    const int placed = replace ? ::rename(temp.c_str(), path.c_str()) : ::link(temp.c_str(), path.c_str());
+    const int placed = replace ? ::rename(temp.c_str(), path.c_str()) : PlaceWithoutReplacing(temp, path);
     const int e = errno;
-    if (!replace || placed != 0)
+    if (placed != 0) {
         ::unlink(temp.c_str());
-    if (placed != 0)
         throw fail(e);
+    }
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
