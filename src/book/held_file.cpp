@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,10 +92,9 @@ std::string HeldFile::Load() const
 {
     if (!m_lock.IsOpen())
         return ReadSavedBook(m_path);
-    auto& lock = const_cast<LockFile&>(m_lock);
-    if (const int e = lock.Lock(kSavingByte, F_RDLCK, kSavingLockWait))
+    if (const int e = m_lock.Lock(kSavingByte, F_RDLCK, kSavingLockWait))
         throw LockFailure(m_path, e);
-    ByteLock guard(lock, kSavingByte);
+    ByteLock guard(m_lock, kSavingByte);
     return ReadSavedBook(m_path);
 }
 
@@ -102,10 +102,12 @@ void HeldFile::Save(std::string_view bytes)
 {
     if (m_readOnly)
         throw FileError(InUseMessage(m_path), EACCES);
-    if (const int e = m_lock.Lock(kSavingByte, F_WRLCK, kSavingLockWait))
-        throw LockFailure(m_path, e);
-    ByteLock guard(m_lock, kSavingByte);
-    SaveBookFile(m_path, bytes, *m_fs);
+    std::optional<ByteLock> readersOut;
+    SaveBookFile(m_path, bytes, *m_fs, [&] {
+        if (const int e = m_lock.Lock(kSavingByte, F_WRLCK, kSavingLockWait))
+            throw LockFailure(m_path, e);
+        readersOut.emplace(m_lock, kSavingByte);
+    });
 }
 
 std::unique_ptr<HeldFile> OpenHeldFile(const std::string& path, bool& readOnly, bool forSave,

@@ -66,7 +66,7 @@ private:
 
     std::string m_path;
     FileSystemOps* m_fs;
-    LockFile m_lock;
+    mutable LockFile m_lock; // locks are taken by Load as well
     bool m_readOnly = true;
     ReadOnlyReason m_reason = ReadOnlyReason::kNone;
 };

@@ -146,7 +146,7 @@ bool RenameRefused(int error)
     return error == EXDEV || error == EPERM || error == EACCES || error == EBUSY || error == ENOTSUP || error == EINVAL;
 }
 
-void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view bytes)
+void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view bytes, const std::function<void()>& beforeRewriting)
 {
     const int fd = fs.Open(path, O_RDWR);
     if (fd < 0)
@@ -167,6 +167,15 @@ void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view by
         throw SaveFailure(path, o.error);
     }
     (void)fs.SyncFolder(ParentFolder(backup));
+    if (beforeRewriting) {
+        try {
+            beforeRewriting();
+        } catch (...) {
+            fs.Close(fd);
+            fs.Unlink(backup);
+            throw;
+        }
+    }
     // Puts the old bytes back after a failure; the backup goes only once the
     // book is whole again, else the next holder restores from it.
     const auto undo = [&](int error, bool open) {
@@ -215,7 +224,8 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs)
+SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs,
+                        const std::function<void()>& beforeRewriting)
 {
     struct stat st {};
     Target target{NewFileMode(), false, 0, 0};
@@ -250,7 +260,7 @@ SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSys
         if (!fallBack)
             throw SaveFailure(path, o.error);
     }
-    SaveInPlace(fs, path, bytes);
+    SaveInPlace(fs, path, bytes, beforeRewriting);
     return SaveMethod::kInPlace;
 }
 

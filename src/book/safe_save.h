@@ -10,9 +10,11 @@
 // rewriting runs; a backup found later means the rewriting was interrupted, and
 // the next holder copies it back (RecoverBook).
 //
-// These functions take no lock: the caller holds the book and keeps readers
-// out while the book is replaced (see HeldFile).
+// These functions take no lock: the caller holds the book, and keeps readers
+// out while the book is rewritten in place (see HeldFile). A replacement by
+// renaming needs no such exclusion: a reader opens either file, both whole.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,7 +28,13 @@ enum class SaveMethod { kReplace, kInPlace };
 // the reason in French; the book on disk is then the one that was there and no
 // temporary file is left. The book's permissions and, when the process may set
 // it, its owner are kept.
-SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs = DefaultFileSystem());
+//
+// `beforeRewriting` runs once the backup is in place and before the book is
+// first overwritten, only when the book is rewritten in place; it may throw
+// FileError, which ends the save with the book untouched. The holder keeps
+// readers out from there until the call returns.
+SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs = DefaultFileSystem(),
+                        const std::function<void()>& beforeRewriting = {});
 
 // Puts back the book from a backup left by an interrupted rewriting and removes
 // the temporary files of interrupted saves. Throws FileError when a backup
