@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "book/text.h"
+
 namespace tavelo {
 namespace {
 
@@ -136,6 +138,24 @@ void WriteSubjectList(const SubjectList& subjects, const ByteSink& sink)
     std::string buffer;
     buffer.reserve((1 << 20) + (1 << 16));
     WriteRecords(subjects, buffer, &sink);
+}
+
+FileBytes SerializeSubjects(const SubjectList& subjects)
+{
+    // An upper bound: a text takes at most its UTF-8 length in Windows-1252,
+    // and at most twice that in the UTF-16 form, plus its length prefixes.
+    const auto bound = [](const std::string& text) {
+        return AsciiPrefixLength(text) == text.size() ? text.size() + 7 : 2 * text.size() + 10;
+    };
+    std::size_t capacity = 32;
+    for (const auto& s : subjects) {
+        capacity += 16 + bound(s->GetGeneralTitle()) + bound(s->GetSubjectName()) + bound(s->GetExpectedText());
+        for (const auto& path : s->GetDocumentPaths())
+            capacity += bound(path);
+    }
+    FileBytes out = FileBytes::WithCapacity(capacity);
+    WriteSubjectList(subjects, [&](std::string_view chunk) { out.Append(chunk); });
+    return out;
 }
 
 std::string WriteSubjectList(const SubjectList& subjects)

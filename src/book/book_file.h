@@ -37,5 +37,8 @@ void WriteSubjectList(const SubjectList& subjects, std::string& out);
 // The same bytes handed to `sink` in pieces of about a mebibyte, so that a large
 // book is written without being held whole in memory.
 void WriteSubjectList(const SubjectList& subjects, const ByteSink& sink);
+// The same bytes in memory of their own, sized before writing so that a large
+// book is serialised without a page fault per page.
+FileBytes SerializeSubjects(const SubjectList& subjects);
 
 } // namespace tavelo

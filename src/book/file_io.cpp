@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <new>
 #include <utility>
 #include <cstdint>
 #include <unistd.h>
@@ -77,6 +78,22 @@ bool FileBytes::Reserve(std::size_t capacity)
     m_data = static_cast<char*>(p);
     m_capacity = capacity;
     return true;
+}
+
+FileBytes FileBytes::WithCapacity(std::size_t capacity)
+{
+    FileBytes bytes;
+    if (!bytes.Reserve(std::max<std::size_t>(capacity, 1)))
+        throw std::bad_alloc();
+    return bytes;
+}
+
+void FileBytes::Append(std::string_view bytes)
+{
+    if (m_size + bytes.size() > m_capacity && !Reserve(std::max(m_size + bytes.size(), m_capacity * 2)))
+        throw std::bad_alloc();
+    std::memcpy(m_data + m_size, bytes.data(), bytes.size());
+    m_size += bytes.size();
 }
 
 FileBytes ReadFileBytes(int fd, const std::string& path, std::size_t maxBytes)

@@ -32,7 +32,12 @@ public:
     FileBytes& operator=(FileBytes&& other) noexcept;
     ~FileBytes() { Release(); }
 
+    // Room for `capacity` bytes, made resident at once; throws std::bad_alloc.
+    static FileBytes WithCapacity(std::size_t capacity);
+
     std::string_view View() const { return {m_data, m_size}; }
+    std::size_t Size() const { return m_size; }
+    void Append(std::string_view bytes);
 
 private:
     friend FileBytes ReadFileBytes(int fd, const std::string& path, std::size_t maxBytes);

@@ -41,6 +41,7 @@ public:
     // leaves the book unmodified, or fails and leaves the book as it was.
     std::string Serialize() const { return WriteSubjectList(m_subjects); }
     void Serialize(const ByteSink& sink) const { WriteSubjectList(m_subjects, sink); }
+    FileBytes SerializeToBytes() const { return SerializeSubjects(m_subjects); }
     void Deserialize(std::string_view bytes, const FormatNotice& notice = {});
 
 protected:

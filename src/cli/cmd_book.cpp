@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "book/file_io.h"
+#include "book/held_file.h"
 #include "cli/book_json.h"
 #include "cli/commands.h"
 
@@ -61,7 +62,24 @@ int RunCreate(const Args& args, Streams io)
             return 1;
         }
         const SubjectList subjects = BookFromJson(json);
-        WriteNewFile(bookPath, [&](const ByteSink& sink) { WriteSubjectList(subjects, sink); }, force);
+        if (!force) {
+            WriteNewFile(bookPath, [&](const ByteSink& sink) { WriteSubjectList(subjects, sink); }, false);
+            return 0;
+        }
+        // Replacing a book takes it as an instance of Tavelo would, so a book
+        // that an instance holds is left alone.
+        bool readOnly = true;
+        HeldFileStatus status;
+        std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, true, &status);
+        if (!held) {
+            if (status.kind == HeldFileError::kInUse)
+                io.err << "Le livre « " << bookPath << " » est ouvert en modification par une instance de Tavelo ; il n'est pas remplacé.\n"
+                       << DescribeHolder(ReadBookHolder(bookPath)) << '\n';
+            else
+                io.err << status.reason << '\n';
+            return 1;
+        }
+        held->Save(SerializeSubjects(subjects).View());
         return 0;
     } catch (const JsonShapeError& e) {
         io.err << "Le fichier JSON « " << jsonPath << " » n'a pas la forme d'un livre : " << e.what() << '\n';

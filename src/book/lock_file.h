@@ -1,0 +1,92 @@
+#pragma once
+// The hidden lock file kept beside a book (for /d/Maison.tvo: /d/.Maison.tvo.lock).
+//
+// Instances of the program reserve a book with open-file-description locks
+// (F_OFD_SETLK) on single bytes of that file, far beyond its text: such locks
+// belong to one open of the file, so two opens in one process exclude each
+// other just as two processes do, and closing the descriptor releases them
+// (the kernel does so as well when a process dies). The book file itself is
+// replaced at each save, so it cannot carry the locks; the lock file is never
+// renamed nor deleted.
+//
+// The holder writes who it is into the file's text, for the other instances to
+// show.
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+
+namespace tavelo {
+
+std::string LockFilePath(const std::string& bookPath);
+std::string BackupFilePath(const std::string& bookPath);
+// Temporary files of a save are this prefix followed by six random characters.
+std::string TempFilePrefix(const std::string& bookPath);
+
+// The bytes that are locked. Holder: write lock by the instance that may save.
+// Presence: read lock by every instance that has the book open. Saving: write
+// lock while a save replaces the book, read lock while an instance loads it.
+inline constexpr off_t kHolderByte = 0x40000000;
+inline constexpr off_t kPresenceByte = kHolderByte + 1;
+inline constexpr off_t kSavingByte = kHolderByte + 2;
+
+// Who holds a book, as its holder wrote it.
+struct HolderInfo {
+    std::string user;
+    std::string host;
+    long pid = 0;
+    long long since = 0; // seconds since the epoch
+};
+
+class LockFile {
+public:
+    LockFile() = default;
+    LockFile(LockFile&& other) noexcept;
+    LockFile& operator=(LockFile&& other) noexcept;
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+    ~LockFile();
+
+    // Opens the lock file of a book read-write, creating it with `newMode` when
+    // `create` is set and it does not exist; falls back to read-only (enough
+    // for read locks) where writing is refused. Returns an errno value, 0 on
+    // success.
+    int Open(const std::string& bookPath, bool create, mode_t newMode);
+    bool IsOpen() const { return m_fd >= 0; }
+    bool IsWritable() const { return m_writable; }
+    void Close();
+
+    // F_RDLCK or F_WRLCK on one byte without waiting: 0, or EAGAIN when another
+    // open of the file has a conflicting lock, or another errno value (ENOLCK
+    // where the file system has no locking).
+    int TryLock(off_t byte, short type);
+    // The same, retried until `timeout` has passed.
+    int Lock(off_t byte, short type, std::chrono::milliseconds timeout);
+    void Unlock(off_t byte);
+    // Whether another open of the file holds a lock that would refuse `type`
+    // on that byte; nothing is taken. On failure sets `error` and returns false.
+    bool Conflicts(off_t byte, short type, int& error) const;
+
+    void WriteHolderInfo();
+    void ClearHolderInfo();
+    HolderInfo ReadHolderInfo() const;
+
+private:
+    int m_fd = -1;
+    bool m_writable = false;
+};
+
+// Whether an instance has a lock on that byte of the book's lock file that
+// would refuse `type`. A book without a lock file is free. Errors count as
+// "not locked" and are returned in `error` when given.
+bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* error = nullptr);
+
+// The holder of the book as its holder described itself; empty fields when it
+// wrote nothing readable.
+HolderInfo ReadBookHolder(const std::string& bookPath);
+
+// A French line saying who holds the book, for the reservation dialog:
+// "Réservé par ana sur le poste bureau-2 (processus 4242) depuis le 03/05/2024 à 09:12."
+std::string DescribeHolder(const HolderInfo& info);
+
+} // namespace tavelo
