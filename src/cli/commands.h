@@ -17,5 +17,6 @@ struct Streams {
 
 int RunDump(const Args& args, Streams io);
 int RunCreate(const Args& args, Streams io);
+int RunSearch(const Args& args, Streams io);
 
 } // namespace tavelo::cli

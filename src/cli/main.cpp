@@ -13,6 +13,7 @@ const std::map<std::string_view, Command>& Commands()
     static const std::map<std::string_view, Command> table = {
         {"dump", &tavelo::cli::RunDump},
         {"create", &tavelo::cli::RunCreate},
+        {"search", &tavelo::cli::RunSearch},
     };
     return table;
 }
@@ -22,7 +23,9 @@ int Usage()
     std::cerr << "Usage :\n"
                  "  tavelo-cli dump LIVRE.tvo                     affiche le livre en JSON\n"
                  "  tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n"
-                 "                                                écrit un livre depuis du JSON\n";
+                 "                                                écrit un livre depuis du JSON\n"
+                 "  tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents]\n"
+                 "             [--whole-word] [--match-case]       affiche les sujets trouvés\n";
     return 1;
 }
 

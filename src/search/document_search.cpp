@@ -78,6 +78,9 @@ DocumentKind KindOfExtension(std::string_view extension)
 
 bool SearchTextBytes(std::string_view bytes, const SearchPattern& pattern)
 {
+    const bool utf16 = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+    if (!utf16 && !pattern.MayMatchBytes(bytes))
+        return false;
     std::string storage;
     return pattern.SearchValidUtf8(DecodeTextFile(bytes, storage));
 }

@@ -117,6 +117,14 @@ std::string DescribeSyntaxError(boost::regex_constants::error_type code)
     }
 }
 
+// Whether the word has no character with a meaning in the syntax in use, so
+// that every match contains it as typed.
+bool IsPlainWord(std::string_view word, bool matchCase)
+{
+    const std::string_view special = matchCase ? "\\^$.|?*+()[]{}" : "\\^$.|?*+([";
+    return word.find_first_of(special) == std::string_view::npos;
+}
+
 boost::u32regex Compile(const std::string& perl, syntax_option_type flags)
 {
     return boost::make_u32regex(perl, flags);
@@ -262,6 +270,17 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
     }
     m_compiled->literal = Compile(literal, rc::perl | rc::icase);
     m_compiled->cell = Compile(cell, rc::perl | rc::icase);
+
+    if (IsPlainWord(m_word, options.matchCase))
+        m_patternFilter = LiteralFilter(m_word, options.matchCase);
+    m_literalFilter = LiteralFilter(m_word, false);
+    // Every piece between wildcards is in a matching cell; a byte that no
+    // ASCII run holds stands for the wildcards.
+    std::string pieces = m_word;
+    for (char& c : pieces)
+        if (c == '*' || c == '?' || c == '~')
+            c = '\x80';
+    m_cellFilter = LiteralFilter(pieces, false);
 }
 
 SearchPattern::~SearchPattern() = default;
@@ -270,6 +289,8 @@ SearchPattern& SearchPattern::operator=(SearchPattern&&) noexcept = default;
 
 bool SearchPattern::Search(std::string_view utf8) const
 {
+    if (!m_patternFilter.MayMatch(utf8))
+        return false;
     if (IsValidUtf8(utf8))
         return SearchValidUtf8(utf8);
     const std::string valid = ValidUtf8(utf8);
@@ -278,16 +299,22 @@ bool SearchPattern::Search(std::string_view utf8) const
 
 bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
 {
+    if (!m_patternFilter.MayMatch(utf8))
+        return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->pattern);
 }
 
 bool SearchPattern::SearchLiteral(std::string_view utf8) const
 {
+    if (!m_literalFilter.MayMatch(utf8))
+        return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->literal);
 }
 
 bool SearchPattern::SearchCell(std::string_view utf8) const
 {
+    if (!m_cellFilter.MayMatch(utf8))
+        return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->cell);
 }
 

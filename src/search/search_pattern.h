@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "search/literal_filter.h"
+
 namespace tavelo {
 
 // A word that does not compile under the chosen options; what() is the French
@@ -62,12 +64,19 @@ public:
     // '~' before one of "*?~" makes it literal.
     bool SearchCell(std::string_view validUtf8) const;
 
+    // False only when Search cannot match a text whose bytes these are, in
+    // UTF-8 or Windows-1252: a quick test before any decoding.
+    bool MayMatchBytes(std::string_view bytes) const { return m_patternFilter.MayMatch(bytes); }
+
 private:
     struct Compiled;
     std::string m_word;
     std::string m_patternText;
     SearchOptions m_options;
     std::unique_ptr<Compiled> m_compiled;
+    LiteralFilter m_patternFilter;
+    LiteralFilter m_literalFilter;
+    LiteralFilter m_cellFilter;
 };
 
 } // namespace tavelo
