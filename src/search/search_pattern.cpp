@@ -36,8 +36,11 @@ void AppendLiteral(std::string& out, std::string_view ch)
         out += kHex[c >> 4];
         out += kHex[c & 15];
         out += '}';
-    } else {
+    } else if (std::string_view("\\^$.|?*+()[]{}#").find(static_cast<char>(c)) != std::string_view::npos) {
         out += '\\';
+        out += static_cast<char>(c);
+    } else {
+        // Left as is: escaped, a quote, a backquote, "<" or ">" would be an anchor.
         out += static_cast<char>(c);
     }
 }
