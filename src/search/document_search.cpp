@@ -48,7 +48,7 @@ DocumentMatch SearchFile(const std::string& path, DocumentKind kind, const Searc
     case DocumentKind::kSpreadsheet: {
         CheckRegularFile(path);
         const CellWalk walk =
-            ForEachCell(path, [&pattern](std::string_view cell) { return pattern.SearchCell(cell); }, reason);
+            ForEachCellIsolated(path, [&pattern](std::string_view cell) { return pattern.SearchCell(cell); }, reason);
         if (walk == CellWalk::kUnreadable)
             return Unreadable(path, reason);
         return Found(walk == CellWalk::kStopped);

@@ -17,4 +17,11 @@ enum class CellWalk { kFinished, kStopped, kUnreadable };
 // The file is opened read-only.
 CellWalk ForEachCell(const std::string& path, const std::function<bool(std::string_view)>& visit, std::string& reason);
 
+// ForEachCell run in a child process, for files from anywhere: FreeXL has
+// memory faults on some crafted workbooks, and a fault or a walk that does not
+// end within `timeoutSeconds` must not take the program with it; both make the
+// workbook unreadable. `visit` runs in the child; only its verdict comes back.
+CellWalk ForEachCellIsolated(const std::string& path, const std::function<bool(std::string_view)>& visit,
+                             std::string& reason, int timeoutSeconds = 60);
+
 } // namespace tavelo

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "search/document_search.h"
 #include "search/pdf_document.h"
@@ -116,6 +117,27 @@ TEST(Spreadsheet, DamagedWorkbooksAreUnreadable)
         SearchDocumentFile(dir.Write("a.xls", "pas un classeur"), DocumentKind::kSpreadsheet, SearchPattern("x", {}));
     EXPECT_EQ(match.status, DocumentMatch::kUnreadable);
     EXPECT_NE(match.reason.find("a.xls"), std::string::npos);
+}
+
+TEST(Spreadsheet, ACraftedWorkbookThatFaultsTheLibraryIsUnreadable)
+{
+    // This file makes FreeXL read outside a stack buffer (found by fuzzing);
+    // under AddressSanitizer that aborts the process that reads it.
+    const DocumentMatch match =
+        SearchDocumentFile(Fixture("crafted.xls"), DocumentKind::kSpreadsheet, SearchPattern("x", {}));
+    EXPECT_NE(match.status, DocumentMatch::kFound);
+}
+
+TEST(Spreadsheet, AWalkThatDoesNotEndIsStopped)
+{
+    std::string reason;
+    const CellWalk walk = ForEachCellIsolated(Fixture("comptes.xls"), [](std::string_view) {
+        for (;;)
+            ::pause();
+        return false;
+    }, reason, 1);
+    EXPECT_EQ(walk, CellWalk::kUnreadable);
+    EXPECT_EQ(reason, "sa lecture ne s'est pas terminée à temps");
 }
 
 TEST(PdfDocument, EveryPageIsSearchedWithTheCompiledPattern)
