@@ -12,8 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <iconv.h>
-
 #include <freexl.h>
 
 #include "book/text.h"
@@ -147,14 +145,6 @@ void WriteAll(int fd, std::string_view bytes)
 CellWalk ForEachCellIsolated(const std::string& path, const std::function<bool(std::string_view)>& visit,
                              std::string& reason, int timeoutSeconds)
 {
-    // FreeXL converts strings with iconv; loading its converters once here
-    // spares every child from loading them again.
-    static const bool warm = [] {
-        for (const char* from : {"UTF-16LE", "CP1252"})
-            ::iconv_open("UTF-8", from);
-        return true;
-    }();
-    (void)warm;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         reason = "le système refuse de lancer sa lecture";
