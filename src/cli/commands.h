@@ -19,5 +19,6 @@ int RunDump(const Args& args, Streams io);
 int RunCreate(const Args& args, Streams io);
 int RunExport(const Args& args, Streams io);
 int RunCheck(const Args& args, Streams io);
+int RunSearch(const Args& args, Streams io);
 
 } // namespace tavelo::cli

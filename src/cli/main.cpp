@@ -15,6 +15,7 @@ const std::map<std::string_view, Command>& Commands()
         {"create", &tavelo::cli::RunCreate},
         {"export", &tavelo::cli::RunExport},
         {"check", &tavelo::cli::RunCheck},
+        {"search", &tavelo::cli::RunSearch},
     };
     return table;
 }
@@ -26,7 +27,9 @@ int Usage()
                  "  tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n"
                  "                                                écrit un livre depuis du JSON\n"
                  "  tavelo-cli export LIVRE.tvo DOSSIER           exporte le livre et ses documents\n"
-                 "  tavelo-cli check LIVRE.tvo                    liste les documents absents ou illisibles\n";
+                 "  tavelo-cli check LIVRE.tvo                    liste les documents absents ou illisibles\n"
+                 "  tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents]\n"
+                 "             [--whole-word] [--match-case]       affiche les sujets trouvés\n";
     return 1;
 }
 

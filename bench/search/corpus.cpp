@@ -1,0 +1,149 @@
+#include "corpus.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "book/file_io.h"
+#include "book/text.h"
+
+namespace tavelo::bench {
+
+namespace {
+
+const char* const kWords[] = {"facture", "électricité", "impôts", "avis", "courrier", "banque", "assurance",
+                              "contrat", "résiliation", "paiement", "échéance", "relevé", "compte", "maison",
+                              "voiture", "santé", "mutuelle", "retraite", "quittance", "loyer", "été"};
+
+std::string Words(std::mt19937& rng, int count, bool withSought)
+{
+    std::string out;
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kWords) - 1);
+    const int at = withSought ? static_cast<int>(rng() % static_cast<unsigned>(count)) : -1;
+    for (int i = 0; i < count; ++i) {
+        out += (i == at) ? kSoughtWord : kWords[pick(rng)];
+        out += (i % 12 == 11) ? '\n' : ' ';
+    }
+    return out;
+}
+
+void Write(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A PDF of three pages of text in Helvetica; only ASCII so that no escaping
+// or font encoding is needed.
+std::string MakePdf(std::mt19937& rng, bool withSought)
+{
+    std::vector<std::string> objects;
+    const int pages = 3;
+    std::string kids;
+    for (int p = 0; p < pages; ++p)
+        kids += std::to_string(4 + 2 * p) + " 0 R ";
+    objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
+    objects.push_back("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+    objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    const int soughtPage = withSought ? static_cast<int>(rng() % pages) : -1;
+    for (int p = 0; p < pages; ++p) {
+        std::string content = "BT /F1 10 Tf 40 800 Td 13 TL\n";
+        std::istringstream lines(Words(rng, 480, p == soughtPage));
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::string ascii;
+            for (const char c : line)
+                if (static_cast<unsigned char>(c) < 0x80)
+                    ascii += c;
+            content += "(" + ascii + ") '\n";
+        }
+        content += "ET";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> "
+                          "/Contents " + std::to_string(5 + 2 * p) + " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream");
+    }
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const std::size_t off : offsets) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", off);
+        pdf += entry;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+// Replaces, in the raw bytes of an office file, every occurrence of the ASCII
+// words given (stored one byte or two bytes per character) by random letters,
+// and the first one by the sought word when asked: the file stays valid.
+std::string Vary(std::string bytes, const std::vector<std::string>& words, std::mt19937& rng, bool withSought)
+{
+    bool placed = !withSought;
+    for (const std::string& word : words) {
+        for (const int width : {1, 2}) {
+            std::string needle;
+            for (const char c : word) {
+                needle += c;
+                if (width == 2)
+                    needle += '\0';
+            }
+            for (std::size_t at = bytes.find(needle); at != std::string::npos; at = bytes.find(needle, at + 1)) {
+                std::string letters;
+                for (std::size_t i = 0; i < word.size(); ++i)
+                    letters += static_cast<char>('a' + rng() % 26);
+                if (!placed && word.size() >= std::string(kSoughtWord).size()) {
+                    letters.replace(0, std::string(kSoughtWord).size(), kSoughtWord);
+                    placed = true;
+                }
+                for (std::size_t i = 0; i < letters.size(); ++i)
+                    bytes[at + i * static_cast<std::size_t>(width)] = letters[i];
+            }
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+Corpus MakeCorpus(int perKind)
+{
+    Corpus corpus;
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavelo-bench-XXXXXX").string();
+    corpus.folder = ::mkdtemp(pattern.data());
+    std::mt19937 rng(2006);
+    const std::string fixtures = TAVELO_DOCUMENT_FIXTURES;
+    const std::string doc = ReadWholeFile(fixtures + "/lettre.doc");
+    const std::string xls = ReadWholeFile(fixtures + "/comptes.xls");
+    for (int i = 0; i < perKind; ++i) {
+        const bool sought = i % 20 == 7;
+        const std::string n = std::to_string(i);
+        std::string text = Words(rng, 1200, sought);
+        if (i % 2 == 1)
+            text = *Utf8ToCp1252(text);
+        corpus.text.push_back(corpus.folder + "/t" + n + ".txt");
+        Write(corpus.text.back(), text);
+        corpus.pdf.push_back(corpus.folder + "/p" + n + ".pdf");
+        Write(corpus.pdf.back(), MakePdf(rng, sought));
+        corpus.word.push_back(corpus.folder + "/w" + n + ".doc");
+        Write(corpus.word.back(), Vary(doc, {"Salutations", "Quincaillerie", "Madame", "Monsieur", "Veuillez"}, rng, sought));
+        corpus.spreadsheet.push_back(corpus.folder + "/x" + n + ".xls");
+        Write(corpus.spreadsheet.back(), Vary(xls, {"Assurance", "habitation", "Montant"}, rng, sought));
+    }
+    return corpus;
+}
+
+void RemoveCorpus(const Corpus& corpus)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(corpus.folder, ignored);
+}
+
+} // namespace tavelo::bench

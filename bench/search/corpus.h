@@ -1,0 +1,23 @@
+#pragma once
+// A corpus of documents of every searched kind, made in a temporary folder
+// from random French words: text files (UTF-8 and Windows-1252), PDF files
+// written here, and copies of the Word and Excel fixtures whose words are
+// replaced in place by random letters. About one document in twenty holds the
+// sought word.
+
+#include <string>
+#include <vector>
+
+namespace tavelo::bench {
+
+inline constexpr const char* kSoughtWord = "zorglub";
+
+struct Corpus {
+    std::string folder;
+    std::vector<std::string> text, pdf, word, spreadsheet;
+};
+
+Corpus MakeCorpus(int perKind);
+void RemoveCorpus(const Corpus& corpus);
+
+} // namespace tavelo::bench

@@ -1,0 +1,128 @@
+// tavelo-cli search: the search of the book window, without the window.
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
+
+#include "book/file_io.h"
+#include "cli/commands.h"
+#include "search/search_pattern.h"
+#include "search/search_run.h"
+
+namespace tavelo::cli {
+
+namespace {
+
+constexpr const char* kSearchUsage =
+    "Usage : tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]\n";
+
+bool ParseScopes(const std::string& list, unsigned& scopes)
+{
+    scopes = 0;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        const std::string name = list.substr(start, comma - start);
+        if (name == "names")
+            scopes |= kScopeSubjectNames;
+        else if (name == "expected")
+            scopes |= kScopeExpectedTexts;
+        else if (name == "files")
+            scopes |= kScopeDocumentNames;
+        else if (name == "contents")
+            scopes |= kScopeDocumentContents;
+        else
+            return false;
+        start = comma + 1;
+    }
+    return scopes != 0;
+}
+
+} // namespace
+
+int RunSearch(const Args& args, Streams io)
+{
+    constexpr int kFound = 0;
+    constexpr int kNotFound = 1;
+    constexpr int kBadInput = 2;
+    std::vector<std::string> positional;
+    unsigned scopes = kScopeAll;
+    SearchOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--whole-word") {
+            options.wholeWord = true;
+        } else if (a == "--match-case") {
+            options.matchCase = true;
+        } else if (a == "--scope" || a.rfind("--scope=", 0) == 0) {
+            std::string list;
+            if (a == "--scope") {
+                if (++i == args.size()) {
+                    io.err << kSearchUsage;
+                    return kBadInput;
+                }
+                list = args[i];
+            } else {
+                list = a.substr(8);
+            }
+            if (!ParseScopes(list, scopes)) {
+                io.err << "Zone de recherche inconnue : « " << list
+                       << " » (attendu : names, expected, files, contents, séparés par des virgules).\n";
+                return kBadInput;
+            }
+        } else if (a.rfind("--", 0) == 0 && a.size() > 2) {
+            io.err << "Option inconnue : " << a << "\n" << kSearchUsage;
+            return kBadInput;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2) {
+        io.err << kSearchUsage;
+        return kBadInput;
+    }
+    const std::string& bookPath = positional[0];
+    // As in the search dialog, leading white space is not part of the word.
+    std::string word = positional[1];
+    word.erase(0, word.find_first_not_of(" \t\r\n\v\f"));
+    if (word.empty()) {
+        io.err << "Le mot à rechercher est vide.\n";
+        return kBadInput;
+    }
+
+    SubjectList subjects;
+    try {
+        subjects = ReadSubjectList(ReadWholeFile(bookPath));
+    } catch (const FileError& e) {
+        io.err << e.what() << '\n';
+        return kBadInput;
+    } catch (const BookFormatError& e) {
+        io.err << "Impossible de lire le livre « " << bookPath << " » : " << e.what() << '\n';
+        return kBadInput;
+    }
+
+    std::optional<SearchPattern> pattern;
+    try {
+        pattern.emplace(word, options);
+    } catch (const PatternError& e) {
+        io.err << e.what() << '\n';
+        return kBadInput;
+    }
+
+    const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes);
+    for (const CTenorels* hit : result.hits)
+        io.out << hit->GetGeneralTitle() << '\t' << hit->GetSubjectName() << '\n';
+    io.out.flush();
+    io.err << DescribeUnreadableDocuments(result.unreadable);
+    if (!io.out) {
+        io.err << "Impossible d'écrire sur la sortie standard.\n";
+        return kBadInput;
+    }
+    if (result.hits.empty()) {
+        io.err << kNoSubjectFoundMessage << '\n';
+        return kNotFound;
+    }
+    return kFound;
+}
+
+} // namespace tavelo::cli

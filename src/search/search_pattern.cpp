@@ -1,0 +1,324 @@
+#include "search/search_pattern.h"
+
+#include <boost/regex/icu.hpp>
+
+#include "book/text.h"
+
+namespace tavelo {
+
+namespace {
+
+using boost::regex_constants::syntax_option_type;
+
+bool IsAsciiAlnum(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Length of the UTF-8 sequence that starts with this byte (1 for a stray byte).
+std::size_t SequenceLength(std::string_view s, std::size_t pos)
+{
+    std::size_t end = pos;
+    DecodeUtf8(s, end);
+    return end - pos;
+}
+
+// Appends one character of the user's text so that the Perl syntax reads it
+// literally.
+void AppendLiteral(std::string& out, std::string_view ch)
+{
+    const auto c = static_cast<unsigned char>(ch[0]);
+    if (ch.size() > 1 || IsAsciiAlnum(c) || c == '_') {
+        out.append(ch);
+    } else if (c < 0x20 || c == 0x7F) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        out += "\\x{";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+        out += '}';
+    } else if (std::string_view("\\^$.|?*+()[]{}#").find(static_cast<char>(c)) != std::string_view::npos) {
+        out += '\\';
+        out += static_cast<char>(c);
+    } else {
+        // Left as is: escaped, a quote, a backquote, "<" or ">" would be an anchor.
+        out += static_cast<char>(c);
+    }
+}
+
+std::string EscapeLiteral(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t len = SequenceLength(text, pos);
+        AppendLiteral(out, text.substr(pos, len));
+        pos += len;
+    }
+    return out;
+}
+
+// The spreadsheet's find syntax: '*' and '?' are wildcards and '~' makes the
+// next wildcard or tilde literal.
+std::string CellWildcardToPerl(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char c = text[pos];
+        if (c == '~' && pos + 1 < text.size() && (text[pos + 1] == '*' || text[pos + 1] == '?' || text[pos + 1] == '~')) {
+            AppendLiteral(out, text.substr(pos + 1, 1));
+            pos += 2;
+        } else if (c == '*') {
+            out += "[\\s\\S]*";
+            ++pos;
+        } else if (c == '?') {
+            out += "[\\s\\S]";
+            ++pos;
+        } else {
+            const std::size_t len = SequenceLength(text, pos);
+            AppendLiteral(out, text.substr(pos, len));
+            pos += len;
+        }
+    }
+    return out;
+}
+
+std::string NotInsideWord(const std::string& perl)
+{
+    return "(?<!\\w)(?:" + perl + ")(?!\\w)";
+}
+
+// Invalid sequences become U+FFFD, which the UTF-8 iterators of the library
+// would otherwise refuse with an exception.
+std::string ValidUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();)
+        AppendUtf8(out, DecodeUtf8(text, pos));
+    return out;
+}
+
+std::string DescribeSyntaxError(boost::regex_constants::error_type code)
+{
+    namespace rc = boost::regex_constants;
+    switch (code) {
+    case rc::error_paren: return "une parenthèse n'est pas appariée";
+    case rc::error_brack: return "un crochet n'est pas fermé";
+    case rc::error_badrepeat: return "une répétition ne porte sur rien";
+    case rc::error_escape: return "une barre oblique inverse est mal placée";
+    case rc::error_brace: return "des accolades sont mal formées";
+    case rc::error_badbrace: return "un nombre de répétitions entre accolades est invalide";
+    case rc::error_range: return "un intervalle entre crochets est invalide";
+    case rc::error_ctype: return "un nom de classe de caractères est inconnu";
+    case rc::error_collate: return "un nom d'élément entre crochets est inconnu";
+    case rc::error_backref: return "une référence arrière ne renvoie à aucun groupe";
+    case rc::error_complexity:
+    case rc::error_space:
+    case rc::error_stack: return "l'expression est trop complexe";
+    default: return "l'expression est mal formée";
+    }
+}
+
+// Whether the word has no character with a meaning in the syntax in use, so
+// that every match contains it as typed.
+bool IsPlainWord(std::string_view word, bool matchCase)
+{
+    const std::string_view special = matchCase ? "\\^$.|?*+()[]{}" : "\\^$.|?*+([";
+    return word.find_first_of(special) == std::string_view::npos;
+}
+
+boost::u32regex Compile(const std::string& perl, syntax_option_type flags)
+{
+    return boost::make_u32regex(perl, flags);
+}
+
+} // namespace
+
+struct SearchPattern::Compiled {
+    boost::u32regex pattern;
+    boost::u32regex literal;
+    boost::u32regex cell;
+};
+
+std::string BuildPatternText(std::string_view word, bool wholeWord)
+{
+    if (!wholeWord)
+        return std::string(word);
+    std::string text = "\\b(";
+    text += word;
+    text += ")\\b";
+    return text;
+}
+
+std::string TranslateCaseInsensitiveSyntax(std::string_view in)
+{
+    std::string out;
+    out.reserve(in.size() * 2);
+    // Where a repeat may not stand: at the start, after "(", "|" or "^". There
+    // it is an ordinary character.
+    bool atOperandStart = true;
+    // Index in `out` of the repeat just written, when the previous token was a
+    // repeat: a second repeat combines with it as (x{r1}){r2} would.
+    std::size_t lastRepeat = std::string::npos;
+    std::size_t pos = 0;
+    while (pos < in.size()) {
+        const char c = in[pos];
+        if (c == '*' || c == '+' || c == '?') {
+            ++pos;
+            if (atOperandStart) {
+                AppendLiteral(out, std::string_view(&c, 1));
+                atOperandStart = false;
+                lastRepeat = std::string::npos;
+            } else if (lastRepeat != std::string::npos) {
+                char& prev = out[lastRepeat];
+                if (prev == '*' || c == '*' || prev != c)
+                    prev = '*';
+            } else {
+                lastRepeat = out.size();
+                out += c;
+            }
+            continue;
+        }
+        lastRepeat = std::string::npos;
+        switch (c) {
+        case '\\': {
+            if (pos + 1 >= in.size()) {
+                out += '\\'; // a trailing backslash stays an error
+                ++pos;
+                break;
+            }
+            const std::size_t len = SequenceLength(in, pos + 1);
+            const std::string_view next = in.substr(pos + 1, len);
+            const auto n = static_cast<unsigned char>(next[0]);
+            static constexpr std::string_view kKept = "bBwWsSdD<>`'";
+            if (len == 1 && kKept.find(static_cast<char>(n)) != std::string_view::npos) {
+                out += '\\';
+                out += static_cast<char>(n);
+            } else {
+                // No back-references nor Perl escapes: an escaped character is
+                // that character.
+                AppendLiteral(out, next);
+            }
+            pos += 1 + len;
+            atOperandStart = false;
+            break;
+        }
+        case '[': {
+            out += '[';
+            ++pos;
+            if (pos < in.size() && in[pos] == '^')
+                out += in[pos++];
+            if (pos < in.size() && in[pos] == ']') {
+                out += "\\]";
+                ++pos;
+            }
+            while (pos < in.size() && in[pos] != ']') {
+                // Backslashes and "[:" "[=" "[." are plain characters in this set.
+                if (in[pos] == '\\' || in[pos] == '[')
+                    out += '\\';
+                out += in[pos++];
+            }
+            if (pos < in.size())
+                out += in[pos++];
+            atOperandStart = false;
+            break;
+        }
+        case '{':
+        case '}':
+            out += '\\';
+            out += c;
+            ++pos;
+            atOperandStart = false;
+            break;
+        case '(':
+        case '|':
+        case '^':
+            out += c;
+            ++pos;
+            atOperandStart = true;
+            break;
+        default: {
+            const std::size_t len = SequenceLength(in, pos);
+            out.append(in.substr(pos, len));
+            pos += len;
+            atOperandStart = false;
+            break;
+        }
+        }
+    }
+    return out;
+}
+
+SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
+    : m_word(ValidUtf8(word)), m_patternText(BuildPatternText(m_word, options.wholeWord)), m_options(options)
+{
+    namespace rc = boost::regex_constants;
+    m_compiled = std::make_unique<Compiled>();
+    try {
+        if (options.matchCase)
+            m_compiled->pattern = Compile(m_patternText, rc::perl);
+        else
+            m_compiled->pattern = Compile(TranslateCaseInsensitiveSyntax(m_patternText), rc::perl | rc::icase);
+    } catch (const boost::regex_error& e) {
+        throw PatternError("Le mot « " + m_word + " » ne peut pas être recherché : " + DescribeSyntaxError(e.code()) + ".");
+    } catch (const std::exception&) {
+        throw PatternError("Le mot « " + m_word + " » ne peut pas être recherché : l'expression est mal formée.");
+    }
+    std::string literal = EscapeLiteral(m_word);
+    std::string cell = CellWildcardToPerl(m_word);
+    if (options.wholeWord) {
+        literal = NotInsideWord(literal);
+        cell = NotInsideWord(cell);
+    }
+    m_compiled->literal = Compile(literal, rc::perl | rc::icase);
+    m_compiled->cell = Compile(cell, rc::perl | rc::icase);
+
+    if (IsPlainWord(m_word, options.matchCase))
+        m_patternFilter = LiteralFilter(m_word, options.matchCase);
+    m_literalFilter = LiteralFilter(m_word, false);
+    // Every piece between wildcards is in a matching cell; a byte that no
+    // ASCII run holds stands for the wildcards.
+    std::string pieces = m_word;
+    for (char& c : pieces)
+        if (c == '*' || c == '?' || c == '~')
+            c = '\x80';
+    m_cellFilter = LiteralFilter(pieces, false);
+}
+
+SearchPattern::~SearchPattern() = default;
+SearchPattern::SearchPattern(SearchPattern&&) noexcept = default;
+SearchPattern& SearchPattern::operator=(SearchPattern&&) noexcept = default;
+
+bool SearchPattern::Search(std::string_view utf8) const
+{
+    if (!m_patternFilter.MayMatch(utf8))
+        return false;
+    if (IsValidUtf8(utf8))
+        return SearchValidUtf8(utf8);
+    const std::string valid = ValidUtf8(utf8);
+    return SearchValidUtf8(valid);
+}
+
+bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
+{
+    if (!m_patternFilter.MayMatch(utf8))
+        return false;
+    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->pattern);
+}
+
+bool SearchPattern::SearchLiteral(std::string_view utf8) const
+{
+    if (!m_literalFilter.MayMatch(utf8))
+        return false;
+    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->literal);
+}
+
+bool SearchPattern::SearchCell(std::string_view utf8) const
+{
+    if (!m_cellFilter.MayMatch(utf8))
+        return false;
+    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->cell);
+}
+
+} // namespace tavelo

@@ -1,0 +1,82 @@
+#pragma once
+// The search pattern: the user's word compiled once per search into a regular
+// expression over UTF-8 (ICU case folding, so "é" finds "É" unless case is
+// respected), plus the two literal forms that word-processor and spreadsheet
+// documents are searched with.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "search/literal_filter.h"
+
+namespace tavelo {
+
+// A word that does not compile under the chosen options; what() is the French
+// message to show.
+class PatternError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SearchOptions {
+    bool wholeWord = false; // "Mot entier uniquement"
+    bool matchCase = false; // "Respecter la casse"
+};
+
+// The pattern text: the word as typed, or "\b(" word ")\b" for a whole word.
+// The word is not escaped: its characters keep their meaning in the syntax.
+std::string BuildPatternText(std::string_view word, bool wholeWord);
+
+// Rewrites a pattern text written for the case-insensitive option set (no
+// Perl extensions, no counted repeats, no back-references, no class names,
+// backslash literal inside brackets) into the Perl syntax that the regular
+// expression library compiles, so that those characters stay literal while
+// groups, alternation, the repeats * + ?, the dot, bracket sets, the anchors
+// and the word-boundary escapes keep their meaning.
+std::string TranslateCaseInsensitiveSyntax(std::string_view patternText);
+
+class SearchPattern {
+public:
+    // Throws PatternError when the word is not a valid expression.
+    SearchPattern(std::string_view word, SearchOptions options);
+    ~SearchPattern();
+    SearchPattern(SearchPattern&&) noexcept;
+    SearchPattern& operator=(SearchPattern&&) noexcept;
+
+    const std::string& Word() const { return m_word; }
+    const std::string& PatternText() const { return m_patternText; }
+    SearchOptions Options() const { return m_options; }
+
+    // Whether the pattern occurs anywhere in the text (unanchored). Invalid
+    // UTF-8 sequences in the text are read as U+FFFD. Throws
+    // std::runtime_error when the match is too complex for the library.
+    bool Search(std::string_view utf8) const;
+    // As Search, for a text already known to be valid UTF-8 (no copy, no check).
+    bool SearchValidUtf8(std::string_view utf8) const;
+
+    // The word sought literally and without regard to case, as a word
+    // processor's find does; for a whole word, not inside a longer word.
+    bool SearchLiteral(std::string_view validUtf8) const;
+    // The word sought in a spreadsheet cell, without regard to case, with the
+    // spreadsheet's wildcards: '*' any run of characters, '?' one character,
+    // '~' before one of "*?~" makes it literal.
+    bool SearchCell(std::string_view validUtf8) const;
+
+    // False only when Search cannot match a text whose bytes these are, in
+    // UTF-8 or Windows-1252: a quick test before any decoding.
+    bool MayMatchBytes(std::string_view bytes) const { return m_patternFilter.MayMatch(bytes); }
+
+private:
+    struct Compiled;
+    std::string m_word;
+    std::string m_patternText;
+    SearchOptions m_options;
+    std::unique_ptr<Compiled> m_compiled;
+    LiteralFilter m_patternFilter;
+    LiteralFilter m_literalFilter;
+    LiteralFilter m_cellFilter;
+};
+
+} // namespace tavelo

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include "search/search_pattern.h"
+
+namespace tavelo {
+namespace {
+
+bool Finds(std::string_view word, std::string_view text, bool matchCase = false, bool wholeWord = false)
+{
+    return SearchPattern(word, {wholeWord, matchCase}).Search(text);
+}
+
+TEST(SearchPattern, PatternTextWrapsAWholeWordWithoutEscaping)
+{
+    EXPECT_EQ(BuildPatternText("fact.re", false), "fact.re");
+    EXPECT_EQ(BuildPatternText("a(b", true), "\\b(a(b)\\b");
+    EXPECT_EQ(SearchPattern("Mot", {true, false}).PatternText(), "\\b(Mot)\\b");
+}
+
+TEST(SearchPattern, DotMatchesAnyCharacterAndCaseFollowsTheOption)
+{
+    EXPECT_TRUE(Finds("fact.re", "Facture EDF"));
+    EXPECT_FALSE(Finds("fact.re", "Facture EDF", true));
+    EXPECT_TRUE(Finds("Fact.re", "Facture EDF", true));
+}
+
+TEST(SearchPattern, AccentedLettersFoldWithoutMatchCase)
+{
+    EXPECT_TRUE(Finds("é", "ÉTÉ 2006"));
+    EXPECT_TRUE(Finds("ÉLECTRICITÉ", "facture d'électricité"));
+    EXPECT_TRUE(Finds("impôts", "IMPÔTS"));
+    EXPECT_FALSE(Finds("é", "ÉTÉ", true));
+    EXPECT_FALSE(Finds("e", "été"));
+}
+
+TEST(SearchPattern, WholeWordTreatsHyphenAsABoundary)
+{
+    EXPECT_TRUE(Finds("Mot", "un Mot-clé", false, true));
+    EXPECT_FALSE(Finds("Mot", "un Motif", false, true));
+    EXPECT_TRUE(Finds("Mot", "un Motif"));
+    EXPECT_TRUE(Finds("clé", "Mot-clé", false, true));
+    EXPECT_FALSE(Finds("cl", "Mot-clé", false, true));
+}
+
+TEST(SearchPattern, BracesAreCountsOnlyWithMatchCase)
+{
+    EXPECT_TRUE(Finds("a{2}", "baab", true));
+    EXPECT_FALSE(Finds("a{2}", "ba{2}b", true));
+    EXPECT_TRUE(Finds("a{2}", "ba{2}b"));
+    EXPECT_FALSE(Finds("a{2}", "baab"));
+}
+
+TEST(SearchPattern, TrailingSpaceIsPartOfTheWord)
+{
+    EXPECT_FALSE(Finds("EDF ", "Facture EDF"));
+    EXPECT_TRUE(Finds("EDF ", "EDF 2006"));
+}
+
+TEST(SearchPattern, CaseInsensitiveSetKeepsItsOperators)
+{
+    EXPECT_TRUE(Finds("gaz|eau", "Facture EAU"));
+    EXPECT_TRUE(Finds("^fac", "Facture"));
+    EXPECT_FALSE(Finds("^ture", "Facture"));
+    EXPECT_TRUE(Finds("ture$", "Facture"));
+    EXPECT_TRUE(Finds("fa(c)+ture", "FACCTURE"));
+    EXPECT_TRUE(Finds("x?facture", "facture"));
+    EXPECT_TRUE(Finds("[a-c]ture", "fACTURE"));
+    EXPECT_TRUE(Finds("[^x]ture", "facture"));
+    EXPECT_TRUE(Finds("\\bfac", "la facture"));
+    EXPECT_FALSE(Finds("\\bact", "la facture"));
+}
+
+TEST(SearchPattern, CaseInsensitiveSetMakesPerlSyntaxLiteral)
+{
+    // A backslash inside brackets is one of the set's characters.
+    EXPECT_TRUE(Finds("[\\d]", "a\\b"));
+    EXPECT_FALSE(Finds("[\\d]", "2006"));
+    // Class names are not recognised: "[[:digit:]]" is the set "[:digt" then "]".
+    EXPECT_FALSE(Finds("[[:digit:]]", "2006"));
+    EXPECT_TRUE(Finds("[[:digit:]]", "d]"));
+    // No back-references: "\1" is the digit.
+    EXPECT_TRUE(Finds("(a)\\1", "A1"));
+    EXPECT_FALSE(Finds("(a)\\1", "aa"));
+    EXPECT_TRUE(Finds("(a)\\1", "aa", true));
+    // No Perl extensions: "(?" is a group holding a literal question mark.
+    EXPECT_TRUE(Finds("(?i)", "(?i)"));
+    // A repeat after a repeat repeats the repeat: no lazy or possessive forms.
+    EXPECT_TRUE(Finds("a++a", "aa"));
+    EXPECT_FALSE(Finds("a++a", "aa", true));
+    EXPECT_TRUE(Finds("ab*?c", "abbc"));
+    // An escaped operator is that character.
+    EXPECT_TRUE(Finds("fact\\.re", "fact.re"));
+    EXPECT_FALSE(Finds("fact\\.re", "facture"));
+}
+
+TEST(SearchPattern, TranslationOfTheCaseInsensitiveSyntax)
+{
+    EXPECT_EQ(TranslateCaseInsensitiveSyntax("a{2}"), "a\\{2\\}");
+    EXPECT_EQ(TranslateCaseInsensitiveSyntax("[\\w[:x:]]"), "[\\\\w\\[:x:]]");
+    EXPECT_EQ(TranslateCaseInsensitiveSyntax("[]a]"), "[\\]a]");
+    EXPECT_EQ(TranslateCaseInsensitiveSyntax("*a+?"), "\\*a*");
+    EXPECT_EQ(TranslateCaseInsensitiveSyntax("\\b(\\1)\\b"), "\\b(1)\\b");
+}
+
+TEST(SearchPattern, RejectedPatternsGiveAFrenchMessage)
+{
+    for (const bool matchCase : {false, true}) {
+        for (const char* word : {"(facture", "[abc", "facture)"}) {
+            try {
+                SearchPattern pattern(word, {false, matchCase});
+                ADD_FAILURE() << word << " compiled";
+            } catch (const PatternError& e) {
+                EXPECT_NE(std::string(e.what()).find(std::string("« ") + word + " »"), std::string::npos) << e.what();
+                EXPECT_NE(std::string(e.what()).find("ne peut pas être recherché"), std::string::npos);
+            }
+        }
+    }
+    EXPECT_THROW(SearchPattern("a{2,1}", {false, true}), PatternError);
+    EXPECT_NO_THROW(SearchPattern("a{2,1}", {false, false}));
+}
+
+TEST(SearchPattern, InvalidUtf8InTextIsSearchedNotThrown)
+{
+    EXPECT_TRUE(Finds("EDF", std::string_view("\xFF\xFE EDF", 6)));
+    EXPECT_FALSE(Finds("zz", std::string_view("\xC3", 1)));
+}
+
+TEST(SearchPattern, PrefilterNeverHidesCaseVariantsOutsideAscii)
+{
+    // The Kelvin sign folds to "k".
+    EXPECT_TRUE(Finds("kilo", "\u212Ailo"));
+    EXPECT_TRUE(Finds("KILO", "\u212Ailo"));
+    EXPECT_TRUE(Finds("MARS", "mars"));
+    EXPECT_FALSE(Finds("mars", "marz"));
+}
+
+TEST(SearchPattern, LiteralFindIgnoresSyntaxAndCase)
+{
+    const SearchPattern pattern("fact.re (2006)", {false, true});
+    EXPECT_TRUE(pattern.SearchLiteral("la FACT.RE (2006) jointe"));
+    EXPECT_FALSE(pattern.SearchLiteral("la facture (2006)"));
+    // Quotes and angle brackets are plain characters, not anchors.
+    EXPECT_TRUE(SearchPattern("l'été <x>", {}).SearchLiteral("de L'ÉTÉ <X>"));
+    EXPECT_TRUE(SearchPattern("l'été <x>", {}).SearchCell("de L'ÉTÉ <X>"));
+    const SearchPattern whole("clé", {true, true});
+    EXPECT_TRUE(whole.SearchLiteral("Mot-CLÉ : x"));
+    EXPECT_FALSE(whole.SearchLiteral("clés"));
+}
+
+TEST(SearchPattern, CellFindUsesSpreadsheetWildcards)
+{
+    EXPECT_TRUE(SearchPattern("fac*re", {}).SearchCell("FACTURE"));
+    EXPECT_TRUE(SearchPattern("f?cture", {}).SearchCell("facture"));
+    EXPECT_FALSE(SearchPattern("f?cture", {}).SearchCell("fcture"));
+    EXPECT_TRUE(SearchPattern("7~*8~?", {}).SearchCell("réf. 7*8?"));
+    EXPECT_FALSE(SearchPattern("7~*8", {}).SearchCell("7x8"));
+    EXPECT_TRUE(SearchPattern("a~~b", {}).SearchCell("a~b"));
+    EXPECT_TRUE(SearchPattern("a.b", {}).SearchCell("A.B"));
+    EXPECT_FALSE(SearchPattern("a.b", {}).SearchCell("axb"));
+}
+
+} // namespace
+} // namespace tavelo

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "book/book_file.h"
+#include "book/file_io.h"
+#include "cli/commands.h"
+#include "search/search_pattern.h"
+#include "search/search_run.h"
+#include "test_files.h"
+
+namespace tavelo {
+namespace {
+
+using test::TempDir;
+
+struct Recorder : SearchProgress {
+    std::vector<std::string> events;
+    void SubjectStarted(const CTenorels& s, std::size_t i, std::size_t n) override
+    {
+        events.push_back("start " + s.GetSubjectName() + " " + std::to_string(i) + "/" + std::to_string(n));
+    }
+    void SubjectExamined(const CTenorels& s, std::size_t, std::size_t) override { events.push_back("step " + s.GetSubjectName()); }
+    void DocumentStarted(const CTenorels&, const std::string& text) override { events.push_back(text); }
+    void DocumentUnreadable(const UnreadableDocument& d) override { events.push_back("unreadable " + d.path); }
+};
+
+std::unique_ptr<CTenorels> Subject(std::string title, std::string name, std::string expected = {},
+                                   std::vector<std::string> paths = {})
+{
+    auto s = std::make_unique<CTenorels>(std::move(title), std::move(name), 0);
+    s->SetExpectedText(std::move(expected));
+    for (auto& p : paths)
+        s->AddDocumentPath(std::move(p));
+    return s;
+}
+
+std::vector<std::string> Names(const SearchResult& r)
+{
+    std::vector<std::string> names;
+    for (const CTenorels* s : r.hits)
+        names.push_back(s->GetSubjectName());
+    return names;
+}
+
+TEST(SearchRun, ScopesAndBookOrder)
+{
+    TempDir dir;
+    SubjectList book;
+    book.push_back(Subject("EDF", "Facture EDF", "", {dir.Write("a.txt", "rien")}));
+    book.push_back(Subject("Impôts", "Avis", "une facture à venir"));
+    book.push_back(Subject("Banque", "Relevés", "", {"/x/y\\Facture 2006.pdf"}));
+    book.push_back(Subject("Maison", "Travaux", "", {dir.Write("devis.txt", "Montant de la FACTURE")}));
+    book.push_back(Subject("EDF", "Autre", "rien"));
+    const SearchPattern pattern("facture", {});
+    EXPECT_EQ(Names(RunSearch(book, pattern, kScopeAll)),
+              (std::vector<std::string>{"Facture EDF", "Avis", "Relevés", "Travaux"}));
+    EXPECT_EQ(Names(RunSearch(book, pattern, kScopeSubjectNames)), (std::vector<std::string>{"Facture EDF"}));
+    EXPECT_EQ(Names(RunSearch(book, pattern, kScopeExpectedTexts)), (std::vector<std::string>{"Avis"}));
+    EXPECT_EQ(Names(RunSearch(book, pattern, kScopeDocumentNames)), (std::vector<std::string>{"Relevés"}));
+    EXPECT_EQ(Names(RunSearch(book, pattern, kScopeDocumentContents)), (std::vector<std::string>{"Travaux"}));
+    EXPECT_TRUE(RunSearch(book, pattern, 0).hits.empty());
+    EXPECT_TRUE(RunSearch(SubjectList{}, pattern, kScopeAll).hits.empty());
+    // The general title is never searched.
+    EXPECT_TRUE(RunSearch(book, SearchPattern("Impôts", {}), kScopeAll).hits.empty());
+}
+
+TEST(SearchRun, FirstMatchingScopeEndsTheSubject)
+{
+    TempDir dir;
+    SubjectList book;
+    // The name matches: neither of the documents is opened, so the missing one
+    // is not reported.
+    book.push_back(Subject("G", "Facture", "", {dir.File("absent.txt"), dir.File("facture.txt")}));
+    Recorder progress;
+    const SearchResult result = RunSearch(book, SearchPattern("facture", {}), kScopeAll, &progress);
+    EXPECT_EQ(result.hits.size(), 1u);
+    EXPECT_TRUE(result.unreadable.empty());
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"start Facture 0/1", "step Facture"}));
+}
+
+TEST(SearchRun, DocumentsInOrderUntilOneMatches)
+{
+    TempDir dir;
+    SubjectList book;
+    book.push_back(Subject("G", "S1", "",
+                           {dir.File("absent.txt"), dir.Write("NOTES.TXT", "facture"), dir.File("lettre"),
+                            dir.Write("b.txt", "la facture"), dir.File("jamais.pdf")}));
+    book.push_back(Subject("G", "S2", "", {dir.Write("c.rtf", "{\\rtf1 rien}")}));
+    Recorder progress;
+    const SearchResult result = RunSearch(book, SearchPattern("facture", {}), kScopeDocumentContents, &progress);
+    EXPECT_EQ(Names(result), (std::vector<std::string>{"S1"}));
+    ASSERT_EQ(result.unreadable.size(), 1u);
+    EXPECT_EQ(result.unreadable[0].path, dir.File("absent.txt"));
+    EXPECT_EQ(result.unreadable[0].subject, book[0].get());
+    const std::vector<std::string> expected = {
+        "start S1 0/2",
+        "Recherche dans le fichier : absent.txt",
+        "unreadable " + dir.File("absent.txt"),
+        "Recherche dans le fichier : NOTES.TXT", // shown, never opened
+        "Recherche dans le fichier : lettre",
+        "Recherche dans le fichier : b.txt",
+        "step S1",
+        "start S2 1/2",
+        "Recherche dans le fichier : c.rtf",
+        "step S2",
+    };
+    EXPECT_EQ(progress.events, expected);
+    const std::string message = DescribeUnreadableDocuments(result.unreadable);
+    EXPECT_EQ(message, "Un document n'a pas pu être lu pendant la recherche :\nImpossible de lire le document « " +
+                           dir.File("absent.txt") + " » : le fichier ou le dossier n'existe pas.\n");
+}
+
+TEST(SearchRun, UnreadableOfficeDocumentsDoNotEndTheSearch)
+{
+    TempDir dir;
+    SubjectList book;
+    book.push_back(Subject("G", "S1", "", {dir.Write("a.doc", "abîmé"), dir.Write("b.xls", "abîmé")}));
+    book.push_back(Subject("G", "S2", "", {dir.Write("c.txt", "abîmé")}));
+    const SearchResult result = RunSearch(book, SearchPattern("abîmé", {}), kScopeDocumentContents);
+    EXPECT_EQ(Names(result), (std::vector<std::string>{"S2"}));
+    EXPECT_EQ(result.unreadable.size(), 2u);
+    EXPECT_EQ(DescribeUnreadableDocuments(result.unreadable).rfind("2 documents n'ont pas pu être lus", 0), 0u);
+}
+
+struct CliResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliResult Cli(const cli::Args& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::RunSearch(args, {out, err});
+    return {status, out.str(), err.str()};
+}
+
+TEST(SearchCli, PrintsHitsAndExitStatus)
+{
+    TempDir dir;
+    SubjectList book;
+    book.push_back(Subject("EDF", "Facture EDF", "", {dir.Write("a.txt", "Mot-clé")}));
+    book.push_back(Subject("Impôts", "Avis", "Motif", {dir.File("absent.txt")}));
+    const std::string path = dir.Write("livre.tvo", WriteSubjectList(book));
+
+    CliResult r = Cli({path, "fact.re"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "EDF\tFacture EDF\n");
+    EXPECT_NE(r.err.find("absent.txt"), std::string::npos);
+
+    r = Cli({path, "mot", "--whole-word", "--scope", "contents,expected"});
+    EXPECT_EQ(r.out, "EDF\tFacture EDF\n");
+    r = Cli({path, "MOT", "--match-case"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Aucun sujet ne correspond aux critères"), std::string::npos);
+    r = Cli({path, "mot", "--scope=expected,names"});
+    EXPECT_EQ(r.out, "Impôts\tAvis\n");
+
+    EXPECT_EQ(Cli({path, "(mot"}).status, 2);
+    EXPECT_EQ(Cli({path, "   "}).status, 2);
+    EXPECT_EQ(Cli({path, "mot", "--scope", "titres"}).status, 2);
+    EXPECT_EQ(Cli({path, "mot", "--scope"}).status, 2);
+    EXPECT_EQ(Cli({path, "mot", "--tout"}).status, 2);
+    EXPECT_EQ(Cli({path}).status, 2);
+    EXPECT_EQ(Cli({dir.File("absent.tvo"), "mot"}).status, 2);
+    EXPECT_EQ(Cli({dir.Write("abime.tvo", "\x05\x00zz"), "mot"}).status, 2);
+}
+
+} // namespace
+} // namespace tavelo
