@@ -7,6 +7,7 @@
 #include <random>
 
 #include "book/file_io.h"
+#include "book/held_file.h"
 #include "book/subject_book.h"
 
 namespace {
@@ -38,44 +39,56 @@ std::string BenchPath()
     return (std::filesystem::temp_directory_path() / "tavelo-bench-book.tvo").string();
 }
 
+// Saving as the window does: serialise, then replace the held book atomically
+// (temporary file, flush, rename, flush of the folder).
 void BM_SaveBook(benchmark::State& state)
 {
     tavelo::SubjectBook book;
     book.AppendSubjects(MakeBook(100000, 10));
     const std::string path = BenchPath();
+    tavelo::WriteNewFile(path, std::string_view("\0\0", 2), true);
+    bool readOnly = true;
+    auto held = tavelo::OpenHeldFile(path, readOnly, false);
+    if (!held || readOnly) {
+        state.SkipWithError("the benchmark book could not be reserved");
+        return;
+    }
     std::size_t bytes = 0;
     for (auto _ : state) {
-        tavelo::WriteNewFile(
-            path,
-            [&](const tavelo::ByteSink& sink) {
-                book.Serialize([&](std::string_view chunk) {
-                    bytes += chunk.size();
-                    sink(chunk);
-                });
-            },
-            true);
+        const tavelo::FileBytes data = book.SerializeToBytes();
+        held->Save(data.View());
+        bytes += data.Size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+    tavelo::ReleaseHeldFile(held);
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_SaveBook)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Loading as the window does: read the held book whole, then parse it.
 void BM_LoadBook(benchmark::State& state)
 {
     const std::string path = BenchPath();
     tavelo::WriteNewFile(path, tavelo::WriteSubjectList(MakeBook(100000, 10)), true);
+    bool readOnly = true;
+    auto held = tavelo::OpenHeldFile(path, readOnly, false);
+    if (!held) {
+        state.SkipWithError("the benchmark book could not be opened");
+        return;
+    }
     std::size_t bytes = 0;
     for (auto _ : state) {
         auto book = std::make_unique<tavelo::SubjectBook>();
-        const tavelo::FileBytes data = tavelo::ReadFileBytes(path);
+        const tavelo::FileBytes data = held->Load();
         book->Deserialize(data.View());
-        bytes += data.View().size();
+        bytes += data.Size();
         // Closing the book is not part of loading it.
         state.PauseTiming();
         book.reset();
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+    tavelo::ReleaseHeldFile(held);
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_LoadBook)->Unit(benchmark::kMillisecond)->UseRealTime();
