@@ -5,6 +5,8 @@
 #include <QMenuBar>
 #include <deque>
 
+#include "app/ui_prompts.h"
+
 namespace tavelo::gui {
 
 namespace {
@@ -93,6 +95,8 @@ int PopupMenu::Track(QMenu& menu, const QPoint& position)
         Choosers().pop_front();
         return chooser(menu);
     }
+    if (IsUnattended())
+        return 0;
     QAction* chosen = menu.exec(position);
     return CommandIdOf(chosen);
 }

@@ -35,6 +35,7 @@ std::deque<bool>& PrintAnswers()
 }
 
 int g_printShown = 0;
+bool g_unattended = false;
 
 std::deque<std::function<int(QDialog&)>>& DialogHandlers()
 {
@@ -43,6 +44,16 @@ std::deque<std::function<int(QDialog&)>>& DialogHandlers()
 }
 
 } // namespace
+
+void SetUnattended(bool unattended)
+{
+    g_unattended = unattended;
+}
+
+bool IsUnattended()
+{
+    return g_unattended;
+}
 
 std::deque<QMessageBox::StandardButton>& MessageBox::Answers()
 {
@@ -93,6 +104,10 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, const QString& tex
     if (!Answers().empty()) {
         answer = Answers().front();
         Answers().pop_front();
+    } else if (g_unattended) {
+        answer = defaultButton != QMessageBox::NoButton ? defaultButton
+                 : buttons.testFlag(QMessageBox::Ok)     ? QMessageBox::Ok
+                                                         : QMessageBox::Cancel;
     } else {
         QMessageBox* box = Create(parent, text, look, buttons, defaultButton);
         box->exec();
@@ -125,8 +140,12 @@ bool FileDialog::TakeAnswer(Kind kind, const QString& title, const QString& init
                             QString& answer)
 {
     FileHistory().push_back({kind, title, initialPath, filter});
-    if (PendingFiles().empty())
-        return false;
+    if (PendingFiles().empty()) {
+        if (!g_unattended)
+            return false;
+        answer.clear();
+        return true;
+    }
     answer = PendingFiles().front().path;
     PendingFiles().pop_front();
     return true;
@@ -191,6 +210,8 @@ bool PrintDialog::Exec(QPrinter& printer, QWidget* parent)
         PrintAnswers().pop_front();
         return accept;
     }
+    if (g_unattended)
+        return false;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -212,6 +233,8 @@ int DialogRunner::Exec(QDialog& dialog)
         DialogHandlers().pop_front();
         return handler(dialog);
     }
+    if (g_unattended)
+        return QDialog::Rejected;
     return dialog.exec();
 }
 

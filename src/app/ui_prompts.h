@@ -15,6 +15,12 @@ class QWidget;
 
 namespace tavelo::gui {
 
+// Unattended runs (tests) never block on a window that nobody answers: an
+// unanswered message box gives its default button, a file dialog is
+// cancelled, a dialog is rejected and a popup menu chooses nothing.
+void SetUnattended(bool unattended);
+bool IsUnattended();
+
 class MessageBox {
 public:
     // The four looks of the program's messages.

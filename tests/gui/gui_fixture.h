@@ -112,6 +112,7 @@ inline QMenu* TopMenu(QMenuBar* bar, const QString& title)
     {                                                                                                                  \
         tavelo::gui::test::PrepareEnvironment();                                                                       \
         QApplication application(argc, argv);                                                                          \
+        tavelo::gui::SetUnattended(true);                                                                             \
         TestClass testObject;                                                                                          \
         return QTest::qExec(&testObject, argc, argv);                                                                  \
     }
