@@ -366,10 +366,9 @@ void CMainFrame::UpdateToolbar()
 
 void CMainFrame::RefreshTitle()
 {
-    QString title = LoadString(IDR_MAINFRAME);
-    if (CSplitter* window = ActiveBookWindow())
-        title += QStringLiteral(" - ") + window->windowTitle();
-    setWindowTitle(title);
+    // A maximised book window adds " - [its title]" to this title itself.
+    if (!ActiveBookWindow() || !ActiveBookWindow()->isMaximized())
+        setWindowTitle(LoadString(IDR_MAINFRAME));
 }
 
 void CMainFrame::ArrangeIcons()

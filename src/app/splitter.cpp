@@ -67,6 +67,15 @@ void CSplitter::InitialUpdate()
     SetActiveView(m_tree);
 }
 
+void CSplitter::DetachViews()
+{
+    for (CView* view : {static_cast<CView*>(m_tree), static_cast<CView*>(m_preview), static_cast<CView*>(m_list)}) {
+        if (CTenorelDoc* doc = view->GetDocument())
+            doc->RemoveView(view);
+        view->DetachDocument();
+    }
+}
+
 void CSplitter::showEvent(QShowEvent* event)
 {
     QMdiSubWindow::showEvent(event);

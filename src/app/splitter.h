@@ -41,6 +41,8 @@ public:
     void CyclePane(bool forward);
     // Runs the views' initial update.
     void InitialUpdate();
+    // Takes the three views out of the book as the window closes.
+    void DetachViews();
 
     // Asked before the window closes; false keeps it open.
     std::function<bool(CSplitter*)> canClose;

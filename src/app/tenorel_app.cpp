@@ -219,6 +219,7 @@ void CTenorelApp::OnWindowClosed(CSplitter* window)
 {
     window->setProperty("closing", true);
     CTenorelDoc* doc = window->GetDocument();
+    window->DetachViews();
     if (!doc || doc->property("closing").toBool())
         return;
     if (WindowsOf(doc).empty())

@@ -337,7 +337,7 @@ private Q_SLOTS:
         QVERIFY(window->List()->height() > 0);
         QVERIFY(window->List()->y() > window->Preview()->y());
         QVERIFY(window->Tree()->hasFocus());
-        QCOMPARE(app->MainFrame()->windowTitle(), QStringLiteral("Tavelo - Tavelo1"));
+        QCOMPARE(app->MainFrame()->windowTitle(), QStringLiteral("Tavelo - [Tavelo1]"));
         // The three views stand in the book in the order tree, preview, list.
         CTenorelDoc* doc = window->GetDocument();
         QCOMPARE(doc->GetViewCount(), std::size_t{3});
