@@ -38,7 +38,7 @@ CMainFrame::CMainFrame(CTenorelApp* app) : m_app(app)
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+    m_activationConnection = connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         RefreshTitle();
         UpdateToolbar();
     });
@@ -55,7 +55,7 @@ CMainFrame::CMainFrame(CTenorelApp* app) : m_app(app)
     m_idleTimer->setInterval(300);
     connect(m_idleTimer, &QTimer::timeout, this, [this] { UpdateToolbar(); });
     m_idleTimer->start();
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateToolbar(); });
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateToolbar(); });
     qApp->installEventFilter(this);
 
     CommandHost::SetInstance(this);
@@ -63,6 +63,13 @@ CMainFrame::CMainFrame(CTenorelApp* app) : m_app(app)
 
 CMainFrame::~CMainFrame()
 {
+    // The book windows go after this part of the object; their focus and
+    // activation changes must not call back into it.
+    disconnect(m_focusConnection);
+    disconnect(m_activationConnection);
+    m_idleTimer->stop();
+    m_wndToolBar = nullptr;
+    qDeleteAll(m_mdiArea->subWindowList());
     qApp->removeEventFilter(this);
     if (CommandHost::Instance() == this)
         CommandHost::SetInstance(nullptr);

@@ -83,6 +83,8 @@ private:
     std::vector<QLabel*> m_statusPanes;
     std::vector<QShortcut*> m_accelerators;
     QTimer* m_idleTimer;
+    QMetaObject::Connection m_focusConnection;
+    QMetaObject::Connection m_activationConnection;
 };
 
 } // namespace tavelo::gui

@@ -52,12 +52,18 @@ CSplitter::CSplitter(CTenorelDoc* document, QWidget* parent) : QMdiSubWindow(par
     OnCommand(ID_NEXT_PANE, [this] { CyclePane(true); });
     OnCommand(ID_PREV_PANE, [this] { CyclePane(false); });
 
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    m_focusConnection =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
     m_pActiveView = m_tree;
     setFocusProxy(m_tree);
 }
 
-CSplitter::~CSplitter() = default;
+CSplitter::~CSplitter()
+{
+    // The panes are destroyed after this part of the object: no callback may
+    // reach it meanwhile.
+    disconnect(m_focusConnection);
+}
 
 void CSplitter::InitialUpdate()
 {

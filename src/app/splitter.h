@@ -66,6 +66,7 @@ private:
     CListeView* m_list;
     CView* m_pActiveView = nullptr;
     bool m_sized = false;
+    QMetaObject::Connection m_focusConnection;
 };
 
 } // namespace tavelo::gui

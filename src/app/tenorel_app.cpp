@@ -55,8 +55,9 @@ void CTenorelApp::InstallCommands()
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
     OnCommand(ID_FILE_PRINT_SETUP, [this] {
-        static QPrinter printer;
-        PrintDialog::Exec(printer, m_pMainWnd.get());
+        if (!m_printer)
+            m_printer = std::make_unique<QPrinter>();
+        PrintDialog::Exec(*m_printer, m_pMainWnd.get());
     });
     OnCommand(ID_APP_EXIT, [this] {
         if (m_pMainWnd)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QPrinter>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,7 @@ private:
 
     std::unique_ptr<CMainFrame> m_pMainWnd;
     std::vector<CTenorelDoc*> m_documents;
+    std::unique_ptr<QPrinter> m_printer;
     tavelo::gui::RecentFiles m_recentFiles;
     int m_nUntitledCount = 0;
     bool m_closingAll = false;

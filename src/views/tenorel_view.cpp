@@ -102,6 +102,9 @@ CTenorelView::CTenorelView(CTenorelDoc* document, QWidget* parent) : QTreeWidget
 
 CTenorelView::~CTenorelView()
 {
+    // Deleting the items later would report selection changes to a view that
+    // is no longer one.
+    blockSignals(true);
     ExpectedTextFile::Remove();
 }
 

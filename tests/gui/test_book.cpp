@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QPdfDocument>
 #include <QPdfWriter>
 #include <QPushButton>
@@ -366,6 +367,31 @@ private Q_SLOTS:
         const QByteArray desktop = ReadBytes(shared + QStringLiteral("/applications/tavelo.desktop"));
         QVERIFY(desktop.contains("MimeType=application/x-tavelo;"));
         QVERIFY(desktop.contains("Exec="));
+    }
+
+    void openCommandAndDroppedFiles()
+    {
+        const QString a = WriteBook(m_dir, QStringLiteral("ouvert.tvo"), {{"EDF", "2006", 0, "", {}}});
+        const QString b = WriteBook(m_dir, QStringLiteral("depose.tvo"), {{"GDF", "2007", 0, "", {}}});
+        auto app = StartApp();
+        FileDialog::SetNextFileName(a);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_OPEN));
+        QCOMPARE(FileDialog::History().back().kind, FileDialog::Open);
+        QVERIFY(FileDialog::History().back().filter.startsWith(QStringLiteral("Fichiers Tavelo (*.tvo)")));
+        QCOMPARE(app->Documents().size(), std::size_t{2});
+        QCOMPARE(ActiveWindow(*app)->GetDocument()->GetTitle(), QStringLiteral("ouvert"));
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(b)});
+        // As a drag from the file manager arrives: enter, then drop.
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app->MainFrame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app->MainFrame(), &drop);
+        QTRY_COMPARE(app->Documents().size(), std::size_t{3});
+        QCOMPARE(ActiveWindow(*app)->GetDocument()->GetTitle(), QStringLiteral("depose"));
+        QCOMPARE(ActiveWindow(*app)->Tree()->GetRootItem()->child(0)->text(0), QStringLiteral("GDF"));
     }
 
     void printingTheTree()
