@@ -20,9 +20,12 @@ QIcon DrawCheckMark(const QColor& colour)
         tick.moveTo(2.5, 8.5);
         tick.lineTo(6.5, 12.5);
         tick.lineTo(13.5, 3.5);
-        p.setPen(QPen(colour.darker(140), 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        // A white halo keeps the mark readable on a selected (dark) row.
+        p.setPen(QPen(QColor(255, 255, 255, 220), 4.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(tick);
-        p.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(colour.darker(140), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(tick);
+        p.setPen(QPen(colour, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(tick);
         p.end();
         icon.addPixmap(pixmap);
