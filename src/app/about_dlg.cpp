@@ -20,7 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
     auto* version = new QLabel(QString::fromUtf8(text::kAboutVersion), this);
     version->setObjectName(QStringLiteral("versionLine"));
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QString::fromUtf8(text::kOkButton), this);
     ok->setProperty("controlId", int{IDOK});
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

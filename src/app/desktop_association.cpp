@@ -54,14 +54,15 @@ bool WriteDesktopAssociation(const QString& executable, const QString& dataFolde
     const QString desktop = QStringLiteral("[Desktop Entry]\n"
                                            "Type=Application\n"
                                            "Name=Tavelo\n"
-                                           "Comment=Registre des papiers personnels par sujet\n"
+                                           "Comment=%4\n"
                                            "Exec=%1 %f\n"
                                            "Icon=tavelo\n"
                                            "Terminal=false\n"
                                            "MimeType=%2;\n"
                                            "Categories=Office;\n"
                                            "X-Tavelo-Type=%3\n")
-                                .arg(QuoteExec(executable), mime, QString::fromUtf8(text::kTypeIdentifier));
+                                .arg(QuoteExec(executable), mime, QString::fromUtf8(text::kTypeIdentifier),
+                                     QString::fromUtf8(text::kDesktopComment));
 
     bool ok = WriteText(root + QStringLiteral("/mime/packages/tavelo.xml"), mimeXml);
     ok = WriteText(root + QStringLiteral("/applications/tavelo.desktop"), desktop) && ok;

@@ -94,6 +94,15 @@ inline constexpr const char* kPrintTitle = "Impression de %1";
 inline constexpr const char* kStateClosed = "clôturé";
 inline constexpr const char* kStateOpen = "en cours";
 inline constexpr const char* kPrintFailed = "L'impression a échoué.";
+inline constexpr const char* kOpenTitle = "Ouvrir";
+inline constexpr const char* kSaveAsTitle = "Enregistrer sous";
+inline constexpr const char* kAllFilesFilter = "Tous les fichiers (*)";
+inline constexpr const char* kYesButton = "&Oui";
+inline constexpr const char* kNoButton = "&Non";
+inline constexpr const char* kOkButton = "OK";
+inline constexpr const char* kPreviewErrorTitle = "Aperçu impossible";
+inline constexpr const char* kPdfUnreadable = "Le fichier PDF est illisible ou protégé.";
+inline constexpr const char* kDesktopComment = "Registre des papiers personnels par sujet";
 } // namespace text
 
 } // namespace tavelo::gui

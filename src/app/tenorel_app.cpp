@@ -133,8 +133,8 @@ CTenorelDoc* CTenorelApp::OnFileNew()
 
 void CTenorelApp::OnFileOpen()
 {
-    const QString filter = QString::fromUtf8(text::kFileFilter) + QStringLiteral(";;Tous les fichiers (*)");
-    const QString path = FileDialog::GetOpenFileName(m_pMainWnd.get(), QStringLiteral("Ouvrir"), QString(), filter);
+    const QString filter = QString::fromUtf8(text::kFileFilter) + QStringLiteral(";;") + QString::fromUtf8(text::kAllFilesFilter);
+    const QString path = FileDialog::GetOpenFileName(m_pMainWnd.get(), QString::fromUtf8(text::kOpenTitle), QString(), filter);
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }

@@ -185,7 +185,7 @@ bool CTenorelDoc::DoSave(const QString& path, bool replace)
         QString initial = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
         if (QFileInfo(initial).suffix().isEmpty())
             initial += QStringLiteral(".") + QString::fromUtf8(text::kFileExtension);
-        target = FileDialog::GetSaveFileName(DialogParent(), QStringLiteral("Enregistrer sous"), initial,
+        target = FileDialog::GetSaveFileName(DialogParent(), QString::fromUtf8(text::kSaveAsTitle), initial,
                                              QString::fromUtf8(text::kFileFilter),
                                              QString::fromUtf8(text::kFileExtension));
         if (target.isEmpty())

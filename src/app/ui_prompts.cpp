@@ -88,11 +88,11 @@ QMessageBox* MessageBox::Create(QWidget* parent, const QString& text, Look look,
     if (defaultButton != QMessageBox::NoButton)
         box->setDefaultButton(defaultButton);
     if (QAbstractButton* b = box->button(QMessageBox::Yes))
-        b->setText(QStringLiteral("&Oui"));
+        b->setText(QString::fromUtf8(text::kYesButton));
     if (QAbstractButton* b = box->button(QMessageBox::No))
-        b->setText(QStringLiteral("&Non"));
+        b->setText(QString::fromUtf8(text::kNoButton));
     if (QAbstractButton* b = box->button(QMessageBox::Cancel))
-        b->setText(QStringLiteral("Annuler"));
+        b->setText(QString::fromUtf8(text::kAvailableCancel));
     return box;
 }
 

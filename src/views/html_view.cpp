@@ -189,7 +189,7 @@ void CHTMLView::ShowPdf(const QString& path)
     const QPdfDocument::Error error = m_pdfDocument->load(path);
     if (error != QPdfDocument::Error::None) {
         ShowError(QString::fromUtf8(text::kPreviewUnreadable)
-                      .arg(path, QStringLiteral("Le fichier PDF est illisible ou protégé.")));
+                      .arg(path, QString::fromUtf8(text::kPdfUnreadable)));
         return;
     }
     setCurrentWidget(m_pdfView);
@@ -206,8 +206,8 @@ void CHTMLView::ShowNoPreview(const QString& path)
 
 void CHTMLView::ShowError(const QString& message)
 {
-    m_browser->setHtml(QStringLiteral("<html><body><h3>Aperçu impossible</h3><p>%1</p></body></html>")
-                           .arg(message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
+    m_browser->setHtml(QStringLiteral("<html><body><h3>%1</h3><p>%2</p></body></html>")
+                           .arg(QString::fromUtf8(text::kPreviewErrorTitle).toHtmlEscaped(), message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
     setCurrentWidget(m_browser);
     m_page = Page::Error;
 }

@@ -410,7 +410,7 @@ void CTenorelView::OnAddDocument()
     CTenorels* subject = doc ? doc->GetCurrentSubject() : nullptr;
     if (!subject)
         return;
-    const QString path = FileDialog::GetOpenFileName(window(), QStringLiteral("Ouvrir"), QString(), QString());
+    const QString path = FileDialog::GetOpenFileName(window(), QString::fromUtf8(text::kOpenTitle), QString(), QString());
     if (path.isEmpty())
         return;
     const std::string chosen = path.toStdString();

@@ -257,10 +257,9 @@ private Q_SLOTS:
         QAction* save = FindCommandAction(file, ID_FILE_SAVE);
         QTest::mouseMove(file, file->actionGeometry(save).center());
         QTRY_COMPARE(frame->StatusPane(0)->text(), QStringLiteral("Enregistre le document actif"));
-        file->close();
-        QStatusTipEvent clear{QString()};
-        QApplication::sendEvent(frame, &clear);
-        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Prêt"));
+        QTest::keyClick(file, Qt::Key_Escape);
+        QTRY_VERIFY(!file->isVisible());
+        QTRY_COMPARE(frame->StatusPane(0)->text(), QStringLiteral("Prêt"));
         // Hovering a toolbar button shows the button's prompt.
         QStatusTipEvent tip(buttons[1]->statusTip());
         QApplication::sendEvent(frame->ToolBar()->widgetForAction(buttons[1]), &tip);
