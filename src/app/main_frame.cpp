@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -231,6 +232,40 @@ void CMainFrame::OnPopupAboutToShow(QMenu* menu)
     UpdateMenuItems(menu, route);
     if (FindCommandAction(menu, ID_APP_EXIT))
         UpdateRecentFiles(menu);
+    if (FindCommandAction(menu, ID_WINDOW_NEW))
+        UpdateWindowList(menu);
+}
+
+void CMainFrame::UpdateWindowList(QMenu* windowMenu)
+{
+    // The open book windows, numbered, after the window commands; the active
+    // one is checked.
+    for (QAction* action : windowMenu->actions()) {
+        if (action->property("windowListEntry").toBool()) {
+            windowMenu->removeAction(action);
+            delete action;
+        }
+    }
+    const std::vector<CSplitter*> windows = BookWindows();
+    if (windows.empty())
+        return;
+    QAction* separator = windowMenu->addSeparator();
+    separator->setProperty("windowListEntry", true);
+    CSplitter* active = ActiveBookWindow();
+    for (std::size_t i = 0; i < windows.size() && i < 9; ++i) {
+        CSplitter* window = windows[i];
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
+        entry->setProperty("windowListEntry", true);
+        entry->setCheckable(true);
+        entry->setChecked(window == active);
+        connect(entry, &QAction::triggered, this, [this, window] {
+            const std::vector<CSplitter*> open = BookWindows();
+            if (std::find(open.begin(), open.end(), window) != open.end())
+                m_mdiArea->setActiveSubWindow(window);
+        });
+    }
 }
 
 void CMainFrame::UpdateRecentFiles(QMenu* fileMenu)

@@ -72,6 +72,7 @@ private:
     void RebuildMenuBar();
     void OnPopupAboutToShow(QMenu* menu);
     void UpdateRecentFiles(QMenu* fileMenu);
+    void UpdateWindowList(QMenu* windowMenu);
     void ArrangeIcons();
     void UpdateLockIndicators(quint32 nativeModifiers);
 

@@ -319,6 +319,24 @@ private Q_SLOTS:
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
         QCOMPARE(first->List()->count(), 1);
 
+        // The window menu lists both windows and activates the one chosen.
+        QMenu* windowMenu = TopMenu(app->MainFrame()->menuBar(), QStringLiteral("Fe&nêtre"));
+        QMetaObject::invokeMethod(windowMenu, "aboutToShow");
+        QStringList entries;
+        QAction* firstEntry = nullptr;
+        for (QAction* a : windowMenu->actions()) {
+            if (a->property("windowListEntry").toBool() && !a->isSeparator()) {
+                entries << a->text();
+                if (!firstEntry)
+                    firstEntry = a;
+            }
+        }
+        QCOMPARE(entries, (QStringList{QStringLiteral("&1 deux:1"), QStringLiteral("&2 deux:2")}));
+        QVERIFY(!firstEntry->isChecked());
+        firstEntry->trigger();
+        QTRY_COMPARE(ActiveWindow(*app), first);
+        app->MainFrame()->MdiArea()->setActiveSubWindow(second);
+
         app->MainFrame()->RunCommand(ID_WINDOW_TILE_HORZ);
         app->MainFrame()->RunCommand(ID_WINDOW_CASCADE);
         app->MainFrame()->RunCommand(ID_WINDOW_ARRANGE);
