@@ -12,6 +12,7 @@
 #include <QSettings>
 
 #include "app/book_storage.h"
+#include "app/desktop_association.h"
 #include "app/reservation_dlg.h"
 #include "gui_fixture.h"
 
@@ -385,6 +386,13 @@ private Q_SLOTS:
         const QByteArray desktop = ReadBytes(shared + QStringLiteral("/applications/tavelo.desktop"));
         QVERIFY(desktop.contains("MimeType=application/x-tavelo;"));
         QVERIFY(desktop.contains("Exec="));
+
+        // A program path with spaces, quotes and percent signs stays one argument.
+        QTemporaryDir folder;
+        QVERIFY(WriteDesktopAssociation(QStringLiteral("/opt/mon appli/ta\"ve%lo"), folder.path()));
+        const QByteArray desktopEntry = ReadBytes(folder.path() + QStringLiteral("/applications/tavelo.desktop"));
+        QVERIFY2(desktopEntry.contains("Exec=\"/opt/mon appli/ta\\\\\"ve%%lo\" %f\n"), desktopEntry.constData());
+        QVERIFY(QFile::exists(folder.path() + QStringLiteral("/icons/hicolor/48x48/apps/tavelo.png")));
     }
 
     void openCommandAndDroppedFiles()
