@@ -1,0 +1,91 @@
+#pragma once
+// The main window: menu bar (menu 128 without book windows, 129 with), the
+// toolbar, the five-pane status bar, the area of the book windows, the
+// accelerators, and the routing of commands to the active book window.
+
+#include <QMainWindow>
+#include <vector>
+
+#include "app/command.h"
+#include "app/command_host.h"
+
+class QLabel;
+class QMdiArea;
+class QMenuBar;
+class QShortcut;
+class QToolBar;
+class QTimer;
+
+namespace tavelo::gui {
+
+class CSplitter;
+class CTenorelApp;
+
+class CMainFrame : public QMainWindow, public CCmdTarget, public CommandHost {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CTenorelApp* app);
+    ~CMainFrame() override;
+
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    QLabel* StatusPane(int index) const;
+    std::vector<CSplitter*> BookWindows() const;
+    CSplitter* ActiveBookWindow() const;
+    void AddBookWindow(CSplitter* window);
+    // The identifier of the menu bar shown (128 or 129).
+    int CurrentMenuResource() const;
+
+    // The "&Sujets" item of the menu bar, enabled or greyed.
+    void EnableSubjectsMenu(bool enabled);
+    bool IsSubjectsMenuEnabled() const { return m_subjectsMenuEnabled; }
+    // Position of the first top-level item whose text is exactly `text`, or -1.
+    static int FindMenuItemByText(const QMenuBar* menu, const QString& text);
+    // What happens as the menu bar becomes active, before a popup opens.
+    void OnMenuActivate();
+    // Runs the update handlers of the toolbar buttons.
+    void UpdateToolbar();
+    // Message pane: the prompt, or "Prêt" when empty.
+    void SetMessageText(const QString& text);
+    void RefreshTitle();
+
+    // CommandHost
+    CommandRoute ActiveRoute() override;
+    bool RunCommand(int id) override;
+    bool IsImportPending() const override { return m_bImportPending; }
+    void SetImportPending(bool pending) override { m_bImportPending = pending; }
+    void SetModePaneText(const QString& text) override;
+    QWidget* HostWindow() override { return this; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateAccelerators();
+    void InstallCommands();
+    void RebuildMenuBar();
+    void OnPopupAboutToShow(QMenu* menu);
+    void UpdateRecentFiles(QMenu* fileMenu);
+    void UpdateWindowList(QMenu* windowMenu);
+    void ArrangeIcons();
+    void UpdateLockIndicators(quint32 nativeModifiers);
+
+    CTenorelApp* m_app;
+    bool m_bImportPending = false;
+    bool m_subjectsMenuEnabled = true;
+    QMdiArea* m_mdiArea;
+    QToolBar* m_wndToolBar = nullptr;
+    std::vector<QLabel*> m_statusPanes;
+    std::vector<QShortcut*> m_accelerators;
+    QTimer* m_idleTimer;
+    QMetaObject::Connection m_focusConnection;
+    QMetaObject::Connection m_activationConnection;
+};
+
+} // namespace tavelo::gui

@@ -1,0 +1,92 @@
+#pragma once
+// The book of a book window: the Qt-free SubjectBook with its title, path,
+// views, file commands and the enabling rules of the book's commands.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "app/book_storage.h"
+#include "app/command.h"
+#include "book/subject_book.h"
+
+class QWidget;
+
+namespace tavelo::gui {
+
+class CView;
+class CTenorelView;
+class CHTMLView;
+class CListeView;
+
+class CTenorelDoc : public QObject, public CCmdTarget, public tavelo::SubjectBook {
+    Q_OBJECT
+public:
+    explicit CTenorelDoc(QObject* parent = nullptr);
+    ~CTenorelDoc() override;
+
+    const QString& GetTitle() const { return m_strTitle; }
+    // Sets the title and the text of the root item of the book's first tree.
+    virtual void SetTitle(const QString& title);
+    const QString& GetPathName() const { return m_strPathName; }
+    // Sets the path and makes the file's name the title.
+    void SetPathName(const QString& path);
+
+    bool IsReadOnly() const { return m_bReadOnly; }
+    bool IsNotifyRequested() const { return m_bNotify; }
+
+    bool OnNewDocument();
+    // False (after telling the user) when the book cannot be opened.
+    bool OnOpenDocument(const QString& path);
+    bool OnSaveDocument(const QString& path);
+    // Gives the file up and asks the application to destroy the book's windows
+    // and the book itself.
+    void OnCloseDocument();
+
+    // "&Enregistrer": a read-only book is saved under a new name.
+    bool DoFileSave();
+    // Saves to `path`, or asks for a name when it is empty. True when saved.
+    bool DoSave(const QString& path, bool replace = true);
+    // Offers to save a modified book; false when the user cancels.
+    bool SaveModified();
+
+    // Views in creation order; a book window adds tree, preview, list.
+    void AddView(CView* view);
+    void RemoveView(CView* view);
+    std::size_t GetViewCount() const { return m_viewList.size(); }
+    CView* GetView(std::size_t index) const { return index < m_viewList.size() ? m_viewList[index] : nullptr; }
+    // The first view when it is a subject tree.
+    CTenorelView* GetTreeView() const;
+    // The third view when it is a document list.
+    CListeView* GetListView() const;
+    CHTMLView* GetPreviewView() const;
+
+    // Refills the document list from the current subject and blanks the preview.
+    void RefreshDocumentList();
+
+    // Enabling rules shared by the book's commands.
+    static void UpdateNeedsCurrentSubject(CTenorelDoc& doc, CCmdUI& ui);
+    static void UpdateNeedsPath(CTenorelDoc& doc, CCmdUI& ui);
+    static void UpdateNotReadOnly(CTenorelDoc& doc, CCmdUI& ui);
+
+    // The window dialogs of this book are parented to.
+    static QWidget* DialogParent();
+
+Q_SIGNALS:
+    void titleChanged(const QString& title);
+    void closeRequested(tavelo::gui::CTenorelDoc* doc);
+    void saved(const QString& path);
+
+private:
+    void InstallCommands();
+
+    QString m_strTitle;
+    QString m_strPathName;
+    std::vector<CView*> m_viewList;
+    bool m_bReadOnly = false;
+    bool m_bNotify = false;
+    std::unique_ptr<BookStorage> m_storage;
+};
+
+} // namespace tavelo::gui

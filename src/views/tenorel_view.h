@@ -1,0 +1,81 @@
+#pragma once
+// The subject tree: the book's title, its general titles and its subjects with
+// their state marks. Selecting a subject makes it the book's current subject and
+// shows its documents and its expected text.
+
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "views/view.h"
+
+class QMenu;
+class QPagedPaintDevice;
+
+namespace tavelo {
+class CTenorels;
+}
+
+namespace tavelo::gui {
+
+class CTenorelView : public QTreeWidget, public CView {
+    Q_OBJECT
+public:
+    enum ItemType { RootItem = QTreeWidgetItem::UserType + 1, GeneralTitleItem, SubjectItem };
+
+    explicit CTenorelView(CTenorelDoc* document, QWidget* parent = nullptr);
+    ~CTenorelView() override;
+
+    QWidget* GetWidget() override { return this; }
+    void OnInitialUpdate() override;
+
+    // Shows one subject under its general title, making the root and the title
+    // item when missing; selects it when asked.
+    void AddSubjectToTree(CTenorels* subject, bool select);
+    // The general-title item whose text is exactly this title, or none.
+    QTreeWidgetItem* FindGeneralTitleItem(const std::string& generalTitle) const;
+    void ShowExpectedText(CTenorels* subject);
+
+    // Rebuilds the whole tree from the book's subject list (standard mode).
+    void FillStandard();
+    QTreeWidgetItem* GetRootItem() const;
+    void SetRootText(const QString& title);
+    // The record a subject item stands for, or none for other items.
+    static CTenorels* SubjectOf(const QTreeWidgetItem* item);
+    QTreeWidgetItem* FindSubjectItem(const CTenorels* subject) const;
+    // Takes a subject's item out of the tree, and its general-title item when
+    // that is left empty.
+    void RemoveSubjectItem(const CTenorels* subject);
+
+    // The subject context menu at a screen position; a request without a
+    // position (from the keyboard) places it at the selected item.
+    void RunContextMenu(const QPoint& screenPos, bool fromKeyboard);
+    // Draws what the tree holds on pages of `device`; false when painting fails.
+    bool PrintTree(QPagedPaintDevice& device) const;
+
+    // What the first tree made after an import does to the imported book (set
+    // by the import code; it marks the book modified itself).
+    static std::function<void(CTenorelDoc&)>& ImportRepointing();
+
+    bool m_bSearchMode = false;
+    std::vector<CTenorels*> m_searchHits;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnSelectionChanged(QTreeWidgetItem* item);
+    void OnAddDocument();
+    void OnCloseReopenSubject();
+    void OnFilePrint(bool withDialog);
+    QTreeWidgetItem* EnsureRoot();
+    QTreeWidgetItem* InsertGeneralTitle(const std::string& generalTitle);
+    void InsertSubjectSorted(QTreeWidgetItem* titleItem, QTreeWidgetItem* subjectItem);
+    bool HitsLabel(const QTreeWidgetItem* item, const QPoint& pos) const;
+
+    QTreeWidgetItem* m_hRightClickItem = nullptr;
+};
+
+} // namespace tavelo::gui

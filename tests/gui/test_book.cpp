@@ -1,0 +1,448 @@
+// Books through their windows: start-up, open failures, save and save as,
+// read-only books and the reservation dialogs, closing and quitting, a second
+// window on one book, recent files, the desktop association and printing.
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QPdfDocument>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QSettings>
+
+#include "app/book_storage.h"
+#include "app/desktop_association.h"
+#include "app/reservation_dlg.h"
+#include "gui_fixture.h"
+
+using namespace tavelo;
+using namespace tavelo::gui;
+using namespace tavelo::gui::test;
+
+namespace {
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A storage that sees every book as held by another instance.
+class HeldElsewhereStorage : public BookStorage {
+public:
+    Opened Open(const std::string& path) override
+    {
+        Opened opened = BookStorage::Open(path);
+        opened.readOnly = true;
+        m_readOnly = true;
+        return opened;
+    }
+};
+
+QString ControlText(const QWidget* control)
+{
+    if (auto* b = qobject_cast<const QPushButton*>(control))
+        return b->text();
+    if (auto* l = qobject_cast<const QLabel*>(control))
+        return l->text();
+    return {};
+}
+
+bool HasCommandHandler(const CommandRoute& route, int id)
+{
+    for (CCmdTarget* t : route) {
+        if (t->HasCommandHandler(id))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestBook : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        MessageBox::ClearHistory();
+        FileDialog::ClearHistory();
+        BookStorage::SetFactory({});
+    }
+
+    void startWithoutArgumentsMakesTavelo1()
+    {
+        auto app = StartApp();
+        QCOMPARE(app->Documents().size(), std::size_t{1});
+        CTenorelDoc* doc = app->Documents().front();
+        QCOMPARE(doc->GetTitle(), QStringLiteral("Tavelo1"));
+        QVERIFY(doc->GetPathName().isEmpty());
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{0});
+        QVERIFY(!doc->IsModified());
+        QVERIFY(ActiveWindow(*app)->isMaximized());
+    }
+
+    void openFailuresOpenNoWindow()
+    {
+        bool started = true;
+        const QString missing = m_dir.filePath(QStringLiteral("absent.tvo"));
+        auto app = StartApp({missing}, &started);
+        QVERIFY(!started);
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History()[0].text, QStringLiteral("Erreur lors de l'ouverture du fichier '%1'").arg(missing));
+        QCOMPARE(MessageBox::History()[0].look, MessageBox::NoIcon);
+        QVERIFY(app->MainFrame()->BookWindows().empty());
+        QVERIFY(app->Documents().empty());
+
+        // A damaged book: a French reason, stop icon, no window.
+        MessageBox::ClearHistory();
+        const QString damaged = m_dir.filePath(QStringLiteral("damaged.tvo"));
+        {
+            QFile f(damaged);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("\x02\x00\xFF\xFF\x02\x00\x09\x00" "CTenorels\x06Imp", 20));
+        }
+        auto second = StartApp({damaged}, &started);
+        QVERIFY(!started);
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History()[0].look, MessageBox::Stop);
+        QVERIFY(MessageBox::History()[0].text.startsWith(QStringLiteral("Impossible de lire le livre '%1'.").arg(damaged)));
+        QVERIFY(second->MainFrame()->BookWindows().empty());
+
+        // A record schema this program does not know: "Format du fichier inconnu".
+        MessageBox::ClearHistory();
+        const QString unknown = m_dir.filePath(QStringLiteral("schema9.tvo"));
+        {
+            QFile f(unknown);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("\x01\x00\xFF\xFF\x09\x00\x09\x00" "CTenorels\x01" "a\x01" "b\x00\x00\x00\x00\x00\x00\x00", 27));
+        }
+        QVERIFY(!second->OpenDocumentFile(unknown));
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History()[0].text, QStringLiteral("Format du fichier inconnu"));
+        QCOMPARE(MessageBox::History()[0].look, MessageBox::Stop);
+        QVERIFY(second->MainFrame()->BookWindows().empty());
+        QScopedPointer<QMessageBox> box(MessageBox::Create(nullptr, QStringLiteral("x"), MessageBox::Stop, QMessageBox::Ok,
+                                                           QMessageBox::NoButton));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Tavelo"));
+    }
+
+    void zeroLengthFileIsAnEmptyBook()
+    {
+        const QString empty = m_dir.filePath(QStringLiteral("vide.tvo"));
+        QFile f(empty);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        bool started = false;
+        auto app = StartApp({empty}, &started);
+        QVERIFY(started);
+        QCOMPARE(app->Documents().front()->GetTitle(), QStringLiteral("vide"));
+        QVERIFY(!app->Documents().front()->IsModified());
+    }
+
+    void saveAsRenamesTheRoot()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("ancien.tvo"), {{"Impôts", "2006", 1, "", {"C:\\Docs\\avis.pdf"}}});
+        auto app = StartApp({path});
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
+        QCOMPARE(window->Tree()->GetRootItem()->text(0), QStringLiteral("ancien"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("ancien"));
+
+        const QString target = m_dir.filePath(QStringLiteral("nouveau"));
+        FileDialog::SetNextFileName(target);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE_AS));
+        QCOMPARE(FileDialog::History().back().kind, FileDialog::Save);
+        QCOMPARE(FileDialog::History().back().filter, QStringLiteral("Fichiers Tavelo (*.tvo)"));
+        QCOMPARE(doc->GetPathName(), target + QStringLiteral(".tvo"));
+        QCOMPARE(window->Tree()->GetRootItem()->text(0), QStringLiteral("nouveau"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("nouveau"));
+        QCOMPARE(app->MainFrame()->windowTitle(), QStringLiteral("Tavelo - [nouveau]"));
+        QCOMPARE(ReadBytes(target + QStringLiteral(".tvo")), ReadBytes(path));
+        QCOMPARE(app->RecentFiles().front(), target + QStringLiteral(".tvo"));
+
+        // "&Enregistrer" on a book with a path writes it without asking.
+        doc->GetSubject(0)->SetState(0);
+        doc->SetModifiedFlag(true);
+        const std::size_t asked = FileDialog::History().size();
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(FileDialog::History().size(), asked);
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(ReadBytes(target + QStringLiteral(".tvo")), QByteArray::fromStdString(doc->Serialize()));
+    }
+
+    void newBookSavedEmpty()
+    {
+        auto app = StartApp();
+        const QString target = m_dir.filePath(QStringLiteral("vide2.tvo"));
+        FileDialog::SetNextFileName(target);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(FileDialog::History().back().initialPath, QStringLiteral("Tavelo1.tvo"));
+        QCOMPARE(ReadBytes(target), QByteArray("\x00\x00", 2));
+        // A failed save tells why and leaves the book modified.
+        app->Documents().front()->SetModifiedFlag(true);
+        FileDialog::SetNextFileName(m_dir.filePath(QStringLiteral("pas/de/dossier.tvo")));
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE_AS));
+        QCOMPARE(MessageBox::History().back().look, MessageBox::Stop);
+        QVERIFY(MessageBox::History().back().text.startsWith(QStringLiteral("Impossible d'enregistrer le livre")));
+        QVERIFY(app->Documents().front()->IsModified());
+    }
+
+    void reservationDialogTexts()
+    {
+        CReservationDlg reservation(QStringLiteral("livre.tvo"), nullptr);
+        QCOMPARE(reservation.windowTitle(), QStringLiteral("Réservation de fichier"));
+        QCOMPARE(ControlText(reservation.Control(1009)), QStringLiteral("livre.tvo est en modification"));
+        QCOMPARE(ControlText(reservation.Control(1)), QStringLiteral("&Lecture seule"));
+        QCOMPARE(ControlText(reservation.Control(1008)), QStringLiteral("&Notifier"));
+        QCOMPARE(ControlText(reservation.Control(2)), QStringLiteral("&Annuler"));
+        QVERIFY(static_cast<QPushButton*>(reservation.Control(1))->isDefault());
+        bool hint = false;
+        for (QLabel* l : reservation.findChildren<QLabel*>())
+            hint |= l->text() == QStringLiteral("Ouvrez en lecture seule ou cliquez sur Notifier pour être averti quand ce dernier sera disponible");
+        QVERIFY(hint);
+        static_cast<QPushButton*>(reservation.Control(1008))->click();
+        QCOMPARE(reservation.result(), int{QDialog::Accepted});
+        QCOMPARE(reservation.GetChoice(), 1);
+
+        CAvailableDlg available(QStringLiteral("livre.tvo"), nullptr);
+        QCOMPARE(available.windowTitle(), QStringLiteral("Réservation de fichier"));
+        QCOMPARE(ControlText(available.Control(1009)), QStringLiteral("livre.tvo est maintenant disponible pour modification"));
+        QCOMPARE(ControlText(available.Control(1)), QStringLiteral("Lecture-Ecriture"));
+        QCOMPARE(ControlText(available.Control(2)), QStringLiteral("Annuler"));
+        hint = false;
+        for (QLabel* l : available.findChildren<QLabel*>())
+            hint |= l->text() == QStringLiteral("Ouvrez le fichier en lecture-écriture pour le modifier");
+        QVERIFY(hint);
+        static_cast<QPushButton*>(available.Control(2))->click();
+        QCOMPARE(available.result(), int{QDialog::Rejected});
+    }
+
+    void readOnlyBookSavesUnderAnotherName()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("partage.tvo"), {{"EDF", "2006", 0, "", {}}});
+        BookStorage::SetFactory([] { return std::make_unique<HeldElsewhereStorage>(); });
+        CommandRegistry<CTenorelView>::Register(ID_MERGE, [](CTenorelView&) {});
+
+        // "&Annuler": no book, the program ends.
+        DialogRunner::SetNextHandler([](QDialog& d) {
+            static_cast<QPushButton*>(static_cast<CReservationDlg&>(d).Control(2))->click();
+            return d.result();
+        });
+        bool started = true;
+        auto cancelled = StartApp({path}, &started);
+        QVERIFY(!started);
+        QVERIFY(cancelled->Documents().empty());
+
+        QString line;
+        DialogRunner::SetNextHandler([&line](QDialog& d) {
+            auto& dlg = static_cast<CReservationDlg&>(d);
+            line = dlg.GetLine();
+            static_cast<QPushButton*>(dlg.Control(1))->click();
+            return d.result();
+        });
+        auto app = StartApp({path}, &started);
+        QVERIFY(started);
+        QCOMPARE(line, QStringLiteral("partage.tvo est en modification"));
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(doc->IsReadOnly());
+        QVERIFY(!doc->IsNotifyRequested());
+
+        // The merge needs a writable book.
+        QVERIFY(HasCommandHandler(app->MainFrame()->ActiveRoute(), ID_MERGE));
+        QVERIFY(!UpdateCommand(app->MainFrame()->ActiveRoute(), ID_MERGE).IsEnabled());
+
+        // "&Enregistrer" asks for a name; the same name is refused.
+        FileDialog::SetNextFileName(path);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(FileDialog::History().back().kind, FileDialog::Save);
+        QCOMPARE(MessageBox::History().back().text,
+                 QStringLiteral("Le fichier '%1' est utilisé.\nSauvegarder le sous un nom différent.").arg(path));
+        QVERIFY(doc->IsReadOnly());
+
+        const QString other = m_dir.filePath(QStringLiteral("copie.tvo"));
+        FileDialog::SetNextFileName(other);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QVERIFY(!doc->IsReadOnly());
+        QCOMPARE(doc->GetPathName(), other);
+        QCOMPARE(ReadBytes(other), ReadBytes(path));
+        QVERIFY(UpdateCommand(app->MainFrame()->ActiveRoute(), ID_MERGE).IsEnabled());
+        CommandRegistry<CTenorelView>::Unregister(ID_MERGE);
+    }
+
+    void closingAskesToSaveModifiedBooks()
+    {
+        auto app = StartApp();
+        CTenorelDoc* doc = app->Documents().front();
+        doc->AppendSubject(std::make_unique<CTenorels>("EDF", "2006", 0));
+        doc->SetModifiedFlag(true);
+
+        MessageBox::SetNextAnswer(QMessageBox::Cancel);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_CLOSE));
+        QCOMPARE(MessageBox::History().back().text, QStringLiteral("Enregistrer les modifications de Tavelo1 ?"));
+        QCOMPARE(MessageBox::History().back().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(app->Documents().size(), std::size_t{1});
+
+        // Quitting asks too; "Oui" saves through the file dialog.
+        const QString target = m_dir.filePath(QStringLiteral("quitte.tvo"));
+        MessageBox::SetNextAnswer(QMessageBox::Yes);
+        FileDialog::SetNextFileName(target);
+        QVERIFY(app->MainFrame()->RunCommand(ID_APP_EXIT));
+        QTRY_VERIFY(app->Documents().empty());
+        QVERIFY(!app->MainFrame()->isVisible());
+        QCOMPARE(ReadBytes(target).size(), 2 + 2 + 2 + 2 + 9 + 4 + 5 + 4 + 1 + 2);
+    }
+
+    void secondWindowOnOneBook()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("deux.tvo"), {{"EDF", "2006", 1, "x", {"/a"}}, {"GDF", "2007", 0, "", {}}});
+        auto app = StartApp({path});
+        CSplitter* first = ActiveWindow(*app);
+        CTenorelDoc* doc = first->GetDocument();
+        QVERIFY(app->MainFrame()->RunCommand(ID_WINDOW_NEW));
+        QCOMPARE(app->MainFrame()->BookWindows().size(), std::size_t{2});
+        CSplitter* second = ActiveWindow(*app);
+        QVERIFY(second != first);
+        QCOMPARE(second->GetDocument(), doc);
+        QCOMPARE(doc->GetViewCount(), std::size_t{6});
+        QCOMPARE(first->windowTitle(), QStringLiteral("deux:1"));
+        QCOMPARE(second->windowTitle(), QStringLiteral("deux:2"));
+        // The second window has its own full tree.
+        QCOMPARE(second->Tree()->GetRootItem()->childCount(), 2);
+        QVERIFY(second->Tree() != first->Tree());
+
+        // Selecting in the second tree fills the book's (first window's) list.
+        second->Tree()->setCurrentItem(FindItem(second->Tree(), QStringLiteral("2006")));
+        QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
+        QCOMPARE(first->List()->count(), 1);
+
+        // The window menu lists both windows and activates the one chosen.
+        QMenu* windowMenu = TopMenu(app->MainFrame()->menuBar(), QStringLiteral("Fe&nêtre"));
+        QMetaObject::invokeMethod(windowMenu, "aboutToShow");
+        QStringList entries;
+        QAction* firstEntry = nullptr;
+        for (QAction* a : windowMenu->actions()) {
+            if (a->property("windowListEntry").toBool() && !a->isSeparator()) {
+                entries << a->text();
+                if (!firstEntry)
+                    firstEntry = a;
+            }
+        }
+        QCOMPARE(entries, (QStringList{QStringLiteral("&1 deux:1"), QStringLiteral("&2 deux:2")}));
+        QVERIFY(!firstEntry->isChecked());
+        firstEntry->trigger();
+        QTRY_COMPARE(ActiveWindow(*app), first);
+        app->MainFrame()->MdiArea()->setActiveSubWindow(second);
+
+        app->MainFrame()->RunCommand(ID_WINDOW_TILE_HORZ);
+        app->MainFrame()->RunCommand(ID_WINDOW_CASCADE);
+        app->MainFrame()->RunCommand(ID_WINDOW_ARRANGE);
+
+        // Closing one window keeps the book; the other becomes its first.
+        first->close();
+        QTRY_COMPARE(app->MainFrame()->BookWindows().size(), std::size_t{1});
+        QCOMPARE(app->Documents().size(), std::size_t{1});
+        QCOMPARE(doc->GetViewCount(), std::size_t{3});
+        QCOMPARE(doc->GetTreeView(), second->Tree());
+        QTRY_COMPARE(second->windowTitle(), QStringLiteral("deux"));
+        // Renaming reaches the remaining tree's root.
+        doc->SetTitle(QStringLiteral("autre"));
+        QCOMPARE(second->Tree()->GetRootItem()->text(0), QStringLiteral("autre"));
+        // Opening the same path again activates the open book.
+        QCOMPARE(app->OpenDocumentFile(path), doc);
+        QCOMPARE(app->Documents().size(), std::size_t{1});
+    }
+
+    void recentFilesAndAssociation()
+    {
+        const QString a = WriteBook(m_dir, QStringLiteral("r1.tvo"), {});
+        const QString b = WriteBook(m_dir, QStringLiteral("r2.tvo"), {});
+        auto app = StartApp({a});
+        QVERIFY(app->OpenDocumentFile(b));
+        QCOMPARE(app->RecentFiles().mid(0, 2), (QStringList{b, a}));
+        QSettings settings(QStringLiteral("Morv"), QStringLiteral("Tavelo"));
+        QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), b);
+        for (int i = 3; i <= 6; ++i)
+            app->OpenDocumentFile(WriteBook(m_dir, QStringLiteral("r%1.tvo").arg(i), {}));
+        QCOMPARE(app->RecentFiles().size(), 4);
+
+        // The recent-file entries in the file menu, and opening one.
+        QMenu* file = TopMenu(app->MainFrame()->menuBar(), QStringLiteral("&Fichier"));
+        QMetaObject::invokeMethod(file, "aboutToShow");
+        QAction* entry = FindCommandAction(file, ID_FILE_MRU_FIRST + 3);
+        QVERIFY(entry && entry->isEnabled());
+        QCOMPARE(entry->text(), QStringLiteral("&4 ") + m_dir.filePath(QStringLiteral("r3.tvo")));
+
+        const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+        QVERIFY(!data.isEmpty());
+        const QString shared = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        const QByteArray mime = ReadBytes(shared + QStringLiteral("/mime/packages/tavelo.xml"));
+        QVERIFY(mime.contains("<glob pattern=\"*.tvo\"/>"));
+        QVERIFY(mime.contains("<comment>Tavelo Document</comment>"));
+        const QByteArray desktop = ReadBytes(shared + QStringLiteral("/applications/tavelo.desktop"));
+        QVERIFY(desktop.contains("MimeType=application/x-tavelo;"));
+        QVERIFY(desktop.contains("Exec="));
+
+        // A program path with spaces, quotes and percent signs stays one argument.
+        QTemporaryDir folder;
+        QVERIFY(WriteDesktopAssociation(QStringLiteral("/opt/mon appli/ta\"ve%lo"), folder.path()));
+        const QByteArray desktopEntry = ReadBytes(folder.path() + QStringLiteral("/applications/tavelo.desktop"));
+        QVERIFY2(desktopEntry.contains("Exec=\"/opt/mon appli/ta\\\\\"ve%%lo\" %f\n"), desktopEntry.constData());
+        QVERIFY(QFile::exists(folder.path() + QStringLiteral("/icons/hicolor/48x48/apps/tavelo.png")));
+    }
+
+    void openCommandAndDroppedFiles()
+    {
+        const QString a = WriteBook(m_dir, QStringLiteral("ouvert.tvo"), {{"EDF", "2006", 0, "", {}}});
+        const QString b = WriteBook(m_dir, QStringLiteral("depose.tvo"), {{"GDF", "2007", 0, "", {}}});
+        auto app = StartApp();
+        FileDialog::SetNextFileName(a);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_OPEN));
+        QCOMPARE(FileDialog::History().back().kind, FileDialog::Open);
+        QVERIFY(FileDialog::History().back().filter.startsWith(QStringLiteral("Fichiers Tavelo (*.tvo)")));
+        QCOMPARE(app->Documents().size(), std::size_t{2});
+        QCOMPARE(ActiveWindow(*app)->GetDocument()->GetTitle(), QStringLiteral("ouvert"));
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(b)});
+        // As a drag from the file manager arrives: enter, then drop.
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app->MainFrame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app->MainFrame(), &drop);
+        QTRY_COMPARE(app->Documents().size(), std::size_t{3});
+        QCOMPARE(ActiveWindow(*app)->GetDocument()->GetTitle(), QStringLiteral("depose"));
+        QCOMPARE(ActiveWindow(*app)->Tree()->GetRootItem()->child(0)->text(0), QStringLiteral("GDF"));
+    }
+
+    void printingTheTree()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("imprime.tvo"),
+                                       {{"Impôts", "Avis 2006", 1, "", {}}, {"EDF", "Facture", 0, "", {}}});
+        auto app = StartApp({path});
+        CSplitter* window = ActiveWindow(*app);
+        const int shown = PrintDialog::ShownCount();
+        PrintDialog::SetNextAnswer(false);
+        QTest::keyClick(window->Tree(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(PrintDialog::ShownCount(), shown + 1);
+
+        const QString pdf = m_dir.filePath(QStringLiteral("arbre.pdf"));
+        {
+            QPdfWriter writer(pdf);
+            QVERIFY(window->Tree()->PrintTree(writer));
+        }
+        QPdfDocument document;
+        QCOMPARE(document.load(pdf), QPdfDocument::Error::None);
+        const QString printed = document.getAllText(0).text();
+        for (const char* expected : {"imprime", "EDF", "Impôts", "Avis 2006 (clôturé)", "Facture (en cours)"})
+            QVERIFY2(printed.contains(QString::fromUtf8(expected)), qPrintable(printed));
+    }
+};
+
+TAVELO_GUI_TEST_MAIN(TestBook)
+#include "test_book.moc"

@@ -1,0 +1,370 @@
+// The main window as the user meets it: menu bars, accelerators, toolbar,
+// status bar, menu activation and the layout of a book window.
+
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+#include "gui_fixture.h"
+
+using namespace tavelo;
+using namespace tavelo::gui;
+using namespace tavelo::gui::test;
+
+namespace {
+
+struct Item {
+    int id;
+    QString text;
+};
+using MenuSpec = std::vector<std::pair<QString, std::vector<Item>>>;
+
+MenuSpec ReadMenuBar(QMenuBar* bar)
+{
+    MenuSpec spec;
+    for (QAction* top : bar->actions()) {
+        std::vector<Item> items;
+        for (QAction* a : top->menu()->actions())
+            items.push_back({a->isSeparator() ? 0 : a->data().toInt(), a->isSeparator() ? QString() : a->text()});
+        spec.emplace_back(top->text(), items);
+    }
+    return spec;
+}
+
+const MenuSpec kMenu128 = {
+    {QStringLiteral("&Fichier"),
+     {{57600, QStringLiteral("&Nouveau\tCtrl+N")},
+      {57601, QStringLiteral("&Ouvrir...\tCtrl+O")},
+      {0, {}},
+      {32783, QStringLiteral("&Importer\tCtrl+I")},
+      {32784, QStringLiteral("E&xporter\tCtrl+X")},
+      {0, {}},
+      {57616, QStringLiteral("Fichier récent")},
+      {0, {}},
+      {57665, QStringLiteral("&Quitter")}}},
+    {QStringLiteral("&Affichage"), {{59392, QStringLiteral("&Barre d'outils")}, {59393, QStringLiteral("Barre d'é&tat")}}},
+    {QStringLiteral("&?"), {{57664, QStringLiteral("&A propos de Tavelo...")}}},
+};
+
+const MenuSpec kMenu129 = {
+    {QStringLiteral("&Fichier"),
+     {{57600, QStringLiteral("&Nouveau document\tCtrl+N")},
+      {57601, QStringLiteral("&Ouvrir document\tCtrl+O")},
+      {57602, QStringLiteral("&Fermer document")},
+      {57603, QStringLiteral("&Enregistrer\tCtrl+S")},
+      {57604, QStringLiteral("En&registrer sous...")},
+      {0, {}},
+      {32783, QStringLiteral("&Importer\tCtrl+I")},
+      {32784, QStringLiteral("E&xporter\tCtrl+X")},
+      {32795, QStringLiteral("&Fusionner\tCtrl+F")},
+      {0, {}},
+      {57616, QStringLiteral("Fichier récent")},
+      {0, {}},
+      {57665, QStringLiteral("&Quitter")}}},
+    {QStringLiteral("&Edition"),
+     {{32796, QStringLiteral("&Copier le sujet")}, {0, {}}, {57636, QStringLiteral("&Rechercher un sujet")}}},
+    {QStringLiteral("&Sujets"),
+     {{32777, QStringLiteral("&Nouveau Sujet\tCtrl+A")},
+      {32780, QStringLiteral("&Supprimer le sujet\tCtrl+Sup")},
+      {32786, QStringLiteral("&Renommer le sujet")},
+      {0, {}},
+      {32781, QStringLiteral("&Clotûrer le sujet")},
+      {0, {}},
+      {32787, QStringLiteral("&Attendu")}}},
+    {QStringLiteral("&Mode de Navigation"),
+     {{32789, QStringLiteral("Navigation Standard")}, {32790, QStringLiteral("Navigation par recherche")}}},
+    {QStringLiteral("&Outils"), {{32785, QStringLiteral("&Changement de dossier\tCtrl+D")}}},
+    {QStringLiteral("&Affichage"), {{59392, QStringLiteral("&Barre d'outils")}, {59393, QStringLiteral("Barre d'é&tat")}}},
+    {QStringLiteral("Fe&nêtre"),
+     {{57648, QStringLiteral("&Nouvelle fenêtre")},
+      {57650, QStringLiteral("&Cascade")},
+      {57651, QStringLiteral("&Mosaïque")},
+      {57649, QStringLiteral("&Réorganiser les icônes")}}},
+    {QStringLiteral("&?"), {{57664, QStringLiteral("&A propos de Tavelo...")}}},
+};
+
+void CompareMenus(const MenuSpec& actual, const MenuSpec& expected)
+{
+    QCOMPARE(actual.size(), expected.size());
+    for (std::size_t m = 0; m < expected.size(); ++m) {
+        QCOMPARE(actual[m].first, expected[m].first);
+        QCOMPARE(actual[m].second.size(), expected[m].second.size());
+        for (std::size_t i = 0; i < expected[m].second.size(); ++i) {
+            QCOMPARE(actual[m].second[i].id, expected[m].second[i].id);
+            QCOMPARE(actual[m].second[i].text, expected[m].second[i].text);
+        }
+    }
+}
+
+// Opens a popup as the menu bar would, so the update handlers run.
+void Prepare(QMenu* menu)
+{
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+}
+
+bool IsEnabled(QMenuBar* bar, int id)
+{
+    QAction* a = FindCommandAction(bar, id);
+    return a && a->isEnabled();
+}
+
+} // namespace
+
+class TestMainFrame : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        MessageBox::ClearHistory();
+        FileDialog::ClearHistory();
+    }
+
+    void menuBarsFollowTheBookWindows()
+    {
+        auto app = StartApp();
+        CMainFrame* frame = app->MainFrame();
+        QCOMPARE(frame->CurrentMenuResource(), 129);
+        CompareMenus(ReadMenuBar(frame->menuBar()), kMenu129);
+
+        // Closing the only (unmodified) book leaves menu 128.
+        QVERIFY(frame->RunCommand(ID_FILE_CLOSE));
+        QTRY_COMPARE(frame->BookWindows().size(), std::size_t{0});
+        QTRY_COMPARE(frame->CurrentMenuResource(), 128);
+        CompareMenus(ReadMenuBar(frame->menuBar()), kMenu128);
+
+        // Without a book, import and export have no handler: greyed.
+        QMenu* file = TopMenu(frame->menuBar(), QStringLiteral("&Fichier"));
+        Prepare(file);
+        QVERIFY(!IsEnabled(frame->menuBar(), ID_IMPORT));
+        QVERIFY(!IsEnabled(frame->menuBar(), ID_EXPORT));
+        QVERIFY(IsEnabled(frame->menuBar(), ID_FILE_NEW));
+        QVERIFY(IsEnabled(frame->menuBar(), ID_APP_EXIT));
+        QAction* recent = FindCommandAction(frame->menuBar(), ID_FILE_MRU_FIRST);
+        QVERIFY(recent && !recent->isEnabled());
+
+        QVERIFY(frame->RunCommand(ID_FILE_NEW));
+        QTRY_COMPARE(frame->CurrentMenuResource(), 129);
+        QCOMPARE(ActiveWindow(*app)->GetDocument()->GetTitle(), QStringLiteral("Tavelo2"));
+    }
+
+    void commandsWithoutHandlerAreGreyed()
+    {
+        auto app = StartApp();
+        CMainFrame* frame = app->MainFrame();
+        for (QAction* top : frame->menuBar()->actions())
+            Prepare(top->menu());
+        for (int id : {ID_NEW_SUBJECT, ID_DELETE_SUBJECT, ID_RENAME_SUBJECT, ID_EXPECTED_TEXT, ID_COPY_SUBJECT,
+                       ID_EDIT_FIND, ID_IMPORT, ID_EXPORT, ID_MERGE, ID_CHANGE_FOLDER, ID_NAVIGATION_STANDARD,
+                       ID_NAVIGATION_SEARCH})
+            QVERIFY2(!IsEnabled(frame->menuBar(), id), qPrintable(QString::number(id)));
+        for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_WINDOW_NEW,
+                       ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_APP_ABOUT, ID_VIEW_TOOLBAR})
+            QVERIFY2(IsEnabled(frame->menuBar(), id), qPrintable(QString::number(id)));
+        // No current subject: the close/reopen command is greyed by the book.
+        QVERIFY(!IsEnabled(frame->menuBar(), ID_CLOSE_SUBJECT));
+        QVERIFY(FindCommandAction(frame->menuBar(), ID_VIEW_TOOLBAR)->isChecked());
+
+        // A handler attached later through the registry enables its command.
+        CommandRegistry<CTenorelDoc>::Register(ID_EXPORT, [](CTenorelDoc&) {}, &CTenorelDoc::UpdateNeedsPath);
+        QVERIFY(frame->RunCommand(ID_FILE_NEW));
+        Prepare(TopMenu(frame->menuBar(), QStringLiteral("&Fichier")));
+        QVERIFY(!IsEnabled(frame->menuBar(), ID_EXPORT)); // a new book has no path
+        CommandRegistry<CTenorelDoc>::Unregister(ID_EXPORT);
+    }
+
+    void acceleratorsAreTheTablesKeys()
+    {
+        int changeFolder = 0;
+        int newSubject = 0;
+        int merge = 0;
+        CommandRegistry<CTenorelDoc>::Register(ID_CHANGE_FOLDER, [&changeFolder](CTenorelDoc&) { ++changeFolder; });
+        CommandRegistry<CTenorelDoc>::Register(ID_NEW_SUBJECT, [&newSubject](CTenorelDoc&) { ++newSubject; });
+        CommandRegistry<CTenorelView>::Register(ID_MERGE, [&merge](CTenorelView&) { ++merge; });
+        auto app = StartApp();
+        CSplitter* window = ActiveWindow(*app);
+        window->Tree()->setFocus();
+        QApplication::processEvents();
+
+        QTest::keyClick(window->Tree(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(changeFolder, 1);
+        QTest::keyClick(window->Tree(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(changeFolder, 1);
+        QTest::keyClick(window->Tree(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(newSubject, 0);
+        QTest::keyClick(window->Tree(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(merge, 0);
+        // The menu item itself still runs the command.
+        QVERIFY(app->MainFrame()->RunCommand(ID_NEW_SUBJECT));
+        QCOMPARE(newSubject, 1);
+
+        // Ctrl+N makes a second book.
+        QTest::keyClick(window->Tree(), Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(app->Documents().size(), std::size_t{2});
+
+        CommandRegistry<CTenorelDoc>::Unregister(ID_CHANGE_FOLDER);
+        CommandRegistry<CTenorelDoc>::Unregister(ID_NEW_SUBJECT);
+        CommandRegistry<CTenorelView>::Unregister(ID_MERGE);
+    }
+
+    void paneCyclingWithF6()
+    {
+        auto app = StartApp();
+        CSplitter* window = ActiveWindow(*app);
+        QTRY_VERIFY(window->Tree()->hasFocus());
+        QCOMPARE(window->GetActiveView(), static_cast<CView*>(window->Tree()));
+        QTest::keyClick(window->Tree(), Qt::Key_F6);
+        QCOMPARE(window->GetActiveView(), static_cast<CView*>(window->Preview()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QCOMPARE(window->GetActiveView(), static_cast<CView*>(window->List()));
+        QVERIFY(window->List()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+        QCOMPARE(window->GetActiveView(), static_cast<CView*>(window->Preview()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+        QCOMPARE(window->GetActiveView(), static_cast<CView*>(window->Tree()));
+    }
+
+    void toolbarAndStatusBar()
+    {
+        auto app = StartApp();
+        CMainFrame* frame = app->MainFrame();
+        const QList<QAction*> buttons = frame->ToolBar()->actions();
+        QCOMPARE(buttons.size(), 7);
+        const int ids[] = {57600, 57601, 57603, 0, 57636, 0, 57664};
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(buttons[i]->isSeparator(), ids[i] == 0);
+            if (ids[i] != 0) {
+                QCOMPARE(buttons[i]->data().toInt(), ids[i]);
+                QVERIFY(!buttons[i]->icon().isNull());
+            }
+        }
+        QCOMPARE(buttons[0]->toolTip(), QStringLiteral("Nouveau"));
+        QCOMPARE(buttons[2]->toolTip(), QStringLiteral("Enregistrer"));
+        frame->UpdateToolbar();
+        QVERIFY(!buttons[4]->isEnabled()); // search has no handler yet
+        QVERIFY(buttons[0]->isEnabled());
+
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Prêt"));
+        QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Recherche"));
+        QCOMPARE(frame->statusBar()->findChildren<QLabel*>().size(), 5);
+
+        // Hovering a menu item shows its prompt; leaving it shows "Prêt".
+        QMenu* file = TopMenu(frame->menuBar(), QStringLiteral("&Fichier"));
+        frame->menuBar()->setActiveAction(file->menuAction());
+        QTRY_VERIFY(file->isVisible());
+        QAction* save = FindCommandAction(file, ID_FILE_SAVE);
+        QTest::mouseMove(file, file->actionGeometry(save).center());
+        QTRY_COMPARE(frame->StatusPane(0)->text(), QStringLiteral("Enregistre le document actif"));
+        QTest::keyClick(file, Qt::Key_Escape);
+        QTRY_VERIFY(!file->isVisible());
+        QTRY_COMPARE(frame->StatusPane(0)->text(), QStringLiteral("Prêt"));
+        // Hovering a toolbar button shows the button's prompt.
+        QStatusTipEvent tip(buttons[1]->statusTip());
+        QApplication::sendEvent(frame->ToolBar()->widgetForAction(buttons[1]), &tip);
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Ouvre un document Tavelo existant"));
+
+        frame->SetModePaneText(QStringLiteral("Mode Standard"));
+        QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Standard"));
+
+        QVERIFY(frame->RunCommand(ID_VIEW_STATUS_BAR));
+        QVERIFY(!frame->statusBar()->isVisible());
+        Prepare(TopMenu(frame->menuBar(), QStringLiteral("&Affichage")));
+        QVERIFY(!FindCommandAction(frame->menuBar(), ID_VIEW_STATUS_BAR)->isChecked());
+    }
+
+    void subjectsMenuSearchAndActivation()
+    {
+        QTemporaryDir dir;
+        const QString path = WriteBook(dir, QStringLiteral("b.tvo"),
+                                       {{"Impôts", "2006", 1, "", {}}, {"Impôts", "2007", 0, "Avis", {}}});
+        auto app = StartApp({path});
+        CMainFrame* frame = app->MainFrame();
+        CSplitter* window = ActiveWindow(*app);
+        QMenuBar* bar = frame->menuBar();
+        QMenu* subjects = TopMenu(bar, QStringLiteral("&Sujets"));
+        QAction* closeItem = FindCommandAction(bar, ID_CLOSE_SUBJECT);
+
+        Prepare(subjects);
+        QCOMPARE(closeItem->text(), QStringLiteral("&Clotûrer le sujet"));
+        window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("2006")));
+        Prepare(subjects);
+        QCOMPARE(closeItem->text(), QStringLiteral("&Ouvrir ce sujet"));
+        QVERIFY(closeItem->isEnabled());
+        window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("2007")));
+        Prepare(subjects);
+        QCOMPARE(closeItem->text(), QStringLiteral("&Cloturer ce sujet"));
+        // No current subject: the last text stays.
+        window->Tree()->setCurrentItem(window->Tree()->GetRootItem());
+        Prepare(subjects);
+        QCOMPARE(closeItem->text(), QStringLiteral("&Cloturer ce sujet"));
+        QVERIFY(!closeItem->isEnabled());
+
+        // Menu activation maximises a minimised book window.
+        window->showMinimized();
+        QApplication::processEvents();
+        Prepare(TopMenu(bar, QStringLiteral("&Fichier")));
+        QTRY_VERIFY(window->isMaximized());
+
+        const int pos = CMainFrame::FindMenuItemByText(bar, QStringLiteral("&Sujets"));
+        QCOMPARE(pos, 2);
+        QCOMPARE(CMainFrame::FindMenuItemByText(bar, QStringLiteral("Sujets")), -1);
+        frame->EnableSubjectsMenu(false);
+        QVERIFY(!bar->actions().at(pos)->isEnabled());
+        // The state belongs to the shared menu: a new book window keeps it.
+        QVERIFY(frame->RunCommand(ID_FILE_NEW));
+        QVERIFY(!frame->menuBar()->actions().at(pos)->isEnabled());
+        frame->EnableSubjectsMenu(true);
+        QVERIFY(frame->menuBar()->actions().at(pos)->isEnabled());
+
+        // Items without text before it (as a window's system menu) are skipped.
+        QMenuBar other;
+        other.addAction(QString());
+        other.addMenu(QStringLiteral("&Fichier"));
+        other.addMenu(QStringLiteral("&Sujets"));
+        QCOMPARE(CMainFrame::FindMenuItemByText(&other, QStringLiteral("&Sujets")), 2);
+    }
+
+    void bookWindowLayout()
+    {
+        auto app = StartApp();
+        CSplitter* window = ActiveWindow(*app);
+        QVERIFY(window->isMaximized());
+        QTRY_COMPARE(window->Tree()->width(), CSplitter::kTreeWidth);
+        QTRY_COMPARE(window->Preview()->height(), CSplitter::kPreviewHeight);
+        QVERIFY(window->List()->height() > 0);
+        QVERIFY(window->List()->y() > window->Preview()->y());
+        QVERIFY(window->Tree()->hasFocus());
+        QCOMPARE(app->MainFrame()->windowTitle(), QStringLiteral("Tavelo - [Tavelo1]"));
+        // The three views stand in the book in the order tree, preview, list.
+        CTenorelDoc* doc = window->GetDocument();
+        QCOMPARE(doc->GetViewCount(), std::size_t{3});
+        QCOMPARE(doc->GetView(0), static_cast<CView*>(window->Tree()));
+        QCOMPARE(doc->GetView(1), static_cast<CView*>(window->Preview()));
+        QCOMPARE(doc->GetView(2), static_cast<CView*>(window->List()));
+        // The tree keeps its width when the main window grows.
+        app->MainFrame()->resize(1600, 1000);
+        QApplication::processEvents();
+        QTRY_COMPARE(window->Tree()->width(), CSplitter::kTreeWidth);
+    }
+
+    void aboutBox()
+    {
+        auto app = StartApp();
+        QString title;
+        QString line;
+        DialogRunner::SetNextHandler([&](QDialog& dialog) {
+            title = dialog.windowTitle();
+            if (auto* label = dialog.findChild<QLabel*>(QStringLiteral("versionLine")))
+                line = label->text();
+            return int{QDialog::Accepted};
+        });
+        QVERIFY(app->MainFrame()->RunCommand(ID_APP_ABOUT));
+        QCOMPARE(title, QStringLiteral("A propos de Tavelo"));
+        QCOMPARE(line, QStringLiteral("Tavelo version 1.0.2.0"));
+    }
+};
+
+TAVELO_GUI_TEST_MAIN(TestMainFrame)
+#include "test_main_frame.moc"
