@@ -25,12 +25,15 @@ bool IsUnsupported(int error)
         || error == ETXTBSY || error == EPERM;
 }
 
-// Copies from the current offsets to the end of `in`. Returns 0 or errno.
-int CopyContents(int in, int out, off_t expectedSize)
+enum class KernelCopy { kDone, kTryNext, kFailed };
+
+// Runs one kernel copy call until the end of the source. kTryNext when the call
+// does not serve these two files (the offsets are where it stopped).
+template <class Call>
+KernelCopy CopyWithKernel(Call call, off_t& copied, off_t expectedSize, int& error)
 {
-    off_t copied = 0;
-    for (bool useRange = true; useRange;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kKernelChunk, 0);
+    for (;;) {
+        const ssize_t n = call();
         if (n > 0) {
             copied += n;
             continue;
@@ -38,34 +41,32 @@ int CopyContents(int in, int out, off_t expectedSize)
         if (n == 0) {
             // Some file systems answer 0 for files whose size they do not
             // know in advance; let the next method read them.
-            if (copied > 0 || expectedSize == 0)
-                return 0;
-            useRange = false;
-        } else if (errno == EINTR) {
-            continue;
-        } else if (IsUnsupported(errno)) {
-            useRange = false;
-        } else {
-            return errno;
+            return copied > 0 || expectedSize == 0 ? KernelCopy::kDone : KernelCopy::kTryNext;
         }
+        if (errno == EINTR)
+            continue;
+        if (IsUnsupported(errno))
+            return KernelCopy::kTryNext;
+        error = errno;
+        return KernelCopy::kFailed;
     }
-    for (bool useSendfile = true; useSendfile;) {
-        const ssize_t n = ::sendfile(out, in, nullptr, kKernelChunk);
-        if (n > 0) {
-            copied += n;
-            continue;
-        }
-        if (n == 0) {
-            if (copied > 0 || expectedSize == 0)
-                return 0;
-            useSendfile = false;
-        } else if (errno == EINTR) {
-            continue;
-        } else if (IsUnsupported(errno)) {
-            useSendfile = false;
-        } else {
-            return errno;
-        }
+}
+
+// Copies from the current offsets to the end of `in`. Returns 0 or errno.
+int CopyContents(int in, int out, off_t expectedSize)
+{
+    off_t copied = 0;
+    int error = 0;
+    switch (CopyWithKernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelChunk, 0); }, copied,
+                           expectedSize, error)) {
+    case KernelCopy::kDone: return 0;
+    case KernelCopy::kFailed: return error;
+    case KernelCopy::kTryNext: break;
+    }
+    switch (CopyWithKernel([&] { return ::sendfile(out, in, nullptr, kKernelChunk); }, copied, expectedSize, error)) {
+    case KernelCopy::kDone: return 0;
+    case KernelCopy::kFailed: return error;
+    case KernelCopy::kTryNext: break;
     }
     const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
