@@ -151,19 +151,19 @@ void SpreadsheetWorker::Stop()
     }
 }
 
-bool SpreadsheetWorker::ReapIfEnded()
+void SpreadsheetWorker::DropIfOutOfStep()
 {
     if (m_pid <= 0)
-        return false;
-    pid_t ended = 0;
+        return;
+    // Between two workbooks the reader has nothing to say: anything on the
+    // channel (bytes, its end, an error) means it ended or is out of step.
+    pollfd channel{m_channel, POLLIN, 0};
+    int ready = 0;
     do
-        ended = ::waitpid(m_pid, nullptr, WNOHANG);
-    while (ended < 0 && errno == EINTR);
-    if (ended == 0)
-        return false;
-    m_pid = -1; // reaped, or not ours to reap any more
-    Stop();
-    return true;
+        ready = ::poll(&channel, 1, 0);
+    while (ready < 0 && errno == EINTR);
+    if (ready != 0)
+        Stop();
 }
 
 bool SpreadsheetWorker::Send(std::string_view bytes, Clock::time_point deadline)
@@ -259,7 +259,7 @@ std::optional<CellWalk> SpreadsheetWorker::Walk(const std::string& path,
 
     bool fresh = false;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        ReapIfEnded(); // ended between two workbooks (killed from outside)
+        DropIfOutOfStep();
         fresh = m_pid <= 0;
         if (fresh && !Start()) {
             m_unavailable = true;

@@ -51,7 +51,7 @@ private:
     enum class Exchange;
     bool Start();
     void Stop();
-    bool ReapIfEnded();
+    void DropIfOutOfStep();
     bool Send(std::string_view bytes, std::chrono::steady_clock::time_point deadline);
     Exchange Receive(bool expectHello, const std::function<bool(std::string_view)>& visit, bool& found,
                      std::string& reason, std::chrono::steady_clock::time_point deadline);

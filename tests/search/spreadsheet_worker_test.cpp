@@ -214,6 +214,7 @@ TEST(SpreadsheetWorker, WhatTheExchangeDoesNotAllowMakesTheWorkbookUnreadable)
         {"empty.sh", PrintFrames({{protocol::kCell, ""}}), incoherent},
         {"hello.sh", PrintFrames({{protocol::kHello, protocol::kVersion}}), incoherent},
         {"trailing.sh", PrintFrames({{protocol::kFinished, ""}, {protocol::kCell, "x"}}), incoherent},
+        {"twice.sh", PrintFrames({{protocol::kUnreadable, "non"}, {protocol::kFinished, ""}}), incoherent},
         {"cut.sh", "printf 'C\\005\\000\\000\\000ab'\nexit 0\n", "le classeur est endommagé"},
         {"silent.sh", "exit 0\n", "le classeur est endommagé"},
     };
@@ -232,6 +233,22 @@ TEST(SpreadsheetWorker, WhatTheExchangeDoesNotAllowMakesTheWorkbookUnreadable)
     EXPECT_EQ(refused.walk, CellWalk::kUnreadable);
     EXPECT_EQ(refused.reason, "le classeur est protégé par un mot de passe");
     EXPECT_TRUE(refusing.Running());
+}
+
+TEST(SpreadsheetWorker, FramesSentAfterAWorkbookEndedAreNotTakenForTheNext)
+{
+    TempDir dir;
+    SpreadsheetWorker worker(FakeReader(dir, "late.sh",
+        kHello + kReadRequest + PrintFrames({{protocol::kFinished, ""}}) + "sleep 0.3\n" +
+            PrintFrames({{protocol::kCell, "zorglub"}, {protocol::kFinished, ""}}) + "exec sleep 600\n"));
+    EXPECT_EQ(WalkWith(worker, Fixture("comptes.xls")).walk, CellWalk::kFinished);
+    std::this_thread::sleep_for(600ms);
+    // The late frames make the reader out of step: a new one gets the
+    // workbook, and it answers for that workbook only.
+    const Walked next = WalkWith(worker, Fixture("comptes.xls"), "zorglub");
+    EXPECT_EQ(next.walk, CellWalk::kFinished);
+    EXPECT_TRUE(next.cells.empty());
+    EXPECT_EQ(worker.Starts(), 2);
 }
 
 TEST(SpreadsheetWorker, AReaderThatCannotStartLeavesTheWorkbookToTheCaller)
