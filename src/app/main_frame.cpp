@@ -404,6 +404,10 @@ void CMainFrame::UpdateToolbar()
         if (id != 0)
             action->setEnabled(UpdateCommand(route, id).IsEnabled());
     }
+    // The mode pane follows the active tree; without one it keeps its text.
+    const CCmdUI mode = UpdateCommand(route, ID_INDICATOR_MODE);
+    if (mode.Text() && StatusPane(1) && StatusPane(1)->text() != *mode.Text())
+        SetModePaneText(*mode.Text());
 }
 
 void CMainFrame::RefreshTitle()

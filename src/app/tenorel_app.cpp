@@ -12,6 +12,7 @@
 #include "app/desktop_association.h"
 #include "app/main_frame.h"
 #include "app/resources.h"
+#include "app/search_commands.h"
 #include "app/splitter.h"
 #include "app/tenorel_doc.h"
 #include "app/toolbar_icons.h"
@@ -33,6 +34,7 @@ CTenorelApp::CTenorelApp()
 {
     g_app = this;
     InstallCommands();
+    RegisterSearchCommands();
 }
 
 CTenorelApp::~CTenorelApp()

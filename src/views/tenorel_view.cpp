@@ -147,10 +147,20 @@ QTreeWidgetItem* CTenorelView::EnsureRoot()
 
 void CTenorelView::FillStandard()
 {
-    CTenorelDoc* doc = GetDocument();
+    std::vector<CTenorels*> subjects;
+    if (CTenorelDoc* doc = GetDocument()) {
+        subjects.reserve(doc->GetSubjectCount());
+        for (std::size_t i = 0; i < doc->GetSubjectCount(); ++i)
+            subjects.push_back(doc->GetSubject(i));
+    }
+    FillSubjects(subjects);
+}
+
+void CTenorelView::FillSubjects(const std::vector<CTenorels*>& subjects)
+{
     const QSignalBlocker blocker(this);
     clear();
-    if (!doc || doc->GetSubjectCount() == 0)
+    if (subjects.empty())
         return;
 
     struct Entry {
@@ -165,8 +175,7 @@ void CTenorelView::FillStandard()
     std::vector<Group> groups;
     std::unordered_map<std::string, std::size_t> groupOf;
     const QCollator& collator = SubjectCollator();
-    for (std::size_t i = 0; i < doc->GetSubjectCount(); ++i) {
-        CTenorels* subject = doc->GetSubject(i);
+    for (CTenorels* subject : subjects) {
         subject->RemoveDuplicatePaths();
         auto [it, inserted] = groupOf.try_emplace(subject->GetGeneralTitle(), groups.size());
         if (inserted)

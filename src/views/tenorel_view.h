@@ -39,6 +39,11 @@ public:
 
     // Rebuilds the whole tree from the book's subject list (standard mode).
     void FillStandard();
+    // "Navigation par recherche": shows only the hits of the last search.
+    void OnSearchNavigation();
+    // "Navigation Standard": shows every subject and selects again the
+    // subject that was selected.
+    void OnStandardNavigation();
     QTreeWidgetItem* GetRootItem() const;
     void SetRootText(const QString& title);
     // The record a subject item stands for, or none for other items.
@@ -66,6 +71,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Replaces the tree's items by these subjects under their general titles.
+    void FillSubjects(const std::vector<CTenorels*>& subjects);
     void OnSelectionChanged(QTreeWidgetItem* item);
     void OnAddDocument();
     void OnCloseReopenSubject();

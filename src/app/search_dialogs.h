@@ -1,0 +1,102 @@
+#pragma once
+// The two windows of "&Rechercher un sujet": the criteria dialog (dialog 147)
+// and the progress window shown while the search runs (dialog 148).
+
+#include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace tavelo::gui {
+
+enum SearchResourceId : int {
+    IDD_SEARCH_CRITERIA = 147,
+    IDD_SEARCH_PROGRESS = 148,
+    IDC_SEARCH_PROGRESS = 1010,
+    IDC_SEARCH_WORD = 1015,
+    IDC_SUBJECT_TITLES = 1016,
+    IDC_DOCUMENT_CONTENTS = 1017,
+    IDC_EXPECTED_TEXTS = 1018,
+    IDC_WHOLE_WORD = 1019,
+    IDC_MATCH_CASE = 1020,
+    IDC_DOCUMENT_TITLES = 1021,
+};
+
+namespace text {
+inline constexpr const char* kSearchTitle = "Rechercher";
+inline constexpr const char* kSearchWordLabel = "Rechercher :";
+inline constexpr const char* kSearchZone = "Zone de recherche";
+inline constexpr const char* kSearchSubjectTitles = "Titres des sujets";
+inline constexpr const char* kSearchDocumentTitles = "Titre des documents";
+inline constexpr const char* kSearchExpectedTexts = "Attendus";
+inline constexpr const char* kSearchDocumentContents = "Documents des sujets";
+inline constexpr const char* kSearchWholeWord = "Mot entier uniquement";
+inline constexpr const char* kSearchMatchCase = "Respecter la casse";
+inline constexpr const char* kSearchProgressTitle = "Etat de la recherche";
+inline constexpr const char* kSearchInterrupted = "La recherche a été interrompue : %1";
+} // namespace text
+
+// Modal. Every dialog opens with nothing checked and an empty word; OK is
+// enabled only while a word and at least one scope are given.
+class CSearchCriteriaDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSearchCriteriaDlg(QWidget* parent);
+
+    // The control with a numeric identifier (1, 2, 1015 to 1021).
+    QWidget* Control(int id) const;
+    // Removes leading white space from the word box and enables OK when a
+    // word and at least one scope are given.
+    void UpdateOkButton();
+    void accept() override;
+
+    QPushButton* m_btnOK;
+    bool m_bExpectedTexts = false;
+    bool m_bMatchCase = false;
+    bool m_bDocumentContents = false;
+    bool m_bWholeWord = false;
+    bool m_bSubjectTitles = false;
+    QString m_strWord;
+    bool m_bDocumentTitles = false;
+
+private:
+    // Controls to members (save) or members to controls.
+    void UpdateData(bool save);
+
+    QPushButton* m_btnCancel;
+    QLineEdit* m_editWord;
+    QCheckBox* m_checkSubjectTitles;
+    QCheckBox* m_checkDocumentTitles;
+    QCheckBox* m_checkExpectedTexts;
+    QCheckBox* m_checkDocumentContents;
+    QCheckBox* m_checkWholeWord;
+    QCheckBox* m_checkMatchCase;
+};
+
+// Modeless, without buttons: the file being searched and one bar step per
+// subject examined.
+class CSearchProgressDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSearchProgressDlg(int subjectCount, QWidget* parent);
+
+    QWidget* Control(int id) const;
+    // Shows the window with an empty text line and an empty bar.
+    void Create();
+    void SetCurrentFile(const QString& text);
+    void StepIt();
+
+    bool m_bCreated = false;
+    int m_nSubjectCount;
+    QProgressBar* m_progress;
+    QString m_strCurrentFile;
+
+private:
+    QLabel* m_fileLine;
+};
+
+} // namespace tavelo::gui

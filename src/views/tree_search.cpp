@@ -1,0 +1,81 @@
+// The two navigation modes of the subject tree: every subject (standard) or
+// only the hits of the last search (search mode).
+
+#include <unordered_set>
+
+#include "app/main_frame.h"
+#include "app/resources.h"
+#include "app/tenorel_doc.h"
+#include "book/tenorels.h"
+#include "views/tenorel_view.h"
+
+namespace tavelo::gui {
+
+namespace {
+
+CMainFrame* MainFrame()
+{
+    return dynamic_cast<CMainFrame*>(CommandHost::Instance());
+}
+
+// Hits are plain pointers into the book's list: any that is no longer one of
+// its records (the book was reloaded) must not be shown or touched.
+void DropHitsOutsideBook(std::vector<CTenorels*>& hits, const CTenorelDoc* doc)
+{
+    if (!doc) {
+        hits.clear();
+        return;
+    }
+    std::unordered_set<const CTenorels*> records;
+    records.reserve(doc->GetSubjectCount());
+    for (std::size_t i = 0; i < doc->GetSubjectCount(); ++i)
+        records.insert(doc->GetSubject(i));
+    std::erase_if(hits, [&records](const CTenorels* hit) { return records.count(hit) == 0; });
+}
+
+} // namespace
+
+void CTenorelView::OnSearchNavigation()
+{
+    DropHitsOutsideBook(m_searchHits, GetDocument());
+    if (m_searchHits.empty())
+        return;
+    CMainFrame* frame = MainFrame();
+    if (!frame)
+        return;
+    frame->EnableSubjectsMenu(false);
+    FillSubjects({});
+    // With every item gone nothing is selected: no current subject, an empty
+    // document list and a blank preview.
+    OnSelectionChanged(nullptr);
+    m_bSearchMode = true;
+    frame->SetModePaneText(QString::fromUtf8(text::kModeSearch));
+    FillSubjects(m_searchHits);
+    if (QTreeWidgetItem* root = GetRootItem())
+        expandItem(root);
+}
+
+void CTenorelView::OnStandardNavigation()
+{
+    // The record itself, not its name: two subjects may share a name.
+    CTenorels* selected = SubjectOf(currentItem());
+    CMainFrame* frame = MainFrame();
+    if (!frame)
+        return;
+    frame->EnableSubjectsMenu(true);
+    m_bSearchMode = false;
+    frame->SetModePaneText(QString::fromUtf8(text::kModeStandard));
+    FillSubjects({});
+    OnSelectionChanged(nullptr);
+    if (!GetDocument())
+        return;
+    FillStandard();
+    if (GetDocument()->IndexOf(selected) < 0)
+        return;
+    if (QTreeWidgetItem* item = FindSubjectItem(selected)) {
+        scrollToItem(item);
+        setCurrentItem(item);
+    }
+}
+
+} // namespace tavelo::gui
