@@ -14,6 +14,7 @@
 #include "app/resources.h"
 #include "app/splitter.h"
 #include "app/tenorel_doc.h"
+#include "app/tool_commands.h"
 #include "app/toolbar_icons.h"
 #include "app/ui_prompts.h"
 #include "views/tenorel_view.h"
@@ -32,6 +33,7 @@ CTenorelApp* CTenorelApp::Instance()
 CTenorelApp::CTenorelApp()
 {
     g_app = this;
+    RegisterToolCommands();
     InstallCommands();
 }
 
