@@ -15,6 +15,7 @@
 #include "app/search_commands.h"
 #include "app/splitter.h"
 #include "app/tenorel_doc.h"
+#include "app/tool_commands.h"
 #include "app/toolbar_icons.h"
 #include "app/ui_prompts.h"
 #include "views/tenorel_view.h"
@@ -33,6 +34,7 @@ CTenorelApp* CTenorelApp::Instance()
 CTenorelApp::CTenorelApp()
 {
     g_app = this;
+    RegisterToolCommands();
     InstallCommands();
     RegisterSearchCommands();
 }

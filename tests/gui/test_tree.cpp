@@ -252,7 +252,8 @@ private Q_SLOTS:
                                      QStringLiteral("-"), QStringLiteral("&Ouvrir le sujet"), QStringLiteral("-"),
                                      QStringLiteral("&Copier le sujet"), QStringLiteral("-"), QStringLiteral("A&ttendu")}));
         // Only the commands that have a handler today are offered.
-        QCOMPARE(enabled, (QStringList{QStringLiteral("&Ajouter un document"), QStringLiteral("&Ouvrir le sujet")}));
+        QCOMPARE(enabled, (QStringList{QStringLiteral("&Ajouter un document"), QStringLiteral("&Ouvrir le sujet"),
+                                       QStringLiteral("&Copier le sujet")}));
         // The chosen command reopened the subject.
         QCOMPARE(doc->GetSubject(0)->GetState(), 0);
         QVERIFY(HasMark(item2006, OpenSubjectMark()));
