@@ -1,8 +1,10 @@
 #include "app/book_storage.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QObject>
 #include <QPointer>
+#include <QThread>
+#include <QTimer>
 
 namespace tavelo::gui {
 
@@ -23,6 +25,23 @@ NotifierOptions& CurrentNotifierOptions()
 // deliver its news. Both are touched on the window thread only.
 unsigned g_lastWait = 0;
 unsigned g_currentWait = 0;
+
+// On the window thread: the news of a free book, for the book that waited if
+// it is still there and still waiting. While a modal window is up or a nested
+// event loop runs, the user or a command may be working on that very book,
+// whose records the reopening replaces: the news waits until they are done.
+void Deliver(const QPointer<QObject>& context, unsigned wait, const std::function<void()>& onFree)
+{
+    if (!context || wait != g_currentWait)
+        return;
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(250, QCoreApplication::instance(),
+                           [context, wait, onFree] { Deliver(context, wait, onFree); });
+        return;
+    }
+    BookStorage::StopWaiting();
+    onFree();
+}
 } // namespace
 
 BookStorage::BookStorage(FileSystemOps& fs) : m_fs(&fs) {}
@@ -82,12 +101,7 @@ void BookStorage::StartWaiting(QObject* context, std::function<void()> onFree)
             return;
         QMetaObject::invokeMethod(
             application,
-            [guard, wait, onFree] {
-                if (!guard || wait != g_currentWait)
-                    return;
-                StopWaiting();
-                onFree();
-            },
+            [guard, wait, onFree] { Deliver(guard, wait, onFree); },
             Qt::QueuedConnection);
     };
     g_currentWait = wait;

@@ -332,9 +332,18 @@ private Q_SLOTS:
         CTenorelDoc* doc = app->Documents().front();
         QVERIFY(doc->IsNotifyRequested());
 
+        // While another modal window is up, the news waits for it to close.
+        QDialog busy(app->MainFrame());
+        busy.setModal(true);
+        busy.show();
+        QVERIFY(QApplication::activeModalWidget() == &busy);
         m_watch.answer = IDCANCEL;
         m_watch.Arm();
         ReleaseHeldFile(other);
+        QTest::qWait(1000);
+        QCOMPARE(m_watch.shown, 0);
+        QVERIFY(doc->IsNotifyRequested());
+        busy.close();
         QTRY_COMPARE_WITH_TIMEOUT(m_watch.shown, 1, 5000);
         QVERIFY(doc->IsReadOnly());
         QVERIFY(!doc->IsNotifyRequested());
