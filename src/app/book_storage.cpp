@@ -1,6 +1,10 @@
 #include "app/book_storage.h"
 
-#include "book/file_io.h"
+#include <QApplication>
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
 
 namespace tavelo::gui {
 
@@ -10,28 +14,110 @@ BookStorage::Factory& CurrentFactory()
     static BookStorage::Factory factory;
     return factory;
 }
-} // namespace
 
-BookStorage::Opened BookStorage::Open(const std::string& path)
+NotifierOptions& CurrentNotifierOptions()
 {
-    Opened opened;
-    opened.bytes = ReadWholeFile(path);
-    m_heldPath = path;
-    m_readOnly = false;
-    return opened;
+    static NotifierOptions options;
+    return options;
 }
 
-void BookStorage::Save(const std::string& path, std::string_view bytes)
+// Waits are numbered on the window thread; only the current one may still
+// deliver its news. Both are touched on the window thread only.
+unsigned g_lastWait = 0;
+unsigned g_currentWait = 0;
+
+// On the window thread: the news of a free book, for the book that waited if
+// it is still there and still waiting. While a modal window is up or a nested
+// event loop runs, the user or a command may be working on that very book,
+// whose records the reopening replaces: the news waits until they are done.
+void Deliver(const QPointer<QObject>& context, unsigned wait, const std::function<void()>& onFree)
 {
-    WriteNewFile(path, bytes, /*replace*/ true);
-    m_heldPath = path;
-    m_readOnly = false;
+    if (!context || wait != g_currentWait)
+        return;
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(250, QCoreApplication::instance(),
+                           [context, wait, onFree] { Deliver(context, wait, onFree); });
+        return;
+    }
+    BookStorage::StopWaiting();
+    onFree();
+}
+} // namespace
+
+BookStorage::BookStorage(FileSystemOps& fs) : m_fs(&fs) {}
+
+BookStorage::~BookStorage()
+{
+    Close();
+}
+
+std::unique_ptr<HeldFile> BookStorage::OpenFile(const std::string& path, bool& readOnly, HeldFileStatus& status)
+{
+    return OpenHeldFile(path, readOnly, /*forSave*/ false, &status, *m_fs);
+}
+
+void BookStorage::Hold(std::unique_ptr<HeldFile> file)
+{
+    ReleaseHeldFile(m_held);
+    m_held = std::move(file);
+    m_readOnly = m_held && m_held->IsReadOnly();
+}
+
+SaveResult BookStorage::Save(const std::string& path, std::string_view bytes)
+{
+    SaveResult result = SaveHeldFile(m_held, m_readOnly, path, bytes, *m_fs);
+    // A reader that saved under another name holds that file now: the book it
+    // waited for is no longer its file.
+    if (result.outcome == SaveOutcome::kSaved && !m_readOnly && IsWaiting())
+        StopWaiting();
+    return result;
 }
 
 void BookStorage::Close()
 {
-    m_heldPath.clear();
+    if (IsWaiting())
+        StopWaiting();
+    m_wait = 0;
+    ReleaseHeldFile(m_held);
     m_readOnly = false;
+}
+
+bool BookStorage::IsWaiting() const
+{
+    return m_wait != 0 && m_wait == g_currentWait;
+}
+
+void BookStorage::StartWaiting(QObject* context, std::function<void()> onFree)
+{
+    if (!m_held)
+        return;
+    const unsigned wait = ++g_lastWait;
+    QPointer<QObject> guard(context);
+    QCoreApplication* application = QCoreApplication::instance();
+    // The callback runs on the notifier's thread: it only posts the news to the
+    // window thread, where the book, if still there and still waiting, acts.
+    auto deliver = [guard, application, wait, onFree = std::move(onFree)](const std::string&) {
+        if (!application)
+            return;
+        QMetaObject::invokeMethod(
+            application,
+            [guard, wait, onFree] { Deliver(guard, wait, onFree); },
+            Qt::QueuedConnection);
+    };
+    g_currentWait = wait;
+    m_wait = wait;
+    StartNotifier(m_held->GetFilePath(), std::move(deliver), CurrentNotifierOptions());
+}
+
+void BookStorage::StopWaiting()
+{
+    g_currentWait = 0;
+    ClearNotifierThread();
+}
+
+void BookStorage::SetNotifierOptions(NotifierOptions options)
+{
+    CurrentNotifierOptions() = std::move(options);
 }
 
 std::unique_ptr<BookStorage> BookStorage::Make()

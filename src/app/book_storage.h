@@ -1,47 +1,67 @@
 #pragma once
-// The one place where a book window's book touches its file: open, save, close.
-// This version reads and replaces the whole file; the reservation between
-// program instances (held file, read-only opening, notification) plugs in here.
+// The one place where a book window's book touches its file: the held file of
+// the reservation between program instances (open, load, save, close) and the
+// process's notifier that waits for a book held elsewhere to become free.
+// Nothing here shows anything; the book tells the user.
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "book/held_file.h"
+#include "book/notifier.h"
+
+class QObject;
+
 namespace tavelo::gui {
 
 class BookStorage {
 public:
-    struct Opened {
-        std::string bytes;
-        // Another holder has the book: it is open for reading only.
-        bool readOnly = false;
-    };
-
-    BookStorage() = default;
+    explicit BookStorage(FileSystemOps& fs = DefaultFileSystem());
     BookStorage(const BookStorage&) = delete;
     BookStorage& operator=(const BookStorage&) = delete;
-    virtual ~BookStorage() = default;
+    virtual ~BookStorage();
 
-    // Reads the book at `path` and holds it. Throws tavelo::FileError.
-    virtual Opened Open(const std::string& path);
-    // Writes the whole book at `path`, which becomes the held path; a book held
-    // read-only becomes read-write on a new path. Throws tavelo::FileError.
-    virtual void Save(const std::string& path, std::string_view bytes);
-    // Gives the book up.
-    virtual void Close();
+    // Opens `path` for this instance without holding it yet: the file held
+    // read-write, or read only (`readOnly` set, the reason in the file), or
+    // none with the reason in `status`.
+    virtual std::unique_ptr<HeldFile> OpenFile(const std::string& path, bool& readOnly, HeldFileStatus& status);
+    // Gives up the file held until now and holds `file`.
+    void Hold(std::unique_ptr<HeldFile> file);
+    // Saves the book to `path` (see SaveHeldFile): the held file when it is
+    // that path, otherwise `path` becomes the held file once written.
+    virtual SaveResult Save(const std::string& path, std::string_view bytes);
+    // Stops this book's wait and gives the held file up.
+    void Close();
 
-    const std::string& HeldPath() const { return m_heldPath; }
+    const HeldFile* Held() const { return m_held.get(); }
+    std::string HeldPath() const { return m_held ? m_held->GetFilePath() : std::string(); }
     bool IsReadOnly() const { return m_readOnly; }
+    bool IsWaiting() const;
+
+    // Starts the process's notifier on the held file. `onFree` runs once, on
+    // the thread of `context`'s application, when the file has become free,
+    // unless the wait ended first (StopWaiting, or `context` destroyed).
+    void StartWaiting(QObject* context, std::function<void()> onFree);
+    // Ends the process's wait, whichever book it was for: the notifier stops and
+    // an availability already on its way to the window thread is dropped.
+    static void StopWaiting();
+
+    // The notifier's settings for the waits started from now on (tests shorten
+    // the period).
+    static void SetNotifierOptions(NotifierOptions options);
 
     // Makes the storage of each new book; tests put their own in.
     using Factory = std::function<std::unique_ptr<BookStorage>()>;
     static std::unique_ptr<BookStorage> Make();
     static void SetFactory(Factory factory);
 
-protected:
-    std::string m_heldPath;
+private:
+    FileSystemOps* m_fs;
+    std::unique_ptr<HeldFile> m_held;
     bool m_readOnly = false;
+    unsigned m_wait = 0; // the wait this book started, 0 for none
 };
 
 } // namespace tavelo::gui

@@ -46,6 +46,11 @@ CReservationDlg::CReservationDlg(const QString& fileName, QWidget* parent)
     m_line = MakeLine(this, m_strLine);
     auto* hint = new QLabel(QString::fromUtf8(text::kReservationHint), this);
     hint->setWordWrap(true);
+    m_holder = new QLabel(this);
+    m_holder->setObjectName(QStringLiteral("holderLine"));
+    m_holder->setTextFormat(Qt::PlainText);
+    m_holder->setWordWrap(true);
+    m_holder->hide();
     m_readOnly = MakeButton(this, text::kReadOnlyButton, IDOK);
     m_notify = MakeButton(this, text::kNotifyButton, IDC_NOTIFY);
     m_cancel = MakeButton(this, text::kCancelButton, IDCANCEL);
@@ -70,8 +75,20 @@ CReservationDlg::CReservationDlg(const QString& fileName, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_line);
     layout->addWidget(hint);
+    layout->addWidget(m_holder);
     layout->addLayout(buttons);
     setMinimumWidth(420);
+}
+
+void CReservationDlg::SetHolderLine(const QString& line)
+{
+    m_holder->setText(line);
+    m_holder->setVisible(!line.isEmpty());
+}
+
+QString CReservationDlg::GetHolderLine() const
+{
+    return m_holder->text();
 }
 
 QWidget* CReservationDlg::Control(int id) const

@@ -20,11 +20,15 @@ public:
 
     int GetChoice() const { return m_nChoice; }
     QString GetLine() const { return m_strLine; }
+    // A line under the dialog's own texts saying who holds the book.
+    void SetHolderLine(const QString& line);
+    QString GetHolderLine() const;
     // The control with a numeric identifier (1, 2, 1008 or the static 1009).
     QWidget* Control(int id) const;
 
 private:
     int m_nChoice = 0;
+    QLabel* m_holder;
     QString m_strFileName;
     QString m_strLine;
     QPushButton* m_readOnly;

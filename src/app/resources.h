@@ -85,6 +85,9 @@ inline constexpr const char* kAvailableLine = " est maintenant disponible pour m
 inline constexpr const char* kAvailableHint = "Ouvrez le fichier en lecture-écriture pour le modifier";
 inline constexpr const char* kReadWriteButton = "Lecture-Ecriture";
 inline constexpr const char* kAvailableCancel = "Annuler";
+inline constexpr const char* kReloadDropsChanges =
+    "Les modifications de %1 seront perdues : le livre va être relu depuis son fichier. Continuer ?";
+inline constexpr const char* kOutOfMemory = "Mémoire insuffisante.";
 inline constexpr const char* kNoPreview = "Aucun aperçu n'est disponible pour le fichier « %1 ».";
 inline constexpr const char* kOpenWithDefault = "Ouvrir avec l'application associée";
 inline constexpr const char* kOpenWithDefaultFailed = "Aucune application ne sait ouvrir le fichier « %1 ».";

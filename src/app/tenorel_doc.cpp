@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <algorithm>
+#include <cerrno>
+#include <new>
 
+#include "app/command_host.h"
+#include "app/main_frame.h"
 #include "app/reservation_dlg.h"
 #include "app/resources.h"
 #include "app/ui_prompts.h"
@@ -94,6 +99,8 @@ void CTenorelDoc::SetPathName(const QString& path)
 
 bool CTenorelDoc::OnNewDocument()
 {
+    // Making a book ends the process's wait for another book.
+    BookStorage::StopWaiting();
     ReplaceSubjects({});
     m_strPathName.clear();
     SetModifiedFlag(false);
@@ -102,25 +109,47 @@ bool CTenorelDoc::OnNewDocument()
 
 bool CTenorelDoc::OnOpenDocument(const QString& path)
 {
-    BookStorage::Opened opened;
-    try {
-        opened = m_storage->Open(ToStd(path));
-    } catch (const FileError&) {
-        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kOpenError).arg(path), MessageBox::NoIcon);
+    BookStorage::StopWaiting();
+    bool notify = false;
+    std::unique_ptr<HeldFile> file = TakeBookFile(path, notify);
+    if (!file || !ReadBookFile(*file, path))
         return false;
-    }
-    m_bReadOnly = opened.readOnly;
-    m_bNotify = false;
-    if (m_bReadOnly) {
-        CReservationDlg dlg(QFileInfo(path).fileName(), DialogParent());
-        if (DialogRunner::Exec(dlg) != QDialog::Accepted) {
-            m_storage->Close();
-            m_bReadOnly = false;
-            return false;
-        }
-        m_bNotify = dlg.GetChoice() == 1;
-    }
+    m_storage->Hold(std::move(file));
+    m_bNotify = notify;
+    if (m_bNotify)
+        StartWaiting();
+    return true;
+}
 
+std::unique_ptr<HeldFile> CTenorelDoc::TakeBookFile(const QString& path, bool& notify)
+{
+    notify = false;
+    bool readOnly = false;
+    HeldFileStatus status;
+    std::unique_ptr<HeldFile> file = m_storage->OpenFile(ToStd(path), readOnly, status);
+    if (!file) {
+        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kOpenError).arg(path), MessageBox::NoIcon);
+        return nullptr;
+    }
+    if (!readOnly)
+        return file;
+    const QString why = QString::fromStdString(file->DescribeReadOnly());
+    if (file->GetReadOnlyReason() != ReadOnlyReason::kHeldElsewhere) {
+        // Nobody else holds it, so there is nothing to wait for: only say why
+        // it cannot be saved here.
+        MessageBox::Show(DialogParent(), why, MessageBox::Information);
+        return file;
+    }
+    CReservationDlg dlg(QString::fromStdString(file->GetFileName()), DialogParent());
+    dlg.SetHolderLine(why);
+    if (DialogRunner::Exec(dlg) != QDialog::Accepted)
+        return nullptr;
+    notify = dlg.GetChoice() == 1;
+    return file;
+}
+
+bool CTenorelDoc::ReadBookFile(const HeldFile& file, const QString& path)
+{
     bool unknownFormat = false;
     const FormatNotice notice = [&unknownFormat](std::string_view message) {
         // A file with several records of an unknown schema is told once.
@@ -130,35 +159,109 @@ bool CTenorelDoc::OnOpenDocument(const QString& path)
         MessageBox::Show(DialogParent(), QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())),
                          MessageBox::Stop);
     };
+    QString reason;
     try {
-        Deserialize(opened.bytes, notice);
-    } catch (const BookFormatError& e) {
-        m_storage->Close();
-        if (!unknownFormat) {
-            MessageBox::Show(DialogParent(), QString::fromUtf8(text::kLoadFailed).arg(path, QString::fromUtf8(e.what())),
-                             MessageBox::Stop);
-        }
-        return false;
+        const FileBytes bytes = file.Load();
+        Deserialize(bytes.View(), notice);
+        return true;
+    } catch (const std::bad_alloc&) {
+        reason = QString::fromUtf8(text::kOutOfMemory);
+    } catch (const std::exception& e) {
+        reason = QString::fromUtf8(e.what());
     }
-    return true;
+    MessageBox::Show(DialogParent(), QString::fromUtf8(text::kLoadFailed).arg(path, reason), MessageBox::Stop);
+    return false;
+}
+
+void CTenorelDoc::StartWaiting()
+{
+    m_storage->StartWaiting(this, [this] { OnBookAvailable(); });
+}
+
+void CTenorelDoc::OnBookAvailable()
+{
+    const HeldFile* held = m_storage->Held();
+    if (!m_bNotify || !held || !m_storage->IsReadOnly())
+        return;
+    m_bNotify = false;
+    const QString path = QString::fromStdString(held->GetFilePath());
+    const QPointer<CTenorelDoc> self(this);
+    CAvailableDlg dlg(QString::fromStdString(held->GetFileName()), DialogParent());
+    if (DialogRunner::Exec(dlg) != QDialog::Accepted || !self)
+        return;
+    // Reading the file again replaces what was changed here; the user may
+    // rather keep it (and save it under another name).
+    if (IsModified()) {
+        const auto answer = MessageBox::Show(DialogParent(), QString::fromUtf8(text::kReloadDropsChanges).arg(m_strTitle),
+                                             MessageBox::Exclamation, QMessageBox::Yes | QMessageBox::No,
+                                             QMessageBox::No);
+        if (answer != QMessageBox::Yes || !self)
+            return;
+    }
+    ReopenReadWrite(path);
+}
+
+void CTenorelDoc::ReopenReadWrite(const QString& path)
+{
+    bool notify = false;
+    std::unique_ptr<HeldFile> file = TakeBookFile(path, notify);
+    if (!file || !ReadBookFile(*file, path))
+        return;
+    m_storage->Hold(std::move(file));
+    m_bNotify = notify;
+    ShowReloadedSubjects();
+    if (m_bNotify)
+        StartWaiting();
+}
+
+void CTenorelDoc::ShowReloadedSubjects()
+{
+    // The records the views pointed at are gone: every tree of the book is
+    // rebuilt in standard mode, without the search hits.
+    SetCurrentSubject(nullptr);
+    bool leftSearchMode = false;
+    for (CView* view : m_viewList) {
+        if (auto* tree = dynamic_cast<CTenorelView*>(view)) {
+            leftSearchMode |= tree->m_bSearchMode;
+            tree->m_bSearchMode = false;
+            tree->m_searchHits.clear();
+            tree->FillStandard();
+            tree->SetRootText(m_strTitle);
+        } else if (auto* list = dynamic_cast<CListeView*>(view)) {
+            list->ShowDocuments(nullptr);
+        } else if (auto* preview = dynamic_cast<CHTMLView*>(view)) {
+            preview->LoadBlankPage();
+        }
+    }
+    if (leftSearchMode) {
+        if (auto* frame = dynamic_cast<CMainFrame*>(CommandHost::Instance())) {
+            frame->EnableSubjectsMenu(true);
+            frame->SetModePaneText(QString::fromUtf8(text::kModeStandard));
+        }
+    }
 }
 
 bool CTenorelDoc::OnSaveDocument(const QString& path)
 {
     const std::string target = ToStd(QFileInfo(path).absoluteFilePath());
-    if (m_bReadOnly && target == m_storage->HeldPath()) {
+    SaveResult result;
+    try {
+        result = m_storage->Save(target, SerializeToBytes().View());
+    } catch (const std::bad_alloc&) {
+        result = {SaveOutcome::kFailed, text::kOutOfMemory, ENOMEM};
+    }
+    switch (result.outcome) {
+    case SaveOutcome::kSaved:
+        break;
+    case SaveOutcome::kInUse:
         MessageBox::Show(DialogParent(), QString::fromUtf8(text::kFileInUse).arg(path), MessageBox::NoIcon);
         return false;
-    }
-    try {
-        m_storage->Save(target, Serialize());
-    } catch (const FileError& e) {
-        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kSaveFailed).arg(path, QString::fromUtf8(e.what())),
+    case SaveOutcome::kFailed:
+        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kSaveFailed).arg(path, QString::fromStdString(result.message)),
                          MessageBox::Stop);
         return false;
     }
-    m_bReadOnly = m_storage->IsReadOnly();
-    if (!m_bReadOnly)
+    if (!m_storage->IsReadOnly())
         m_bNotify = false;
     SetModifiedFlag(false);
     return true;
@@ -166,6 +269,8 @@ bool CTenorelDoc::OnSaveDocument(const QString& path)
 
 void CTenorelDoc::OnCloseDocument()
 {
+    // Closing any book ends the process's wait.
+    BookStorage::StopWaiting();
     m_bNotify = false;
     m_storage->Close();
     Q_EMIT closeRequested(this);
@@ -173,7 +278,7 @@ void CTenorelDoc::OnCloseDocument()
 
 bool CTenorelDoc::DoFileSave()
 {
-    if (m_bReadOnly || m_strPathName.isEmpty())
+    if (IsReadOnly() || m_strPathName.isEmpty())
         return DoSave(QString());
     return DoSave(m_strPathName);
 }

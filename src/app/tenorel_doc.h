@@ -33,7 +33,8 @@ public:
     // Sets the path and makes the file's name the title.
     void SetPathName(const QString& path);
 
-    bool IsReadOnly() const { return m_bReadOnly; }
+    // The book file is held by another instance, or cannot be reserved here.
+    bool IsReadOnly() const { return m_storage->IsReadOnly(); }
     bool IsNotifyRequested() const { return m_bNotify; }
 
     bool OnNewDocument();
@@ -80,11 +81,20 @@ Q_SIGNALS:
 
 private:
     void InstallCommands();
+    // The book file for this book, after the reservation dialog when another
+    // instance holds it; none (the user told) when it cannot be opened or the
+    // user gives up.
+    std::unique_ptr<HeldFile> TakeBookFile(const QString& path, bool& notify);
+    // Reads the subjects from `file`; on failure tells why and keeps the book.
+    bool ReadBookFile(const HeldFile& file, const QString& path);
+    void StartWaiting();
+    void OnBookAvailable();
+    void ReopenReadWrite(const QString& path);
+    void ShowReloadedSubjects();
 
     QString m_strTitle;
     QString m_strPathName;
     std::vector<CView*> m_viewList;
-    bool m_bReadOnly = false;
     bool m_bNotify = false;
     std::unique_ptr<BookStorage> m_storage;
 };

@@ -28,18 +28,6 @@ QByteArray ReadBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A storage that sees every book as held by another instance.
-class HeldElsewhereStorage : public BookStorage {
-public:
-    Opened Open(const std::string& path) override
-    {
-        Opened opened = BookStorage::Open(path);
-        opened.readOnly = true;
-        m_readOnly = true;
-        return opened;
-    }
-};
-
 QString ControlText(const QWidget* control)
 {
     if (auto* b = qobject_cast<const QPushButton*>(control))
@@ -47,15 +35,6 @@ QString ControlText(const QWidget* control)
     if (auto* l = qobject_cast<const QLabel*>(control))
         return l->text();
     return {};
-}
-
-bool HasCommandHandler(const CommandRoute& route, int id)
-{
-    for (CCmdTarget* t : route) {
-        if (t->HasCommandHandler(id))
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -121,9 +100,10 @@ private Q_SLOTS:
             f.write(QByteArray("\x01\x00\xFF\xFF\x09\x00\x09\x00" "CTenorels\x01" "a\x01" "b\x00\x00\x00\x00\x00\x00\x00", 27));
         }
         QVERIFY(!second->OpenDocumentFile(unknown));
-        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History().size(), std::size_t{2});
         QCOMPARE(MessageBox::History()[0].text, QStringLiteral("Format du fichier inconnu"));
         QCOMPARE(MessageBox::History()[0].look, MessageBox::Stop);
+        QVERIFY(MessageBox::History()[1].text.startsWith(QStringLiteral("Impossible de lire le livre '%1'.").arg(unknown)));
         QVERIFY(second->MainFrame()->BookWindows().empty());
         QScopedPointer<QMessageBox> box(MessageBox::Create(nullptr, QStringLiteral("x"), MessageBox::Stop, QMessageBox::Ok,
                                                            QMessageBox::NoButton));
@@ -220,58 +200,6 @@ private Q_SLOTS:
         QVERIFY(hint);
         static_cast<QPushButton*>(available.Control(2))->click();
         QCOMPARE(available.result(), int{QDialog::Rejected});
-    }
-
-    void readOnlyBookSavesUnderAnotherName()
-    {
-        const QString path = WriteBook(m_dir, QStringLiteral("partage.tvo"), {{"EDF", "2006", 0, "", {}}});
-        BookStorage::SetFactory([] { return std::make_unique<HeldElsewhereStorage>(); });
-        CommandRegistry<CTenorelView>::Register(ID_MERGE, [](CTenorelView&) {});
-
-        // "&Annuler": no book, the program ends.
-        DialogRunner::SetNextHandler([](QDialog& d) {
-            static_cast<QPushButton*>(static_cast<CReservationDlg&>(d).Control(2))->click();
-            return d.result();
-        });
-        bool started = true;
-        auto cancelled = StartApp({path}, &started);
-        QVERIFY(!started);
-        QVERIFY(cancelled->Documents().empty());
-
-        QString line;
-        DialogRunner::SetNextHandler([&line](QDialog& d) {
-            auto& dlg = static_cast<CReservationDlg&>(d);
-            line = dlg.GetLine();
-            static_cast<QPushButton*>(dlg.Control(1))->click();
-            return d.result();
-        });
-        auto app = StartApp({path}, &started);
-        QVERIFY(started);
-        QCOMPARE(line, QStringLiteral("partage.tvo est en modification"));
-        CTenorelDoc* doc = app->Documents().front();
-        QVERIFY(doc->IsReadOnly());
-        QVERIFY(!doc->IsNotifyRequested());
-
-        // The merge needs a writable book.
-        QVERIFY(HasCommandHandler(app->MainFrame()->ActiveRoute(), ID_MERGE));
-        QVERIFY(!UpdateCommand(app->MainFrame()->ActiveRoute(), ID_MERGE).IsEnabled());
-
-        // "&Enregistrer" asks for a name; the same name is refused.
-        FileDialog::SetNextFileName(path);
-        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
-        QCOMPARE(FileDialog::History().back().kind, FileDialog::Save);
-        QCOMPARE(MessageBox::History().back().text,
-                 QStringLiteral("Le fichier '%1' est utilisé.\nSauvegarder le sous un nom différent.").arg(path));
-        QVERIFY(doc->IsReadOnly());
-
-        const QString other = m_dir.filePath(QStringLiteral("copie.tvo"));
-        FileDialog::SetNextFileName(other);
-        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
-        QVERIFY(!doc->IsReadOnly());
-        QCOMPARE(doc->GetPathName(), other);
-        QCOMPARE(ReadBytes(other), ReadBytes(path));
-        QVERIFY(UpdateCommand(app->MainFrame()->ActiveRoute(), ID_MERGE).IsEnabled());
-        CommandRegistry<CTenorelView>::Unregister(ID_MERGE);
     }
 
     void closingAskesToSaveModifiedBooks()

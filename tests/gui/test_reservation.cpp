@@ -1,0 +1,462 @@
+// The reservation of a book between instances, through the windows: another
+// holder is played by a second open of the book in this process (the locks of
+// the lock file tell two opens apart, as they tell two processes apart).
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <cerrno>
+#include <unistd.h>
+
+#include "app/book_storage.h"
+#include "app/reservation_dlg.h"
+#include "book/held_file.h"
+#include "book/lock_file.h"
+#include "book/notifier.h"
+#include "gui_fixture.h"
+
+using namespace tavelo;
+using namespace tavelo::gui;
+using namespace tavelo::gui::test;
+
+namespace {
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Another instance's hold on a book.
+std::unique_ptr<HeldFile> HoldBook(const QString& path)
+{
+    bool readOnly = true;
+    std::unique_ptr<HeldFile> held = OpenHeldFile(path.toStdString(), readOnly, false);
+    return readOnly ? nullptr : std::move(held);
+}
+
+// Whether another instance opening the book now would find it held.
+bool IsHeldByUs(const QString& path)
+{
+    bool readOnly = false;
+    std::unique_ptr<HeldFile> probe = OpenHeldFile(path.toStdString(), readOnly, false);
+    return probe && readOnly && probe->GetReadOnlyReason() == ReadOnlyReason::kHeldElsewhere;
+}
+
+void Click(QDialog& dialog, int id)
+{
+    QWidget* control = nullptr;
+    if (auto* r = qobject_cast<CReservationDlg*>(&dialog))
+        control = r->Control(id);
+    else if (auto* a = qobject_cast<CAvailableDlg*>(&dialog))
+        control = a->Control(id);
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        button->click();
+}
+
+// What the reservation dialog showed when it was answered.
+struct Answered {
+    QString title;
+    QString line;
+    QString holder;
+    bool shown = false;
+};
+
+void AnswerReservation(int buttonId, Answered* seen = nullptr)
+{
+    DialogRunner::SetNextHandler([buttonId, seen](QDialog& d) {
+        auto* dlg = qobject_cast<CReservationDlg*>(&d);
+        if (!dlg)
+            return int{QDialog::Rejected};
+        if (seen)
+            *seen = {dlg->windowTitle(), dlg->GetLine(), dlg->GetHolderLine(), true};
+        Click(d, buttonId);
+        return d.result();
+    });
+}
+
+// Answers the availability dialogs of a test and counts them.
+struct AvailabilityWatch {
+    int shown = 0;
+    QString line;
+    int answer = IDOK;
+    bool armed = false;
+
+    void Arm()
+    {
+        armed = true;
+        DialogRunner::SetNextHandler([this](QDialog& d) {
+            armed = false;
+            auto* dlg = qobject_cast<CAvailableDlg*>(&d);
+            if (!dlg)
+                return int{QDialog::Rejected};
+            ++shown;
+            line = dlg->GetLine();
+            Click(d, answer);
+            return d.result();
+        });
+    }
+    // Takes back an answer no dialog used, so that it cannot answer another
+    // test's dialog.
+    void Disarm()
+    {
+        if (!armed)
+            return;
+        QDialog unused;
+        DialogRunner::Exec(unused);
+        armed = false;
+    }
+};
+
+QAction* MergeItem(const CTenorelApp& app)
+{
+    QMenu* file = TopMenu(app.MainFrame()->menuBar(), QStringLiteral("&Fichier"));
+    if (!file)
+        return nullptr;
+    QMetaObject::invokeMethod(file, "aboutToShow");
+    return FindCommandAction(file, ID_MERGE);
+}
+
+QStringList SubjectNames(const CTenorelView* tree)
+{
+    QStringList names;
+    for (QTreeWidgetItemIterator it(const_cast<CTenorelView*>(tree)); *it; ++it) {
+        if (CTenorelView::SubjectOf(*it))
+            names << (*it)->text(0);
+    }
+    names.sort();
+    return names;
+}
+
+// Saving through it fails as a full disk does, while `failing` is set.
+class FullDisk : public FileSystemOps {
+public:
+    bool failing = true;
+    ssize_t Write(int fd, const void* data, std::size_t size, off_t offset) override
+    {
+        if (failing) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileSystemOps::Write(fd, data, size, offset);
+    }
+};
+
+} // namespace
+
+class TestReservation : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    AvailabilityWatch m_watch;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The merge has no handler of its own yet on this route; its enabling
+        // is the book's.
+        CommandRegistry<CTenorelDoc>::Register(ID_MERGE, [](CTenorelDoc&) {});
+    }
+
+    void cleanupTestCase() { CommandRegistry<CTenorelDoc>::Unregister(ID_MERGE); }
+
+    void init()
+    {
+        MessageBox::ClearHistory();
+        FileDialog::ClearHistory();
+        BookStorage::SetFactory({});
+        m_watch = AvailabilityWatch{};
+    }
+
+    void cleanup()
+    {
+        m_watch.Disarm();
+        BookStorage::StopWaiting();
+    }
+
+    void heldBookOpensReadOnlyAndSavesUnderAnotherName()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("partage.tvo"), {{"EDF", "2006", 0, "", {}}});
+        std::unique_ptr<HeldFile> other = HoldBook(path);
+        QVERIFY(other);
+
+        // "&Annuler" for the book of the command line: no book, the program ends.
+        Answered cancelled;
+        AnswerReservation(IDCANCEL, &cancelled);
+        bool started = true;
+        {
+            auto app = StartApp({path}, &started);
+            QVERIFY(!started);
+            QVERIFY(cancelled.shown);
+            QVERIFY(app->Documents().empty());
+            QVERIFY(app->MainFrame()->BookWindows().empty());
+            QVERIFY(MessageBox::History().empty());
+        }
+
+        Answered seen;
+        AnswerReservation(IDOK, &seen);
+        auto app = StartApp({path}, &started);
+        QVERIFY(started);
+        QCOMPARE(seen.title, QStringLiteral("Réservation de fichier"));
+        QCOMPARE(seen.line, QStringLiteral("partage.tvo est en modification"));
+        QVERIFY(seen.holder.startsWith(QStringLiteral("Réservé par ")));
+        QCOMPARE(seen.holder, QString::fromStdString(DescribeHolder(ReadBookHolder(path.toStdString()))));
+        QCOMPARE(app->Documents().size(), std::size_t{1});
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(doc->IsReadOnly());
+        QVERIFY(!doc->IsNotifyRequested());
+        QVERIFY(!IsNotifierRunning());
+        QCOMPARE(SubjectNames(ActiveWindow(*app)->Tree()), QStringList{QStringLiteral("2006")});
+
+        // The merge needs a book that can be saved.
+        QAction* merge = MergeItem(*app);
+        QVERIFY(merge);
+        QVERIFY(!merge->isEnabled());
+
+        // Changes in memory are allowed; "&Enregistrer" asks for a name and
+        // the book's own name is refused.
+        doc->AppendSubject(std::make_unique<CTenorels>("EDF", "2007", 0));
+        doc->SetModifiedFlag(true);
+        const QByteArray before = ReadBytes(path);
+        FileDialog::SetNextFileName(path);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(FileDialog::History().size(), std::size_t{1});
+        QCOMPARE(FileDialog::History().back().kind, FileDialog::Save);
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History().back().text,
+                 QStringLiteral("Le fichier '%1' est utilisé.\nSauvegarder le sous un nom différent.").arg(path));
+        QCOMPARE(MessageBox::History().back().look, MessageBox::NoIcon);
+        QCOMPARE(MessageBox::History().back().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(doc->IsReadOnly());
+        QVERIFY(doc->IsModified());
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{2});
+        QCOMPARE(ReadBytes(path), before);
+
+        // A new name: this instance holds the new file, the old one is left.
+        const QString copy = m_dir.filePath(QStringLiteral("copie.tvo"));
+        FileDialog::SetNextFileName(copy);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QVERIFY(!doc->IsReadOnly());
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(doc->GetPathName(), copy);
+        QCOMPARE(ReadBytes(copy), QByteArray::fromStdString(doc->Serialize()));
+        QVERIFY(IsHeldByUs(copy));
+        QVERIFY(MergeItem(*app)->isEnabled());
+        // The book it was read from is still the other instance's.
+        ReleaseHeldFile(other);
+        QVERIFY(HoldBook(path));
+    }
+
+    void otherReadOnlyReasonsAreTold()
+    {
+        if (::geteuid() == 0)
+            QSKIP("file modes do not bind the super-user");
+        const QString path = WriteBook(m_dir, QStringLiteral("protege.tvo"), {{"EDF", "2006", 0, "", {}}});
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        bool started = false;
+        auto app = StartApp({path}, &started);
+        QVERIFY(started);
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History()[0].look, MessageBox::Information);
+        QCOMPARE(MessageBox::History()[0].text,
+                 QStringLiteral("Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule."));
+        QVERIFY(app->Documents().front()->IsReadOnly());
+        QVERIFY(!MergeItem(*app)->isEnabled());
+    }
+
+    void notifiedWhenFreedThenReopenedReadWrite()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("attente.tvo"),
+                                       {{"EDF", "2006", 0, "Facture", {"/tmp/a.pdf"}}, {"EDF", "2007", 1, "", {}}});
+        std::unique_ptr<HeldFile> other = HoldBook(path);
+        QVERIFY(other);
+
+        AnswerReservation(IDC_NOTIFY);
+        bool started = false;
+        auto app = StartApp({path}, &started);
+        QVERIFY(started);
+        CTenorelDoc* doc = app->Documents().front();
+        CSplitter* window = ActiveWindow(*app);
+        QVERIFY(doc->IsReadOnly());
+        QVERIFY(doc->IsNotifyRequested());
+        QVERIFY(IsNotifierRunning());
+
+        // The window stays usable while the notifier waits.
+        QTreeWidgetItem* item = FindItem(window->Tree(), QStringLiteral("2006"));
+        QVERIFY(item);
+        window->Tree()->setCurrentItem(item);
+        QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
+        QCOMPARE(window->List()->count(), 1);
+        window->Tree()->m_bSearchMode = true;
+        window->Tree()->m_searchHits = {doc->GetSubject(0)};
+        QTest::qWait(1200);
+        QCOMPARE(m_watch.shown, 0);
+
+        // The holder writes new contents, then closes the book.
+        other->Save(WriteSubjectList(MakeSubjects({{"Impôts", "2010", 0, "", {}}, {"Impôts", "2011", 1, "", {}}})));
+        m_watch.Arm();
+        ReleaseHeldFile(other);
+        QTRY_COMPARE_WITH_TIMEOUT(m_watch.shown, 1, 5000);
+        QCOMPARE(m_watch.line, QStringLiteral("attente.tvo est maintenant disponible pour modification"));
+
+        QVERIFY(!doc->IsReadOnly());
+        QVERIFY(!doc->IsNotifyRequested());
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(SubjectNames(window->Tree()), (QStringList{QStringLiteral("2010"), QStringLiteral("2011")}));
+        QVERIFY(FindItem(window->Tree(), QStringLiteral("Impôts")));
+        QCOMPARE(window->Tree()->GetRootItem()->text(0), QStringLiteral("attente"));
+        QVERIFY(!window->Tree()->m_bSearchMode);
+        QVERIFY(window->Tree()->m_searchHits.empty());
+        QVERIFY(doc->GetCurrentSubject() == nullptr);
+        QCOMPARE(window->List()->count(), 0);
+        QVERIFY(IsHeldByUs(path));
+        QVERIFY(MergeItem(*app)->isEnabled());
+
+        // Once per wait: nothing more comes.
+        m_watch.Arm();
+        QTest::qWait(2500);
+        QCOMPARE(m_watch.shown, 1);
+    }
+
+    void availableAnnulerKeepsTheBookReadOnly()
+    {
+        NotifierOptions quick;
+        quick.period = std::chrono::milliseconds(100);
+        BookStorage::SetNotifierOptions(quick);
+        const QString path = WriteBook(m_dir, QStringLiteral("annule.tvo"), {{"EDF", "2006", 0, "", {}}});
+        std::unique_ptr<HeldFile> other = HoldBook(path);
+        QVERIFY(other);
+        AnswerReservation(IDC_NOTIFY);
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(doc->IsNotifyRequested());
+
+        // While another modal window is up, the news waits for it to close.
+        QDialog busy(app->MainFrame());
+        busy.setModal(true);
+        busy.show();
+        QVERIFY(QApplication::activeModalWidget() == &busy);
+        m_watch.answer = IDCANCEL;
+        m_watch.Arm();
+        ReleaseHeldFile(other);
+        QTest::qWait(1000);
+        QCOMPARE(m_watch.shown, 0);
+        QVERIFY(doc->IsNotifyRequested());
+        busy.close();
+        QTRY_COMPARE_WITH_TIMEOUT(m_watch.shown, 1, 5000);
+        QVERIFY(doc->IsReadOnly());
+        QVERIFY(!doc->IsNotifyRequested());
+        QVERIFY(!IsNotifierRunning());
+        QVERIFY(!IsHeldByUs(path));
+        BookStorage::SetNotifierOptions({});
+    }
+
+    void closingOrMakingABookEndsTheWait()
+    {
+        NotifierOptions quick;
+        quick.period = std::chrono::milliseconds(100);
+        BookStorage::SetNotifierOptions(quick);
+        const QString path = WriteBook(m_dir, QStringLiteral("ferme.tvo"), {{"EDF", "2006", 0, "", {}}});
+        std::unique_ptr<HeldFile> other = HoldBook(path);
+        QVERIFY(other);
+
+        // Closing the waiting book.
+        AnswerReservation(IDC_NOTIFY);
+        auto app = StartApp({path});
+        QVERIFY(IsNotifierRunning());
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_CLOSE));
+        QTRY_VERIFY(app->Documents().empty());
+        QVERIFY(!IsNotifierRunning());
+        m_watch.Arm();
+        ReleaseHeldFile(other);
+        QTest::qWait(800);
+        QCOMPARE(m_watch.shown, 0);
+        m_watch.Disarm();
+
+        // Making another book: the waiting one stays read-only, unwarned.
+        other = HoldBook(path);
+        QVERIFY(other);
+        AnswerReservation(IDC_NOTIFY);
+        QVERIFY(app->OpenDocumentFile(path));
+        CTenorelDoc* waiting = app->Documents().front();
+        QVERIFY(IsNotifierRunning());
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_NEW));
+        QCOMPARE(app->Documents().size(), std::size_t{2});
+        QVERIFY(!IsNotifierRunning());
+        m_watch.Arm();
+        ReleaseHeldFile(other);
+        QTest::qWait(800);
+        QCOMPARE(m_watch.shown, 0);
+        QVERIFY(waiting->IsReadOnly());
+
+        // A waiting reader that saves under another name stops waiting.
+        m_watch.Disarm();
+        other = HoldBook(path);
+        app->CloseAllDocuments();
+        QTRY_VERIFY(app->Documents().empty());
+        AnswerReservation(IDC_NOTIFY);
+        CTenorelDoc* reader = app->OpenDocumentFile(path);
+        QVERIFY(reader && IsNotifierRunning());
+        FileDialog::SetNextFileName(m_dir.filePath(QStringLiteral("ferme2.tvo")));
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QVERIFY(!reader->IsReadOnly());
+        QVERIFY(!reader->IsNotifyRequested());
+        QVERIFY(!IsNotifierRunning());
+        m_watch.Arm();
+        ReleaseHeldFile(other);
+        QTest::qWait(800);
+        QCOMPARE(m_watch.shown, 0);
+        BookStorage::SetNotifierOptions({});
+    }
+
+    void failedSaveTellsWhyAndKeepsTheBook()
+    {
+        FullDisk disk;
+        BookStorage::SetFactory([&disk] { return std::make_unique<BookStorage>(disk); });
+        const QString path = WriteBook(m_dir, QStringLiteral("plein.tvo"), {{"EDF", "2006", 0, "", {}}});
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(!doc->IsReadOnly());
+        const QByteArray before = ReadBytes(path);
+
+        doc->AppendSubject(std::make_unique<CTenorels>("EDF", "2007", 0));
+        doc->SetModifiedFlag(true);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        const MessageBox::Shown shown = MessageBox::History().back();
+        QCOMPARE(shown.look, MessageBox::Stop);
+        QVERIFY(shown.text.startsWith(QStringLiteral("Impossible d'enregistrer le livre '%1'.\n").arg(path)));
+        QVERIFY2(shown.text.contains(QString::fromStdString(DescribeError(ENOSPC))), qPrintable(shown.text));
+        QVERIFY(doc->IsModified());
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{2});
+        QCOMPARE(ReadBytes(path), before);
+        // The reservation is kept: the next save, with room again, works.
+        QVERIFY(IsHeldByUs(path));
+        disk.failing = false;
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(ReadBytes(path), QByteArray::fromStdString(doc->Serialize()));
+
+        // A folder where nothing can be made: the save under a new name fails.
+        if (::geteuid() != 0) {
+            QTemporaryDir locked;
+            QVERIFY(QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            doc->SetModifiedFlag(true);
+            FileDialog::SetNextFileName(locked.filePath(QStringLiteral("ailleurs.tvo")));
+            QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE_AS));
+            QCOMPARE(MessageBox::History().back().look, MessageBox::Stop);
+            QVERIFY(MessageBox::History().back().text.startsWith(QStringLiteral("Impossible d'enregistrer le livre")));
+            QVERIFY(doc->IsModified());
+            QCOMPARE(doc->GetPathName(), path);
+            QVERIFY(IsHeldByUs(path));
+            QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+        app.reset();
+        BookStorage::SetFactory({});
+    }
+};
+
+TAVELO_GUI_TEST_MAIN(TestReservation)
+#include "test_reservation.moc"
