@@ -1,4 +1,5 @@
 #include "app/book_storage.h"
+#include "app/long_operation.h"
 
 #include <QApplication>
 #include <QObject>
@@ -29,12 +30,13 @@ unsigned g_currentWait = 0;
 // On the window thread: the news of a free book, for the book that waited if
 // it is still there and still waiting. While a modal window is up or a nested
 // event loop runs, the user or a command may be working on that very book,
-// whose records the reopening replaces: the news waits until they are done.
+// whose records the reopening replaces, and so may a long operation that
+// repaints its progress window: the news waits until they are done.
 void Deliver(const QPointer<QObject>& context, unsigned wait, const std::function<void()>& onFree)
 {
     if (!context || wait != g_currentWait)
         return;
-    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1 || LongOperation::IsRunning()) {
         QTimer::singleShot(250, QCoreApplication::instance(),
                            [context, wait, onFree] { Deliver(context, wait, onFree); });
         return;

@@ -1,4 +1,5 @@
 #include "app/search_commands.h"
+#include "app/long_operation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -106,6 +107,7 @@ void OnFindSubject(CTenorelView& view)
 
     SearchResult result;
     {
+        const LongOperation busy;
         auto progress = std::make_unique<CSearchProgressDlg>(static_cast<int>(doc->GetSubjectCount()), &view);
         progress->Create();
         ProgressReporter reporter(progress.get());

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <memory>
 
+#include "app/long_operation.h"
 #include "editing/copy_observer.h"
 
 namespace tavelo::gui {
@@ -38,6 +39,7 @@ public:
 private:
     CTenorelDoc& m_doc;
     QPointer<CExportProgressDlg> m_progress;
+    const LongOperation m_busy;
 };
 
 void OnExport(CTenorelDoc& doc);

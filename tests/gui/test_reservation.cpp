@@ -152,15 +152,6 @@ private:
     AvailabilityWatch m_watch;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The merge has no handler of its own yet on this route; its enabling
-        // is the book's.
-        CommandRegistry<CTenorelDoc>::Register(ID_MERGE, [](CTenorelDoc&) {});
-    }
-
-    void cleanupTestCase() { CommandRegistry<CTenorelDoc>::Unregister(ID_MERGE); }
-
     void init()
     {
         MessageBox::ClearHistory();
