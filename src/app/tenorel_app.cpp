@@ -10,6 +10,7 @@
 
 #include "app/about_dlg.h"
 #include "app/desktop_association.h"
+#include "app/editing_commands.h"
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/splitter.h"
@@ -33,6 +34,7 @@ CTenorelApp::CTenorelApp()
 {
     g_app = this;
     InstallCommands();
+    RegisterEditingCommands();
 }
 
 CTenorelApp::~CTenorelApp()
