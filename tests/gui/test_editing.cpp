@@ -12,6 +12,7 @@
 #include "app/editing_commands.h"
 #include "app/subject_dialogs.h"
 #include "gui_fixture.h"
+#include "views/state_marks.h"
 
 using namespace tavelo;
 using namespace tavelo::gui;
@@ -41,6 +42,11 @@ QStringList Labels(const QDialog& dialog)
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         texts << label->text();
     return texts;
+}
+
+bool HasMark(const QTreeWidgetItem* item, const QIcon& mark)
+{
+    return item && item->icon(0).cacheKey() == mark.cacheKey();
 }
 
 QPushButton* Button(QWidget* control)
@@ -499,8 +505,15 @@ private Q_SLOTS:
         QCOMPARE(a->GetDocumentCount(), 2);
         QVERIFY(!doc->IsModified());
 
-        // A rename shows in both windows.
+        // Reopening a subject from the second window changes its mark in both.
         ClickItem(tree, FindItem(tree, QStringLiteral("c")));
+        QVERIFY(HasMark(firstTree->FindSubjectItem(c), ClosedSubjectMark()));
+        QVERIFY(frame->RunCommand(ID_CLOSE_SUBJECT));
+        QCOMPARE(c->GetState(), 0);
+        QVERIFY(HasMark(tree->FindSubjectItem(c), OpenSubjectMark()));
+        QVERIFY(HasMark(firstTree->FindSubjectItem(c), OpenSubjectMark()));
+
+        // A rename shows in both windows.
         OnNextDialog<CRenameSubjectDlg>([](CRenameSubjectDlg& dlg) {
             Type(dlg.Control(IDC_RENAME_NAME), QStringLiteral("2"));
             QTest::mouseClick(dlg.Control(IDOK), Qt::LeftButton);
