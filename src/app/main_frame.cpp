@@ -467,6 +467,11 @@ void CMainFrame::dropEvent(QDropEvent* event)
         if (url.isLocalFile())
             paths << url.toLocalFile();
     }
+    OpenDroppedFiles(paths);
+}
+
+void CMainFrame::OpenDroppedFiles(const QStringList& paths)
+{
     // Opened after the drop has returned to the source application.
     QTimer::singleShot(0, this, [this, paths] {
         activateWindow();

@@ -4,6 +4,7 @@
 // accelerators, and the routing of commands to the active book window.
 
 #include <QMainWindow>
+#include <QStringList>
 #include <vector>
 
 #include "app/command.h"
@@ -48,6 +49,8 @@ public:
     // Message pane: the prompt, or "Prêt" when empty.
     void SetMessageText(const QString& text);
     void RefreshTitle();
+    // Opens each dropped file as a book, once the drop is over.
+    void OpenDroppedFiles(const QStringList& paths);
 
     // CommandHost
     CommandRoute ActiveRoute() override;

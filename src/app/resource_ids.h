@@ -61,6 +61,9 @@ enum ResourceId : int {
     IDR_POPUP_DOCUMENT = 133,
     IDR_POPUP_SUBJECT = 134,
     IDD_ABOUTBOX = 100,
+    IDD_NEW_SUBJECT = 132,
+    IDD_RENAME_SUBJECT = 140,
+    IDD_EXPECTED_TEXT = 141,
     IDD_RESERVATION = 143,
     IDD_AVAILABLE = 144,
 };
@@ -68,6 +71,10 @@ enum ResourceId : int {
 enum ControlId : int {
     IDOK = 1,
     IDCANCEL = 2,
+    IDC_GENERAL_TITLE = 1000,
+    IDC_SUBJECT_NAME = 1001,
+    IDC_RENAME_NAME = 1006,
+    IDC_EXPECTED_TEXT = 1007,
     IDC_NOTIFY = 1008,
     IDC_FILE_LINE = 1009,
 };

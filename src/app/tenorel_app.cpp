@@ -10,6 +10,7 @@
 
 #include "app/about_dlg.h"
 #include "app/desktop_association.h"
+#include "app/editing_commands.h"
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/search_commands.h"
@@ -37,6 +38,7 @@ CTenorelApp::CTenorelApp()
     RegisterToolCommands();
     InstallCommands();
     RegisterSearchCommands();
+    RegisterEditingCommands();
 }
 
 CTenorelApp::~CTenorelApp()

@@ -137,9 +137,9 @@ void MessageBox::ClearHistory()
 }
 
 bool FileDialog::TakeAnswer(Kind kind, const QString& title, const QString& initialPath, const QString& filter,
-                            QString& answer)
+                            QString& answer, const QString& defaultSuffix)
 {
-    FileHistory().push_back({kind, title, initialPath, filter});
+    FileHistory().push_back({kind, title, initialPath, filter, defaultSuffix});
     if (PendingFiles().empty()) {
         if (!g_unattended)
             return false;
@@ -160,11 +160,26 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& title, const
     return QFileDialog::getOpenFileName(parent, title, initialPath, filter);
 }
 
+QString FileDialog::GetOpenFileName(QWidget* parent, const QString& title, const QString& initialPath,
+                                    const QString& filter, const QString& defaultSuffix)
+{
+    QString answer;
+    if (TakeAnswer(Open, title, initialPath, filter, answer, defaultSuffix))
+        return answer;
+    QFileDialog dialog(parent, title, initialPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 QString FileDialog::GetSaveFileName(QWidget* parent, const QString& title, const QString& initialPath,
                                     const QString& filter, const QString& defaultSuffix)
 {
     QString answer;
-    if (!TakeAnswer(Save, title, initialPath, filter, answer)) {
+    if (!TakeAnswer(Save, title, initialPath, filter, answer, defaultSuffix)) {
         QFileDialog dialog(parent, title, initialPath, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);

@@ -60,11 +60,15 @@ public:
         QString title;
         QString initialPath;
         QString filter;
+        QString defaultSuffix;
     };
 
     // Each returns the chosen path, or an empty text when the user cancels.
     static QString GetOpenFileName(QWidget* parent, const QString& title, const QString& initialPath,
                                    const QString& filter);
+    // An existing file; `defaultSuffix` is added to a name typed without one.
+    static QString GetOpenFileName(QWidget* parent, const QString& title, const QString& initialPath,
+                                   const QString& filter, const QString& defaultSuffix);
     // `defaultSuffix` is added to a name typed without one.
     static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& initialPath,
                                    const QString& filter, const QString& defaultSuffix);
@@ -77,7 +81,7 @@ public:
 
 private:
     static bool TakeAnswer(Kind kind, const QString& title, const QString& initialPath, const QString& filter,
-                           QString& answer);
+                           QString& answer, const QString& defaultSuffix = QString());
 };
 
 class PrintDialog {

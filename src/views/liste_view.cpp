@@ -7,6 +7,7 @@
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
 #include "book/tenorels.h"
+#include "views/document_drop.h"
 #include "views/html_view.h"
 #include "views/tenorel_view.h"
 
@@ -16,6 +17,7 @@ CListeView::CListeView(CTenorelDoc* document, QWidget* parent) : QListWidget(par
 {
     setObjectName(QStringLiteral("documentList"));
     setFrameShape(QFrame::StyledPanel);
+    AcceptDocumentDrops(this, this);
 }
 
 void CListeView::OnInitialUpdate()

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <unordered_map>
 
@@ -13,6 +14,7 @@
 #include "app/tenorel_doc.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
+#include "views/document_drop.h"
 #include "views/expected_text_file.h"
 #include "views/html_view.h"
 #include "views/state_marks.h"
@@ -98,6 +100,7 @@ CTenorelView::CTenorelView(CTenorelDoc* document, QWidget* parent) : QTreeWidget
     OnCommand(ID_FILE_PRINT, [this] { OnFilePrint(true); });
     OnCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(false); });
     CommandRegistry<CTenorelView>::InstallInto(*this);
+    AcceptDocumentDrops(this, this);
 }
 
 CTenorelView::~CTenorelView()
@@ -286,25 +289,28 @@ QTreeWidgetItem* CTenorelView::FindSubjectItem(const CTenorels* subject) const
 {
     if (!subject)
         return nullptr;
-    QTreeWidgetItem* titleItem = FindGeneralTitleItem(subject->GetGeneralTitle());
-    if (!titleItem)
-        return nullptr;
-    for (int i = 0; i < titleItem->childCount(); ++i) {
-        if (SubjectOf(titleItem->child(i)) == subject)
-            return titleItem->child(i);
+    if (QTreeWidgetItem* titleItem = FindGeneralTitleItem(subject->GetGeneralTitle())) {
+        for (int i = 0; i < titleItem->childCount(); ++i) {
+            if (SubjectOf(titleItem->child(i)) == subject)
+                return titleItem->child(i);
+        }
+    }
+    // Not under its general title (a tree laid out for search hits).
+    for (QTreeWidgetItemIterator it(const_cast<CTenorelView*>(this)); *it; ++it) {
+        if (SubjectOf(*it) == subject)
+            return *it;
     }
     return nullptr;
 }
 
 void CTenorelView::RemoveSubjectItem(const CTenorels* subject)
 {
-    QTreeWidgetItem* item = FindSubjectItem(subject);
-    if (!item)
-        return;
-    QTreeWidgetItem* titleItem = item->parent();
-    delete item;
-    if (titleItem && titleItem->childCount() == 0)
-        delete titleItem;
+    while (QTreeWidgetItem* item = FindSubjectItem(subject)) {
+        QTreeWidgetItem* titleItem = item->parent();
+        delete item;
+        if (titleItem && titleItem->type() == GeneralTitleItem && titleItem->childCount() == 0)
+            delete titleItem;
+    }
     m_searchHits.erase(std::remove(m_searchHits.begin(), m_searchHits.end(), subject), m_searchHits.end());
 }
 
@@ -422,14 +428,23 @@ void CTenorelView::OnAddDocument()
     const QString path = FileDialog::GetOpenFileName(window(), QString::fromUtf8(text::kOpenTitle), QString(), QString());
     if (path.isEmpty())
         return;
+    AddDocumentToCurrentSubject(*doc, path, window());
+}
+
+bool CTenorelView::AddDocumentToCurrentSubject(CTenorelDoc& doc, const QString& path, QWidget* messageParent)
+{
+    CTenorels* subject = doc.GetCurrentSubject();
+    if (!subject)
+        return false;
     const std::string chosen = path.toStdString();
     if (subject->HasDocumentPath(chosen)) {
-        MessageBox::Show(window(), QString::fromUtf8(text::kDocumentPresent), MessageBox::Exclamation);
-        return;
+        MessageBox::Show(messageParent, QString::fromUtf8(text::kDocumentPresent), MessageBox::Exclamation);
+        return false;
     }
     subject->AddDocumentPath(chosen);
-    doc->RefreshDocumentList();
-    doc->SetModifiedFlag(true);
+    doc.RefreshDocumentList();
+    doc.SetModifiedFlag(true);
+    return true;
 }
 
 void CTenorelView::OnCloseReopenSubject()
@@ -451,6 +466,13 @@ void CTenorelView::OnCloseReopenSubject()
         if (item)
             item->setIcon(0, OpenSubjectMark());
         subject->SetState(CTenorels::kOpen);
+    }
+    // The book's other windows show the new mark too.
+    for (std::size_t i = 0; i < doc->GetViewCount(); ++i) {
+        auto* tree = dynamic_cast<CTenorelView*>(doc->GetView(i));
+        QTreeWidgetItem* other = tree && tree != this ? tree->FindSubjectItem(subject) : nullptr;
+        if (other)
+            other->setIcon(0, subject->GetState() != 0 ? ClosedSubjectMark() : OpenSubjectMark());
     }
     doc->SetModifiedFlag(true);
 }

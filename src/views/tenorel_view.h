@@ -49,9 +49,12 @@ public:
     // The record a subject item stands for, or none for other items.
     static CTenorels* SubjectOf(const QTreeWidgetItem* item);
     QTreeWidgetItem* FindSubjectItem(const CTenorels* subject) const;
-    // Takes a subject's item out of the tree, and its general-title item when
-    // that is left empty.
+    // Takes a subject's items and search hits out of the tree, and its
+    // general-title item when that is left empty.
     void RemoveSubjectItem(const CTenorels* subject);
+    // Appends a file to the book's current subject unless the subject already
+    // holds it ("Ce document est déjà présent"); true when it was added.
+    static bool AddDocumentToCurrentSubject(CTenorelDoc& doc, const QString& path, QWidget* messageParent);
 
     // The subject context menu at a screen position; a request without a
     // position (from the keyboard) places it at the selected item.

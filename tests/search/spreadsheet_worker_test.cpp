@@ -73,14 +73,25 @@ std::string FakeReader(const TempDir& dir, std::string_view name, const std::str
     return path;
 }
 
+// Ended once every thread of the process is gone or a zombie: a killed
+// process's leader turns zombie before its other threads have let go of the
+// descriptors they share, so the leader alone says too little.
 bool ProcessEnded(pid_t pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line))
-        return true;
-    const std::size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X');
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream stat(task.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            continue;
+        const std::size_t close = line.rfind(')');
+        if (close == std::string::npos || close + 2 >= line.size())
+            continue;
+        if (line[close + 2] != 'Z' && line[close + 2] != 'X')
+            return false;
+    }
+    return true;
 }
 
 bool WaitUntilEnded(pid_t pid)

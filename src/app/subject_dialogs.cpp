@@ -1,0 +1,180 @@
+#include "app/subject_dialogs.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "app/resource_ids.h"
+#include "app/resources.h"
+
+namespace tavelo::gui {
+
+namespace {
+
+QLineEdit* MakeLineEdit(QWidget* parent, int id)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setProperty("controlId", id);
+    // QLineEdit stops at 32767 characters unless told otherwise.
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* textValue, QWidget* buddy)
+{
+    auto* label = new QLabel(QString::fromUtf8(textValue), parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// "OK" (default) and "Annuler", right-aligned, added below `layout`.
+QPushButton* AddButtons(QDialog* dialog, QVBoxLayout* layout)
+{
+    auto* ok = new QPushButton(QString::fromUtf8(text::kOkButton), dialog);
+    ok->setProperty("controlId", int{IDOK});
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    auto* cancel = new QPushButton(QString::fromUtf8(text::kCancelDialogButton), dialog);
+    cancel->setProperty("controlId", int{IDCANCEL});
+    cancel->setAutoDefault(false);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    return ok;
+}
+
+QWidget* FindControl(const QWidget* dialog, int id)
+{
+    for (QWidget* child : dialog->findChildren<QWidget*>()) {
+        if (child->property("controlId").toInt() == id)
+            return child;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CNewSubjectDlg::CNewSubjectDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("newSubjectDlg"));
+    setWindowTitle(QString::fromUtf8(text::kNewSubjectTitle));
+    setModal(true);
+    m_generalTitle = MakeLineEdit(this, IDC_GENERAL_TITLE);
+    m_subjectName = MakeLineEdit(this, IDC_SUBJECT_NAME);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeLabel(this, text::kNewSubjectGeneralTitle, m_generalTitle));
+    layout->addWidget(m_generalTitle);
+    layout->addWidget(MakeLabel(this, text::kNewSubjectName, m_subjectName));
+    layout->addWidget(m_subjectName);
+    m_ok = AddButtons(this, layout);
+    connect(m_generalTitle, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
+    connect(m_subjectName, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
+    UpdateOk();
+    setMinimumWidth(380);
+}
+
+void CNewSubjectDlg::UpdateOk()
+{
+    m_ok->setEnabled(!m_generalTitle->text().isEmpty() && !m_subjectName->text().isEmpty());
+}
+
+QString CNewSubjectDlg::GetGeneralTitle() const
+{
+    return m_generalTitle->text();
+}
+
+QString CNewSubjectDlg::GetSubjectName() const
+{
+    return m_subjectName->text();
+}
+
+QWidget* CNewSubjectDlg::Control(int id) const
+{
+    return FindControl(this, id);
+}
+
+CRenameSubjectDlg::CRenameSubjectDlg(const QString& name, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("renameSubjectDlg"));
+    setWindowTitle(QString::fromUtf8(text::kRenameSubjectTitle));
+    setModal(true);
+    m_name = MakeLineEdit(this, IDC_RENAME_NAME);
+    m_name->setText(name);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeLabel(this, text::kRenameSubjectName, m_name));
+    layout->addWidget(m_name);
+    m_ok = AddButtons(this, layout);
+    m_ok->setEnabled(!name.isEmpty());
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString& t) { m_ok->setEnabled(!t.isEmpty()); });
+    setMinimumWidth(380);
+}
+
+QString CRenameSubjectDlg::GetName() const
+{
+    return m_name->text();
+}
+
+QWidget* CRenameSubjectDlg::Control(int id) const
+{
+    return FindControl(this, id);
+}
+
+CExpectedTextDlg::CExpectedTextDlg(const QString& storedText, QWidget* parent)
+    : QDialog(parent), m_storedText(storedText), m_shownText(ToDisplay(storedText))
+{
+    setObjectName(QStringLiteral("expectedTextDlg"));
+    setWindowTitle(QString::fromUtf8(text::kExpectedTextTitle));
+    setModal(true);
+    m_edit = new QPlainTextEdit(this);
+    m_edit->setProperty("controlId", int{IDC_EXPECTED_TEXT});
+    m_edit->setTabChangesFocus(true);
+    m_edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_edit->setPlainText(m_shownText);
+    // What the edit gives back for the text just set: the reference that tells
+    // an untouched text from an edited one.
+    m_shownText = m_edit->toPlainText();
+    m_edit->moveCursor(QTextCursor::End);
+    m_edit->setMinimumSize(480, 220);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeLabel(this, text::kExpectedTextLabel, m_edit));
+    layout->addWidget(m_edit, 1);
+    AddButtons(this, layout);
+}
+
+QString CExpectedTextDlg::ToDisplay(const QString& stored)
+{
+    QString shown = stored;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+QString CExpectedTextDlg::ToStored(const QString& shown)
+{
+    QString stored = shown;
+    stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    stored.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return stored;
+}
+
+QString CExpectedTextDlg::GetText() const
+{
+    const QString shown = m_edit->toPlainText();
+    if (shown == m_shownText)
+        return m_storedText;
+    return ToStored(shown);
+}
+
+QWidget* CExpectedTextDlg::Control(int id) const
+{
+    return FindControl(this, id);
+}
+
+} // namespace tavelo::gui
