@@ -51,11 +51,11 @@ std::vector<std::string> ListFolder(const std::string& path)
 
 void AddSubjects(SubjectBook& book, const std::vector<SubjectSpec>& subjects)
 {
-    for (const auto& spec : subjects) {
-        auto subject = std::make_unique<CTenorels>(spec.generalTitle, spec.name, CTenorels::kOpen);
-        for (const auto& d : spec.documents)
+    for (const auto& wanted : subjects) {
+        auto subject = std::make_unique<CTenorels>(wanted.generalTitle, wanted.name, CTenorels::kOpen);
+        for (const auto& d : wanted.documents)
             subject->AddDocumentPath(d);
-        subject->SetExpectedText(spec.expected);
+        subject->SetExpectedText(wanted.expected);
         book.AppendSubject(std::move(subject));
     }
 }

@@ -24,14 +24,14 @@ using MenuSpec = std::vector<std::pair<QString, std::vector<Item>>>;
 
 MenuSpec ReadMenuBar(QMenuBar* bar)
 {
-    MenuSpec spec;
+    MenuSpec layout;
     for (QAction* top : bar->actions()) {
         std::vector<Item> items;
         for (QAction* a : top->menu()->actions())
             items.push_back({a->isSeparator() ? 0 : a->data().toInt(), a->isSeparator() ? QString() : a->text()});
-        spec.emplace_back(top->text(), items);
+        layout.emplace_back(top->text(), items);
     }
-    return spec;
+    return layout;
 }
 
 const MenuSpec kMenu128 = {
