@@ -55,9 +55,12 @@ void BM_SaveBook(benchmark::State& state)
     }
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const tavelo::FileBytes data = book.SerializeToBytes();
-        held->Save(data.View());
-        bytes += data.Size();
+        held->Save([&](const tavelo::ByteSink& sink) {
+            book.Serialize([&](std::string_view chunk) {
+                bytes += chunk.size();
+                sink(chunk);
+            });
+        });
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
     tavelo::ReleaseHeldFile(held);

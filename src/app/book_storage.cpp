@@ -65,9 +65,9 @@ void BookStorage::Hold(std::unique_ptr<HeldFile> file)
     m_readOnly = m_held && m_held->IsReadOnly();
 }
 
-SaveResult BookStorage::Save(const std::string& path, std::string_view bytes)
+SaveResult BookStorage::Save(const std::string& path, const BookBytesProducer& produce)
 {
-    SaveResult result = SaveHeldFile(m_held, m_readOnly, path, bytes, *m_fs);
+    SaveResult result = SaveHeldFile(m_held, m_readOnly, path, produce, *m_fs);
     // A reader that saved under another name holds that file now: the book it
     // waited for is no longer its file.
     if (result.outcome == SaveOutcome::kSaved && !m_readOnly && IsWaiting())

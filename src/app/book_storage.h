@@ -31,7 +31,7 @@ public:
     void Hold(std::unique_ptr<HeldFile> file);
     // Saves the book to `path` (see SaveHeldFile): the held file when it is
     // that path, otherwise `path` becomes the held file once written.
-    virtual SaveResult Save(const std::string& path, std::string_view bytes);
+    virtual SaveResult Save(const std::string& path, const BookBytesProducer& produce);
     // Stops this book's wait and gives the held file up.
     void Close();
 

@@ -246,7 +246,7 @@ bool CTenorelDoc::OnSaveDocument(const QString& path)
     const std::string target = ToStd(QFileInfo(path).absoluteFilePath());
     SaveResult result;
     try {
-        result = m_storage->Save(target, SerializeToBytes().View());
+        result = m_storage->Save(target, [this](const tavelo::ByteSink& sink) { Serialize(sink); });
     } catch (const std::bad_alloc&) {
         result = {SaveOutcome::kFailed, text::kOutOfMemory, ENOMEM};
     }

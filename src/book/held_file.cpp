@@ -100,10 +100,15 @@ FileBytes HeldFile::Load() const
 
 void HeldFile::Save(std::string_view bytes)
 {
+    Save([&](const ByteSink& sink) { sink(bytes); });
+}
+
+void HeldFile::Save(const BookBytesProducer& produce)
+{
     if (m_readOnly)
         throw FileError(InUseMessage(m_path), EACCES);
     std::optional<ByteLock> readersOut;
-    SaveBookFile(m_path, bytes, *m_fs, [&] {
+    SaveBookFile(m_path, produce, *m_fs, [&] {
         if (const int e = m_lock.Lock(kSavingByte, F_WRLCK, kSavingLockWait))
             throw LockFailure(m_path, e);
         readersOut.emplace(m_lock, kSavingByte);
@@ -227,11 +232,17 @@ bool ProbeBookAvailable(const std::string& path)
 SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
                         std::string_view bytes, FileSystemOps& fs)
 {
+    return SaveHeldFile(held, readOnly, path, [&](const ByteSink& sink) { sink(bytes); }, fs);
+}
+
+SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
+                        const BookBytesProducer& produce, FileSystemOps& fs)
+{
     if (held && held->GetFilePath() == path) {
         if (held->IsReadOnly())
             return {SaveOutcome::kInUse, InUseMessage(path), EACCES};
         try {
-            held->Save(bytes);
+            held->Save(produce);
         } catch (const FileError& e) {
             return {SaveOutcome::kFailed, e.what(), e.Error()};
         }
@@ -247,7 +258,7 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
         return {SaveOutcome::kFailed, status.reason, status.error};
     }
     try {
-        target->Save(bytes);
+        target->Save(produce);
     } catch (const FileError& e) {
         return {SaveOutcome::kFailed, e.what(), e.Error()};
     }

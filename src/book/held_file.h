@@ -13,6 +13,7 @@
 
 #include "book/file_io.h"
 #include "book/file_system.h"
+#include "book/safe_save.h"
 #include "book/lock_file.h"
 
 namespace tavelo {
@@ -60,6 +61,7 @@ public:
     // Replaces the book (holder only). Throws FileError; the book on disk and
     // the reservation are then as they were.
     void Save(std::string_view bytes);
+    void Save(const BookBytesProducer& produce);
 
 private:
     friend std::unique_ptr<HeldFile> OpenHeldFile(const std::string&, bool&, bool, HeldFileStatus*, FileSystemOps&);
@@ -109,6 +111,9 @@ struct SaveResult {
 // book on disk, the held file and `readOnly` are as they were.
 SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
                         std::string_view bytes, FileSystemOps& fs = DefaultFileSystem());
+// The same with the bytes produced while they are written (see SaveBookFile).
+SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
+                        const BookBytesProducer& produce, FileSystemOps& fs = DefaultFileSystem());
 
 // The messages of the reservation, with the path filled in.
 std::string OpenErrorMessage(const std::string& path); // "Erreur lors de l'ouverture du fichier '%s'"

@@ -20,12 +20,12 @@ FileError SaveFailure(const std::string& path, int error)
 }
 
 // 0 or an errno value.
-int WriteAll(FileSystemOps& fs, int fd, std::string_view bytes)
+int WriteAll(FileSystemOps& fs, int fd, std::string_view bytes, off_t offset = 0)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 20);
-        const ssize_t n = fs.Write(fd, bytes.data() + done, chunk, static_cast<off_t>(done));
+        const ssize_t n = fs.Write(fd, bytes.data() + done, chunk, offset + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -77,7 +77,8 @@ struct Target {
 };
 
 // Temporary file, flush, rename over `path`, flush of the folder.
-Outcome ReplaceByRename(FileSystemOps& fs, const std::string& path, const std::string& tempPrefix, std::string_view bytes, const Target& target)
+Outcome ReplaceByRename(FileSystemOps& fs, const std::string& path, const std::string& tempPrefix,
+                        const BookBytesProducer& produce, const Target& target)
 {
     std::string temp = tempPrefix + "XXXXXX";
     const int fd = fs.CreateTemp(temp);
@@ -89,8 +90,17 @@ Outcome ReplaceByRename(FileSystemOps& fs, const std::string& path, const std::s
         fs.Unlink(temp);
         return Outcome{error, stage};
     };
-    if (const int e = WriteAll(fs, fd, bytes))
-        return abandon(e, Stage::kWrite, true);
+    // The bytes go to the file as they are produced: a large book is never
+    // held whole in memory a second time.
+    int written = 0;
+    off_t offset = 0;
+    produce([&](std::string_view chunk) {
+        if (written == 0)
+            written = WriteAll(fs, fd, chunk, offset);
+        offset += static_cast<off_t>(chunk.size());
+    });
+    if (written != 0)
+        return abandon(written, Stage::kWrite, true);
     if (fs.Fchmod(fd, target.mode) != 0)
         return abandon(errno, Stage::kWrite, true);
     if (target.keepOwner && fs.Fchown(fd, target.uid, target.gid) != 0) {
@@ -162,7 +172,7 @@ void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view by
     }
     const std::string backup = BackupFilePath(path);
     const Target backupTarget{static_cast<mode_t>(st.st_mode & 0666), false, 0, 0};
-    if (const Outcome o = ReplaceByRename(fs, backup, TempFilePrefix(path), old, backupTarget); o.error != 0) {
+    if (const Outcome o = ReplaceByRename(fs, backup, TempFilePrefix(path), [&](const ByteSink& sink) { sink(old); }, backupTarget); o.error != 0) {
         fs.Close(fd);
         throw SaveFailure(path, o.error);
     }
@@ -227,6 +237,12 @@ mode_t NewFileMode()
 SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs,
                         const std::function<void()>& beforeRewriting)
 {
+    return SaveBookFile(path, [&](const ByteSink& sink) { sink(bytes); }, fs, beforeRewriting);
+}
+
+SaveMethod SaveBookFile(const std::string& path, const BookBytesProducer& produce, FileSystemOps& fs,
+                        const std::function<void()>& beforeRewriting)
+{
     struct stat st {};
     Target target{NewFileMode(), false, 0, 0};
     bool inPlace = false;
@@ -249,7 +265,7 @@ SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSys
     }
 
     if (!inPlace) {
-        const Outcome o = ReplaceByRename(fs, path, TempFilePrefix(path), bytes, target);
+        const Outcome o = ReplaceByRename(fs, path, TempFilePrefix(path), produce, target);
         if (o.error == 0) {
             const std::string backup = BackupFilePath(path);
             if (Exists(fs, backup))
@@ -260,7 +276,10 @@ SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSys
         if (!fallBack)
             throw SaveFailure(path, o.error);
     }
-    SaveInPlace(fs, path, bytes, beforeRewriting);
+    // Rewriting in place needs the bytes twice (the space is reserved first).
+    FileBytes bytes = FileBytes::WithCapacity(std::size_t{1} << 20);
+    produce([&](std::string_view chunk) { bytes.Append(chunk); });
+    SaveInPlace(fs, path, bytes.View(), beforeRewriting);
     return SaveMethod::kInPlace;
 }
 

@@ -37,6 +37,14 @@ enum class SaveMethod { kReplace, kInPlace };
 SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs = DefaultFileSystem(),
                         const std::function<void()>& beforeRewriting = {});
 
+// Hands the book's bytes, in order, to the sink it is given; may be called
+// more than once and must give the same bytes each time.
+using BookBytesProducer = std::function<void(const ByteSink&)>;
+
+// The same with the bytes produced while they are written.
+SaveMethod SaveBookFile(const std::string& path, const BookBytesProducer& produce,
+                        FileSystemOps& fs = DefaultFileSystem(), const std::function<void()>& beforeRewriting = {});
+
 // Puts back the book from a backup left by an interrupted rewriting and removes
 // the temporary files of interrupted saves. Throws FileError when a backup
 // exists but cannot be put back (the backup is then kept).
