@@ -1,4 +1,6 @@
 #pragma once
+
+#include <QFile>
 // Shared set-up of the widget tests: a private settings and data folder, books
 // written to disk, and the application started as the command line would.
 
@@ -103,6 +105,26 @@ inline QMenu* TopMenu(QMenuBar* bar, const QString& title)
             return action->menu();
     }
     return nullptr;
+}
+
+inline QStringList ChildTexts(const QTreeWidgetItem* item)
+{
+    QStringList texts;
+    for (int i = 0; item && i < item->childCount(); ++i)
+        texts << item->child(i)->text(0);
+    return texts;
+}
+inline QStringList ListRows(const CListeView* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+inline QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace tavelo::gui::test

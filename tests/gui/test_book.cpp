@@ -22,11 +22,6 @@ using namespace tavelo::gui::test;
 
 namespace {
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString ControlText(const QWidget* control)
 {

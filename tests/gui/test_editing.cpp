@@ -21,21 +21,7 @@ using namespace tavelo::gui::test;
 
 namespace {
 
-QStringList ChildTexts(const QTreeWidgetItem* item)
-{
-    QStringList texts;
-    for (int i = 0; item && i < item->childCount(); ++i)
-        texts << item->child(i)->text(0);
-    return texts;
-}
 
-QStringList ListRows(const CListeView* list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
-}
 
 QStringList Labels(const QDialog& dialog)
 {

@@ -88,13 +88,6 @@ bool Search(CMainFrame* frame, const Criteria& c)
     return ChooseMenu(frame, kEdition, ID_EDIT_FIND);
 }
 
-QStringList ChildTexts(const QTreeWidgetItem* item)
-{
-    QStringList texts;
-    for (int i = 0; item && i < item->childCount(); ++i)
-        texts << item->child(i)->text(0);
-    return texts;
-}
 
 // Every subject item, "title/name", in tree order.
 QStringList TreeSubjects(const CTenorelView* tree)

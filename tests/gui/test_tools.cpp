@@ -27,11 +27,6 @@ QString Q(std::string_view s)
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void WriteBytes(const QString& path, const QByteArray& bytes)
 {
@@ -80,13 +75,6 @@ std::vector<std::string> AllPaths(const CTenorelDoc& doc)
     return paths;
 }
 
-QStringList ListRows(const CListeView* list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
-}
 
 void Select(CSplitter* window, const QString& subjectName)
 {
