@@ -1,3 +1,4 @@
+#include "search/document_text.h"
 #include "views/html_view.h"
 
 #include <QDesktopServices>
@@ -35,22 +36,10 @@ bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes)
 
 QString DecodeTextFile(const QByteArray& bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
-    if (bytes.size() >= 2 && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))) {
-        const bool little = bytes.startsWith("\xFF\xFE");
-        std::u16string units;
-        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
-            const auto lo = static_cast<unsigned char>(bytes[little ? i : i + 1]);
-            const auto hi = static_cast<unsigned char>(bytes[little ? i + 1 : i]);
-            units.push_back(static_cast<char16_t>(lo | (hi << 8)));
-        }
-        return QString::fromStdString(Utf16ToUtf8(units));
-    }
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (IsValidUtf8(view))
-        return QString::fromUtf8(bytes);
-    return QString::fromStdString(Cp1252ToUtf8(view));
+    std::string storage;
+    const std::string_view text =
+        tavelo::DecodeTextFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), storage);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 const char* CHTMLView::BlankPageHtml()
@@ -136,32 +125,38 @@ void CHTMLView::Navigate(const QString& path)
         ShowNoPreview(path);
 }
 
-void CHTMLView::ShowText(const QString& path)
+bool CHTMLView::ReadPreviewText(const QString& path, QString& text)
 {
-    std::string bytes;
     try {
-        bytes = ReadWholeFile(path.toStdString(), kMaxPreviewBytes);
+        const FileBytes bytes = ReadFileBytes(path.toStdString(), kMaxPreviewBytes);
+        std::string storage;
+        const std::string_view decoded = tavelo::DecodeTextFile(bytes.View(), storage);
+        text = QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size()));
+        return true;
     } catch (const FileError& e) {
         ShowError(QString::fromUtf8(text::kPreviewUnreadable).arg(path, QString::fromUtf8(e.what())));
-        return;
+        return false;
     }
-    m_browser->setPlainText(DecodeTextFile(QByteArray::fromStdString(bytes)));
+}
+
+void CHTMLView::ShowText(const QString& path)
+{
+    QString text;
+    if (!ReadPreviewText(path, text))
+        return;
+    m_browser->setPlainText(text);
     setCurrentWidget(m_browser);
     m_page = Page::Text;
 }
 
 void CHTMLView::ShowHtml(const QString& path)
 {
-    std::string bytes;
-    try {
-        bytes = ReadWholeFile(path.toStdString(), kMaxPreviewBytes);
-    } catch (const FileError& e) {
-        ShowError(QString::fromUtf8(text::kPreviewUnreadable).arg(path, QString::fromUtf8(e.what())));
+    QString text;
+    if (!ReadPreviewText(path, text))
         return;
-    }
     m_browser->document()->setBaseUrl(QUrl::fromLocalFile(path));
     m_browser->setSearchPaths({QFileInfo(path).absolutePath()});
-    m_browser->setHtml(DecodeTextFile(QByteArray::fromStdString(bytes)));
+    m_browser->setHtml(text);
     setCurrentWidget(m_browser);
     m_page = Page::Html;
 }

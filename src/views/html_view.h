@@ -41,6 +41,9 @@ public:
     static const char* BlankPageHtml();
 
 private:
+    // The file decoded as the search reads text files; false after showing
+    // the error page.
+    bool ReadPreviewText(const QString& path, QString& text);
     void ShowText(const QString& path);
     void ShowHtml(const QString& path);
     void ShowImage(const QString& path);
