@@ -1,8 +1,7 @@
 // Content search over 2,000 generated documents (500 of each kind), beside the
 // usual command-line tools doing the same work on the same files: grep and rg
 // for text, pdftotext for PDF, catdoc for Word, xls2csv for Excel. Compare
-// each Tavelo/<kind> time with Reference/<kind>. TaveloForkPerWorkbook reads
-// the workbooks in a forked child each, the way without the reader process.
+// each Tavelo/<kind> time with Reference/<kind>.
 
 #include <benchmark/benchmark.h>
 
@@ -18,7 +17,6 @@
 #include "corpus.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
-#include "search/spreadsheet.h"
 
 extern char** environ;
 
@@ -73,29 +71,6 @@ void Tavelo(benchmark::State& state, Kind kind)
     }
     // One document in twenty holds the word: every subject of ten documents
     // whose 8th document is one of them.
-    state.counters["hits"] = static_cast<double>(hits);
-    state.counters["documents"] = static_cast<double>(files.size());
-}
-
-// The workbooks read as before the reader process: a child forked for each.
-void TaveloForkPerWorkbook(benchmark::State& state)
-{
-    const std::vector<std::string>& files = Files(kSpreadsheet);
-    const SearchPattern pattern(kSoughtWord, {});
-    std::size_t hits = 0;
-    for (auto _ : state) {
-        hits = 0;
-        for (const std::string& file : files) {
-            std::string reason;
-            const CellWalk walk =
-                ForEachCellInChild(file, [&pattern](std::string_view cell) { return pattern.SearchCell(cell); }, reason);
-            if (walk == CellWalk::kUnreadable) {
-                state.SkipWithError(reason.c_str());
-                return;
-            }
-            hits += walk == CellWalk::kStopped;
-        }
-    }
     state.counters["hits"] = static_cast<double>(hits);
     state.counters["documents"] = static_cast<double>(files.size());
 }
@@ -165,7 +140,6 @@ BENCHMARK_CAPTURE(Tavelo, doc, kWord)->Apply(Configure);
 BENCHMARK_CAPTURE(ReferenceEach, doc_catdoc, kWord, std::vector<std::string>{"catdoc"})->Apply(Configure);
 BENCHMARK_CAPTURE(ReferenceEach, doc_antiword, kWord, std::vector<std::string>{"antiword"})->Apply(Configure);
 BENCHMARK_CAPTURE(Tavelo, xls, kSpreadsheet)->Apply(Configure);
-BENCHMARK(TaveloForkPerWorkbook)->Apply(Configure);
 BENCHMARK_CAPTURE(ReferenceEach, xls_xls2csv, kSpreadsheet, std::vector<std::string>{"xls2csv"})->Apply(Configure);
 
 } // namespace

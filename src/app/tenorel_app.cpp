@@ -43,6 +43,7 @@ CTenorelApp::CTenorelApp()
 
 CTenorelApp::~CTenorelApp()
 {
+    StopSearches();
     m_closingAll = true;
     for (CTenorelDoc* doc : m_documents) {
         for (CSplitter* window : WindowsOf(doc))

@@ -3,6 +3,7 @@
 // messages, progress window.
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,8 +14,10 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/search_commands.h"
 #include "app/search_dialogs.h"
 #include "gui_fixture.h"
+#include "test_files.h"
 
 using namespace tavelo;
 using namespace tavelo::gui;
@@ -82,10 +85,40 @@ bool ChooseMenu(CMainFrame* frame, const QString& menuTitle, int id)
     return true;
 }
 
+// The search runs off the window's thread: the window goes on handling events
+// until it is over and its end shown.
+void WaitForSearches()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (IsSearchRunning() && waited.elapsed() < 60000)
+        QTest::qWait(5);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 bool Search(CMainFrame* frame, const Criteria& c)
 {
     AnswerCriteria(c);
-    return ChooseMenu(frame, kEdition, ID_EDIT_FIND);
+    const bool chosen = ChooseMenu(frame, kEdition, ID_EDIT_FIND);
+    WaitForSearches();
+    return chosen;
+}
+
+CSearchProgressDlg* ProgressWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dlg = qobject_cast<CSearchProgressDlg*>(w); dlg && dlg->isVisible())
+            return dlg;
+    return nullptr;
+}
+
+QString ControlText(QDialog* dlg, int id)
+{
+    for (QWidget* child : dlg->findChildren<QWidget*>())
+        if (child->property("controlId").toInt() == id)
+            if (auto* label = qobject_cast<QLabel*>(child))
+                return label->text();
+    return {};
 }
 
 
@@ -307,6 +340,7 @@ private Q_SLOTS:
         frame->UpdateToolbar();
         QVERIFY(find->isEnabled());
         find->trigger();
+        WaitForSearches();
 
         QCOMPARE(tree->m_searchHits,
                  (std::vector<CTenorels*>{doc->GetSubject(0), doc->GetSubject(1), doc->GetSubject(2), doc->GetSubject(3)}));
@@ -547,56 +581,73 @@ private Q_SLOTS:
         QCOMPARE(PopupMenu::TrackedCount(), tracked + 1);
     }
 
-    void progressWindowShowsAndGoesAway()
+    void progressWindowShowsTheWorkAndCancels()
     {
-        auto app = Open(ScopeBook());
+        // A document whose reading never ends on its own, after one that is
+        // read at once.
+        WriteFile(m_dir.filePath(QStringLiteral("formes.pdf")), QByteArray::fromStdString(tavelo::test::NestedFormsPdf()));
+        std::vector<SubjectSpec> book = ScopeBook();
+        book.push_back({"Lent", "Formes", 0, "", {Doc("vide.txt"), Doc("formes.pdf")}});
+        auto app = Open(book);
         CMainFrame* frame = app->MainFrame();
-        struct Seen {
-            bool visible;
-            bool modal;
-            QString title;
-            QString line;
-            int maximum;
-            int value;
-        };
-        std::vector<Seen> seen;
-        // Fires whenever the search lets events through.
-        QTimer probe;
-        probe.setInterval(0);
-        connect(&probe, &QTimer::timeout, this, [&seen] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* dlg = qobject_cast<CSearchProgressDlg*>(w)) {
-                    auto* bar = qobject_cast<QProgressBar*>(dlg->Control(IDC_SEARCH_PROGRESS));
-                    auto* line = qobject_cast<QLabel*>(dlg->Control(IDC_FILE_LINE));
-                    seen.push_back({dlg->isVisible(), dlg->isModal(), dlg->windowTitle(), line ? line->text() : QString(),
-                                    bar ? bar->maximum() : -1, bar ? bar->value() : -1});
-                }
-            }
-        });
-        probe.start();
-        Criteria contents{QStringLiteral("quittance")};
-        contents.contents = true;
-        QVERIFY(Search(frame, contents));
-        probe.stop();
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelView* tree = window->Tree();
+        // Hits of an earlier search, which a cancelled one leaves alone.
+        QVERIFY(Search(frame, {QStringLiteral("Quittances"), true}));
+        QCOMPARE(HitNames(tree), QStringList{QStringLiteral("Quittances")});
+        MessageBox::ClearHistory();
 
-        QVERIFY(!seen.empty());
-        QVERIFY(seen.front().visible);
-        QVERIFY(!seen.front().modal);
-        QCOMPARE(seen.front().title, QStringLiteral("Etat de la recherche"));
-        QCOMPARE(seen.front().line, QString());
-        QCOMPARE(seen.front().maximum, 5);
-        QCOMPARE(seen.front().value, 0);
-        QStringList lines;
-        for (const Seen& s : seen)
-            lines << s.line;
-        QVERIFY(lines.contains(QStringLiteral("Recherche dans le fichier : bail.txt")));
-        QVERIFY(lines.contains(QStringLiteral("Recherche dans le fichier : vide.txt")));
-        // The bar moved on as subjects were examined.
-        QVERIFY(seen.back().value > 0);
-        // Gone once the search is over.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<CSearchProgressDlg*>(w));
-        QVERIFY(ActiveWindow(*app)->Tree()->m_bSearchMode);
+        Criteria contents{QStringLiteral("zorglub")};
+        contents.contents = true;
+        AnswerCriteria(contents);
+        QVERIFY(ChooseMenu(frame, kEdition, ID_EDIT_FIND));
+        QTRY_VERIFY_WITH_TIMEOUT(ProgressWindow() != nullptr &&
+                                     ControlText(ProgressWindow(), IDC_FILE_LINE).endsWith(QStringLiteral("formes.pdf")),
+                                 10000);
+        CSearchProgressDlg* progress = ProgressWindow();
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Etat de la recherche"));
+        QVERIFY(!progress->isModal());
+        QCOMPARE(ControlText(progress, IDC_FILE_LINE), QStringLiteral("Recherche dans le fichier : formes.pdf"));
+        QTRY_COMPARE(ControlText(progress, IDC_SEARCH_COUNT), QStringLiteral("Documents lus : 5 sur 6"));
+        QCOMPARE(progress->m_progress->maximum(), 6);
+        QCOMPARE(progress->m_progress->value(), 5);
+        // The window is the user's meanwhile: another subject can be chosen,
+        // and searching again waits for this search.
+        QVERIFY(FindItem(tree, QStringLiteral("Quittances")));
+        tree->setCurrentItem(FindItem(tree, QStringLiteral("Quittances")));
+        QVERIFY(window->GetDocument()->GetCurrentSubject());
+        QCOMPARE(window->GetDocument()->GetCurrentSubject()->GetSubjectName(), std::string("Quittances"));
+        QVERIFY(!MenuCommand(frame, kEdition, ID_EDIT_FIND)->isEnabled());
+
+        QPushButton* cancel = nullptr;
+        for (QPushButton* b : progress->findChildren<QPushButton*>())
+            if (b->property("controlId").toInt() == IDCANCEL)
+                cancel = b;
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("&Annuler"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        // At once: the progress window is gone and the window is as before.
+        QVERIFY(ProgressWindow() == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!IsSearchRunning(), 2000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(HitNames(tree), QStringList{QStringLiteral("Quittances")});
+        QVERIFY(tree->m_bSearchMode);
+        QVERIFY(MessageBox::History().empty());
+        QVERIFY(MenuCommand(frame, kEdition, ID_EDIT_FIND)->isEnabled());
+
+        // Escape cancels too; closing the book during a search cancels it.
+        AnswerCriteria(contents);
+        QVERIFY(ChooseMenu(frame, kEdition, ID_EDIT_FIND));
+        QTRY_VERIFY(ProgressWindow() != nullptr);
+        QTest::keyClick(ProgressWindow(), Qt::Key_Escape);
+        QVERIFY(ProgressWindow() == nullptr);
+        AnswerCriteria(contents);
+        QVERIFY(ChooseMenu(frame, kEdition, ID_EDIT_FIND));
+        QTRY_VERIFY(ProgressWindow() != nullptr);
+        window->GetDocument()->OnCloseDocument();
+        QTRY_VERIFY(ProgressWindow() == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!IsSearchRunning(), 2000);
+        QVERIFY(MessageBox::History().empty());
     }
 
     void unreadableDocumentsAreReportedAtTheEnd()
