@@ -18,7 +18,7 @@ const std::vector<PopupDef> kMenu128 = {
       {0, nullptr},
       {ID_APP_EXIT, "&Quitter"}}},
     {"&Affichage", {{ID_VIEW_TOOLBAR, "&Barre d'outils"}, {ID_VIEW_STATUS_BAR, "Barre d'é&tat"}}},
-    {"&?", {{ID_APP_ABOUT, "&A propos de Tavelo..."}}},
+    {"&?", {{ID_HELP_EXAMPLE, "Livre d'e&xemple"}, {0, nullptr}, {ID_APP_ABOUT, "&A propos de Tavelo..."}}},
 };
 
 const std::vector<PopupDef> kMenu129 = {
@@ -54,7 +54,7 @@ const std::vector<PopupDef> kMenu129 = {
       {ID_WINDOW_CASCADE, "&Cascade"},
       {ID_WINDOW_TILE_HORZ, "&Mosaïque"},
       {ID_WINDOW_ARRANGE, "&Réorganiser les icônes"}}},
-    {"&?", {{ID_APP_ABOUT, "&A propos de Tavelo..."}}},
+    {"&?", {{ID_HELP_EXAMPLE, "Livre d'e&xemple"}, {0, nullptr}, {ID_APP_ABOUT, "&A propos de Tavelo..."}}},
 };
 
 const std::vector<PopupDef> kMenu133 = {
@@ -98,6 +98,7 @@ const std::unordered_map<int, CommandString>& CommandStrings()
         {ID_NAVIGATION_SEARCH, {"Passe en navigation par recherche", "Navigation par recherche"}},
         {ID_MERGE, {"Fusionne deux fichiers de type .tvo en un seul", "Fusionne"}},
         {ID_COPY_SUBJECT, {"Copie les documents du sujet spécifié dans un dossier", "Copie le sujet spécifié"}},
+        {ID_HELP_EXAMPLE, {"Ouvre un petit livre d'exemple avec ses documents", "Livre d'exemple"}},
         {ID_FILE_NEW, {"Crée un nouveau document Tavelo", "Nouveau"}},
         {ID_FILE_OPEN, {"Ouvre un document Tavelo existant", "Ouvrir"}},
         {ID_FILE_CLOSE, {"Ferme le document actif", "Fermer"}},

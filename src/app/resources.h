@@ -117,7 +117,7 @@ inline constexpr const char* kNoButton = "&Non";
 inline constexpr const char* kOkButton = "OK";
 inline constexpr const char* kPreviewErrorTitle = "Aperçu impossible";
 inline constexpr const char* kPdfUnreadable = "Le fichier PDF est illisible ou protégé.";
-inline constexpr const char* kDesktopComment = "Registre des papiers personnels par sujet";
+inline constexpr const char* kExampleFailed = "Impossible de créer le livre d'exemple dans le dossier temporaire.";
 } // namespace text
 
 } // namespace tavelo::gui

@@ -1,9 +1,10 @@
 #include "search/spreadsheet_worker.h"
 
+#include "base/helper_program.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <filesystem>
 #include <system_error>
 
 #include <fcntl.h>
@@ -28,12 +29,6 @@ namespace {
 constexpr const char* kDamaged = "le classeur est endommagé";
 constexpr const char* kTooLong = "sa lecture ne s'est pas terminée à temps";
 constexpr const char* kIncoherent = "sa lecture a donné une réponse incohérente";
-
-bool IsExecutable(const std::string& path)
-{
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
-}
 
 int MillisecondsLeft(Clock::time_point deadline)
 {
@@ -60,18 +55,7 @@ bool WaitFor(int fd, short events, Clock::time_point deadline)
 
 std::string FindSpreadsheetWorker()
 {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        const std::string beside = (self.parent_path() / kSpreadsheetWorkerName).string();
-        if (IsExecutable(beside))
-            return beside;
-    }
-#ifdef TAVELO_XLS_READER_BUILD_PATH
-    if (IsExecutable(TAVELO_XLS_READER_BUILD_PATH))
-        return TAVELO_XLS_READER_BUILD_PATH;
-#endif
-    return {};
+    return FindHelperProgram(kSpreadsheetWorkerName);
 }
 
 enum class SpreadsheetWorker::Exchange { kFinished, kUnreadable, kEnded, kNoHello, kIncoherent, kTimedOut };
