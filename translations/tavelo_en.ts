@@ -426,6 +426,725 @@ Insured address: 12 rue des Lilas.</translation>
     </message>
 </context>
 <context>
+    <name>Tavelo</name>
+    <message>
+        <source>Choix du dossier</source>
+        <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>&amp;Fichier</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Nouveau	Ctrl+N</source>
+        <translation>&amp;New	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir...	Ctrl+O</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Importer	Ctrl+I</source>
+        <translation>&amp;Import	Ctrl+I</translation>
+    </message>
+    <message>
+        <source>E&amp;xporter	Ctrl+X</source>
+        <translation>E&amp;xport	Ctrl+X</translation>
+    </message>
+    <message>
+        <source>&amp;Quitter</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>&amp;Affichage</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Barre d&apos;outils</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>Barre d&apos;é&amp;tat</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>&amp;?</source>
+        <translation>&amp;?</translation>
+    </message>
+    <message>
+        <source>Livre d&apos;e&amp;xemple</source>
+        <translation>&amp;Example book</translation>
+    </message>
+    <message>
+        <source>&amp;A propos de Tavelo...</source>
+        <translation>&amp;About Tavelo...</translation>
+    </message>
+    <message>
+        <source>&amp;Nouveau document	Ctrl+N</source>
+        <translation>&amp;New book	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir document	Ctrl+O</source>
+        <translation>&amp;Open book	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Fermer document</source>
+        <translation>&amp;Close book</translation>
+    </message>
+    <message>
+        <source>&amp;Enregistrer	Ctrl+S</source>
+        <translation>&amp;Save	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>En&amp;registrer sous...</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>&amp;Fusionner	Ctrl+F</source>
+        <translation>&amp;Merge	Ctrl+F</translation>
+    </message>
+    <message>
+        <source>&amp;Edition</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>&amp;Copier le sujet</source>
+        <translation>&amp;Copy the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Rechercher un sujet</source>
+        <translation>&amp;Find a subject</translation>
+    </message>
+    <message>
+        <source>&amp;Nouveau Sujet	Ctrl+A</source>
+        <translation>&amp;New Subject	Ctrl+A</translation>
+    </message>
+    <message>
+        <source>&amp;Supprimer le sujet	Ctrl+Sup</source>
+        <translation>&amp;Delete the subject	Ctrl+Del</translation>
+    </message>
+    <message>
+        <source>&amp;Renommer le sujet</source>
+        <translation>&amp;Rename the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Clotûrer le sujet</source>
+        <translation>&amp;Close the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Attendu</source>
+        <translation>&amp;Expected</translation>
+    </message>
+    <message>
+        <source>&amp;Mode de Navigation</source>
+        <translation>&amp;Navigation Mode</translation>
+    </message>
+    <message>
+        <source>Navigation Standard</source>
+        <translation>Standard Navigation</translation>
+    </message>
+    <message>
+        <source>Navigation par recherche</source>
+        <translation>Search Navigation</translation>
+    </message>
+    <message>
+        <source>&amp;Outils</source>
+        <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>&amp;Changement de dossier	Ctrl+D</source>
+        <translation>&amp;Change of folder	Ctrl+D</translation>
+    </message>
+    <message>
+        <source>Fe&amp;nêtre</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>&amp;Nouvelle fenêtre</source>
+        <translation>&amp;New Window</translation>
+    </message>
+    <message>
+        <source>&amp;Cascade</source>
+        <translation>&amp;Cascade</translation>
+    </message>
+    <message>
+        <source>&amp;Mosaïque</source>
+        <translation>&amp;Tile</translation>
+    </message>
+    <message>
+        <source>&amp;Réorganiser les icônes</source>
+        <translation>&amp;Arrange Icons</translation>
+    </message>
+    <message>
+        <source>POP</source>
+        <translation>POP</translation>
+    </message>
+    <message>
+        <source>&amp;Supprimer un document	Suppr</source>
+        <translation>&amp;Remove a document	Del</translation>
+    </message>
+    <message>
+        <source>&amp;Modifier le chemin du document</source>
+        <translation>&amp;Change the document path</translation>
+    </message>
+    <message>
+        <source>&amp;Ajouter un document</source>
+        <translation>&amp;Add a document</translation>
+    </message>
+    <message>
+        <source>&amp;Supprimer le sujet</source>
+        <translation>&amp;Delete the subject</translation>
+    </message>
+    <message>
+        <source>A&amp;ttendu</source>
+        <translation>E&amp;xpected</translation>
+    </message>
+    <message>
+        <source>Ajoute un nouveau sujet</source>
+        <translation>Adds a new subject</translation>
+    </message>
+    <message>
+        <source>Nouveau sujet</source>
+        <translation>New subject</translation>
+    </message>
+    <message>
+        <source>Permet d&apos;ajouter un document</source>
+        <translation>Adds a document</translation>
+    </message>
+    <message>
+        <source>Ajoute un document</source>
+        <translation>Adds a document</translation>
+    </message>
+    <message>
+        <source>Permet d&apos;enlever un document</source>
+        <translation>Removes a document</translation>
+    </message>
+    <message>
+        <source>Enlève le document</source>
+        <translation>Removes the document</translation>
+    </message>
+    <message>
+        <source>Permet de supprimer ce sujet</source>
+        <translation>Deletes this subject</translation>
+    </message>
+    <message>
+        <source>Supprime ce sujet</source>
+        <translation>Deletes this subject</translation>
+    </message>
+    <message>
+        <source>Permet de cloturer le suivi de ce sujet </source>
+        <translation>Closes the follow-up of this subject </translation>
+    </message>
+    <message>
+        <source>Cloture le sujet</source>
+        <translation>Closes the subject</translation>
+    </message>
+    <message>
+        <source>Permet de modifier le chemin du document</source>
+        <translation>Changes the path of the document</translation>
+    </message>
+    <message>
+        <source>Modifie le chemin</source>
+        <translation>Changes the path</translation>
+    </message>
+    <message>
+        <source>Importe un nouveau document Tavelo avec tous ses fichiers associés</source>
+        <translation>Imports a new Tavelo book with all its files</translation>
+    </message>
+    <message>
+        <source>Importe</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>Exporte un nouveau document Tavelo avec ses fichiers associés</source>
+        <translation>Exports a new Tavelo book with its files</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Change de dossier à tous les documents du fichier Tavelo en cours</source>
+        <translation>Moves every document of the current Tavelo book to another folder</translation>
+    </message>
+    <message>
+        <source>Change de dossier</source>
+        <translation>Change of folder</translation>
+    </message>
+    <message>
+        <source>Permet de modifier le nom du sujet en cours</source>
+        <translation>Changes the name of the current subject</translation>
+    </message>
+    <message>
+        <source>Modifie le nom du sujet</source>
+        <translation>Renames the subject</translation>
+    </message>
+    <message>
+        <source>Permet de modifier l&apos;attendu du sujet en cours</source>
+        <translation>Changes the expected text of the current subject</translation>
+    </message>
+    <message>
+        <source>Modifie l&apos;attendu du sujet</source>
+        <translation>Changes the expected text</translation>
+    </message>
+    <message>
+        <source>Permet de passer au mode de navigation par défaut</source>
+        <translation>Goes back to the default navigation mode</translation>
+    </message>
+    <message>
+        <source>Passe en navigation par recherche</source>
+        <translation>Goes to search navigation</translation>
+    </message>
+    <message>
+        <source>Fusionne deux fichiers de type .tvo en un seul</source>
+        <translation>Merges two .tvo files into one</translation>
+    </message>
+    <message>
+        <source>Fusionne</source>
+        <translation>Merge</translation>
+    </message>
+    <message>
+        <source>Copie les documents du sujet spécifié dans un dossier</source>
+        <translation>Copies the subject&apos;s documents into a folder</translation>
+    </message>
+    <message>
+        <source>Copie le sujet spécifié</source>
+        <translation>Copies the subject</translation>
+    </message>
+    <message>
+        <source>Ouvre un petit livre d&apos;exemple avec ses documents</source>
+        <translation>Opens a small example book with its documents</translation>
+    </message>
+    <message>
+        <source>Livre d&apos;exemple</source>
+        <translation>Example book</translation>
+    </message>
+    <message>
+        <source>Crée un nouveau document Tavelo</source>
+        <translation>Creates a new Tavelo book</translation>
+    </message>
+    <message>
+        <source>Nouveau</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>Ouvre un document Tavelo existant</source>
+        <translation>Opens an existing Tavelo book</translation>
+    </message>
+    <message>
+        <source>Ouvrir</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Ferme le document actif</source>
+        <translation>Closes the active book</translation>
+    </message>
+    <message>
+        <source>Fermer</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Enregistre le document actif</source>
+        <translation>Saves the active book</translation>
+    </message>
+    <message>
+        <source>Enregistrer</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Enregistre le document actif sous un nouveau nom</source>
+        <translation>Saves the active book under a new name</translation>
+    </message>
+    <message>
+        <source>Enregistrer sous</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>Recherche le sujet spécifié</source>
+        <translation>Finds subjects</translation>
+    </message>
+    <message>
+        <source>Rechercher un sujet</source>
+        <translation>Find a subject</translation>
+    </message>
+    <message>
+        <source>Ouvre une nouvelle fenêtre pour le document actif</source>
+        <translation>Opens another window on the active book</translation>
+    </message>
+    <message>
+        <source>Nouvelle fenêtre</source>
+        <translation>New Window</translation>
+    </message>
+    <message>
+        <source>Réorganise les icônes en bas de la fenêtre</source>
+        <translation>Arranges the icons at the bottom of the window</translation>
+    </message>
+    <message>
+        <source>Réorganise les icônes</source>
+        <translation>Arrange Icons</translation>
+    </message>
+    <message>
+        <source>Réorganise les fenêtres en cascade</source>
+        <translation>Arranges the windows in a cascade</translation>
+    </message>
+    <message>
+        <source>Cascade</source>
+        <translation>Cascade</translation>
+    </message>
+    <message>
+        <source>Réorganise les fenêtres en une mosaïque</source>
+        <translation>Arranges the windows as tiles</translation>
+    </message>
+    <message>
+        <source>Mosaïque</source>
+        <translation>Tile</translation>
+    </message>
+    <message>
+        <source>Ferme l&apos;application ; propose d&apos;enregistrer les documents</source>
+        <translation>Quits the application; offers to save the books</translation>
+    </message>
+    <message>
+        <source>Quitter</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Affiche ou masque la barre d&apos;outils</source>
+        <translation>Shows or hides the toolbar</translation>
+    </message>
+    <message>
+        <source>Barre d&apos;outils</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>Affiche ou masque la barre d&apos;état</source>
+        <translation>Shows or hides the status bar</translation>
+    </message>
+    <message>
+        <source>Barre d&apos;état</source>
+        <translation>Status Bar</translation>
+    </message>
+    <message>
+        <source>Passe au volet de fenêtre suivant</source>
+        <translation>Goes to the next pane of the window</translation>
+    </message>
+    <message>
+        <source>Volet suivant</source>
+        <translation>Next Pane</translation>
+    </message>
+    <message>
+        <source>Revient au volet précédent</source>
+        <translation>Goes back to the previous pane</translation>
+    </message>
+    <message>
+        <source>Volet précédent</source>
+        <translation>Previous Pane</translation>
+    </message>
+    <message>
+        <source>Affiche des informations sur le programme</source>
+        <translation>Shows information about the program</translation>
+    </message>
+    <message>
+        <source>A propos de</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Ouvre ce document</source>
+        <translation>Opens this book</translation>
+    </message>
+    <message>
+        <source>Prêt</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>Mode Recherche</source>
+        <translation>Search Mode</translation>
+    </message>
+    <message>
+        <source>Mode Standard</source>
+        <translation>Standard Mode</translation>
+    </message>
+    <message>
+        <source>MAJ</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>NUM</source>
+        <translation>NUM</translation>
+    </message>
+    <message>
+        <source>DEF</source>
+        <translation>SCRL</translation>
+    </message>
+    <message>
+        <source>&amp;Sujets</source>
+        <translation>&amp;Subjects</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir ce sujet</source>
+        <translation>&amp;Reopen this subject</translation>
+    </message>
+    <message>
+        <source>&amp;Cloturer ce sujet</source>
+        <translation>&amp;Close this subject</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir le sujet</source>
+        <translation>&amp;Reopen the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Cloturer le sujet</source>
+        <translation>&amp;Close the subject</translation>
+    </message>
+    <message>
+        <source>Fichier récent</source>
+        <translation>Recent File</translation>
+    </message>
+    <message>
+        <source>Fichiers Tavelo (*.tvo)</source>
+        <translation>Tavelo files (*.tvo)</translation>
+    </message>
+    <message>
+        <source>A propos de Tavelo</source>
+        <translation>About Tavelo</translation>
+    </message>
+    <message>
+        <source>Tavelo version 1.0.2.0</source>
+        <translation>Tavelo version 1.0.2.0</translation>
+    </message>
+    <message>
+        <source>Erreur lors de l&apos;ouverture du fichier &apos;%1&apos;</source>
+        <translation>Error while opening the file &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Le fichier &apos;%1&apos; est utilisé.
+Sauvegarder le sous un nom différent.</source>
+        <translation>The file &apos;%1&apos; is in use.
+Save it under another name.</translation>
+    </message>
+    <message>
+        <source>Impossible de lire le livre &apos;%1&apos;.
+%2</source>
+        <translation>The book &apos;%1&apos; cannot be read.
+%2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;enregistrer le livre &apos;%1&apos;.
+%2</source>
+        <translation>The book &apos;%1&apos; cannot be saved.
+%2</translation>
+    </message>
+    <message>
+        <source>Enregistrer les modifications de %1 ?</source>
+        <translation>Save the changes to %1?</translation>
+    </message>
+    <message>
+        <source>Ce document est déjà présent</source>
+        <translation>This document is already there</translation>
+    </message>
+    <message>
+        <source>Titre Général (Ex : EDF - Impôts etc...)</source>
+        <translation>General Title (e.g. Electricity - Taxes etc...)</translation>
+    </message>
+    <message>
+        <source>Intitulé du sujet</source>
+        <translation>Subject name</translation>
+    </message>
+    <message>
+        <source>Modification du nom du sujet sélectionné</source>
+        <translation>Renaming the selected subject</translation>
+    </message>
+    <message>
+        <source>Nom du sujet</source>
+        <translation>Subject name</translation>
+    </message>
+    <message>
+        <source>Modification du texte permettant de savoir ce qui est attendu pour clôturer le sujet</source>
+        <translation>Editing the text that says what is expected before the subject can be closed</translation>
+    </message>
+    <message>
+        <source>Texte renseignant l&apos;attente pour clôturer le sujet</source>
+        <translation>Text saying what is awaited before the subject can be closed</translation>
+    </message>
+    <message>
+        <source>Annuler</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Vous êtes sûr de supprimer ce sujet</source>
+        <translation>Are you sure you want to delete this subject</translation>
+    </message>
+    <message>
+        <source>Fichier (*.%1)</source>
+        <translation>File (*.%1)</translation>
+    </message>
+    <message>
+        <source>Fichier (*)</source>
+        <translation>File (*)</translation>
+    </message>
+    <message>
+        <source>Réservation de fichier</source>
+        <translation>File reservation</translation>
+    </message>
+    <message>
+        <source> est en modification</source>
+        <translation> is being edited</translation>
+    </message>
+    <message>
+        <source>Ouvrez en lecture seule ou cliquez sur Notifier pour être averti quand ce dernier sera disponible</source>
+        <translation>Open it read-only, or click Notify to be told when it becomes available</translation>
+    </message>
+    <message>
+        <source>&amp;Lecture seule</source>
+        <translation>&amp;Read Only</translation>
+    </message>
+    <message>
+        <source>&amp;Notifier</source>
+        <translation>&amp;Notify</translation>
+    </message>
+    <message>
+        <source>&amp;Annuler</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source> est maintenant disponible pour modification</source>
+        <translation> is now available for editing</translation>
+    </message>
+    <message>
+        <source>Ouvrez le fichier en lecture-écriture pour le modifier</source>
+        <translation>Open the file read-write to edit it</translation>
+    </message>
+    <message>
+        <source>Lecture-Ecriture</source>
+        <translation>Read-Write</translation>
+    </message>
+    <message>
+        <source>Les modifications de %1 seront perdues : le livre va être relu depuis son fichier. Continuer ?</source>
+        <translation>The changes to %1 will be lost: the book is going to be read again from its file. Continue?</translation>
+    </message>
+    <message>
+        <source>Mémoire insuffisante.</source>
+        <translation>Not enough memory.</translation>
+    </message>
+    <message>
+        <source>Aucun aperçu n&apos;est disponible pour le fichier « %1 ».</source>
+        <translation>No preview is available for the file &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Ouvrir avec l&apos;application associée</source>
+        <translation>Open with the associated application</translation>
+    </message>
+    <message>
+        <source>Aucune application ne sait ouvrir le fichier « %1 ».</source>
+        <translation>No application can open the file &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » est introuvable.</source>
+        <translation>The file &quot;%1&quot; cannot be found.</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » ne peut pas être affiché.
+%2</source>
+        <translation>The file &quot;%1&quot; cannot be shown.
+%2</translation>
+    </message>
+    <message>
+        <source>Impression de %1</source>
+        <translation>Printing %1</translation>
+    </message>
+    <message>
+        <source>clôturé</source>
+        <translation>closed</translation>
+    </message>
+    <message>
+        <source>en cours</source>
+        <translation>open</translation>
+    </message>
+    <message>
+        <source>L&apos;impression a échoué.</source>
+        <translation>Printing failed.</translation>
+    </message>
+    <message>
+        <source>Tous les fichiers (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>&amp;Oui</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;Non</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Aperçu impossible</source>
+        <translation>No preview</translation>
+    </message>
+    <message>
+        <source>Le fichier PDF est illisible ou protégé.</source>
+        <translation>The PDF file is unreadable or protected.</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le livre d&apos;exemple dans le dossier temporaire.</source>
+        <translation>The example book cannot be made in the temporary folder.</translation>
+    </message>
+    <message>
+        <source>Rechercher</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>Rechercher :</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>Zone de recherche</source>
+        <translation>Where to search</translation>
+    </message>
+    <message>
+        <source>Titres des sujets</source>
+        <translation>Subject names</translation>
+    </message>
+    <message>
+        <source>Titre des documents</source>
+        <translation>Document names</translation>
+    </message>
+    <message>
+        <source>Attendus</source>
+        <translation>Expected texts</translation>
+    </message>
+    <message>
+        <source>Documents des sujets</source>
+        <translation>Inside the documents</translation>
+    </message>
+    <message>
+        <source>Mot entier uniquement</source>
+        <translation>Whole word only</translation>
+    </message>
+    <message>
+        <source>Respecter la casse</source>
+        <translation>Match case</translation>
+    </message>
+    <message>
+        <source>Etat de la recherche</source>
+        <translation>Search progress</translation>
+    </message>
+    <message>
+        <source>La recherche a été interrompue : %1</source>
+        <translation>The search was interrupted: %1</translation>
+    </message>
+    <message>
+        <source>Choix du fichier à fusionner</source>
+        <translation>Choose the file to merge</translation>
+    </message>
+    <message>
+        <source>Fichier (*.tvo)</source>
+        <translation>File (*.tvo)</translation>
+    </message>
+</context>
+<context>
     <name>tavelo-cli</name>
     <message>
         <source>Pour en savoir plus : tavelo-cli --help</source>

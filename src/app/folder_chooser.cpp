@@ -6,6 +6,7 @@
 #include "app/tenorel_doc.h"
 #include "app/ui_prompts.h"
 #include "views/liste_view.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -16,7 +17,7 @@ void ChooseFolder(CTenorelDoc& doc)
     if (!list)
         return;
     const QString chosen =
-        FileDialog::GetExistingDirectory(list->window(), QString::fromUtf8(kChooseFolderTitle), QDir::homePath());
+        FileDialog::GetExistingDirectory(list->window(), Tx(kChooseFolderTitle), QDir::homePath());
     if (chosen.isEmpty())
         return;
     // Only a folder of the file system is an answer.

@@ -13,6 +13,7 @@
 #include "search/search_pattern.h"
 #include "search/search_run.h"
 #include "views/tenorel_view.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -115,7 +116,7 @@ void OnFindSubject(CTenorelView& view)
             result = RunSearch(doc->Subjects(), *pattern, scopes, &reporter);
         } catch (const std::exception& e) {
             progress.reset();
-            MessageBox::Show(owner, QString::fromUtf8(text::kSearchInterrupted).arg(QString::fromUtf8(e.what())),
+            MessageBox::Show(owner, Tx(text::kSearchInterrupted).arg(QString::fromUtf8(e.what())),
                              MessageBox::Stop);
             return;
         }
@@ -153,7 +154,7 @@ void RegisterSearchCommands()
         ID_INDICATOR_MODE, [](CTenorelView&) {},
         [](CTenorelView& view, CCmdUI& ui) {
             ui.Enable(true);
-            ui.SetText(QString::fromUtf8(view.m_bSearchMode ? text::kModeSearch : text::kModeStandard));
+            ui.SetText(Tx(view.m_bSearchMode ? text::kModeSearch : text::kModeStandard));
         });
 }
 

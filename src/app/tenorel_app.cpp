@@ -139,15 +139,15 @@ CTenorelDoc* CTenorelApp::OnFileNew()
 {
     CTenorelDoc* doc = MakeDocument();
     doc->OnNewDocument();
-    doc->SetTitle(QString::fromUtf8(text::kDocumentName) + QString::number(++m_nUntitledCount));
+    doc->SetTitle(Tx(text::kDocumentName) + QString::number(++m_nUntitledCount));
     CreateBookWindow(doc);
     return doc;
 }
 
 void CTenorelApp::OnFileOpen()
 {
-    const QString filter = QString::fromUtf8(text::kFileFilter) + QStringLiteral(";;") + QString::fromUtf8(text::kAllFilesFilter);
-    const QString path = FileDialog::GetOpenFileName(m_pMainWnd.get(), QString::fromUtf8(text::kOpenTitle), QString(), filter);
+    const QString filter = Tx(text::kFileFilter) + QStringLiteral(";;") + Tx(text::kAllFilesFilter);
+    const QString path = FileDialog::GetOpenFileName(m_pMainWnd.get(), Tx(text::kOpenTitle), QString(), filter);
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }

@@ -15,6 +15,7 @@
 #include "editing/repoint.h"
 #include "editing/subject_copy.h"
 #include "views/tenorel_view.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -173,8 +174,8 @@ void MergeBook(CTenorelView& tree)
     if (!doc)
         return;
     QWidget* parent = tree.window();
-    QString path = FileDialog::GetOpenFileName(parent, QString::fromUtf8(kMergeTitle), QString(),
-                                               QString::fromUtf8(kMergeFilter));
+    QString path = FileDialog::GetOpenFileName(parent, Tx(kMergeTitle), QString(),
+                                               Tx(kMergeFilter));
     if (path.isEmpty())
         return;
     path = WithBookExtension(path);

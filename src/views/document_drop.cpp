@@ -15,6 +15,7 @@
 #include "app/tenorel_doc.h"
 #include "views/tenorel_view.h"
 #include "views/view.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -34,7 +35,7 @@ QList<QUrl> LocalFiles(const QMimeData* mime)
 
 bool IsBookFile(const QUrl& url)
 {
-    return QFileInfo(url.toLocalFile()).suffix().compare(QString::fromUtf8(text::kFileExtension), Qt::CaseInsensitive) == 0;
+    return QFileInfo(url.toLocalFile()).suffix().compare(Tx(text::kFileExtension), Qt::CaseInsensitive) == 0;
 }
 
 class DocumentDropFilter : public QObject {

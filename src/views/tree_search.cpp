@@ -8,6 +8,7 @@
 #include "app/tenorel_doc.h"
 #include "book/tenorels.h"
 #include "views/tenorel_view.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -49,7 +50,7 @@ void CTenorelView::OnSearchNavigation()
     // document list and a blank preview.
     OnSelectionChanged(nullptr);
     m_bSearchMode = true;
-    frame->SetModePaneText(QString::fromUtf8(text::kModeSearch));
+    frame->SetModePaneText(Tx(text::kModeSearch));
     FillSubjects(m_searchHits);
     if (QTreeWidgetItem* root = GetRootItem())
         expandItem(root);
@@ -64,7 +65,7 @@ void CTenorelView::OnStandardNavigation()
         return;
     frame->EnableSubjectsMenu(true);
     m_bSearchMode = false;
-    frame->SetModePaneText(QString::fromUtf8(text::kModeStandard));
+    frame->SetModePaneText(Tx(text::kModeStandard));
     FillSubjects({});
     OnSelectionChanged(nullptr);
     if (!GetDocument())
