@@ -17,7 +17,10 @@ endforeach()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/mime/packages)
 configure_file(${XML} ${WORK}/mime/packages/tavelo.xml COPYONLY)
-execute_process(COMMAND ${UPDATE_MIME_DATABASE} ${WORK}/mime
+# XDG_DATA_DIRS names the folder, or update-mime-database notes that it is
+# outside the search path.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_DATA_DIRS=${WORK} XDG_DATA_HOME=${WORK}
+    ${UPDATE_MIME_DATABASE} ${WORK}/mime
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 0 OR NOT "${out}${err}" STREQUAL "")
   message(FATAL_ERROR "update-mime-database refused ${XML} (${status}):\n${out}${err}")

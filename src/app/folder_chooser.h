@@ -2,6 +2,8 @@
 // The folder browser of the copying tools: its answer becomes the book's
 // chosen folder, which the caller reads right after.
 
+#include <QtGlobal>
+
 namespace tavelo::gui {
 
 class CTenorelDoc;

@@ -54,8 +54,9 @@ TEST(HelperProgram, LooksBesideThenInLibexecThenInTheBuildTree)
     EXPECT_EQ(detail::FindIn("tavelo-reader", bin, build, true), beside);
     // A file that may not be executed is passed over.
     fs::permissions(beside, fs::perms::owner_read | fs::perms::owner_write);
-    if (::geteuid() != 0)
+    if (::geteuid() != 0) {
         EXPECT_EQ(detail::FindIn("tavelo-reader", bin, build, true), installed);
+    }
     EXPECT_EQ(detail::FindIn("../libexec/tavelo/tavelo-reader", bin, build, true), "");
     EXPECT_EQ(detail::FindIn(installed, bin, build, true), "");
     EXPECT_EQ(detail::FindIn("", bin, build, true), "");

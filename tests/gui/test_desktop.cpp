@@ -24,7 +24,8 @@ void WriteFile(const QString& path, const QByteArray& bytes, const QDateTime& mo
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
-    file.setFileTime(modified, QFileDevice::FileModificationTime);
+    file.flush(); // a write after the date is set would move it
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
 QDateTime Ago(int seconds)
@@ -89,7 +90,9 @@ private Q_SLOTS:
         // Once the user's entry is older than the staged one, it is replaced;
         // the program path with spaces, quotes and percent signs stays one
         // argument.
-        QFile(home.path() + entry).setFileTime(Ago(1000), QFileDevice::FileModificationTime);
+        QFile older(home.path() + entry);
+        QVERIFY(older.open(QIODevice::ReadWrite) && older.setFileTime(Ago(1000), QFileDevice::FileModificationTime));
+        older.close();
         QVERIFY(RegisterDesktopFiles(staged.path(), QStringLiteral("/opt/mon appli/ta\"ve%lo"), home.path(), false));
         QCOMPARE(ReadBytes(home.path() + entry),
                  QByteArray("[Desktop Entry]\nExec=\"/opt/mon appli/ta\\\\\"ve%%lo\" %f\nName=Tavelo"));
