@@ -26,18 +26,16 @@ set(CPACK_PACKAGE_VENDOR Morv)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${TAVELO_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "register of personal paperwork kept by subject")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Tavelo files personal paperwork by subject: every bill, tax notice or letter\n"
-  "about one matter goes under a subject; subjects are grouped under general\n"
-  "titles, marked open or closed, with what is still expected and the paths\n"
-  "of their documents. It searches inside the documents (text, RTF, PDF, Word\n"
-  "and Excel 97-2003), exports a book with copies of its documents, and lets\n"
-  "one instance at a time edit a book shared between computers.\n"
-  "\n"
-  "The interface is French, or English under an English locale. The package\n"
-  "also holds tavelo-cli, which reads, writes, searches and exports books\n"
-  "without a window.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION [=[Tavelo files personal paperwork by subject: every bill, tax notice or letter
+about one matter goes under a subject; subjects are grouped under general
+titles, marked open or closed, with what is still expected and the paths
+of their documents. It searches inside the documents (text, RTF, PDF, Word
+and Excel 97-2003), exports a book with copies of its documents, and lets
+one instance at a time edit a book shared between computers.
+
+The interface is French, or English under an English locale. The package
+also holds tavelo-cli, which reads, writes, searches and exports books
+without a window.]=])
 set(CPACK_PACKAGE_FILE_NAME tavelo_${PROJECT_VERSION}_amd64)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

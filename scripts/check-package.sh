@@ -53,7 +53,8 @@ in_root tavelo-cli --version
 in_root tavelo --version
 in_root env LANG=en_US.UTF-8 tavelo-cli --help | head -1
 [ -x "$root/usr/libexec/tavelo/tavelo-xls-reader" ] || { echo "reader program missing"; exit 1; }
-in_root tavelo-cli create /dev/stdin /tmp/essai.tvo <<<'{"subjects":[{"general_title":"Impôts","name":"2006"}]}'
+echo '{"subjects":[{"general_title":"Impôts","name":"2006"}]}' >"$root/tmp/essai.json"
+in_root tavelo-cli create /tmp/essai.json /tmp/essai.tvo
 in_root tavelo-cli dump /tmp/essai.tvo | grep -q '"name":"2006"'
 
 echo "== purge"
