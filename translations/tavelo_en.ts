@@ -2,6 +2,264 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>Book</name>
+    <message>
+        <source>Le fichier est tronqué : sa fin est atteinte au milieu d&apos;un sujet.</source>
+        <translation>The file is truncated: it ends in the middle of a subject.</translation>
+    </message>
+    <message>
+        <source>Le fichier est endommagé : une longueur de texte est invalide.</source>
+        <translation>The file is damaged: a text length is invalid.</translation>
+    </message>
+    <message>
+        <source>Le fichier est endommagé : %1</source>
+        <translation>The file is damaged: %1</translation>
+    </message>
+    <message>
+        <source>Ce fichier n&apos;est pas un livre Tavelo : il contient des objets d&apos;une autre classe que CTenorels.</source>
+        <translation>This file is not a Tavelo book: it holds objects of another class than CTenorels.</translation>
+    </message>
+    <message>
+        <source>une étiquette de classe désigne une classe inconnue.</source>
+        <translation>a class tag names an unknown class.</translation>
+    </message>
+    <message>
+        <source>une référence désigne un objet qui n&apos;a pas été lu.</source>
+        <translation>a reference names an object that was not read.</translation>
+    </message>
+    <message>
+        <source>%1 : les sujets sont enregistrés sous la version %2, que Tavelo ne sait pas lire.</source>
+        <translation>%1: the subjects are stored in version %2, which Tavelo cannot read.</translation>
+    </message>
+    <message>
+        <source>Format du fichier inconnu</source>
+        <translation>Unknown file format</translation>
+    </message>
+    <message>
+        <source>le fichier ou le dossier n&apos;existe pas</source>
+        <translation>the file or folder does not exist</translation>
+    </message>
+    <message>
+        <source>accès refusé</source>
+        <translation>access denied</translation>
+    </message>
+    <message>
+        <source>le disque est plein</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>le quota de disque est dépassé</source>
+        <translation>the disk quota is exceeded</translation>
+    </message>
+    <message>
+        <source>le système de fichiers est en lecture seule</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>c&apos;est un dossier</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>un élément du chemin n&apos;est pas un dossier</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>erreur d&apos;entrée-sortie</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>le fichier existe déjà</source>
+        <translation>the file already exists</translation>
+    </message>
+    <message>
+        <source>le nom est trop long</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>le fichier est trop grand</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>le verrouillage de fichiers n&apos;est pas disponible sur ce dossier</source>
+        <translation>file locking is not available in this folder</translation>
+    </message>
+    <message>
+        <source>le fichier est verrouillé par un autre programme</source>
+        <translation>the file is locked by another program</translation>
+    </message>
+    <message>
+        <source>Impossible de lire le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be written: %2.</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » est en cours d&apos;enregistrement par une autre instance de Tavelo ; réessayez plus tard.</source>
+        <translation>The book &quot;%1&quot; is being saved by another instance of Tavelo; try again later.</translation>
+    </message>
+    <message>
+        <source>Impossible de verrouiller le livre « %1 » : %2.</source>
+        <translation>The book &quot;%1&quot; cannot be locked: %2.</translation>
+    </message>
+    <message>
+        <source>Vous n&apos;avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.</source>
+        <translation>You may not change this file: it is open read-only.</translation>
+    </message>
+    <message>
+        <source>Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.</source>
+        <translation>This file&apos;s folder does not allow reserving it (read-only share): it is open read-only.</translation>
+    </message>
+    <message>
+        <source>Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.</source>
+        <translation>This file&apos;s folder does not allow locking between computers: it is open read-only.</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be opened: %2.</translation>
+    </message>
+    <message>
+        <source>Impossible de réserver le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be reserved: %2.</translation>
+    </message>
+    <message>
+        <source>Erreur lors de l&apos;ouverture du fichier &apos;%1&apos;</source>
+        <translation>Error while opening the file &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Le fichier &apos;%1&apos; est utilisé.
+Sauvegarder le sous un nom différent.</source>
+        <translation>The file &apos;%1&apos; is in use.
+Save it under another name.</translation>
+    </message>
+    <message>
+        <source>Le fichier devant être fusionné n&apos;a pas pu être ouvert</source>
+        <translation>The file to merge could not be opened</translation>
+    </message>
+    <message>
+        <source>Le livre est réservé par une autre instance de Tavelo.</source>
+        <translation>The book is reserved by another instance of Tavelo.</translation>
+    </message>
+    <message>
+        <source>Réservé par %1</source>
+        <translation>Reserved by %1</translation>
+    </message>
+    <message>
+        <source> sur le poste %1</source>
+        <translation> on the computer %1</translation>
+    </message>
+    <message>
+        <source> (processus %1)</source>
+        <translation> (process %1)</translation>
+    </message>
+    <message>
+        <source>%d/%m/%Y à %H:%M</source>
+        <translation>%d/%m/%Y at %H:%M</translation>
+    </message>
+    <message>
+        <source> depuis le %1</source>
+        <translation> since %1</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » ne peut pas être fusionné : %2</source>
+        <translation>The file &quot;%1&quot; cannot be merged: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;enregistrer le livre « %1 » : %2.</source>
+        <translation>The book &quot;%1&quot; cannot be saved: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Editing</name>
+    <message>
+        <source>Attention le fichier %1 n&apos;a pas pu être copié, vous devez le faire manuellement</source>
+        <translation>Warning: the file %1 could not be copied, you must copy it yourself</translation>
+    </message>
+    <message>
+        <source>Impossible de créer les fichiers 
+ Le fichier %1 existe déjà dans le dossier choisi, il n&apos;est pas remplacé</source>
+        <translation>The files cannot be created 
+ The file %1 already exists in the chosen folder, it is not replaced</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 existe déjà dans le dossier spécifié 
+ Voulez-vous le remplacer ?</source>
+        <translation>The file %1 already exists in the folder 
+ Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>Donner le dossier où exporter les fichiers</source>
+        <translation>Give the folder to export the files into</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le dossier 
+ 1/ Assurez-vous d&apos;avoir les droits 
+ 2/ Assurez-vous qu&apos;aucun dossier n&apos;existe dans le répertoire de sauvegarde</source>
+        <translation>The folder cannot be created 
+ 1/ Make sure you have the rights 
+ 2/ Make sure no folder of that name exists in the backup folder</translation>
+    </message>
+    <message>
+        <source>Impossible de créer les fichiers 
+ Assurez-vous d&apos;avoir les droits</source>
+        <translation>The files cannot be created 
+ Make sure you have the rights</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier de compte rendu</source>
+        <translation>The report file cannot be created</translation>
+    </message>
+    <message>
+        <source>Il existe des erreurs 
+ Vous pouvez consulter le fichier de compte-rendu pour les connaitre</source>
+        <translation>There are errors 
+ See the report file for them</translation>
+    </message>
+    <message>
+        <source>Le fichier a été exporté avec succès 
+ Vous pouvez consulter le fichier de compte-rendu</source>
+        <translation>The file was exported 
+ See the report file</translation>
+    </message>
+    <message>
+        <source>Exportation</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Exportation vers le dossier </source>
+        <translation>Exporting to the folder </translation>
+    </message>
+    <message>
+        <source>Copie du fichier </source>
+        <translation>Copying the file </translation>
+    </message>
+    <message>
+        <source>Donner le dossier où copier les documents</source>
+        <translation>Give the folder to copy the documents into</translation>
+    </message>
+    <message>
+        <source>Copie du sujet</source>
+        <translation>Copy of the subject</translation>
+    </message>
+    <message>
+        <source>Les documents ont été correctement copié dans le dossier spécifié</source>
+        <translation>The documents were copied into the folder</translation>
+    </message>
+    <message>
+        <source>Il existe au moins un document qui n&apos;a pas été copié correctementé</source>
+        <translation>At least one document was not copied</translation>
+    </message>
+    <message>
+        <source>Donner le dossier où se trouve désormais les fichiers</source>
+        <translation>Give the folder where the files now are</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier Attendu.txt dans le dossier spécifié</source>
+        <translation>The file Attendu.txt cannot be created in the folder</translation>
+    </message>
+</context>
+<context>
     <name>Example</name>
     <message>
         <source>Bienvenue</source>
@@ -423,6 +681,177 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Écrit le livre en JSON (UTF-8) sur la sortie standard, sous la forme {&quot;subjects&quot;: [{&quot;general_title&quot;: &quot;Impôts&quot;, &quot;name&quot;: &quot;2006&quot;, &quot;state&quot;: 1, &quot;expected&quot;: &quot;&quot;, &quot;documents&quot;: [&quot;/home/ana/avis.pdf&quot;]}]}.</source>
         <translation>Writes the book as JSON (UTF-8) on standard output, in the shape {&quot;subjects&quot;: [{&quot;general_title&quot;: &quot;Impôts&quot;, &quot;name&quot;: &quot;2006&quot;, &quot;state&quot;: 1, &quot;expected&quot;: &quot;&quot;, &quot;documents&quot;: [&quot;/home/ana/avis.pdf&quot;]}]}.</translation>
+    </message>
+</context>
+<context>
+    <name>Search</name>
+    <message>
+        <source>Impossible de lire le document « %1 » : %2.</source>
+        <translation>The document &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un fichier ordinaire</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>la mémoire manque pour le lire</source>
+        <translation>there is not enough memory to read it</translation>
+    </message>
+    <message>
+        <source>l&apos;expression recherchée est trop complexe pour ce document</source>
+        <translation>the searched expression is too complex for this document</translation>
+    </message>
+    <message>
+        <source>le fichier est vide</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document Office 97-2003 valide</source>
+        <translation>it is not a valid Office 97-2003 document</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document PDF lisible</source>
+        <translation>it is not a readable PDF document</translation>
+    </message>
+    <message>
+        <source>le document est protégé par un mot de passe</source>
+        <translation>the document is protected by a password</translation>
+    </message>
+    <message>
+        <source>une parenthèse n&apos;est pas appariée</source>
+        <translation>a parenthesis is not matched</translation>
+    </message>
+    <message>
+        <source>un crochet n&apos;est pas fermé</source>
+        <translation>a bracket is not closed</translation>
+    </message>
+    <message>
+        <source>une répétition ne porte sur rien</source>
+        <translation>a repetition applies to nothing</translation>
+    </message>
+    <message>
+        <source>une barre oblique inverse est mal placée</source>
+        <translation>a backslash is misplaced</translation>
+    </message>
+    <message>
+        <source>des accolades sont mal formées</source>
+        <translation>braces are malformed</translation>
+    </message>
+    <message>
+        <source>un nombre de répétitions entre accolades est invalide</source>
+        <translation>a repetition count in braces is invalid</translation>
+    </message>
+    <message>
+        <source>un intervalle entre crochets est invalide</source>
+        <translation>a range in brackets is invalid</translation>
+    </message>
+    <message>
+        <source>un nom de classe de caractères est inconnu</source>
+        <translation>a character class name is unknown</translation>
+    </message>
+    <message>
+        <source>un nom d&apos;élément entre crochets est inconnu</source>
+        <translation>an element name in brackets is unknown</translation>
+    </message>
+    <message>
+        <source>une référence arrière ne renvoie à aucun groupe</source>
+        <translation>a back-reference refers to no group</translation>
+    </message>
+    <message>
+        <source>l&apos;expression est trop complexe</source>
+        <translation>the expression is too complex</translation>
+    </message>
+    <message>
+        <source>l&apos;expression est mal formée</source>
+        <translation>the expression is malformed</translation>
+    </message>
+    <message>
+        <source>Le mot « %1 » ne peut pas être recherché : %2.</source>
+        <translation>The word &quot;%1&quot; cannot be searched for: %2.</translation>
+    </message>
+    <message>
+        <source>Recherche dans le fichier : </source>
+        <translation>Searching the file: </translation>
+    </message>
+    <message>
+        <source>Aucun sujet ne correspond aux critères</source>
+        <translation>No subject matches the criteria</translation>
+    </message>
+    <message>
+        <source>Un document n&apos;a pas pu être lu pendant la recherche :
+</source>
+        <translation>One document could not be read during the search:
+</translation>
+    </message>
+    <message>
+        <source>%1 documents n&apos;ont pas pu être lus pendant la recherche :
+</source>
+        <translation>%1 documents could not be read during the search:
+</translation>
+    </message>
+    <message>
+        <source>le fichier n&apos;existe pas ou ne peut pas être ouvert</source>
+        <translation>the file does not exist or cannot be opened</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un classeur Excel 97-2003 valide</source>
+        <translation>it is not a valid Excel 97-2003 workbook</translation>
+    </message>
+    <message>
+        <source>son jeu de caractères n&apos;est pas pris en charge</source>
+        <translation>its character set is not supported</translation>
+    </message>
+    <message>
+        <source>le classeur est endommagé</source>
+        <translation>the workbook is damaged</translation>
+    </message>
+    <message>
+        <source>le classeur est protégé par un mot de passe</source>
+        <translation>the workbook is protected by a password</translation>
+    </message>
+    <message>
+        <source>une feuille du classeur est endommagée</source>
+        <translation>a sheet of the workbook is damaged</translation>
+    </message>
+    <message>
+        <source>le système refuse de lancer sa lecture</source>
+        <translation>the system refuses to start reading it</translation>
+    </message>
+    <message>
+        <source>sa lecture ne s&apos;est pas terminée à temps</source>
+        <translation>reading it did not end in time</translation>
+    </message>
+    <message>
+        <source>sa lecture a donné une réponse incohérente</source>
+        <translation>reading it gave an incoherent answer</translation>
+    </message>
+    <message>
+        <source>l&apos;en-tête du document Word est endommagé</source>
+        <translation>the header of the Word document is damaged</translation>
+    </message>
+    <message>
+        <source>les documents antérieurs à Word 97 ne sont pas pris en charge</source>
+        <translation>documents older than Word 97 are not supported</translation>
+    </message>
+    <message>
+        <source>la table des fragments du document est endommagée</source>
+        <translation>the document&apos;s piece table is damaged</translation>
+    </message>
+    <message>
+        <source>le document est trop volumineux</source>
+        <translation>the document is too large</translation>
+    </message>
+    <message>
+        <source>un fragment de texte sort du document</source>
+        <translation>a piece of text lies outside the document</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document Word</source>
+        <translation>it is not a Word document</translation>
+    </message>
+    <message>
+        <source>la table du document Word est absente</source>
+        <translation>the table stream of the Word document is missing</translation>
     </message>
 </context>
 <context>
@@ -912,16 +1341,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>Tavelo version 1.0.2.0</translation>
     </message>
     <message>
-        <source>Erreur lors de l&apos;ouverture du fichier &apos;%1&apos;</source>
-        <translation>Error while opening the file &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>Le fichier &apos;%1&apos; est utilisé.
-Sauvegarder le sous un nom différent.</source>
-        <translation>The file &apos;%1&apos; is in use.
-Save it under another name.</translation>
-    </message>
-    <message>
         <source>Impossible de lire le livre &apos;%1&apos;.
 %2</source>
         <translation>The book &apos;%1&apos; cannot be read.
@@ -1153,6 +1572,86 @@ Save it under another name.</translation>
     <message>
         <source>Commande inconnue : %1</source>
         <translation>Unknown command: %1</translation>
+    </message>
+    <message>
+        <source>sujet n° %1</source>
+        <translation>subject no. %1</translation>
+    </message>
+    <message>
+        <source>%1 : la clé « %2 » manque.</source>
+        <translation>%1: the key &quot;%2&quot; is missing.</translation>
+    </message>
+    <message>
+        <source>%1 : « %2 » doit être un texte.</source>
+        <translation>%1: &quot;%2&quot; must be a text.</translation>
+    </message>
+    <message>
+        <source>le document JSON doit être un objet.</source>
+        <translation>the JSON document must be an object.</translation>
+    </message>
+    <message>
+        <source>la clé « subjects » manque.</source>
+        <translation>the key &quot;subjects&quot; is missing.</translation>
+    </message>
+    <message>
+        <source>« subjects » doit être une liste.</source>
+        <translation>&quot;subjects&quot; must be a list.</translation>
+    </message>
+    <message>
+        <source>%1 : chaque sujet doit être un objet.</source>
+        <translation>%1: each subject must be an object.</translation>
+    </message>
+    <message>
+        <source>%1 : « state » doit être un nombre entier.</source>
+        <translation>%1: &quot;state&quot; must be an integer.</translation>
+    </message>
+    <message>
+        <source>%1 : « state » est hors des limites d&apos;un entier de 32 bits.</source>
+        <translation>%1: &quot;state&quot; is out of the range of a 32-bit integer.</translation>
+    </message>
+    <message>
+        <source>%1 : « documents » doit être une liste de chemins.</source>
+        <translation>%1: &quot;documents&quot; must be a list of paths.</translation>
+    </message>
+    <message>
+        <source>%1 : chaque document doit être un chemin (un texte).</source>
+        <translation>%1: each document must be a path (a text).</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire sur la sortie standard.</source>
+        <translation>Standard output cannot be written.</translation>
+    </message>
+    <message>
+        <source>Impossible de lire le livre « %1 » : %2</source>
+        <translation>The book &quot;%1&quot; cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>Le fichier JSON « %1 » est mal formé (octet %2).</source>
+        <translation>The JSON file &quot;%1&quot; is malformed (byte %2).</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » est ouvert en modification par une instance de Tavelo ; il n&apos;est pas remplacé.</source>
+        <translation>The book &quot;%1&quot; is open for editing in an instance of Tavelo; it is not replaced.</translation>
+    </message>
+    <message>
+        <source>Le fichier JSON « %1 » n&apos;a pas la forme d&apos;un livre : %2</source>
+        <translation>The JSON file &quot;%1&quot; does not have the shape of a book: %2</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » existe déjà ; ajoutez --force pour le remplacer.</source>
+        <translation>The file &quot;%1&quot; already exists; add --force to replace it.</translation>
+    </message>
+    <message>
+        <source>Zone de recherche inconnue : « %1 » (attendu : names, expected, files, contents, séparés par des virgules).</source>
+        <translation>Unknown search scope: &quot;%1&quot; (expected: names, expected, files, contents, separated by commas).</translation>
+    </message>
+    <message>
+        <source>Option inconnue : %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>Le mot à rechercher est vide.</source>
+        <translation>The word to search for is empty.</translation>
     </message>
 </context>
 </TS>

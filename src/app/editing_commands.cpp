@@ -9,11 +9,11 @@
 #include "app/splitter.h"
 #include "app/subject_dialogs.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
 #include "views/liste_view.h"
 #include "views/tenorel_view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 

@@ -4,9 +4,9 @@
 #include <QFileInfo>
 
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "views/liste_view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 

@@ -22,9 +22,9 @@
 #include "app/tenorel_app.h"
 #include "app/tenorel_doc.h"
 #include "app/toolbar_icons.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 

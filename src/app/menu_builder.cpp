@@ -5,8 +5,8 @@
 #include <QMenuBar>
 #include <deque>
 
-#include "app/ui_prompts.h"
 #include "app/translation.h"
+#include "app/ui_prompts.h"
 
 namespace tavelo::gui {
 

@@ -9,11 +9,11 @@
 #include "app/resources.h"
 #include "app/search_dialogs.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
 #include "views/tenorel_view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -126,7 +126,7 @@ void OnFindSubject(CTenorelView& view)
     if (!view.m_searchHits.empty())
         view.OnSearchNavigation();
     else
-        MessageBox::Show(owner, ToQ(kNoSubjectFoundMessage), MessageBox::NoIcon);
+        MessageBox::Show(owner, ToQ(Tr("Search", kNoSubjectFoundMessage)), MessageBox::NoIcon);
 
     const std::string unreadable = DescribeUnreadableDocuments(result.unreadable);
     if (!unreadable.empty())

@@ -11,12 +11,13 @@
 #include "app/main_frame.h"
 #include "app/reservation_dlg.h"
 #include "app/resources.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
+#include "book/held_file.h"
 #include "views/html_view.h"
 #include "views/liste_view.h"
 #include "views/tenorel_view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -129,7 +130,7 @@ std::unique_ptr<HeldFile> CTenorelDoc::TakeBookFile(const QString& path, bool& n
     HeldFileStatus status;
     std::unique_ptr<HeldFile> file = m_storage->OpenFile(ToStd(path), readOnly, status);
     if (!file) {
-        MessageBox::Show(DialogParent(), Tx(text::kOpenError).arg(path), MessageBox::NoIcon);
+        MessageBox::Show(DialogParent(), QString::fromStdString(OpenErrorMessage(path.toStdString())), MessageBox::NoIcon);
         return nullptr;
     }
     if (!readOnly)
@@ -255,7 +256,7 @@ bool CTenorelDoc::OnSaveDocument(const QString& path)
     case SaveOutcome::kSaved:
         break;
     case SaveOutcome::kInUse:
-        MessageBox::Show(DialogParent(), Tx(text::kFileInUse).arg(path), MessageBox::NoIcon);
+        MessageBox::Show(DialogParent(), QString::fromStdString(InUseMessage(path.toStdString())), MessageBox::NoIcon);
         return false;
     case SaveOutcome::kFailed:
         MessageBox::Show(DialogParent(), Tx(text::kSaveFailed).arg(path, QString::fromStdString(result.message)),

@@ -8,6 +8,7 @@
 #include "app/resource_ids.h"
 #include "app/tenorel_app.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/held_file.h"
 #include "book/merge.h"
@@ -15,7 +16,6 @@
 #include "editing/repoint.h"
 #include "editing/subject_copy.h"
 #include "views/tenorel_view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -188,7 +188,7 @@ void MergeBook(CTenorelView& tree)
         MessageBox::Show(parent, ToQ(message), MessageBox::Stop);
     };
     if (IsOpenHere(path)) {
-        MessageBox::Show(parent, ToQ(tavelo::kMergeRefusedMessage), MessageBox::Stop);
+        MessageBox::Show(parent, ToQ(tavelo::Tr("Book", tavelo::kMergeRefusedMessage)), MessageBox::Stop);
         return;
     }
     tavelo::MergeRead read = tavelo::ReadBookForMerge(path.toStdString(), notice);

@@ -14,6 +14,11 @@ std::string Tr(const char* context, const char* text)
     return translator ? translator(context, text) : std::string(text);
 }
 
+std::string Tr(const char* context, std::string_view text)
+{
+    return Tr(context, std::string(text).c_str());
+}
+
 void SetTranslator(Translator translator)
 {
     g_translator.store(translator, std::memory_order_release);

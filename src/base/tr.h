@@ -26,6 +26,8 @@ namespace tavelo {
 
 // Returns the translation of `text` in `context`, or `text` itself.
 std::string Tr(const char* context, const char* text);
+// The same for a text held in a variable (marked where it was written).
+std::string Tr(const char* context, std::string_view text);
 
 // The translator: gets the context and the French text, gives the text to show.
 using Translator = std::string (*)(const char* context, const char* text);

@@ -4,8 +4,10 @@
 #include <iostream>
 #include <optional>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
 
@@ -13,8 +15,6 @@ namespace tavelo::cli {
 
 namespace {
 
-constexpr const char* kSearchUsage =
-    "Usage : tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]\n";
 
 bool ParseScopes(const std::string& list, unsigned& scopes)
 {
@@ -58,7 +58,7 @@ int RunSearch(const Args& args, Streams io)
             std::string list;
             if (a == "--scope") {
                 if (++i == args.size()) {
-                    io.err << kSearchUsage;
+                    io.err << CommandUsage("search");
                     return kBadInput;
                 }
                 list = args[i];
@@ -66,19 +66,20 @@ int RunSearch(const Args& args, Streams io)
                 list = a.substr(8);
             }
             if (!ParseScopes(list, scopes)) {
-                io.err << "Zone de recherche inconnue : « " << list
-                       << " » (attendu : names, expected, files, contents, séparés par des virgules).\n";
+                io.err << Format(Tr("tavelo-cli", "Zone de recherche inconnue : « %1 » (attendu : names, expected, files, contents, séparés par des virgules)."),
+                                 {list})
+                       << '\n';
                 return kBadInput;
             }
         } else if (a.rfind("--", 0) == 0 && a.size() > 2) {
-            io.err << "Option inconnue : " << a << "\n" << kSearchUsage;
+            io.err << Format(Tr("tavelo-cli", "Option inconnue : %1"), {a}) << "\n" << CommandUsage("search");
             return kBadInput;
         } else {
             positional.push_back(a);
         }
     }
     if (positional.size() != 2) {
-        io.err << kSearchUsage;
+        io.err << CommandUsage("search");
         return kBadInput;
     }
     const std::string& bookPath = positional[0];
@@ -86,7 +87,7 @@ int RunSearch(const Args& args, Streams io)
     std::string word = positional[1];
     word.erase(0, word.find_first_not_of(" \t\r\n\v\f"));
     if (word.empty()) {
-        io.err << "Le mot à rechercher est vide.\n";
+        io.err << Tr("tavelo-cli", "Le mot à rechercher est vide.") << '\n';
         return kBadInput;
     }
 
@@ -97,7 +98,7 @@ int RunSearch(const Args& args, Streams io)
         io.err << e.what() << '\n';
         return kBadInput;
     } catch (const BookFormatError& e) {
-        io.err << "Impossible de lire le livre « " << bookPath << " » : " << e.what() << '\n';
+        io.err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {bookPath, e.what()}) << '\n';
         return kBadInput;
     }
 
@@ -115,11 +116,11 @@ int RunSearch(const Args& args, Streams io)
     io.out.flush();
     io.err << DescribeUnreadableDocuments(result.unreadable);
     if (!io.out) {
-        io.err << "Impossible d'écrire sur la sortie standard.\n";
+        io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
         return kBadInput;
     }
     if (result.hits.empty()) {
-        io.err << kNoSubjectFoundMessage << '\n';
+        io.err << Tr("Search", kNoSubjectFoundMessage) << '\n';
         return kNotFound;
     }
     return kFound;

@@ -77,4 +77,15 @@ const Manual& CliManual()
     return manual;
 }
 
+std::string CommandUsage(std::string_view command)
+{
+    const Manual& manual = CliManual();
+    for (const char* arguments : manual.synopsis) {
+        const std::string_view line = arguments;
+        if (line.size() > command.size() && line.substr(0, command.size()) == command && line[command.size()] == ' ')
+            return Tr("Manual", "Usage :") + " " + manual.program + " " + Tr(manual.context, arguments) + "\n";
+    }
+    return UsageText(manual);
+}
+
 } // namespace tavelo::cli

@@ -1,5 +1,6 @@
 #include "search/document_search.h"
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/tenorels.h"
 #include "search/document_file.h"
@@ -20,7 +21,7 @@ DocumentMatch Found(bool found)
 
 DocumentMatch Unreadable(const std::string& path, const std::string& reason)
 {
-    return {DocumentMatch::kUnreadable, "Impossible de lire le document « " + path + " » : " + reason + "."};
+    return {DocumentMatch::kUnreadable, Format(Tr("Search", "Impossible de lire le document « %1 » : %2."), {path, Tr("Search", reason)})};
 }
 
 DocumentMatch SearchFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern)
@@ -100,11 +101,11 @@ DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, con
     } catch (const FileError& e) {
         return {DocumentMatch::kUnreadable, e.what()};
     } catch (const std::bad_alloc&) {
-        return Unreadable(path, "la mémoire manque pour le lire");
+        return Unreadable(path, TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire"));
     } catch (const std::runtime_error&) {
         // The regular-expression library gives up on matches whose cost
         // explodes rather than running without end.
-        return Unreadable(path, "l'expression recherchée est trop complexe pour ce document");
+        return Unreadable(path, TAVELO_TR_NOOP("Search", "l'expression recherchée est trop complexe pour ce document"));
     }
 }
 
@@ -114,7 +115,7 @@ bool SearchDocumentContents(const CTenorels& subject, const SearchPattern& patte
     for (int i = 0; i < subject.GetDocumentCount(); ++i) {
         const std::string& path = subject.GetDocumentPath(i);
         if (progress != nullptr)
-            progress->DocumentStarted(subject, std::string(kSearchingFilePrefix) + subject.GetDocumentFileName(i));
+            progress->DocumentStarted(subject, Tr("Search", kSearchingFilePrefix) + subject.GetDocumentFileName(i));
         const DocumentKind kind = KindOfExtension(subject.GetDocumentExtension(i));
         if (kind == DocumentKind::kOther)
             continue;

@@ -7,6 +7,7 @@
 #include <poppler-global.h>
 #include <poppler-page.h>
 
+#include "base/tr.h"
 #include "search/search_pattern.h"
 
 namespace tavelo {
@@ -26,11 +27,11 @@ PdfSearch SearchPdfFile(const SearchPattern& pattern, const std::string& path, s
 
     const std::unique_ptr<poppler::document> document(poppler::document::load_from_file(path));
     if (!document) {
-        reason = "ce n'est pas un document PDF lisible";
+        reason = TAVELO_TR_NOOP("Search", "ce n'est pas un document PDF lisible");
         return PdfSearch::kUnreadable;
     }
     if (document->is_locked()) {
-        reason = "le document est protégé par un mot de passe";
+        reason = TAVELO_TR_NOOP("Search", "le document est protégé par un mot de passe");
         return PdfSearch::kUnreadable;
     }
     const int pages = document->pages();

@@ -5,18 +5,20 @@
 #include <string>
 #include <string_view>
 
+#include "base/tr.h"
+
 namespace tavelo {
 
 class CTenorels;
 
-inline constexpr std::string_view kSearchingFilePrefix = "Recherche dans le fichier : ";
-inline constexpr std::string_view kNoSubjectFoundMessage = "Aucun sujet ne correspond aux critères";
+inline constexpr std::string_view kSearchingFilePrefix = TAVELO_TR_NOOP("Search", "Recherche dans le fichier : ");
+inline constexpr std::string_view kNoSubjectFoundMessage = TAVELO_TR_NOOP("Search", "Aucun sujet ne correspond aux critères");
 
 // A document whose content could not be searched.
 struct UnreadableDocument {
     const CTenorels* subject = nullptr;
     std::string path;
-    std::string message; // French, names the file and the reason
+    std::string message; // translated, names the file and the reason
 };
 
 // Every call comes from the thread that runs the search.

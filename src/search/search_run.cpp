@@ -1,5 +1,6 @@
 #include "search/search_run.h"
 
+#include "base/tr.h"
 #include "search/document_search.h"
 #include "search/search_pattern.h"
 
@@ -58,9 +59,10 @@ std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& u
 {
     if (unreadable.empty())
         return {};
-    std::string message = unreadable.size() == 1 ? "Un document n'a pas pu être lu pendant la recherche :\n"
-                                                  : std::to_string(unreadable.size()) +
-                                                        " documents n'ont pas pu être lus pendant la recherche :\n";
+    std::string message =
+        unreadable.size() == 1
+            ? Tr("Search", "Un document n'a pas pu être lu pendant la recherche :\n")
+            : Format(Tr("Search", "%1 documents n'ont pas pu être lus pendant la recherche :\n"), {std::to_string(unreadable.size())});
     for (const UnreadableDocument& doc : unreadable) {
         message += doc.message;
         message += '\n';

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "search/spreadsheet.h"
 #include "search/spreadsheet_worker.h"
 
@@ -52,14 +53,14 @@ CellWalk ForEachCellInChild(const std::string& path, const std::function<bool(st
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        reason = "le système refuse de lancer sa lecture";
+        reason = TAVELO_TR_NOOP("Search", "le système refuse de lancer sa lecture");
         return CellWalk::kUnreadable;
     }
     const pid_t child = ::fork();
     if (child < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
-        reason = "le système refuse de lancer sa lecture";
+        reason = TAVELO_TR_NOOP("Search", "le système refuse de lancer sa lecture");
         return CellWalk::kUnreadable;
     }
     if (child == 0) {
@@ -101,11 +102,11 @@ CellWalk ForEachCellInChild(const std::string& path, const std::function<bool(st
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (timedOut) {
-        reason = "sa lecture ne s'est pas terminée à temps";
+        reason = TAVELO_TR_NOOP("Search", "sa lecture ne s'est pas terminée à temps");
         return CellWalk::kUnreadable;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty()) {
-        reason = "le classeur est endommagé";
+        reason = TAVELO_TR_NOOP("Search", "le classeur est endommagé");
         return CellWalk::kUnreadable;
     }
     if (answer[0] == 'S')

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/text.h"
 #include "search/spreadsheet_worker_protocol.h"
 
@@ -26,9 +27,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr const char* kDamaged = "le classeur est endommagé";
-constexpr const char* kTooLong = "sa lecture ne s'est pas terminée à temps";
-constexpr const char* kIncoherent = "sa lecture a donné une réponse incohérente";
+constexpr const char* kDamaged = TAVELO_TR_NOOP("Search", "le classeur est endommagé");
+constexpr const char* kTooLong = TAVELO_TR_NOOP("Search", "sa lecture ne s'est pas terminée à temps");
+constexpr const char* kIncoherent = TAVELO_TR_NOOP("Search", "sa lecture a donné une réponse incohérente");
 
 int MillisecondsLeft(Clock::time_point deadline)
 {
@@ -233,7 +234,7 @@ std::optional<CellWalk> SpreadsheetWorker::Walk(const std::string& path,
     if (m_unavailable)
         return std::nullopt;
     if (path.empty() || path.size() > protocol::kMaxPathBytes) {
-        reason = "le fichier n'existe pas ou ne peut pas être ouvert";
+        reason = TAVELO_TR_NOOP("Search", "le fichier n'existe pas ou ne peut pas être ouvert");
         return CellWalk::kUnreadable;
     }
     const Clock::time_point deadline = Clock::now() + timeout;

@@ -13,9 +13,9 @@
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "views/tenorel_view.h"
 #include "views/view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 

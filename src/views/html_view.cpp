@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 
 #include "app/resources.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
 #include "book/text.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 

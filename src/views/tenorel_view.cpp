@@ -12,6 +12,7 @@
 #include "app/menu_builder.h"
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
 #include "views/document_drop.h"
@@ -19,7 +20,6 @@
 #include "views/html_view.h"
 #include "views/state_marks.h"
 #include "views/tree_order.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 

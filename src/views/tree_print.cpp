@@ -7,10 +7,10 @@
 
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/state_marks.h"
 #include "views/tenorel_view.h"
-#include "app/translation.h"
 
 namespace tavelo::gui {
 
