@@ -123,7 +123,7 @@ QString WriteExampleBook(const QString& folder)
     if (!ok)
         return {};
 
-    struct Spec {
+    struct Entry {
         QString title;
         QString name;
         int state;
@@ -131,7 +131,7 @@ QString WriteExampleBook(const QString& folder)
         QStringList documents;
     };
     const QString crlf = QStringLiteral("\r\n");
-    const std::vector<Spec> specs = {
+    const std::vector<Entry> entries = {
         {QCoreApplication::translate("Example", "Tavelo"), ExampleFirstSubject(), 0,
          QCoreApplication::translate("Example", "Voici un livre d'exemple. À gauche, l'arbre des sujets ; ici, l'aperçu de ce qui est attendu pour "
            "clôturer le sujet ; en bas, les documents du sujet.") +
@@ -145,10 +145,10 @@ QString WriteExampleBook(const QString& folder)
         {QCoreApplication::translate("Example", "Logement"), QCoreApplication::translate("Example", "Assurance habitation"), 0, QCoreApplication::translate("Example", "Attestation de l'an prochain à recevoir"), {insurance}},
     };
     SubjectList subjects;
-    for (const Spec& spec : specs) {
-        auto record = std::make_unique<CTenorels>(Utf8(spec.title), Utf8(spec.name), spec.state);
-        record->SetExpectedText(Utf8(spec.expected));
-        for (const QString& document : spec.documents)
+    for (const Entry& entry : entries) {
+        auto record = std::make_unique<CTenorels>(Utf8(entry.title), Utf8(entry.name), entry.state);
+        record->SetExpectedText(Utf8(entry.expected));
+        for (const QString& document : entry.documents)
             record->AddDocumentPath(Utf8(document));
         subjects.push_back(std::move(record));
     }
