@@ -12,6 +12,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-pdf-dev qt6-tools-dev qt6-l10n-tools python3
   libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
+  libsqlite3-dev libxxhash-dev libseccomp-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev

@@ -551,10 +551,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>create FILE.json BOOK.tvo [--force]</translation>
     </message>
     <message>
-        <source>search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]</source>
-        <translation>search BOOK.tvo WORD [--scope names,expected,files,contents] [--whole-word] [--match-case]</translation>
-    </message>
-    <message>
         <source>export LIVRE.tvo DOSSIER</source>
         <translation>export BOOK.tvo FOLDER</translation>
     </message>
@@ -681,6 +677,58 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Écrit le livre en JSON (UTF-8) sur la sortie standard, sous la forme {&quot;subjects&quot;: [{&quot;general_title&quot;: &quot;Impôts&quot;, &quot;name&quot;: &quot;2006&quot;, &quot;state&quot;: 1, &quot;expected&quot;: &quot;&quot;, &quot;documents&quot;: [&quot;/home/ana/avis.pdf&quot;]}]}.</source>
         <translation>Writes the book as JSON (UTF-8) on standard output, in the shape {&quot;subjects&quot;: [{&quot;general_title&quot;: &quot;Impôts&quot;, &quot;name&quot;: &quot;2006&quot;, &quot;state&quot;: 1, &quot;expected&quot;: &quot;&quot;, &quot;documents&quot;: [&quot;/home/ana/avis.pdf&quot;]}]}.</translation>
+    </message>
+    <message>
+        <source>search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]</source>
+        <translation>search BOOK.tvo WORD [--scope names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] [--memory=MiB] [--time=SECONDS] [--ocr-time=SECONDS]</translation>
+    </message>
+    <message>
+        <source>cache stats|clear</source>
+        <translation>cache stats|clear</translation>
+    </message>
+    <message>
+        <source>stats décrit le cache des textes des documents que garde la recherche (dans $XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents seront relus à la prochaine recherche.</source>
+        <translation>stats describes the text cache of the documents that the search keeps (in $XDG_CACHE_HOME/tavelo, ~/.cache/tavelo by default); clear empties it: the documents will be read again at the next search.</translation>
+    </message>
+    <message>
+        <source>--no-cache</source>
+        <translation>--no-cache</translation>
+    </message>
+    <message>
+        <source>Pour search : lit chaque document sans passer par le cache des textes.</source>
+        <translation>For search: reads every document without the text cache.</translation>
+    </message>
+    <message>
+        <source>--readers=N</source>
+        <translation>--readers=N</translation>
+    </message>
+    <message>
+        <source>Pour search : le nombre de programmes de lecture qui travaillent ensemble (par défaut, un par processeur).</source>
+        <translation>For search: the number of reader programs working together (one per processor by default).</translation>
+    </message>
+    <message>
+        <source>--memory=Mio</source>
+        <translation>--memory=MiB</translation>
+    </message>
+    <message>
+        <source>Pour search : la mémoire que peut prendre un programme de lecture (512 Mio par défaut).</source>
+        <translation>For search: the memory a reader program may take (512 MiB by default).</translation>
+    </message>
+    <message>
+        <source>--time=SECONDES</source>
+        <translation>--time=SECONDS</translation>
+    </message>
+    <message>
+        <source>Pour search : le temps que peut prendre la lecture d&apos;un document (20 secondes par défaut).</source>
+        <translation>For search: the time reading one document may take (20 seconds by default).</translation>
+    </message>
+    <message>
+        <source>--ocr-time=SECONDES</source>
+        <translation>--ocr-time=SECONDS</translation>
+    </message>
+    <message>
+        <source>Pour search : le temps que peut prendre la reconnaissance du texte d&apos;une page numérisée (60 secondes par défaut).</source>
+        <translation>For search: the time recognising the text of one scanned page may take (60 seconds by default).</translation>
     </message>
 </context>
 <context>
@@ -814,14 +862,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>a sheet of the workbook is damaged</translation>
     </message>
     <message>
-        <source>le système refuse de lancer sa lecture</source>
-        <translation>the system refuses to start reading it</translation>
-    </message>
-    <message>
-        <source>sa lecture ne s&apos;est pas terminée à temps</source>
-        <translation>reading it did not end in time</translation>
-    </message>
-    <message>
         <source>sa lecture a donné une réponse incohérente</source>
         <translation>reading it gave an incoherent answer</translation>
     </message>
@@ -852,6 +892,78 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>la table du document Word est absente</source>
         <translation>the table stream of the Word document is missing</translation>
+    </message>
+    <message>
+        <source>la mémoire manque</source>
+        <translation>there is not enough memory</translation>
+    </message>
+    <message>
+        <source>son texte dépasse 32 Mio</source>
+        <translation>its text is larger than 32 MiB</translation>
+    </message>
+    <message>
+        <source>ce genre de document n&apos;est pas lu</source>
+        <translation>this kind of document is not read</translation>
+    </message>
+    <message>
+        <source>le document est endommagé</source>
+        <translation>the document is damaged</translation>
+    </message>
+    <message>
+        <source>trop long à lire</source>
+        <translation>too long to read</translation>
+    </message>
+    <message>
+        <source>trop de mémoire</source>
+        <translation>too much memory</translation>
+    </message>
+    <message>
+        <source>le programme de lecture s&apos;est arrêté en le lisant</source>
+        <translation>the reader program stopped while reading it</translation>
+    </message>
+    <message>
+        <source>le cache des textes des documents n&apos;est pas disponible</source>
+        <translation>the text cache of the documents is not available</translation>
+    </message>
+    <message>
+        <source>il est occupé par un autre programme</source>
+        <translation>it is busy with another program</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents n&apos;a pas pu être utilisé</source>
+        <translation>the document reader program could not be used</translation>
+    </message>
+    <message>
+        <source>Reconnaissance du texte : </source>
+        <translation>Recognising the text: </translation>
+    </message>
+    <message>
+        <source>, page %1 sur %2</source>
+        <translation>, page %1 of %2</translation>
+    </message>
+    <message>
+        <source>sans extension (%1)</source>
+        <translation>without extension (%1)</translation>
+    </message>
+    <message>
+        <source>Un document n&apos;a pas été examiné, son genre n&apos;est pas lu : </source>
+        <translation>One document was not examined, its kind is not read: </translation>
+    </message>
+    <message>
+        <source>%1 documents n&apos;ont pas été examinés, leur genre n&apos;est pas lu : </source>
+        <translation>%1 documents were not examined, their kind is not read: </translation>
+    </message>
+    <message>
+        <source>… et un autre document.
+</source>
+        <translation>… and one more document.
+</translation>
+    </message>
+    <message>
+        <source>… et %1 autres documents.
+</source>
+        <translation>… and %1 more documents.
+</translation>
     </message>
 </context>
 <context>
@@ -1562,6 +1674,42 @@ Insured address: 12 rue des Lilas.</translation>
         <source>Fichier (*.tvo)</source>
         <translation>File (*.tvo)</translation>
     </message>
+    <message>
+        <source>&amp;Vider le cache des textes</source>
+        <translation>&amp;Empty the text cache</translation>
+    </message>
+    <message>
+        <source>Oublie le texte des documents gardé pour la recherche ; ils seront relus à la prochaine recherche</source>
+        <translation>Forgets the text of the documents kept for the search; they will be read again at the next search</translation>
+    </message>
+    <message>
+        <source>Vide le cache des textes</source>
+        <translation>Empties the text cache</translation>
+    </message>
+    <message>
+        <source>Documents lus : %1 sur %2</source>
+        <translation>Documents read: %1 of %2</translation>
+    </message>
+    <message>
+        <source>, dont 1 jamais lu auparavant</source>
+        <translation>, 1 of them never read before</translation>
+    </message>
+    <message>
+        <source>, dont %1 jamais lus auparavant</source>
+        <translation>, %1 of them never read before</translation>
+    </message>
+    <message>
+        <source>Oublier le texte de tous les documents lus jusqu&apos;ici ? Ils seront relus à la prochaine recherche (les documents numérisés seront de nouveau reconnus, ce qui peut être long).</source>
+        <translation>Forget the text of every document read so far? They will be read again at the next search (scanned documents will be recognised again, which can take long).</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est vide.</source>
+        <translation>The text cache of the documents is empty.</translation>
+    </message>
+    <message>
+        <source>Impossible de vider le cache des textes des documents : %1.</source>
+        <translation>The text cache of the documents cannot be emptied: %1.</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>
@@ -1652,6 +1800,38 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Le mot à rechercher est vide.</source>
         <translation>The word to search for is empty.</translation>
+    </message>
+    <message>
+        <source>Impossible de vider le cache des textes des documents : %1.</source>
+        <translation>The text cache of the documents cannot be emptied: %1.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est vide.</source>
+        <translation>The text cache of the documents is empty.</translation>
+    </message>
+    <message>
+        <source>Dossier : %1</source>
+        <translation>Folder: %1</translation>
+    </message>
+    <message>
+        <source>Documents connus : %1</source>
+        <translation>Known documents: %1</translation>
+    </message>
+    <message>
+        <source>Textes gardés : %1 (%2)</source>
+        <translation>Texts kept: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Taille sur le disque : %1</source>
+        <translation>Size on disk: %1</translation>
+    </message>
+    <message>
+        <source>Taille maximale : %1</source>
+        <translation>Largest size: %1</translation>
+    </message>
+    <message>
+        <source>Valeur invalide : %1 (un nombre entier de 1 à %2 est attendu).</source>
+        <translation>Invalid value: %1 (a whole number from 1 to %2 is expected).</translation>
     </message>
 </context>
 </TS>

@@ -19,6 +19,7 @@ const std::map<std::string_view, Command>& Commands()
         {"export", &tavelo::cli::RunExport},
         {"check", &tavelo::cli::RunCheck},
         {"search", &tavelo::cli::RunSearch},
+        {"cache", &tavelo::cli::RunCache},
     };
     return table;
 }

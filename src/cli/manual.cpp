@@ -13,9 +13,11 @@ const Manual& CliManual()
         {
             TAVELO_TR_NOOP("Manual tavelo-cli", "dump LIVRE.tvo"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] "
+                                 "[--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "--help | --version"),
         },
         {
@@ -48,6 +50,10 @@ const Manual& CliManual()
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Liste les documents absents ou illisibles, un par ligne : titre général, intitulé et chemin, "
                     "séparés par des tabulations.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "stats décrit le cache des textes des documents que garde la recherche (dans "
+                                 "$XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents "
+                                 "seront relus à la prochaine recherche.")},
              }},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "OPTIONS"),
              {},
@@ -57,6 +63,17 @@ const Manual& CliManual()
                     "documents) et contents (contenu des documents), séparés par des virgules. Par défaut, partout.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--whole-word"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le mot entier seulement.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--match-case"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : respecte les majuscules et les minuscules.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--no-cache"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : lit chaque document sans passer par le cache des textes.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--readers=N"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le nombre de programmes de lecture qui travaillent ensemble (par défaut, "
+                                 "un par processeur).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--memory=Mio"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : la mémoire que peut prendre un programme de lecture (512 Mio par défaut).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--time=SECONDES"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le temps que peut prendre la lecture d'un document (20 secondes par défaut).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--ocr-time=SECONDES"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le temps que peut prendre la reconnaissance du texte d'une page numérisée "
+                                 "(60 secondes par défaut).")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--force"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create : remplace un livre existant.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--help"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche cette aide et s'arrête.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--version"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche la version et s'arrête.")},

@@ -73,8 +73,8 @@ TEST(HelperProgram, TheBuildTreesReaderIsFoundFromATest)
     // This test runs inside the build tree, whose reader programs are built
     // into build/libexec/tavelo.
     EXPECT_TRUE(RunsFromBuildTree());
-    const std::string reader = FindHelperProgram("tavelo-xls-reader");
-    EXPECT_EQ(reader, (fs::path(BuildFolder()) / "libexec/tavelo/tavelo-xls-reader").lexically_normal().string());
+    const std::string reader = FindHelperProgram("tavelo-reader");
+    EXPECT_EQ(reader, (fs::path(BuildFolder()) / "libexec/tavelo/tavelo-reader").lexically_normal().string());
 }
 
 TEST(UiLanguage, FollowsTheGettextOrderAndFallsBackToFrench)

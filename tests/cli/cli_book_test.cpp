@@ -124,11 +124,13 @@ TEST_F(CliBook, MessagesAndUsageFollowTheLanguage)
     const std::string damaged = Write("abime.tvo", std::string("\x01\x00\xFF\xFF\x02\x00", 6));
     EXPECT_EQ(Run(&cli::RunSearch, {"livre.tvo", "mot", "--nimporte"}), 2);
     EXPECT_EQ(err.str(), "Option inconnue : --nimporte\nUsage : tavelo-cli search LIVRE.tvo MOT [--scope "
-                         "names,expected,files,contents] [--whole-word] [--match-case]\n");
+                         "names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] "
+                         "[--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]\n");
     UseCatalogue(UiLanguage::kEnglish);
     EXPECT_EQ(Run(&cli::RunSearch, {"livre.tvo", "mot", "--nimporte"}), 2);
     EXPECT_EQ(err.str(), "Unknown option: --nimporte\nUsage: tavelo-cli search BOOK.tvo WORD [--scope "
-                         "names,expected,files,contents] [--whole-word] [--match-case]\n");
+                         "names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] "
+                         "[--memory=MiB] [--time=SECONDS] [--ocr-time=SECONDS]\n");
     EXPECT_EQ(Run(&cli::RunDump, {damaged}), 1);
     EXPECT_EQ(err.str(), "The book \"" + damaged + "\" cannot be read: The file is truncated: it ends in the middle of a subject.\n");
     EXPECT_EQ(Run(&cli::RunCreate, {Write("vide.json", "[]"), (dir / "x.tvo").string()}), 1);
