@@ -965,6 +965,78 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>… and %1 more documents.
 </translation>
     </message>
+    <message>
+        <source>le programme de lecture des documents (%1) est introuvable</source>
+        <translation>the document reader program (%1) cannot be found</translation>
+    </message>
+    <message>
+        <source>le système refuse de lancer le programme de lecture : %1</source>
+        <translation>the system refuses to start the reader program: %1</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) ne peut pas être lancé : %2</source>
+        <translation>the document reader program (%1) cannot be started: %2</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) ne répond pas comme attendu ; il ne correspond sans doute pas à cette version de Tavelo</source>
+        <translation>the document reader program (%1) does not answer as expected; it probably does not match this version of Tavelo</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) s&apos;arrête dès son lancement</source>
+        <translation>the document reader program (%1) stops as soon as it starts</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents n&apos;a pas d&apos;emplacement (ni XDG_CACHE_HOME ni HOME) : les documents seront lus à chaque recherche.</source>
+        <translation>The text cache of the documents has no place (neither XDG_CACHE_HOME nor HOME): the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le dossier du cache des textes des documents (%1) ne peut pas être créé : %2. Les documents seront lus à chaque recherche.</source>
+        <translation>The folder of the text cache (%1) cannot be created: %2. The documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents (%1) était endommagé : il a été recréé.</source>
+        <translation>The text cache of the documents (%1) was damaged: it has been made again.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est occupé par un autre programme : cette recherche lit les documents eux-mêmes.</source>
+        <translation>The text cache of the documents is busy with another program: this search reads the documents themselves.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents (%1) ne peut pas être utilisé (%2) : les documents seront lus à chaque recherche.</source>
+        <translation>The text cache of the documents (%1) cannot be used (%2): the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est occupé par un autre programme : une partie des documents a été lue à nouveau.</source>
+        <translation>The text cache of the documents is busy with another program: some of the documents were read again.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents (%1) est endommagé : il sera recréé à la prochaine recherche.</source>
+        <translation>The text cache of the documents (%1) is damaged: it will be made again at the next search.</translation>
+    </message>
+    <message>
+        <source>Le disque du cache des textes des documents (%1) est plein : les documents seront lus à chaque recherche.</source>
+        <translation>The disk of the text cache (%1) is full: the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents ne peut pas être %1 (%2) : les documents seront lus à chaque recherche.</source>
+        <translation>The text cache of the documents cannot be %1 (%2): the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>ouvert</source>
+        <translation>opened</translation>
+    </message>
+    <message>
+        <source>lu</source>
+        <translation>read</translation>
+    </message>
+    <message>
+        <source>écrit</source>
+        <translation>written</translation>
+    </message>
+    <message>
+        <source>Les documents autres que le texte brut n&apos;ont pas pu être lus : %1.</source>
+        <translation>The documents other than plain text could not be read: %1.</translation>
+    </message>
 </context>
 <context>
     <name>Tavelo</name>

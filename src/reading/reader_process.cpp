@@ -92,12 +92,12 @@ ReaderProcess::~ReaderProcess()
 bool ReaderProcess::Start(std::string& reason)
 {
     if (m_executable.empty()) {
-        reason = "le programme de lecture des documents (" + std::string(kReaderProgramName) + ") est introuvable";
+        reason = Format(Tr("Search", "le programme de lecture des documents (%1) est introuvable"), {kReaderProgramName});
         return false;
     }
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        reason = "le système refuse de lancer le programme de lecture : " + DescribeError(errno);
+        reason = Format(Tr("Search", "le système refuse de lancer le programme de lecture : %1"), {DescribeError(errno)});
         return false;
     }
     int child = ends[1];
@@ -107,7 +107,7 @@ bool ReaderProcess::Start(std::string& reason)
         ::close(ends[1]);
         if (child < 0) {
             ::close(ends[0]);
-            reason = "le système refuse de lancer le programme de lecture : " + DescribeError(errno);
+            reason = Format(Tr("Search", "le système refuse de lancer le programme de lecture : %1"), {DescribeError(errno)});
             return false;
         }
     }
@@ -157,8 +157,8 @@ bool ReaderProcess::Start(std::string& reason)
     ::close(child);
     if (spawned != 0) {
         ::close(ends[0]);
-        reason = "le programme de lecture des documents (" + m_executable + ") ne peut pas être lancé : " +
-                 DescribeError(spawned);
+        reason = Format(Tr("Search", "le programme de lecture des documents (%1) ne peut pas être lancé : %2"),
+                        {m_executable, DescribeError(spawned)});
         return false;
     }
     m_pid = pid;
@@ -383,13 +383,14 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
     case Exchange::kNoHello:
         Stop();
         outcome.status = ReadStatus::kNoReader;
-        outcome.reason = "le programme de lecture des documents (" + m_executable +
-                         ") ne répond pas comme attendu ; il ne correspond sans doute pas à cette version de Tavelo";
+        outcome.reason = Format(Tr("Search", "le programme de lecture des documents (%1) ne répond pas comme attendu ; "
+                                             "il ne correspond sans doute pas à cette version de Tavelo"),
+                                {m_executable});
         break;
     case Exchange::kDiedAtStart:
         Stop();
         outcome.status = ReadStatus::kNoReader;
-        outcome.reason = "le programme de lecture des documents (" + m_executable + ") s'arrête dès son lancement";
+        outcome.reason = Format(Tr("Search", "le programme de lecture des documents (%1) s'arrête dès son lancement"), {m_executable});
         break;
     case Exchange::kTimedOut:
         Stop();

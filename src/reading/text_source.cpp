@@ -184,7 +184,7 @@ DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadCon
     if (outcome.status == ReadStatus::kNoReader) {
         const std::lock_guard lock(m_mutex);
         if (m_notice.empty())
-            m_notice = "Les documents autres que le texte brut n'ont pas pu être lus : " + outcome.reason + ".";
+            m_notice = Format(Tr("Search", "Les documents autres que le texte brut n'ont pas pu être lus : %1."), {outcome.reason});
         m_readerFailure = TAVELO_TR_NOOP("Search", "le programme de lecture des documents n'a pas pu être utilisé");
         read.reason = m_readerFailure;
         return read;
