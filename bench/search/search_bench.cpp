@@ -1,6 +1,7 @@
-// Content search over 2,000 generated documents (500 of each kind), beside the
+// Content search over 3,000 generated documents (500 of each kind), beside the
 // usual command-line tools doing the same work on the same files: grep and rg
-// for text, pdftotext for PDF, catdoc for Word, xls2csv for Excel. Compare
+// for text, pdftotext for PDF, catdoc for Word, xls2csv for Excel, html2text
+// for web pages, ripmime (which decodes every part to a file) for e-mails. Compare
 // each Tavelo/<kind> time with Reference/<kind>.
 
 #include <benchmark/benchmark.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "book/book_file.h"
@@ -38,7 +40,7 @@ const Corpus& TheCorpus()
     return corpus;
 }
 
-enum Kind { kText, kPdf, kWord, kSpreadsheet };
+enum Kind { kText, kPdf, kWord, kSpreadsheet, kHtml, kMail };
 
 const std::vector<std::string>& Files(Kind kind)
 {
@@ -48,6 +50,8 @@ const std::vector<std::string>& Files(Kind kind)
     case kPdf: return c.pdf;
     case kWord: return c.word;
     case kSpreadsheet: return c.spreadsheet;
+    case kHtml: return c.html;
+    case kMail: return c.mail;
     }
     return c.text;
 }
@@ -95,9 +99,19 @@ int Run(const std::vector<std::string>& argv)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Stands, in a reference command, for a folder of the corpus that the tool
+// may write into (ripmime writes each decoded part to a file).
+constexpr const char* kOutputFolder = "<output>";
+
 void ReferenceEach(benchmark::State& state, Kind kind, std::vector<std::string> command)
 {
     const std::vector<std::string>& files = Files(kind);
+    for (std::string& argument : command) {
+        if (argument == kOutputFolder) {
+            argument = TheCorpus().folder + "/output";
+            std::filesystem::create_directories(argument);
+        }
+    }
     for (auto _ : state) {
         for (const std::string& file : files) {
             std::vector<std::string> argv = command;
@@ -141,6 +155,11 @@ BENCHMARK_CAPTURE(ReferenceEach, doc_catdoc, kWord, std::vector<std::string>{"ca
 BENCHMARK_CAPTURE(ReferenceEach, doc_antiword, kWord, std::vector<std::string>{"antiword"})->Apply(Configure);
 BENCHMARK_CAPTURE(Tavelo, xls, kSpreadsheet)->Apply(Configure);
 BENCHMARK_CAPTURE(ReferenceEach, xls_xls2csv, kSpreadsheet, std::vector<std::string>{"xls2csv"})->Apply(Configure);
+BENCHMARK_CAPTURE(Tavelo, html, kHtml)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, html_html2text, kHtml, std::vector<std::string>{"html2text", "-utf8"})->Apply(Configure);
+BENCHMARK_CAPTURE(Tavelo, eml, kMail)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, eml_ripmime, kMail,
+                  std::vector<std::string>{"ripmime", "--overwrite", "-q", "-d", kOutputFolder, "-i"})->Apply(Configure);
 
 } // namespace
 } // namespace tavelo::bench
