@@ -73,15 +73,12 @@ void Measure(std::string_view bytes, Shape& shape)
     }
 }
 
-std::string ExtensionOf(std::string_view name)
+std::string_view ExtensionOf(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
         return {};
-    std::string extension(name.substr(dot + 1));
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return extension;
+    return name.substr(dot + 1);
 }
 
 // format=flowed text (RFC 3676): a line that ends with a space goes on in the
