@@ -175,6 +175,12 @@ std::string Vary(std::string bytes, const std::vector<std::string>& words, std::
 
 } // namespace
 
+std::unordered_set<std::string>& LastCorpus()
+{
+    static std::unordered_set<std::string> withWord;
+    return withWord;
+}
+
 Corpus MakeCorpus(int perKind)
 {
     Corpus corpus;
@@ -202,8 +208,17 @@ Corpus MakeCorpus(int perKind)
         Write(corpus.html.back(), MakeHtml(rng, sought));
         corpus.mail.push_back(corpus.folder + "/m" + n + ".eml");
         Write(corpus.mail.back(), MakeMail(rng, sought));
+        if (sought)
+            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.html, &corpus.mail})
+                corpus.withWord.insert(kind->back());
     }
+    LastCorpus() = corpus.withWord;
     return corpus;
+}
+
+bool HoldsSoughtWord(const std::string& path)
+{
+    return LastCorpus().count(path) != 0;
 }
 
 void RemoveCorpus(const Corpus& corpus)

@@ -122,10 +122,12 @@ TEST(TextCache, PrivateToTheUser)
     {
         auto cache = TextCache::Open(dir.File("cache"));
         cache->Store(dir.File("a.pdf"), {1, 2, 3, 4}, DocumentKind::kPdf, HashBytes("a"), nullptr, "non");
+        cache->Flush();
         EXPECT_EQ(ModeOf(dir.File("cache")), 0700u);
-        for (const char* suffix : {"", "-wal", "-shm"})
-            if (std::filesystem::exists(DatabaseOf(dir) + suffix))
-                EXPECT_EQ(ModeOf(DatabaseOf(dir) + suffix), 0600u) << suffix;
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            ASSERT_TRUE(std::filesystem::exists(DatabaseOf(dir) + suffix)) << suffix;
+            EXPECT_EQ(ModeOf(DatabaseOf(dir) + suffix), 0600u) << suffix;
+        }
     }
     ::umask(old);
 }
