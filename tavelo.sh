@@ -14,7 +14,7 @@ packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth poppler-utils catdoc antiword ripgrep
+  xvfb xauth poppler-utils catdoc antiword ripgrep docx2txt xlsx2csv odt2txt unzip
 )
 
 install_missing() {

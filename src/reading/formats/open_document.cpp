@@ -90,8 +90,6 @@ public:
         case XmlNs::kTable:
             if (m_mode == OdfMode::kSheet && (e.name == "table-cell" || e.name == "covered-table-cell"))
                 StartCell(e);
-            else if (m_mode == OdfMode::kSheet && e.name == "table-row")
-                StartRow(e);
             break;
         case XmlNs::kOdfPresentation:
             if (m_mode == OdfMode::kSlides && e.name == "notes")
@@ -129,11 +127,8 @@ public:
                     EndCell();
                 else
                     Current().EndCell();
-            } else if (name == "table-row") {
-                if (m_mode == OdfMode::kSheet)
-                    EndRow();
-                else
-                    Current().EndRow();
+            } else if (name == "table-row" && m_mode != OdfMode::kSheet) {
+                Current().EndRow();
             }
             break;
         case XmlNs::kDraw:
@@ -218,13 +213,6 @@ private:
         m_notes.Clear();
     }
 
-    void StartRow(const XmlElement& e)
-    {
-        m_rowRepeat = Count(e.Attribute(XmlNs::kTable, "number-rows-repeated"), kMaxRows);
-        m_row.clear();
-        m_rowEnds.clear();
-    }
-
     void StartCell(const XmlElement& e)
     {
         if (m_cellDepth++ > 0)
@@ -238,7 +226,6 @@ private:
             m_cellValue = e.Attribute(XmlNs::kOffice, "boolean-value");
         else
             m_cellValue = e.Attribute(XmlNs::kOffice, "value");
-        m_cellRepeat = Count(e.Attribute(XmlNs::kTable, "number-columns-repeated"), kMaxColumns);
         m_body.Clear();
     }
 
@@ -261,43 +248,18 @@ private:
         return std::string(m_body.Result());
     }
 
+    // A cell repeated over columns or rows (table:number-columns-repeated,
+    // table:number-rows-repeated) is given once: its copies hold the same
+    // text, and a few bytes may repeat a cell millions of times.
     void EndCell()
     {
         if (m_cellDepth == 0 || --m_cellDepth > 0)
             return;
         const std::string text = CellText();
         m_body.Clear();
-        if (text.empty())
-            return;
-        for (std::size_t i = 0; i < m_cellRepeat; ++i) {
-            if (m_row.size() + text.size() > kMaxDocumentTextBytes) {
-                Stop(TooMuchTextReason());
-                return;
-            }
-            m_row += text;
-            m_rowEnds.push_back(m_row.size());
-        }
+        if (!text.empty() && !m_sink.Add(MatchRule::kCell, text))
+            Stop(TooMuchTextReason());
     }
-
-    void EndRow()
-    {
-        for (std::size_t r = 0; r < m_rowRepeat && !m_rowEnds.empty(); ++r) {
-            std::size_t start = 0;
-            for (const std::size_t end : m_rowEnds) {
-                if (!m_sink.Add(MatchRule::kCell, std::string_view(m_row).substr(start, end - start))) {
-                    Stop(TooMuchTextReason());
-                    return;
-                }
-                start = end;
-            }
-        }
-        m_row.clear();
-        m_rowEnds.clear();
-    }
-
-    // The most rows and columns a sheet has.
-    static constexpr std::size_t kMaxRows = std::size_t{1} << 20;
-    static constexpr std::size_t kMaxColumns = std::size_t{1} << 14;
 
     OdfMode m_mode;
     TextSink& m_sink;
@@ -309,9 +271,6 @@ private:
     bool m_space = true;
     int m_cellDepth = 0;
     std::string m_cellType, m_cellValue;
-    std::size_t m_cellRepeat = 1, m_rowRepeat = 1;
-    std::string m_row;
-    std::vector<std::size_t> m_rowEnds;
 };
 
 // Password-protected documents keep their archive but encrypt its parts; the
