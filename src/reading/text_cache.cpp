@@ -289,8 +289,12 @@ void TextCache::Failed(int code, const char* what)
 {
     // Called with m_mutex held.
     if (IsBusy(code)) {
+        // Each further wait would hold the search up as long: the rest of it
+        // reads the documents themselves.
         Warn("Le cache des textes des documents est occupé par un autre programme : une partie des documents "
              "a été lue à nouveau.");
+        m_pausedWhileBusy = m_enabled;
+        m_enabled = false;
         return;
     }
     if (IsDamage(code)) {
@@ -735,6 +739,15 @@ void TextCache::Flush()
     m_touched.clear();
     if (m_enabled)
         Evict();
+}
+
+void TextCache::Resume()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_pausedWhileBusy) {
+        m_pausedWhileBusy = false;
+        m_enabled = true;
+    }
 }
 
 std::optional<CacheStats> TextCache::Stats()

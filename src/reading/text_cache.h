@@ -113,6 +113,9 @@ public:
     // Writes what is pending and keeps the cache within its size; called at
     // the end of a search.
     void Flush();
+    // Before a search: a cache that another program kept busy during the last
+    // one is tried again.
+    void Resume();
 
     std::optional<CacheStats> Stats();
     // Empties the cache; false with a French reason when it cannot.
@@ -143,6 +146,7 @@ private:
     std::unique_ptr<Connection> m_writer;
     int m_pendingWrites = 0;
     bool m_enabled = false;
+    bool m_pausedWhileBusy = false;
     bool m_warned = false;
     std::string m_warning;
     std::vector<std::int64_t> m_touched; // texts used, to mark recent at Flush

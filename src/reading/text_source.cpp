@@ -74,6 +74,7 @@ TextSource::~TextSource() = default;
 
 void TextSource::BeginSearch()
 {
+    m_cache->Resume();
     const std::lock_guard lock(m_mutex);
     m_readerFailure.clear();
     m_notice.clear();
