@@ -115,8 +115,8 @@ std::string Vary(std::string bytes, const std::vector<std::string>& words, std::
 
 // A copy of an office fixture whose part `name` has `marker` replaced by the
 // lines of `words`, each joined to the next by `join` (the XML that ends a
-// paragraph or a row and starts the next). libzip writes the part deflated,
-// as office software does.
+// paragraph and starts the next). libzip writes the part deflated, as office
+// software does.
 void WritePackage(const std::string& fixture, const std::string& path, const char* name, const char* marker,
                   const std::string& words, const std::string& join)
 {
@@ -153,6 +153,12 @@ std::string SheetRows(const std::string& words, bool openDocument)
 }
 
 } // namespace
+
+std::unordered_set<std::string>& LastCorpus()
+{
+    static std::unordered_set<std::string> withWord;
+    return withWord;
+}
 
 Corpus MakeCorpus(int perKind)
 {
@@ -196,8 +202,18 @@ Corpus MakeCorpus(int perKind)
         corpus.ods.push_back(base + ".ods");
         WritePackage(fixtures + "/budget.ods", corpus.ods.back(), "content.xml", "</table:table>",
                      SheetRows(Words(rng, 1200, sought), true) + "</table:table>", "");
+        if (sought)
+            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.docx,
+                                     &corpus.xlsx, &corpus.pptx, &corpus.odt, &corpus.ods, &corpus.odp})
+                corpus.withWord.insert(kind->back());
     }
+    LastCorpus() = corpus.withWord;
     return corpus;
+}
+
+bool HoldsSoughtWord(const std::string& path)
+{
+    return LastCorpus().count(path) != 0;
 }
 
 void RemoveCorpus(const Corpus& corpus)

@@ -7,6 +7,7 @@
 // words. About one document in twenty holds the sought word.
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tavelo::bench {
@@ -17,9 +18,13 @@ struct Corpus {
     std::string folder;
     std::vector<std::string> text, pdf, word, spreadsheet;
     std::vector<std::string> docx, xlsx, pptx, odt, ods, odp;
+    // The documents that hold the sought word.
+    std::unordered_set<std::string> withWord;
 };
 
 Corpus MakeCorpus(int perKind);
 void RemoveCorpus(const Corpus& corpus);
+// Whether the document of the corpus made last holds the sought word.
+bool HoldsSoughtWord(const std::string& path);
 
 } // namespace tavelo::bench

@@ -19,22 +19,24 @@ namespace tavelo {
 namespace {
 
 // Raised whenever the tables change shape; an older cache is emptied.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
-constexpr int kWritesPerTransaction = 64;
+constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 
 constexpr const char* kSchema = R"SQL(
+-- The text comes last: the columns before it are read without walking
+-- through its pages.
 CREATE TABLE texts(
     id INTEGER PRIMARY KEY,
     hash BLOB NOT NULL,
     kind INTEGER NOT NULL,
     version INTEGER NOT NULL,
     reason TEXT,
-    layout BLOB NOT NULL,
-    body TEXT NOT NULL,
     bytes INTEGER NOT NULL,
     used INTEGER NOT NULL,
+    layout BLOB NOT NULL,
+    body TEXT NOT NULL,
     UNIQUE(hash, kind, version));
 CREATE INDEX texts_used ON texts(used);
 CREATE TABLE files(
@@ -112,6 +114,16 @@ FileState StateOf(const struct stat& st)
 struct TextCache::Connection {
     sqlite3* db = nullptr;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+    // A read transaction spans a whole search: one snapshot, and no lock
+    // taken and released for every document.
+    bool reading = false;
+
+    void EndReading()
+    {
+        if (reading)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        reading = false;
+    }
 
     ~Connection()
     {
@@ -162,6 +174,13 @@ TextCache::TextCache(std::string folder, std::uint64_t capBytes)
 TextCache::~TextCache()
 {
     Flush();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_wake.notify_all();
+    }
+    if (m_writerThread.joinable())
+        m_writerThread.join();
 }
 
 std::unique_ptr<TextCache> TextCache::Disabled()
@@ -322,19 +341,32 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
         if (!m_idle.empty()) {
             std::unique_ptr<Connection> connection = std::move(m_idle.back());
             m_idle.pop_back();
+            BeginReading(*connection);
             return connection;
         }
     }
     auto connection = std::make_unique<Connection>();
-    const int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                     nullptr);
+    int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_busy_timeout(connection->db, 2000);
+        // Pages read from the file's mapping rather than copied in.
+        code = connection->Exec("PRAGMA mmap_size = 268435456; BEGIN");
+        connection->reading = code == SQLITE_OK;
+    }
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
         Failed(code, "ouvert");
         return nullptr;
     }
-    sqlite3_busy_timeout(connection->db, 2000);
     return connection;
+}
+
+// Called with m_mutex held, at the end of a search: the next one sees what
+// was written since.
+void TextCache::EndReading()
+{
+    for (const std::unique_ptr<Connection>& connection : m_idle)
+        connection->EndReading();
 }
 
 void TextCache::Release(std::unique_ptr<Connection> connection)
@@ -343,6 +375,12 @@ void TextCache::Release(std::unique_ptr<Connection> connection)
         return;
     const std::lock_guard lock(m_mutex);
     m_idle.push_back(std::move(connection));
+}
+
+void TextCache::BeginReading(Connection& connection)
+{
+    if (!connection.reading)
+        connection.reading = connection.Exec("BEGIN") == SQLITE_OK;
 }
 
 std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind kind)
@@ -559,98 +597,145 @@ int TextCache::WriteLink(const std::string& path, const FileState& state, Docume
     return code == SQLITE_OK ? WritePath(path, state.size, hash) : code;
 }
 
-// Called with m_mutex held: true when a write may go on.
-bool TextCache::BeginWrite()
+int TextCache::WriteText(const PendingWrite& write, std::int64_t& id)
 {
-    if (!m_enabled || !m_writer)
-        return false;
-    if (m_pendingWrites == 0) {
-        const int code = m_writer->Exec("BEGIN IMMEDIATE");
-        if (code != SQLITE_OK) {
-            Failed(code, "écrit");
-            return false;
-        }
-    }
-    return true;
-}
-
-// Called with m_mutex held, after one document's writes.
-void TextCache::EndWrite(int code)
-{
-    if (code != SQLITE_OK) {
-        m_writer->Exec("ROLLBACK");
-        m_pendingWrites = 0;
-        Failed(code, "écrit");
-        return;
-    }
-    if (++m_pendingWrites >= kWritesPerTransaction)
-        CommitWrites();
-}
-
-void TextCache::CommitWrites()
-{
-    if (m_pendingWrites == 0)
-        return;
-    m_pendingWrites = 0;
-    const int code = m_writer->Exec("COMMIT");
-    if (code != SQLITE_OK) {
-        m_writer->Exec("ROLLBACK");
-        Failed(code, "écrit");
-    }
-}
-
-void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
-                      const DocumentText* text, std::string_view unreadableReason)
-{
-    const std::lock_guard lock(m_mutex);
-    if (!BeginWrite())
-        return;
     int code = SQLITE_OK;
     sqlite3_stmt* s = m_writer->Prepare(
         "INSERT INTO texts(hash, kind, version, reason, layout, body, bytes, used) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) "
         "ON CONFLICT(hash, kind, version) DO UPDATE SET used = excluded.used RETURNING id",
         code);
-    std::int64_t id = 0;
-    if (s != nullptr) {
-        const std::string_view body = text != nullptr ? std::string_view(text->Body()) : std::string_view();
-        const std::string_view layout = text != nullptr ? std::string_view(text->Layout()) : std::string_view();
-        BindHash(s, 1, hash);
-        sqlite3_bind_int(s, 2, static_cast<int>(kind));
-        sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(kind)));
-        if (text == nullptr)
-            BindText(s, 4, unreadableReason);
-        BindBlob(s, 5, layout);
-        BindText(s, 6, body);
-        sqlite3_bind_int64(s, 7, static_cast<std::int64_t>(body.size() + layout.size()));
-        sqlite3_bind_int64(s, 8, Today());
-        code = Run(s, [&id](sqlite3_stmt* row) { id = sqlite3_column_int64(row, 0); });
+    if (s == nullptr)
+        return code;
+    const std::string_view body = write.hasText ? std::string_view(write.text.Body()) : std::string_view();
+    const std::string_view layout = write.hasText ? std::string_view(write.text.Layout()) : std::string_view();
+    BindHash(s, 1, write.hash);
+    sqlite3_bind_int(s, 2, static_cast<int>(write.kind));
+    sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(write.kind)));
+    if (!write.hasText)
+        BindText(s, 4, write.reason);
+    BindBlob(s, 5, layout);
+    BindText(s, 6, body);
+    sqlite3_bind_int64(s, 7, static_cast<std::int64_t>(body.size() + layout.size()));
+    sqlite3_bind_int64(s, 8, Today());
+    return Run(s, [&id](sqlite3_stmt* row) { id = sqlite3_column_int64(row, 0); });
+}
+
+// On the writer thread, without m_mutex: one transaction for the batch.
+int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
+{
+    int code = m_writer->Exec("BEGIN IMMEDIATE");
+    for (const PendingWrite& write : batch) {
+        if (code != SQLITE_OK)
+            break;
+        switch (write.what) {
+        case PendingWrite::kText: {
+            std::int64_t id = 0;
+            code = WriteText(write, id);
+            if (code == SQLITE_OK)
+                code = WriteLink(write.path, write.state, write.kind, write.hash, id);
+            break;
+        }
+        case PendingWrite::kLink: code = WriteLink(write.path, write.state, write.kind, write.hash, write.textId); break;
+        case PendingWrite::kPath: code = WritePath(write.path, write.state.size, write.hash); break;
+        }
     }
     if (code == SQLITE_OK)
-        code = WriteLink(path, state, kind, hash, id);
-    EndWrite(code);
+        code = m_writer->Exec("COMMIT");
+    if (code != SQLITE_OK)
+        m_writer->Exec("ROLLBACK");
+    return code;
+}
+
+void TextCache::WriterLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_queue.empty())
+            return; // stopping, and nothing left
+        std::vector<PendingWrite> batch = std::move(m_queue);
+        m_queue.clear();
+        m_queueBytes = 0;
+        m_writing = true;
+        const bool enabled = m_enabled;
+        lock.unlock();
+        const int code = enabled ? WriteBatch(batch) : SQLITE_OK;
+        batch.clear();
+        lock.lock();
+        m_writing = false;
+        if (code != SQLITE_OK)
+            Failed(code, "écrit");
+        m_caughtUp.notify_all();
+    }
+}
+
+// Called with m_mutex held: the writer has written everything handed to it.
+void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
+{
+    m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+}
+
+void TextCache::Queue(PendingWrite write)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_enabled || !m_writer)
+        return;
+    if (!m_writerThread.joinable())
+        m_writerThread = std::thread([this] { WriterLoop(); });
+    // Texts wait in memory for the writer; never more than this much.
+    m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
+    m_queueBytes += write.text.Size() + write.path.size() + 64;
+    m_queue.push_back(std::move(write));
+    m_wake.notify_one();
+}
+
+void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+                      const DocumentText* text, std::string_view unreadableReason)
+{
+    PendingWrite write;
+    write.what = PendingWrite::kText;
+    write.path = path;
+    write.state = state;
+    write.kind = kind;
+    write.hash = hash;
+    write.hasText = text != nullptr;
+    if (text != nullptr)
+        write.text = *text;
+    else
+        write.reason = unreadableReason;
+    Queue(std::move(write));
 }
 
 void TextCache::Link(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
                      std::int64_t textId)
 {
-    const std::lock_guard lock(m_mutex);
-    if (BeginWrite())
-        EndWrite(WriteLink(path, state, kind, hash, textId));
+    PendingWrite write;
+    write.what = PendingWrite::kLink;
+    write.path = path;
+    write.state = state;
+    write.kind = kind;
+    write.hash = hash;
+    write.textId = textId;
+    Queue(std::move(write));
 }
 
 void TextCache::RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
-    const std::lock_guard lock(m_mutex);
-    if (BeginWrite())
-        EndWrite(WritePath(path, size, hash));
+    PendingWrite write;
+    write.what = PendingWrite::kPath;
+    write.path = path;
+    write.state.size = size;
+    write.hash = hash;
+    Queue(std::move(write));
 }
 
 std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
 {
     {
-        const std::lock_guard lock(m_mutex);
-        CommitWrites();
+        std::unique_lock lock(m_mutex);
+        WaitForWriter(lock);
+        EndReading();
     }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
@@ -720,10 +805,11 @@ void TextCache::Evict()
 
 void TextCache::Flush()
 {
-    const std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
+    EndReading();
     if (!m_enabled || !m_writer)
         return;
-    CommitWrites();
     if (!m_touched.empty() && m_enabled && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
         int code = SQLITE_OK;
         sqlite3_stmt* s = m_writer->Prepare("UPDATE texts SET used = ?1 WHERE id = ?2", code);
@@ -752,10 +838,10 @@ void TextCache::Resume()
 
 std::optional<CacheStats> TextCache::Stats()
 {
-    const std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
     if (!m_enabled || !m_writer)
         return std::nullopt;
-    CommitWrites();
     CacheStats stats;
     stats.folder = m_folder;
     stats.capBytes = m_capBytes;
@@ -782,12 +868,13 @@ std::optional<CacheStats> TextCache::Stats()
 
 bool TextCache::Clear(std::string& reason)
 {
-    const std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
+    EndReading();
     if (!m_enabled || !m_writer) {
         reason = m_warning.empty() ? "le cache des textes des documents n'est pas disponible" : m_warning;
         return false;
     }
-    CommitWrites();
     m_touched.clear();
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)

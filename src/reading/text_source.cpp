@@ -132,11 +132,28 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
     if (fd.get() < 0)
         return Unreadable(reason);
     DocumentRead read;
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxDocumentBytes)
+        return Unreadable("le document est trop volumineux");
     try {
-        const FileBytes bytes = ReadFileBytes(fd.get(), path, kMaxDocumentBytes);
-        read.bytes.assign(bytes.View());
-    } catch (const FileError& e) {
-        return Unreadable(e.Error() == EFBIG ? "le document est trop volumineux" : DescribeError(e.Error()));
+        // One byte more than the size, so that a file that grew is read whole.
+        read.bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+        std::size_t done = 0;
+        for (;;) {
+            if (done == read.bytes.size()) {
+                if (read.bytes.size() > kMaxDocumentBytes)
+                    return Unreadable("le document est trop volumineux");
+                read.bytes.resize(std::min(kMaxDocumentBytes + 1, read.bytes.size() * 2));
+            }
+            const ssize_t n = ::read(fd.get(), read.bytes.data() + done, read.bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return Unreadable(DescribeError(errno));
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        read.bytes.resize(done);
     } catch (const std::bad_alloc&) {
         return Unreadable("la mémoire manque pour le lire");
     }
@@ -176,7 +193,20 @@ DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadCon
     return read;
 }
 
-DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context)
+DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)
+{
+    DocumentLookup lookup;
+    struct stat st {};
+    if (IsReadInProcess(kind) || !m_cache->Enabled() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return lookup;
+    lookup.regularFile = true;
+    lookup.state = StateOf(st);
+    lookup.entry = m_cache->Find(lookup.state, kind);
+    return lookup;
+}
+
+DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context,
+                              const DocumentLookup* known)
 {
     if (IsReadInProcess(kind))
         return ReadInProcess(path);
@@ -197,12 +227,12 @@ DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const 
         return read;
     };
 
+    const DocumentLookup lookup = known != nullptr ? *known : Look(path, kind);
+    if (lookup.entry)
+        if (std::optional<DocumentRead> read = fromEntry(*lookup.entry))
+            return std::move(*read);
+
     struct stat st {};
-    if (cache.Enabled() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (const std::optional<CacheEntry> entry = cache.Find(StateOf(st), kind))
-            if (std::optional<DocumentRead> read = fromEntry(*entry))
-                return std::move(*read);
-    }
 
     std::string reason;
     const Descriptor fd(OpenRegular(path, st, reason));

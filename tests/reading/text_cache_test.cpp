@@ -87,6 +87,7 @@ TEST(TextCache, TextsByFileStateThenByContent)
     touched.mtimeNs += 1;
     EXPECT_FALSE(cache->Find(touched, DocumentKind::kPdf));
     Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3");
+    cache->Flush(); // a search ends: the next one sees what others wrote
     EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
     // The same bytes anywhere else.
     const std::optional<CacheEntry> byContent = cache->FindContent(hash, DocumentKind::kPdf);
@@ -122,10 +123,12 @@ TEST(TextCache, PrivateToTheUser)
     {
         auto cache = TextCache::Open(dir.File("cache"));
         cache->Store(dir.File("a.pdf"), {1, 2, 3, 4}, DocumentKind::kPdf, HashBytes("a"), nullptr, "non");
+        cache->Flush();
         EXPECT_EQ(ModeOf(dir.File("cache")), 0700u);
-        for (const char* suffix : {"", "-wal", "-shm"})
-            if (std::filesystem::exists(DatabaseOf(dir) + suffix))
-                EXPECT_EQ(ModeOf(DatabaseOf(dir) + suffix), 0600u) << suffix;
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            ASSERT_TRUE(std::filesystem::exists(DatabaseOf(dir) + suffix)) << suffix;
+            EXPECT_EQ(ModeOf(DatabaseOf(dir) + suffix), 0600u) << suffix;
+        }
     }
     ::umask(old);
 }
