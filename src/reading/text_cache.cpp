@@ -19,7 +19,7 @@ namespace tavelo {
 namespace {
 
 // Raised whenever the tables change shape; an older cache is emptied.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
@@ -27,8 +27,9 @@ constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 constexpr const char* kSchema = R"SQL(
 -- The text comes last: the columns before it are read without walking
 -- through its pages.
+-- Ids are never reused, so that a text newer than a query has a greater id.
 CREATE TABLE texts(
-    id INTEGER PRIMARY KEY,
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
     hash BLOB NOT NULL,
     kind INTEGER NOT NULL,
     version INTEGER NOT NULL,
@@ -97,6 +98,41 @@ std::string ColumnBlob(sqlite3_stmt* statement, int column)
     return blob != nullptr ? std::string(blob, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
                            : std::string();
 }
+
+// Runs a statement that returns no row, or one row read by `row`.
+template <typename Row>
+int Run(sqlite3_stmt* s, Row&& row)
+{
+    int code = sqlite3_step(s);
+    if (code == SQLITE_ROW) {
+        row(s);
+        code = sqlite3_step(s);
+    }
+    sqlite3_reset(s);
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+int Run(sqlite3_stmt* s)
+{
+    return Run(s, [](sqlite3_stmt*) {});
+}
+
+void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
+{
+    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
+}
+
+// An empty view may have no data at all, which SQLite would store as NULL.
+void BindText(sqlite3_stmt* s, int index, std::string_view text)
+{
+    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
+{
+    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+}
+
 
 } // namespace
 
@@ -489,81 +525,58 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
     return text;
 }
 
-std::optional<std::unordered_set<std::int64_t>> TextCache::TextsContaining(std::string_view literal)
+std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::string>& literals)
 {
-    if (literal.size() < 3)
+    if (literals.empty())
         return std::nullopt;
+    std::vector<std::string> phrases;
+    for (const std::string& literal : literals) {
+        if (literal.size() < 3)
+            return std::nullopt;
+        std::string phrase = "\"";
+        for (const char c : literal) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return std::nullopt;
+            phrase += c;
+            if (c == '"')
+                phrase += '"';
+        }
+        phrases.push_back(phrase + '"');
+    }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
         return std::nullopt;
-    std::string phrase = "\"";
-    for (const char c : literal) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return std::nullopt;
-        phrase += c;
-        if (c == '"')
-            phrase += '"';
-    }
-    phrase += '"';
+    // Both questions in the read transaction the connection keeps: one state
+    // of the cache.
     int code = SQLITE_OK;
-    sqlite3_stmt* s = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
-    std::optional<std::unordered_set<std::int64_t>> ids;
-    if (s != nullptr) {
-        sqlite3_bind_text(s, 1, phrase.data(), static_cast<int>(phrase.size()), SQLITE_STATIC);
-        ids.emplace();
-        while ((code = sqlite3_step(s)) == SQLITE_ROW)
-            ids->insert(sqlite3_column_int64(s, 0));
-        if (code == SQLITE_DONE)
-            code = SQLITE_OK;
-        else
-            ids.reset();
-        sqlite3_reset(s);
+    std::optional<TextCandidates> candidates;
+    sqlite3_stmt* newest = connection->Prepare("SELECT coalesce(max(id), 0) FROM texts", code);
+    sqlite3_stmt* match = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
+    if (newest != nullptr && match != nullptr) {
+        candidates.emplace();
+        code = Run(newest, [&candidates](sqlite3_stmt* row) { candidates->upTo = sqlite3_column_int64(row, 0); });
+        for (const std::string& phrase : phrases) {
+            if (code != SQLITE_OK)
+                break;
+            sqlite3_reset(match);
+            BindText(match, 1, phrase);
+            while ((code = sqlite3_step(match)) == SQLITE_ROW)
+                candidates->ids.insert(sqlite3_column_int64(match, 0));
+            if (code == SQLITE_DONE)
+                code = SQLITE_OK;
+            sqlite3_reset(match);
+        }
+        if (code != SQLITE_OK)
+            candidates.reset();
     }
     Release(std::move(connection));
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
         Failed(code, "lu");
     }
-    return ids;
+    return candidates;
 }
 
-namespace {
-
-// Runs a statement that returns no row, or one row read by `row`.
-template <typename Row>
-int Run(sqlite3_stmt* s, Row&& row)
-{
-    int code = sqlite3_step(s);
-    if (code == SQLITE_ROW) {
-        row(s);
-        code = sqlite3_step(s);
-    }
-    sqlite3_reset(s);
-    return code == SQLITE_DONE ? SQLITE_OK : code;
-}
-
-int Run(sqlite3_stmt* s)
-{
-    return Run(s, [](sqlite3_stmt*) {});
-}
-
-void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
-{
-    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
-}
-
-// An empty view may have no data at all, which SQLite would store as NULL.
-void BindText(sqlite3_stmt* s, int index, std::string_view text)
-{
-    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
-
-void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
-{
-    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-}
-
-} // namespace
 
 int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
