@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 
+#include <zip.h>
+
 #include "book/file_io.h"
 #include "book/text.h"
 
@@ -173,6 +175,45 @@ std::string Vary(std::string bytes, const std::vector<std::string>& words, std::
     return bytes;
 }
 
+// A copy of an office fixture whose part `name` has `marker` replaced by the
+// lines of `words`, each joined to the next by `join` (the XML that ends a
+// paragraph and starts the next). libzip writes the part deflated, as office
+// software does.
+void WritePackage(const std::string& fixture, const std::string& path, const char* name, const char* marker,
+                  const std::string& words, const std::string& join)
+{
+    std::filesystem::copy_file(fixture, path, std::filesystem::copy_options::overwrite_existing);
+    zip_t* zip = zip_open(path.c_str(), 0, nullptr);
+    zip_file_t* file = zip_fopen(zip, name, 0);
+    std::string part;
+    char buffer[8192];
+    for (zip_int64_t n; (n = zip_fread(file, buffer, sizeof buffer)) > 0;)
+        part.append(buffer, static_cast<std::size_t>(n));
+    zip_fclose(file);
+    std::string text;
+    std::istringstream lines(words);
+    for (std::string line; std::getline(lines, line);)
+        text += (text.empty() ? "" : join) + line;
+    part.replace(part.find(marker), std::string_view(marker).size(), text);
+    zip_source_t* source = zip_source_buffer(zip, part.data(), part.size(), 0);
+    zip_file_add(zip, name, source, ZIP_FL_OVERWRITE);
+    zip_close(zip); // writes the archive while `part` still lives
+}
+
+// Rows of one cell per line, for the workbooks.
+std::string SheetRows(const std::string& words, bool openDocument)
+{
+    std::string rows;
+    std::istringstream lines(words);
+    int row = 10;
+    for (std::string line; std::getline(lines, line); ++row)
+        rows += openDocument ? "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" + line +
+                                   "</text:p></table:table-cell></table:table-row>"
+                             : "<row r=\"" + std::to_string(row) + "\"><c r=\"A" + std::to_string(row) +
+                                   "\" t=\"inlineStr\"><is><t>" + line + "</t></is></c></row>";
+    return rows;
+}
+
 } // namespace
 
 std::unordered_set<std::string>& LastCorpus()
@@ -208,8 +249,29 @@ Corpus MakeCorpus(int perKind)
         Write(corpus.html.back(), MakeHtml(rng, sought));
         corpus.mail.push_back(corpus.folder + "/m" + n + ".eml");
         Write(corpus.mail.back(), MakeMail(rng, sought));
+        const std::string base = corpus.folder + "/o" + n;
+        corpus.docx.push_back(base + ".docx");
+        WritePackage(fixtures + "/courrier.docx", corpus.docx.back(), "word/document.xml", "Salutations distinguées.",
+                     Words(rng, 1200, sought), "</w:t></w:r></w:p><w:p><w:r><w:t>");
+        corpus.odt.push_back(base + ".odt");
+        WritePackage(fixtures + "/courrier.odt", corpus.odt.back(), "content.xml", "Salutations distinguées.",
+                     Words(rng, 1200, sought), "</text:p><text:p>");
+        corpus.pptx.push_back(base + ".pptx");
+        WritePackage(fixtures + "/diaporama.pptx", corpus.pptx.back(), "ppt/slides/slide1.xml",
+                     "Bilan annuel du Kangourou", Words(rng, 1200, sought), "</a:t></a:r></a:p><a:p><a:r><a:t>");
+        corpus.odp.push_back(base + ".odp");
+        WritePackage(fixtures + "/diaporama.odp", corpus.odp.back(), "content.xml", "Bilan annuel du Kangourou",
+                     Words(rng, 1200, sought), "</text:p><text:p>");
+        corpus.xlsx.push_back(base + ".xlsx");
+        WritePackage(fixtures + "/budget.xlsx", corpus.xlsx.back(), "xl/worksheets/sheet1.xml", "</sheetData>",
+                     SheetRows(Words(rng, 1200, sought), false) + "</sheetData>", "");
+        corpus.ods.push_back(base + ".ods");
+        WritePackage(fixtures + "/budget.ods", corpus.ods.back(), "content.xml", "</table:table>",
+                     SheetRows(Words(rng, 1200, sought), true) + "</table:table>", "");
         if (sought)
-            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.html, &corpus.mail})
+            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.html,
+                                     &corpus.mail, &corpus.docx, &corpus.xlsx, &corpus.pptx, &corpus.odt, &corpus.ods,
+                                     &corpus.odp})
                 corpus.withWord.insert(kind->back());
     }
     LastCorpus() = corpus.withWord;

@@ -2,7 +2,9 @@
 // beside the usual command-line tools doing the same work on the same files:
 // grep and rg for text, pdftotext for PDF, catdoc for Word, xls2csv for Excel,
 // html2text for web pages, ripmime (which decodes every part of a message to
-// a file) for e-mails.
+// a file) for e-mails, docx2txt, xlsx2csv and odt2txt for the office formats of
+// today, and for PowerPoint, which has no such tool, unzip -p (inflating the
+// parts without reading them: a floor).
 //
 //   Tavelo/<kind>/cold      empty text cache, one reader per processor
 //   Tavelo/<kind>/cold1     empty text cache, one reader
@@ -59,7 +61,7 @@ const Corpus& TheCorpus()
     return corpus;
 }
 
-enum Kind { kText, kPdf, kWord, kSpreadsheet, kHtml, kMail, kAll };
+enum Kind { kText, kPdf, kWord, kSpreadsheet, kHtml, kMail, kDocx, kXlsx, kPptx, kOdt, kOds, kOdp, kAll };
 
 std::vector<std::string> Files(Kind kind)
 {
@@ -71,10 +73,17 @@ std::vector<std::string> Files(Kind kind)
     case kSpreadsheet: return c.spreadsheet;
     case kHtml: return c.html;
     case kMail: return c.mail;
+    case kDocx: return c.docx;
+    case kXlsx: return c.xlsx;
+    case kPptx: return c.pptx;
+    case kOdt: return c.odt;
+    case kOds: return c.ods;
+    case kOdp: return c.odp;
     case kAll: break;
     }
     std::vector<std::string> all;
-    for (const auto* files : {&c.text, &c.pdf, &c.word, &c.spreadsheet, &c.html, &c.mail})
+    for (const auto* files : {&c.text, &c.pdf, &c.word, &c.spreadsheet, &c.html, &c.mail, &c.docx, &c.xlsx, &c.pptx,
+                              &c.odt, &c.ods, &c.odp})
         all.insert(all.end(), files->begin(), files->end());
     return all;
 }
@@ -307,7 +316,7 @@ void ReferenceEach(benchmark::State& state, Kind kind, std::vector<std::string> 
                 for (std::size_t i; (i = next++) < files.size();) {
                     std::vector<std::string> argv = command;
                     argv.push_back(files[i]);
-                    if (kind == kPdf)
+                    if (kind == kPdf || kind == kDocx)
                         argv.push_back("-");
                     if (Run(argv) < 0)
                         failed = true;
@@ -371,6 +380,30 @@ BENCHMARK_CAPTURE(Tavelo, eml/cold1, kMail, false, 1)->Apply(Once);
 BENCHMARK_CAPTURE(Tavelo, eml/warm, kMail, true, kAllReaders)->Apply(Configure);
 BENCHMARK_CAPTURE(ReferenceEach, eml_ripmime, kMail,
                   std::vector<std::string>{"ripmime", "--overwrite", "-q", "-d", kOutputFolder, "-i"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, docx/cold, kDocx, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, docx/cold1, kDocx, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, docx/warm, kDocx, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, docx_docx2txt, kDocx, std::vector<std::string>{"docx2txt"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, xlsx/cold, kXlsx, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, xlsx/cold1, kXlsx, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, xlsx/warm, kXlsx, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, xlsx_xlsx2csv, kXlsx, std::vector<std::string>{"xlsx2csv", "-a"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, pptx/cold, kPptx, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, pptx/cold1, kPptx, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, pptx/warm, kPptx, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, pptx_unzip, kPptx, std::vector<std::string>{"unzip", "-p"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, odt/cold, kOdt, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, odt/cold1, kOdt, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, odt/warm, kOdt, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, odt_odt2txt, kOdt, std::vector<std::string>{"odt2txt"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, ods/cold, kOds, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, ods/cold1, kOds, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, ods/warm, kOds, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, ods_odt2txt, kOds, std::vector<std::string>{"odt2txt"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, odp/cold, kOdp, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, odp/cold1, kOdp, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, odp/warm, kOdp, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, odp_odt2txt, kOdp, std::vector<std::string>{"odt2txt"})->Apply(Once);
 BENCHMARK_CAPTURE(Tavelo, all/warm, kAll, true, kAllReaders)->Apply(Configure);
 BENCHMARK(TaveloCached100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(MemoryOfASearch)->Iterations(1);
