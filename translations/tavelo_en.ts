@@ -1069,6 +1069,34 @@ Insured address: 12 rue des Lilas.</translation>
         <source>les pièces du message sont imbriquées trop profondément</source>
         <translation>the parts of the message are nested too deeply</translation>
     </message>
+    <message>
+        <source>le document contient trop de fichiers internes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document Office Open XML valide</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document OpenDocument valide</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>le document utilise une compression non prise en charge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>le document est incomplet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>le document décompressé dépasse 256 Mio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>la structure du document est trop profonde</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Tavelo</name>

@@ -1,3 +1,4 @@
+#include "base/tr.h"
 #include "reading/formats/office_package.h"
 
 #include <algorithm>
@@ -10,10 +11,10 @@ namespace tavelo {
 
 namespace {
 
-constexpr const char* kDamaged = "le document est endommagé";
-constexpr const char* kProtected = "le document est protégé par un mot de passe";
-constexpr const char* kTooManyEntries = "le document contient trop de fichiers internes";
-constexpr const char* kNoMemory = "la mémoire manque pour le lire";
+constexpr const char* kDamaged = TAVELO_TR_NOOP("Search", "le document est endommagé");
+constexpr const char* kProtected = TAVELO_TR_NOOP("Search", "le document est protégé par un mot de passe");
+constexpr const char* kTooManyEntries = TAVELO_TR_NOOP("Search", "le document contient trop de fichiers internes");
+constexpr const char* kNoMemory = TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire");
 constexpr std::size_t kChunk = 64 * 1024;
 // End of central directory record, ZIP64 locator and ZIP64 record.
 constexpr std::size_t kEndRecordSize = 22;
@@ -40,8 +41,8 @@ std::string Lower(std::string_view name)
 
 const char* NotThisFamily(PackageFamily family)
 {
-    return family == PackageFamily::kOpenXml ? "ce n'est pas un document Office Open XML valide"
-                                             : "ce n'est pas un document OpenDocument valide";
+    return family == PackageFamily::kOpenXml ? TAVELO_TR_NOOP("Search", "ce n'est pas un document Office Open XML valide")
+                                             : TAVELO_TR_NOOP("Search", "ce n'est pas un document OpenDocument valide");
 }
 
 // Office Open XML files protected by a password are not archives at all but
@@ -64,7 +65,7 @@ const char* DescribeZipError(int code)
     case ZIP_ER_NOPASSWD:
     case ZIP_ER_WRONGPASSWD:
     case ZIP_ER_ENCRNOTSUPP: return kProtected;
-    case ZIP_ER_COMPNOTSUPP: return "le document utilise une compression non prise en charge";
+    case ZIP_ER_COMPNOTSUPP: return TAVELO_TR_NOOP("Search", "le document utilise une compression non prise en charge");
     default: return kDamaged;
     }
 }
@@ -160,7 +161,7 @@ bool OfficePackage::Read(std::string_view name, const std::function<bool(std::st
 {
     const auto entry = m_entries.find(Lower(name));
     if (entry == m_entries.end()) {
-        reason = "le document est incomplet";
+        reason = TAVELO_TR_NOOP("Search", "le document est incomplet");
         return false;
     }
     zip_stat_t stat;
@@ -178,7 +179,7 @@ bool OfficePackage::Read(std::string_view name, const std::function<bool(std::st
         return false;
     }
     if (stat.size > kMaxUnpackedBytes - m_unpacked) {
-        reason = "le document décompressé dépasse 256 Mio";
+        reason = TAVELO_TR_NOOP("Search", "le document décompressé dépasse 256 Mio");
         return false;
     }
     zip_file_t* file = zip_fopen_index(m_archive->zip, entry->second, 0);

@@ -1,3 +1,4 @@
+#include "base/tr.h"
 #include "reading/formats/office_xml.h"
 
 #include <charconv>
@@ -12,8 +13,8 @@ namespace tavelo {
 
 namespace {
 
-constexpr const char* kDamaged = "le document est endommagé";
-constexpr const char* kTooDeep = "la structure du document est trop profonde";
+constexpr const char* kDamaged = TAVELO_TR_NOOP("Search", "le document est endommagé");
+constexpr const char* kTooDeep = TAVELO_TR_NOOP("Search", "la structure du document est trop profonde");
 
 struct NamespaceName {
     const char* uri;
@@ -229,7 +230,7 @@ bool XmlStream::Feed(std::string_view chunk, std::string& reason)
         const std::size_t first = std::min<std::size_t>(chunk.size(), 4);
         s.context = xmlCreatePushParserCtxt(&sax, &s, chunk.data(), static_cast<int>(first), nullptr);
         if (s.context == nullptr) {
-            reason = "la mémoire manque pour le lire";
+            reason = TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire");
             s.stopped = true;
             return false;
         }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/tr.h"
 #include "reading/formats/format.h"
 #include "reading/formats/office_package.h"
 
@@ -295,14 +296,14 @@ bool ReadOpenDocument(const FormatInput& input, OdfMode mode, TextSink& sink, st
     if (!package)
         return false;
     if (!package->Has("content.xml")) {
-        reason = "ce n'est pas un document OpenDocument valide";
+        reason = TAVELO_TR_NOOP("Search", "ce n'est pas un document OpenDocument valide");
         return false;
     }
     ManifestHandler manifest;
     if (package->Has("META-INF/manifest.xml") && !package->ParseXml("META-INF/manifest.xml", manifest, reason))
         return false;
     if (manifest.encrypted) {
-        reason = "le document est protégé par un mot de passe";
+        reason = TAVELO_TR_NOOP("Search", "le document est protégé par un mot de passe");
         return false;
     }
     OpenDocumentHandler content(mode, sink);
