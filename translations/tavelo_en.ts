@@ -1071,31 +1071,31 @@ Insured address: 12 rue des Lilas.</translation>
     </message>
     <message>
         <source>le document contient trop de fichiers internes</source>
-        <translation type="unfinished"></translation>
+        <translation>the document holds too many inner files</translation>
     </message>
     <message>
         <source>ce n&apos;est pas un document Office Open XML valide</source>
-        <translation type="unfinished"></translation>
+        <translation>it is not a valid Office Open XML document</translation>
     </message>
     <message>
         <source>ce n&apos;est pas un document OpenDocument valide</source>
-        <translation type="unfinished"></translation>
+        <translation>it is not a valid OpenDocument document</translation>
     </message>
     <message>
         <source>le document utilise une compression non prise en charge</source>
-        <translation type="unfinished"></translation>
+        <translation>the document uses an unsupported compression</translation>
     </message>
     <message>
         <source>le document est incomplet</source>
-        <translation type="unfinished"></translation>
+        <translation>the document is incomplete</translation>
     </message>
     <message>
         <source>le document décompressé dépasse 256 Mio</source>
-        <translation type="unfinished"></translation>
+        <translation>the unpacked document exceeds 256 MiB</translation>
     </message>
     <message>
         <source>la structure du document est trop profonde</source>
-        <translation type="unfinished"></translation>
+        <translation>the document&apos;s structure is too deep</translation>
     </message>
 </context>
 <context>
