@@ -11,10 +11,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-pdf-dev
   libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
+  libtesseract-dev libleptonica-dev libtiff-dev tesseract-ocr-fra tesseract-ocr-eng
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth poppler-utils catdoc antiword ripgrep
+  xvfb xauth poppler-utils catdoc antiword ripgrep tesseract-ocr
 )
 
 install_missing() {

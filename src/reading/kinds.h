@@ -15,9 +15,10 @@
 #define TAVELO_DOCUMENT_KINDS(X)        \
     X(Text, 1, 1, "txt")                \
     X(Rtf, 2, 1, "rtf")                 \
-    X(Pdf, 3, 1, "pdf")                 \
+    X(Pdf, 3, 2, "pdf")                 \
     X(Word, 4, 1, "doc")                \
-    X(Spreadsheet, 5, 1, "xls")
+    X(Spreadsheet, 5, 1, "xls")         \
+    X(Image, 14, 1, "jpg jpeg png tif tiff")
 
 namespace tavelo {
 

@@ -1,0 +1,118 @@
+#include "reading/formats/ocr.h"
+
+#include <mutex>
+#include <vector>
+
+#include <leptonica/allheaders.h>
+#include <tesseract/baseapi.h>
+
+namespace tavelo {
+
+void PixDeleter::operator()(Pix* pix) const
+{
+    pixDestroy(&pix);
+}
+
+namespace {
+
+// Tesseract trusts a resolution in this range and guesses one otherwise,
+// saying so on the standard error stream.
+constexpr int kMinCredibleDpi = 70;
+constexpr int kMaxCredibleDpi = 2400;
+// What a scan without a credible resolution most likely has.
+constexpr int kAssumedDpi = 300;
+
+class Engine {
+public:
+    bool Recognise(PixPtr page, std::string& text, std::string& reason)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_api && !Start(reason))
+            return false;
+        page = Normalised(std::move(page));
+        if (!page) {
+            reason = "la mémoire manque pour reconnaître le texte";
+            return false;
+        }
+        int dpi = pixGetYRes(page.get());
+        if (dpi < kMinCredibleDpi || dpi > kMaxCredibleDpi)
+            dpi = kAssumedDpi;
+        m_api->SetImage(page.get());
+        m_api->SetSourceResolution(dpi);
+        page.reset();
+        const std::unique_ptr<char[]> utf8(m_api->GetUTF8Text());
+        m_api->Clear();
+        if (!utf8) {
+            reason = "la reconnaissance du texte a échoué";
+            return false;
+        }
+        text = utf8.get();
+        return true;
+    }
+
+private:
+    bool Start(std::string& reason)
+    {
+        if (m_failed) {
+            reason = m_failure;
+            return false;
+        }
+        // Leptonica reports damaged images on the standard error stream; the
+        // search reports unreadable documents itself.
+        setMsgSeverity(L_SEVERITY_NONE);
+        // The reader may not write or create files: nothing of Tesseract's
+        // debugging output is written anywhere. debug_file stays empty (a
+        // name there is opened for writing).
+        std::vector<std::string> names = {"tessedit_write_images", "tessedit_dump_pageseg_images",
+                                          "classify_save_adapted_templates", "devanagari_split_debugimage",
+                                          "tessedit_write_params_to_file"};
+        std::vector<std::string> values = {"0", "0", "0", "0", ""};
+        auto api = std::make_unique<tesseract::TessBaseAPI>();
+        // The models of the installed language packages (tesseract-ocr-fra,
+        // tesseract-ocr-eng), from TESSDATA_PREFIX or Tesseract's own folder.
+        if (api->Init(nullptr, kOcrLanguages, tesseract::OEM_DEFAULT, nullptr, 0, &names, &values, false) != 0) {
+            m_failed = true;
+            m_failure = std::string("la reconnaissance du texte est indisponible : les langues ") + kOcrLanguages +
+                        " de Tesseract ne sont pas installées";
+            reason = m_failure;
+            return false;
+        }
+        api->SetPageSegMode(tesseract::PSM_AUTO);
+        m_api = std::move(api);
+        return true;
+    }
+
+    // One that Tesseract takes as it is: no transparency (transparent parts
+    // of a scan are paper, so white), no palette, 1, 8 or 32 bits a pixel.
+    static PixPtr Normalised(PixPtr page)
+    {
+        if (pixGetDepth(page.get()) == 32 && pixGetSpp(page.get()) == 4)
+            page.reset(pixRemoveAlpha(page.get()));
+        if (!page)
+            return page;
+        const int depth = pixGetDepth(page.get());
+        if (pixGetColormap(page.get()) != nullptr || (depth != 1 && depth != 8 && depth != 32))
+            page.reset(pixConvertTo8(page.get(), 0));
+        return page;
+    }
+
+    std::mutex m_mutex;
+    std::unique_ptr<tesseract::TessBaseAPI> m_api;
+    bool m_failed = false;
+    std::string m_failure;
+};
+
+} // namespace
+
+bool RecognisePage(PixPtr page, std::string& text, std::string& reason)
+{
+    static Engine engine;
+    return engine.Recognise(std::move(page), text, reason);
+}
+
+std::string TooManyOcrPagesReason()
+{
+    return "il a plus de " + std::to_string(kMaxOcrPages) + " pages à reconnaître";
+}
+
+} // namespace tavelo
