@@ -108,6 +108,9 @@ tiffcp -c lzw "$work/page-1.tif" "$work/page-2.tif" "$out/scan-lettre.tif"
 img2pdf -s 300dpi -o "$out/scan-lettre.pdf" "$work/page-1.jpg" "$work/page-2.jpg"
 img2pdf -s 300dpi -o "$work/scan-page-2.pdf" "$work/page-2.jpg"
 pdfunite "$work/quittance.pdf" "$work/scan-page-2.pdf" "$out/scan-mixte.pdf"
+# A poster of 5 × 5 m without text: a small grey image over the whole page.
+pgmmake 0.5 8 8 | pnmtopng >"$work/grey8.png"
+img2pdf -s 200inx200in -o "$out/scan-affiche.pdf" "$work/grey8.png"
 
 ls -l "$out"/scan-*
 

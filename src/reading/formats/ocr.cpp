@@ -1,5 +1,6 @@
 #include "reading/formats/ocr.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -15,6 +16,8 @@ void PixDeleter::operator()(Pix* pix) const
 
 namespace {
 
+void StopEngine();
+
 // Tesseract trusts a resolution in this range and guesses one otherwise,
 // saying so on the standard error stream.
 constexpr int kMinCredibleDpi = 70;
@@ -24,6 +27,14 @@ constexpr int kAssumedDpi = 300;
 
 class Engine {
 public:
+    // Ends Tesseract's work at exit, before its caches of language data,
+    // made during the engine's start, are torn down.
+    void Stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_api.reset();
+    }
+
     bool Recognise(PixPtr page, std::string& text, std::string& reason)
     {
         const std::lock_guard lock(m_mutex);
@@ -79,6 +90,7 @@ private:
         }
         api->SetPageSegMode(tesseract::PSM_AUTO);
         m_api = std::move(api);
+        std::atexit(StopEngine);
         return true;
     }
 
@@ -102,12 +114,24 @@ private:
     std::string m_failure;
 };
 
+Engine& TheEngine()
+{
+    // Never destroyed: Stop ends it in time (the reader ends without exit
+    // handlers).
+    static Engine* const engine = new Engine;
+    return *engine;
+}
+
+void StopEngine()
+{
+    TheEngine().Stop();
+}
+
 } // namespace
 
 bool RecognisePage(PixPtr page, std::string& text, std::string& reason)
 {
-    static Engine engine;
-    return engine.Recognise(std::move(page), text, reason);
+    return TheEngine().Recognise(std::move(page), text, reason);
 }
 
 std::string TooManyOcrPagesReason()

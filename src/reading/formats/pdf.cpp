@@ -54,9 +54,9 @@ std::size_t VisibleCharacters(std::string_view utf8, std::size_t enough)
     return count;
 }
 
-// The page as an 8-bit grey image; null when it has no area. False with a
-// French reason when it cannot be rendered.
-bool RenderPage(const poppler::page& page, PixPtr& out, std::string& reason)
+// The page as an 8-bit grey image; null when it has no area. False when it
+// cannot be rendered.
+bool RenderPage(const poppler::page& page, PixPtr& out)
 {
     out.reset();
     const poppler::rectf box = page.page_rect(poppler::crop_box);
@@ -75,16 +75,16 @@ bool RenderPage(const poppler::page& page, PixPtr& out, std::string& reason)
     PixPtr pix;
     {
         const poppler::image image = renderer.render_page(&page, dpi, dpi);
-        if (!image.is_valid() || image.format() != poppler::image::format_gray8 || image.width() <= 0 ||
-            image.height() <= 0) {
-            reason = "une page sans texte ne peut pas être affichée pour en reconnaître le texte";
+        // poppler gives a 1 × 1 image when it cannot allocate the page's:
+        // the size must be the page's, either way round (rotated pages).
+        const auto near = [](int pixels, double inches, double dpi) { return std::abs(pixels - inches * dpi) <= 2; };
+        const bool sized = (near(image.width(), width, dpi) && near(image.height(), height, dpi)) ||
+                           (near(image.width(), height, dpi) && near(image.height(), width, dpi));
+        if (!image.is_valid() || image.format() != poppler::image::format_gray8 || !sized)
             return false;
-        }
         pix.reset(pixCreate(image.width(), image.height(), 8));
-        if (!pix) {
-            reason = "la mémoire manque pour reconnaître le texte";
+        if (!pix)
             return false;
-        }
         // Leptonica keeps pixels in 32-bit words, most significant byte
         // first: rows are copied as they are, then swapped on little-endian
         // machines.
@@ -161,8 +161,10 @@ bool ReadPdf(const FormatInput& input, TextSink& sink, std::string& reason)
                           static_cast<std::size_t>(pages));
             const std::unique_ptr<poppler::page> page(document->create_page(i));
             PixPtr image;
-            if (!page || !RenderPage(*page, image, reason))
+            if (!page || !RenderPage(*page, image)) {
+                reason = "la page " + std::to_string(i + 1) + " ne peut pas être affichée pour en reconnaître le texte";
                 return false;
+            }
             std::string recognised;
             if (image && !RecognisePage(std::move(image), recognised, reason))
                 return false;
