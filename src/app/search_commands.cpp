@@ -179,6 +179,18 @@ SearchJob* JobOf(const CTenorelView& view)
 
 } // namespace
 
+void ClearTextCache(QWidget* parent)
+{
+    if (MessageBox::Show(parent, QString::fromUtf8(text::kClearTextCacheQuestion), MessageBox::Exclamation,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    std::string reason;
+    if (DefaultTextSource().Cache().Clear(reason))
+        MessageBox::Show(parent, QString::fromUtf8(text::kTextCacheCleared), MessageBox::Information);
+    else
+        MessageBox::Show(parent, QString::fromUtf8(text::kTextCacheNotCleared).arg(ToQ(reason)), MessageBox::Exclamation);
+}
+
 bool IsSearchRunning()
 {
     return !Running().empty();

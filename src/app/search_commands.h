@@ -2,6 +2,8 @@
 // "&Rechercher un sujet" and the two navigation modes, attached to every
 // subject tree.
 
+class QWidget;
+
 namespace tavelo::gui {
 
 class CTenorelView;
@@ -15,6 +17,10 @@ void RegisterSearchCommands();
 // cancel. At the end the hits are shown in search mode, or a message says
 // that nothing was found.
 void OnFindSubject(CTenorelView& view);
+
+// "&Vider le cache des textes": after the user's confirmation, forgets every
+// text kept for the search; the documents are read again at the next search.
+void ClearTextCache(QWidget* parent);
 
 // Whether a search of this process is still running (or winding down).
 bool IsSearchRunning();

@@ -42,6 +42,11 @@ inline constexpr const char* kSearchMatchCase = "Respecter la casse";
 inline constexpr const char* kSearchProgressTitle = "Etat de la recherche";
 inline constexpr const char* kSearchInterrupted = "La recherche a été interrompue : %1";
 inline constexpr const char* kSearchDocumentCount = "Documents lus : %1 sur %2";
+inline constexpr const char* kClearTextCacheQuestion =
+    "Oublier le texte de tous les documents lus jusqu'ici ? Ils seront relus à la prochaine recherche "
+    "(les documents numérisés seront de nouveau reconnus, ce qui peut être long).";
+inline constexpr const char* kTextCacheCleared = "Le cache des textes des documents est vide.";
+inline constexpr const char* kTextCacheNotCleared = "Impossible de vider le cache des textes des documents : %1.";
 } // namespace text
 
 // Modal. Every dialog opens with nothing checked and an empty word; OK is

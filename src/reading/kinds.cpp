@@ -16,11 +16,27 @@ constexpr KindRow kRows[] = {
 #undef TAVELO_KIND_ROW
 };
 
+// The table's extensions are lower case; scanners and cameras write .PDF and
+// .JPG, and the file systems where books live make nothing of the case.
+bool SameLetters(std::string_view tableExtension, std::string_view extension)
+{
+    if (tableExtension.size() != extension.size())
+        return false;
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        char c = extension[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != tableExtension[i])
+            return false;
+    }
+    return true;
+}
+
 bool ListHas(std::string_view list, std::string_view extension)
 {
     while (!list.empty()) {
         const std::size_t space = list.find(' ');
-        if (list.substr(0, space) == extension)
+        if (SameLetters(list.substr(0, space), extension))
             return true;
         if (space == std::string_view::npos)
             break;

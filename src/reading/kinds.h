@@ -29,8 +29,9 @@ enum class DocumentKind : std::uint8_t {
 #undef TAVELO_KIND_ENUM
 };
 
-// The kind of a document by its extension, compared exactly; kOther for any
-// extension no kind reads (such documents are never opened).
+// The kind of a document by its extension, whatever the case of its letters
+// (".PDF" is a PDF); kOther for any extension no kind reads (such documents
+// are never opened).
 DocumentKind KindOfExtension(std::string_view extension);
 
 // The version of the kind's module; 0 for kOther.

@@ -22,7 +22,7 @@ namespace {
 constexpr int kSchemaVersion = 1;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
-constexpr int kWritesPerTransaction = 64;
+constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 
 constexpr const char* kSchema = R"SQL(
 CREATE TABLE texts(
@@ -162,6 +162,13 @@ TextCache::TextCache(std::string folder, std::uint64_t capBytes)
 TextCache::~TextCache()
 {
     Flush();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_wake.notify_all();
+    }
+    if (m_writerThread.joinable())
+        m_writerThread.join();
 }
 
 std::unique_ptr<TextCache> TextCache::Disabled()
@@ -289,8 +296,12 @@ void TextCache::Failed(int code, const char* what)
 {
     // Called with m_mutex held.
     if (IsBusy(code)) {
+        // Each further wait would hold the search up as long: the rest of it
+        // reads the documents themselves.
         Warn("Le cache des textes des documents est occupé par un autre programme : une partie des documents "
              "a été lue à nouveau.");
+        m_pausedWhileBusy = m_enabled;
+        m_enabled = false;
         return;
     }
     if (IsDamage(code)) {
@@ -555,98 +566,144 @@ int TextCache::WriteLink(const std::string& path, const FileState& state, Docume
     return code == SQLITE_OK ? WritePath(path, state.size, hash) : code;
 }
 
-// Called with m_mutex held: true when a write may go on.
-bool TextCache::BeginWrite()
+int TextCache::WriteText(const PendingWrite& write, std::int64_t& id)
 {
-    if (!m_enabled || !m_writer)
-        return false;
-    if (m_pendingWrites == 0) {
-        const int code = m_writer->Exec("BEGIN IMMEDIATE");
-        if (code != SQLITE_OK) {
-            Failed(code, "écrit");
-            return false;
-        }
-    }
-    return true;
-}
-
-// Called with m_mutex held, after one document's writes.
-void TextCache::EndWrite(int code)
-{
-    if (code != SQLITE_OK) {
-        m_writer->Exec("ROLLBACK");
-        m_pendingWrites = 0;
-        Failed(code, "écrit");
-        return;
-    }
-    if (++m_pendingWrites >= kWritesPerTransaction)
-        CommitWrites();
-}
-
-void TextCache::CommitWrites()
-{
-    if (m_pendingWrites == 0)
-        return;
-    m_pendingWrites = 0;
-    const int code = m_writer->Exec("COMMIT");
-    if (code != SQLITE_OK) {
-        m_writer->Exec("ROLLBACK");
-        Failed(code, "écrit");
-    }
-}
-
-void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
-                      const DocumentText* text, std::string_view unreadableReason)
-{
-    const std::lock_guard lock(m_mutex);
-    if (!BeginWrite())
-        return;
     int code = SQLITE_OK;
     sqlite3_stmt* s = m_writer->Prepare(
         "INSERT INTO texts(hash, kind, version, reason, layout, body, bytes, used) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) "
         "ON CONFLICT(hash, kind, version) DO UPDATE SET used = excluded.used RETURNING id",
         code);
-    std::int64_t id = 0;
-    if (s != nullptr) {
-        const std::string_view body = text != nullptr ? std::string_view(text->Body()) : std::string_view();
-        const std::string_view layout = text != nullptr ? std::string_view(text->Layout()) : std::string_view();
-        BindHash(s, 1, hash);
-        sqlite3_bind_int(s, 2, static_cast<int>(kind));
-        sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(kind)));
-        if (text == nullptr)
-            BindText(s, 4, unreadableReason);
-        BindBlob(s, 5, layout);
-        BindText(s, 6, body);
-        sqlite3_bind_int64(s, 7, static_cast<std::int64_t>(body.size() + layout.size()));
-        sqlite3_bind_int64(s, 8, Today());
-        code = Run(s, [&id](sqlite3_stmt* row) { id = sqlite3_column_int64(row, 0); });
+    if (s == nullptr)
+        return code;
+    const std::string_view body = write.hasText ? std::string_view(write.text.Body()) : std::string_view();
+    const std::string_view layout = write.hasText ? std::string_view(write.text.Layout()) : std::string_view();
+    BindHash(s, 1, write.hash);
+    sqlite3_bind_int(s, 2, static_cast<int>(write.kind));
+    sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(write.kind)));
+    if (!write.hasText)
+        BindText(s, 4, write.reason);
+    BindBlob(s, 5, layout);
+    BindText(s, 6, body);
+    sqlite3_bind_int64(s, 7, static_cast<std::int64_t>(body.size() + layout.size()));
+    sqlite3_bind_int64(s, 8, Today());
+    return Run(s, [&id](sqlite3_stmt* row) { id = sqlite3_column_int64(row, 0); });
+}
+
+// On the writer thread, without m_mutex: one transaction for the batch.
+int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
+{
+    int code = m_writer->Exec("BEGIN IMMEDIATE");
+    for (const PendingWrite& write : batch) {
+        if (code != SQLITE_OK)
+            break;
+        switch (write.what) {
+        case PendingWrite::kText: {
+            std::int64_t id = 0;
+            code = WriteText(write, id);
+            if (code == SQLITE_OK)
+                code = WriteLink(write.path, write.state, write.kind, write.hash, id);
+            break;
+        }
+        case PendingWrite::kLink: code = WriteLink(write.path, write.state, write.kind, write.hash, write.textId); break;
+        case PendingWrite::kPath: code = WritePath(write.path, write.state.size, write.hash); break;
+        }
     }
     if (code == SQLITE_OK)
-        code = WriteLink(path, state, kind, hash, id);
-    EndWrite(code);
+        code = m_writer->Exec("COMMIT");
+    if (code != SQLITE_OK)
+        m_writer->Exec("ROLLBACK");
+    return code;
+}
+
+void TextCache::WriterLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_queue.empty())
+            return; // stopping, and nothing left
+        std::vector<PendingWrite> batch = std::move(m_queue);
+        m_queue.clear();
+        m_queueBytes = 0;
+        m_writing = true;
+        const bool enabled = m_enabled;
+        lock.unlock();
+        const int code = enabled ? WriteBatch(batch) : SQLITE_OK;
+        batch.clear();
+        lock.lock();
+        m_writing = false;
+        if (code != SQLITE_OK)
+            Failed(code, "écrit");
+        m_caughtUp.notify_all();
+    }
+}
+
+// Called with m_mutex held: the writer has written everything handed to it.
+void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
+{
+    m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+}
+
+void TextCache::Queue(PendingWrite write)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_enabled || !m_writer)
+        return;
+    if (!m_writerThread.joinable())
+        m_writerThread = std::thread([this] { WriterLoop(); });
+    // Texts wait in memory for the writer; never more than this much.
+    m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
+    m_queueBytes += write.text.Size() + write.path.size() + 64;
+    m_queue.push_back(std::move(write));
+    m_wake.notify_one();
+}
+
+void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+                      const DocumentText* text, std::string_view unreadableReason)
+{
+    PendingWrite write;
+    write.what = PendingWrite::kText;
+    write.path = path;
+    write.state = state;
+    write.kind = kind;
+    write.hash = hash;
+    write.hasText = text != nullptr;
+    if (text != nullptr)
+        write.text = *text;
+    else
+        write.reason = unreadableReason;
+    Queue(std::move(write));
 }
 
 void TextCache::Link(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
                      std::int64_t textId)
 {
-    const std::lock_guard lock(m_mutex);
-    if (BeginWrite())
-        EndWrite(WriteLink(path, state, kind, hash, textId));
+    PendingWrite write;
+    write.what = PendingWrite::kLink;
+    write.path = path;
+    write.state = state;
+    write.kind = kind;
+    write.hash = hash;
+    write.textId = textId;
+    Queue(std::move(write));
 }
 
 void TextCache::RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
-    const std::lock_guard lock(m_mutex);
-    if (BeginWrite())
-        EndWrite(WritePath(path, size, hash));
+    PendingWrite write;
+    write.what = PendingWrite::kPath;
+    write.path = path;
+    write.state.size = size;
+    write.hash = hash;
+    Queue(std::move(write));
 }
 
 std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
 {
     {
-        const std::lock_guard lock(m_mutex);
-        CommitWrites();
+        std::unique_lock lock(m_mutex);
+        WaitForWriter(lock);
     }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
@@ -716,10 +773,10 @@ void TextCache::Evict()
 
 void TextCache::Flush()
 {
-    const std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
     if (!m_enabled || !m_writer)
         return;
-    CommitWrites();
     if (!m_touched.empty() && m_enabled && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
         int code = SQLITE_OK;
         sqlite3_stmt* s = m_writer->Prepare("UPDATE texts SET used = ?1 WHERE id = ?2", code);
@@ -737,12 +794,21 @@ void TextCache::Flush()
         Evict();
 }
 
-std::optional<CacheStats> TextCache::Stats()
+void TextCache::Resume()
 {
     const std::lock_guard lock(m_mutex);
+    if (m_pausedWhileBusy) {
+        m_pausedWhileBusy = false;
+        m_enabled = true;
+    }
+}
+
+std::optional<CacheStats> TextCache::Stats()
+{
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
     if (!m_enabled || !m_writer)
         return std::nullopt;
-    CommitWrites();
     CacheStats stats;
     stats.folder = m_folder;
     stats.capBytes = m_capBytes;
@@ -769,12 +835,12 @@ std::optional<CacheStats> TextCache::Stats()
 
 bool TextCache::Clear(std::string& reason)
 {
-    const std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
     if (!m_enabled || !m_writer) {
         reason = m_warning.empty() ? "le cache des textes des documents n'est pas disponible" : m_warning;
         return false;
     }
-    CommitWrites();
     m_touched.clear();
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)

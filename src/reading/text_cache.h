@@ -16,10 +16,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -113,6 +115,9 @@ public:
     // Writes what is pending and keeps the cache within its size; called at
     // the end of a search.
     void Flush();
+    // Before a search: a cache that another program kept busy during the last
+    // one is tried again.
+    void Resume();
 
     std::optional<CacheStats> Stats();
     // Empties the cache; false with a French reason when it cannot.
@@ -126,10 +131,25 @@ private:
     // A connection of this object's pool, or nullptr when disabled.
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
+    // What Store, Link and RememberPath leave to the writer thread, which
+    // writes it in large transactions while the search goes on.
+    struct PendingWrite {
+        enum What { kText, kLink, kPath } what = kText;
+        std::string path;
+        FileState state;
+        DocumentKind kind = DocumentKind::kOther;
+        ContentHash hash{};
+        bool hasText = false;
+        DocumentText text;
+        std::string reason;
+        std::int64_t textId = 0;
+    };
     void Failed(int code, const char* what);
-    bool BeginWrite();
-    void EndWrite(int code);
-    void CommitWrites();
+    void Queue(PendingWrite write);
+    void WriterLoop();
+    void WaitForWriter(std::unique_lock<std::mutex>& lock);
+    int WriteBatch(const std::vector<PendingWrite>& batch);
+    int WriteText(const PendingWrite& write, std::int64_t& id);
     int WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash);
     int WriteLink(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
                   std::int64_t textId);
@@ -141,8 +161,15 @@ private:
     std::mutex m_mutex; // pool, writer, warning
     std::vector<std::unique_ptr<Connection>> m_idle;
     std::unique_ptr<Connection> m_writer;
-    int m_pendingWrites = 0;
+    std::vector<PendingWrite> m_queue;
+    std::size_t m_queueBytes = 0;
+    bool m_writing = false;
+    bool m_stopping = false;
+    std::condition_variable m_wake; // the writer: something to write
+    std::condition_variable m_caughtUp; // the others: the writer caught up
+    std::thread m_writerThread;
     bool m_enabled = false;
+    bool m_pausedWhileBusy = false;
     bool m_warned = false;
     std::string m_warning;
     std::vector<std::int64_t> m_touched; // texts used, to mark recent at Flush

@@ -74,6 +74,7 @@ TextSource::~TextSource() = default;
 
 void TextSource::BeginSearch()
 {
+    m_cache->Resume();
     const std::lock_guard lock(m_mutex);
     m_readerFailure.clear();
     m_notice.clear();
@@ -131,11 +132,28 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
     if (fd.get() < 0)
         return Unreadable(reason);
     DocumentRead read;
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxDocumentBytes)
+        return Unreadable("le document est trop volumineux");
     try {
-        const FileBytes bytes = ReadFileBytes(fd.get(), path, kMaxDocumentBytes);
-        read.bytes.assign(bytes.View());
-    } catch (const FileError& e) {
-        return Unreadable(e.Error() == EFBIG ? "le document est trop volumineux" : DescribeError(e.Error()));
+        // One byte more than the size, so that a file that grew is read whole.
+        read.bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+        std::size_t done = 0;
+        for (;;) {
+            if (done == read.bytes.size()) {
+                if (read.bytes.size() > kMaxDocumentBytes)
+                    return Unreadable("le document est trop volumineux");
+                read.bytes.resize(std::min(kMaxDocumentBytes + 1, read.bytes.size() * 2));
+            }
+            const ssize_t n = ::read(fd.get(), read.bytes.data() + done, read.bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return Unreadable(DescribeError(errno));
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        read.bytes.resize(done);
     } catch (const std::bad_alloc&) {
         return Unreadable("la mémoire manque pour le lire");
     }

@@ -85,9 +85,13 @@ public:
             if (narrowed)
                 m_candidates = std::move(candidates);
         }
+        // The thread that takes the verdicts reads too, while it waits.
         const std::size_t threads = std::min<std::size_t>(source.Parallelism(), m_tasks.size());
-        for (std::size_t i = 0; i < threads; ++i)
-            m_workers.emplace_back([this] { Work(); });
+        for (std::size_t i = 1; i < threads; ++i)
+            m_workers.emplace_back([this] {
+                while (RunOne()) {
+                }
+            });
     }
 
     ~ContentSearch()
@@ -105,17 +109,22 @@ public:
     Verdict Wait(std::size_t index, std::string& reason)
     {
         Outcome& outcome = m_outcomes[index];
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            const Verdict verdict = outcome.verdict.load(std::memory_order_acquire);
-            if (verdict != Verdict::kPending) {
-                reason = outcome.reason;
-                return verdict;
-            }
-            if (Cancelled())
-                return Verdict::kPending;
-            m_done.wait_for(lock, std::chrono::milliseconds(20));
+        Verdict verdict = outcome.verdict.load();
+        // Rather than wait for another thread's document, read the next one.
+        while (verdict == Verdict::kPending && !Cancelled() && RunOne())
+            verdict = outcome.verdict.load();
+        if (verdict == Verdict::kPending) {
+            // Nothing left to read: the workers wake this thread only for the
+            // task it waits for.
+            std::unique_lock lock(m_mutex);
+            m_waitingFor = index;
+            while ((verdict = outcome.verdict.load()) == Verdict::kPending && !Cancelled())
+                m_done.wait_for(lock, std::chrono::milliseconds(20));
+            m_waitingFor = kNobody;
         }
+        if (verdict != Verdict::kPending)
+            reason = outcome.reason;
+        return verdict;
     }
 
     bool Cancelled() const
@@ -124,14 +133,16 @@ public:
     }
 
 private:
-    void Work()
+    // Reads the next document of the queue; false when none is left or the
+    // search is over.
+    bool RunOne()
     {
-        for (;;) {
+        {
             if (m_stop || Cancelled())
-                return;
+                return false;
             const std::size_t index = m_next.fetch_add(1);
             if (index >= m_tasks.size())
-                return;
+                return false;
             const Task& task = m_tasks[index];
             Outcome& outcome = m_outcomes[index];
             Verdict verdict = Verdict::kSkipped;
@@ -139,18 +150,19 @@ private:
             if (m_foundAt[task.subjectIndex].load(std::memory_order_relaxed) > task.document)
                 verdict = Examine(task, outcome.reason);
             if (verdict == Verdict::kPending)
-                return; // cancelled
+                return false; // cancelled
             if (verdict == Verdict::kFound) {
                 std::atomic<int>& found = m_foundAt[task.subjectIndex];
                 int current = found.load();
                 while (task.document < current && !found.compare_exchange_weak(current, task.document)) {
                 }
             }
-            {
+            outcome.verdict.store(verdict);
+            if (m_waitingFor.load() == index) {
                 const std::lock_guard lock(m_mutex);
-                outcome.verdict.store(verdict, std::memory_order_release);
+                m_done.notify_one();
             }
-            m_done.notify_all();
+            return true;
         }
     }
 
@@ -184,7 +196,9 @@ private:
     TextSource& m_source;
     const SearchEnvironment& m_environment;
     std::optional<std::unordered_set<std::int64_t>> m_candidates;
+    static constexpr std::size_t kNobody = static_cast<std::size_t>(-1);
     std::atomic<std::size_t> m_next{0};
+    std::atomic<std::size_t> m_waitingFor{kNobody};
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::condition_variable m_done;

@@ -15,6 +15,7 @@
 #include <QToolBar>
 
 #include "app/search_commands.h"
+#include "reading/text_source.h"
 #include "app/search_dialogs.h"
 #include "gui_fixture.h"
 #include "test_files.h"
@@ -648,6 +649,34 @@ private Q_SLOTS:
         QTRY_VERIFY(ProgressWindow() == nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(!IsSearchRunning(), 2000);
         QVERIFY(MessageBox::History().empty());
+    }
+
+    void toolsMenuEmptiesTheTextCache()
+    {
+        WriteFile(m_dir.filePath(QStringLiteral("note.rtf")), "{\\rtf1 une quittance}");
+        auto app = Open({{"Loyer", "Note", 0, "", {Doc("note.rtf")}}});
+        CMainFrame* frame = app->MainFrame();
+        Criteria contents{QStringLiteral("quittance")};
+        contents.contents = true;
+        QVERIFY(Search(frame, contents));
+        TextCache& cache = DefaultTextSource().Cache();
+        QVERIFY(cache.Stats() && cache.Stats()->texts > 0);
+        const QString tools = QStringLiteral("&Outils");
+        MessageBox::SetNextAnswer(QMessageBox::No);
+        QVERIFY(ChooseMenu(frame, tools, ID_CLEAR_TEXT_CACHE));
+        QVERIFY(cache.Stats()->texts > 0);
+        MessageBox::ClearHistory();
+        MessageBox::SetNextAnswer(QMessageBox::Yes);
+        QVERIFY(ChooseMenu(frame, tools, ID_CLEAR_TEXT_CACHE));
+        QCOMPARE(cache.Stats()->texts, 0u);
+        QCOMPARE(MessageBox::History().back().text, QStringLiteral("Le cache des textes des documents est vide."));
+        // The next search reads the document again and still finds it.
+        QVERIFY(Search(frame, contents));
+        QCOMPARE(HitNames(ActiveWindow(*app)->Tree()), QStringList{QStringLiteral("Note")});
+        // A word that looks like markup is shown as it was typed.
+        std::unique_ptr<QMessageBox> box(MessageBox::Create(nullptr, QStringLiteral("<b>(</b>"), MessageBox::Stop,
+                                                            QMessageBox::Ok, QMessageBox::NoButton));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
     }
 
     void unreadableDocumentsAreReportedAtTheEnd()

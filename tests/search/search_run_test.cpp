@@ -76,7 +76,7 @@ TEST(SearchRun, DocumentsInOrderUntilOneMatches)
     TempDir dir;
     SubjectList book;
     book.push_back(Subject("G", "S1", "",
-                           {dir.File("absent.txt"), dir.Write("NOTES.TXT", "facture"), dir.File("lettre"),
+                           {dir.File("absent.txt"), dir.Write("NOTES.TXT", "notes"), dir.File("lettre"),
                             dir.Write("b.txt", "la facture"), dir.File("jamais.pdf")}));
     book.push_back(Subject("G", "S2", "", {dir.Write("c.rtf", "{\\rtf1 rien}")}));
     SearchProgress progress;
@@ -90,13 +90,34 @@ TEST(SearchRun, DocumentsInOrderUntilOneMatches)
     EXPECT_EQ(result.unreadable[0].subject, book[0].get());
     const SearchProgress::Snapshot seen = progress.Take();
     EXPECT_EQ(seen.subjectsExamined, 2u);
-    // NOTES.TXT and lettre are of no kind the search reads.
-    EXPECT_EQ(seen.documentsToRead, 4u);
-    EXPECT_GE(seen.documentsRead, 3u);
+    // "lettre" is of no kind the search reads.
+    EXPECT_EQ(seen.documentsToRead, 5u);
+    EXPECT_GE(seen.documentsRead, 4u);
     EXPECT_EQ(seen.line.rfind("Recherche dans le fichier : ", 0), 0u);
     const std::string message = DescribeUnreadableDocuments(result.unreadable);
     EXPECT_EQ(message, "Un document n'a pas pu être lu pendant la recherche :\nImpossible de lire le document « " +
                            dir.File("absent.txt") + " » : le fichier ou le dossier n'existe pas.\n");
+}
+
+TEST(SearchRun, ExtensionsAreReadWhateverTheirCase)
+{
+    TempDir dir;
+    const struct {
+        std::string path;
+        const char* word;
+    } documents[] = {
+        {dir.Write("NOTES.TXT", "zorglub"), "zorglub"},
+        {dir.Write("Rapport.Pdf", ReadWholeFile(test::Fixture("rapport.pdf"))), "quittance"},
+        {dir.Write("LETTRE.DOC", ReadWholeFile(test::Fixture("lettre.doc"))), "Quincaillerie"},
+        {dir.Write("comptes.XLS", ReadWholeFile(test::Fixture("comptes.xls"))), "zèbre"},
+    };
+    for (const auto& d : documents) {
+        SubjectList book;
+        book.push_back(Subject("G", "S", "", {d.path}));
+        const SearchResult result = RunSearch(book, SearchPattern(d.word, {}), kScopeDocumentContents);
+        EXPECT_EQ(result.hits.size(), 1u) << d.path;
+        EXPECT_TRUE(result.unreadable.empty()) << d.path;
+    }
 }
 
 TEST(SearchRun, UnreadableOfficeDocumentsDoNotEndTheSearch)
@@ -117,11 +138,11 @@ struct CliResult {
     std::string err;
 };
 
-CliResult Cli(const cli::Args& args)
+CliResult Cli(const cli::Args& args, int (*command)(const cli::Args&, cli::Streams) = &cli::RunSearch)
 {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = cli::RunSearch(args, {out, err});
+    const int status = command(args, {out, err});
     return {status, out.str(), err.str()};
 }
 
@@ -155,6 +176,35 @@ TEST(SearchCli, PrintsHitsAndExitStatus)
     EXPECT_EQ(Cli({path}).status, 2);
     EXPECT_EQ(Cli({dir.File("absent.tvo"), "mot"}).status, 2);
     EXPECT_EQ(Cli({dir.Write("abime.tvo", "\x05\x00zz"), "mot"}).status, 2);
+    for (const char* bad : {"--readers=0", "--memory=", "--time=x", "--ocr-time=-1", "--readers=999"})
+        EXPECT_EQ(Cli({path, "mot", bad}).status, 2) << bad;
+}
+
+TEST(SearchCli, ReadingLimitsAndTheTextCache)
+{
+    TempDir dir;
+    SubjectList book;
+    book.push_back(Subject("Courrier", "Lettre", "", {dir.Write("lettre.doc", ReadWholeFile(test::Fixture("lettre.doc")))}));
+    const std::string path = dir.Write("livre.tvo", WriteSubjectList(book));
+    for (const cli::Args& options : {cli::Args{}, cli::Args{"--no-cache"},
+                                     cli::Args{"--readers=1", "--memory=256", "--time=5", "--ocr-time=30"}}) {
+        cli::Args args = {path, "quincaillerie"};
+        args.insert(args.end(), options.begin(), options.end());
+        const CliResult r = Cli(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "Courrier\tLettre\n");
+    }
+    CliResult stats = Cli({"stats"}, &cli::RunCache);
+    EXPECT_EQ(stats.status, 0) << stats.err;
+    EXPECT_NE(stats.out.find("Textes gardés : "), std::string::npos) << stats.out;
+    EXPECT_EQ(stats.out.find("Textes gardés : 0 "), std::string::npos) << stats.out;
+    const CliResult cleared = Cli({"clear"}, &cli::RunCache);
+    EXPECT_EQ(cleared.status, 0) << cleared.err;
+    EXPECT_EQ(cleared.out, "Le cache des textes des documents est vide.\n");
+    stats = Cli({"stats"}, &cli::RunCache);
+    EXPECT_NE(stats.out.find("Textes gardés : 0 "), std::string::npos) << stats.out;
+    EXPECT_EQ(Cli({"vider"}, &cli::RunCache).status, 2);
+    EXPECT_EQ(Cli({}, &cli::RunCache).status, 2);
 }
 
 } // namespace

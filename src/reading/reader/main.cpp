@@ -31,6 +31,18 @@ namespace {
 
 namespace protocol = tavelo::reader_protocol;
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 constexpr int kChannel = STDIN_FILENO;
 constexpr std::size_t kFlushSize = 64 * 1024;
 
@@ -314,7 +326,9 @@ int main(int argc, char** argv)
 
     std::signal(SIGPIPE, SIG_DFL);
     SetLimit(RLIMIT_CORE, 0);
-    if (settings.memoryBytes > 0) {
+    // AddressSanitizer reserves terabytes of address space for its shadow
+    // memory: a reader built with it (tests, fuzzing) keeps the time limits only.
+    if (settings.memoryBytes > 0 && !kAddressSanitizer) {
         g_memoryLimit = settings.memoryBytes;
         SetLimit(RLIMIT_AS, settings.memoryBytes);
     }
