@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Makes the scans under tests/fixtures/documents: a short letter of two pages
+# Makes the scans under tests/fixtures/scans: a short letter of two pages
 # laid out by LibreOffice (headless), rendered at 300 dpi in grey by
 # pdftoppm as a scanner would give it (PNG, JPEG, two-page TIFF), an
 # image-only PDF of those pages (img2pdf) and a PDF whose first page has a
 # text layer and whose second is a scan (pdfunite). Run once; the results are
-# committed. Needs root for apt-get when a tool is missing.
+# committed. They are kept apart from tests/fixtures/documents, the seeds of
+# the text fuzz targets, where OCR and large images would only slow those
+# down. Needs root for apt-get when a tool is missing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-out="$here/tests/fixtures/documents"
+out="$here/tests/fixtures/scans"
 mkdir -p "$out"
 
 need=()
@@ -102,17 +104,17 @@ for n in 1 2; do
   pnmtotiff -lzw -xresolution 300 -yresolution 300 <"$work/page-$n.pgm" >"$work/page-$n.tif"
 done
 
-cp "$work/page-1.png" "$out/scan-lettre.png"
-cp "$work/page-1.jpg" "$out/scan-lettre.jpg"
-tiffcp -c lzw "$work/page-1.tif" "$work/page-2.tif" "$out/scan-lettre.tif"
-img2pdf -s 300dpi -o "$out/scan-lettre.pdf" "$work/page-1.jpg" "$work/page-2.jpg"
+cp "$work/page-1.png" "$out/lettre.png"
+cp "$work/page-1.jpg" "$out/lettre.jpg"
+tiffcp -c lzw "$work/page-1.tif" "$work/page-2.tif" "$out/lettre.tif"
+img2pdf -s 300dpi -o "$out/lettre.pdf" "$work/page-1.jpg" "$work/page-2.jpg"
 img2pdf -s 300dpi -o "$work/scan-page-2.pdf" "$work/page-2.jpg"
-pdfunite "$work/quittance.pdf" "$work/scan-page-2.pdf" "$out/scan-mixte.pdf"
+pdfunite "$work/quittance.pdf" "$work/scan-page-2.pdf" "$out/mixte.pdf"
 # A poster of 5 × 5 m without text: a small grey image over the whole page.
 pgmmake 0.5 8 8 | pnmtopng >"$work/grey8.png"
-img2pdf -s 200inx200in -o "$out/scan-affiche.pdf" "$work/grey8.png"
+img2pdf -s 200inx200in -o "$out/affiche.pdf" "$work/grey8.png"
 
-ls -l "$out"/scan-*
+ls -l "$out"
 
 # Seeds of the image fuzz target: small pieces of the scan in each format and
 # codec a scanner or camera writes, and headers that claim huge images.

@@ -54,7 +54,7 @@ const Pages& ThePages()
         const int n = count != nullptr ? std::max(1, std::atoi(count)) : static_cast<int>(8 * Cores());
         for (int i = 0; i < n; ++i) {
             const std::filesystem::path file = p.folder / ("page-" + std::to_string(i) + ".png");
-            std::filesystem::copy_file(std::string(TAVELO_DOCUMENT_FIXTURES) + "/scan-lettre.png", file);
+            std::filesystem::copy_file(std::string(TAVELO_SCAN_FIXTURES) + "/lettre.png", file);
             p.files.push_back(file.string());
         }
         static const std::filesystem::path cleanup = p.folder;

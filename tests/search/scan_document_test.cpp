@@ -21,8 +21,12 @@
 namespace tavelo {
 namespace {
 
-using test::Fixture;
 using test::TempDir;
+
+std::string Scan(std::string_view name)
+{
+    return std::string(TAVELO_DOCUMENT_FIXTURES) + "/../scans/" + std::string(name);
+}
 
 // Every scan is recognised once per test run, in a cache of its own.
 TextSource& ScanSource()
@@ -149,16 +153,16 @@ TEST(ScannedDocument, PlantedWordsAreFoundOnTheirPagesOnly)
         std::vector<std::string> found, absent;
     };
     const std::vector<Case> cases = {
-        {"scan-lettre.png", DocumentKind::kImage, {{1, 1}}, {"électricité", "DISTINGUÉES"}, {"chaudière", "zorglub"}},
-        {"scan-lettre.jpg", DocumentKind::kImage, {{1, 1}}, {"électricité", "l'été"}, {"chaudière", "zorglub"}},
-        {"scan-lettre.tif", DocumentKind::kImage, {{1, 2}, {2, 2}}, {"électricité", "chaudière"}, {"zorglub"}},
-        {"scan-lettre.pdf", DocumentKind::kPdf, {{1, 2}, {2, 2}}, {"électricité", "chaudière"}, {"zorglub"}},
+        {"lettre.png", DocumentKind::kImage, {{1, 1}}, {"électricité", "DISTINGUÉES"}, {"chaudière", "zorglub"}},
+        {"lettre.jpg", DocumentKind::kImage, {{1, 1}}, {"électricité", "l'été"}, {"chaudière", "zorglub"}},
+        {"lettre.tif", DocumentKind::kImage, {{1, 2}, {2, 2}}, {"électricité", "chaudière"}, {"zorglub"}},
+        {"lettre.pdf", DocumentKind::kPdf, {{1, 2}, {2, 2}}, {"électricité", "chaudière"}, {"zorglub"}},
         // The second page is a scan, the first has a text layer.
-        {"scan-mixte.pdf", DocumentKind::kPdf, {{2, 2}}, {"quittance", "chaudière"}, {"électricité"}},
+        {"mixte.pdf", DocumentKind::kPdf, {{2, 2}}, {"quittance", "chaudière"}, {"électricité"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::string path = Fixture(c.file);
+        const std::string path = Scan(c.file);
         const Search first = SearchScan(path, c.kind, c.found.front());
         EXPECT_EQ(first.match.status, DocumentMatch::kFound) << first.match.reason;
         // A progress frame before each page recognised, then the cache's text.
@@ -172,7 +176,7 @@ TEST(ScannedDocument, PlantedWordsAreFoundOnTheirPagesOnly)
             EXPECT_EQ(SearchScan(path, c.kind, word).match.status, DocumentMatch::kNotFound) << word;
     }
     // One piece per page, in page order, whichever way the page was read.
-    const DocumentRead mixed = ScanSource().Read(Fixture("scan-mixte.pdf"), DocumentKind::kPdf, {});
+    const DocumentRead mixed = ScanSource().Read(Scan("mixte.pdf"), DocumentKind::kPdf, {});
     std::vector<std::string> pages;
     mixed.text.AnyPiece([&](const TextPiece& piece) {
         pages.emplace_back(piece.text);
@@ -183,9 +187,9 @@ TEST(ScannedDocument, PlantedWordsAreFoundOnTheirPagesOnly)
     EXPECT_EQ(pages[0].find("chaudière"), std::string::npos) << pages[0];
     EXPECT_NE(pages[1].find("chaudière"), std::string::npos) << pages[1];
     // Matched as plain text, with the options.
-    EXPECT_EQ(SearchScan(Fixture("scan-lettre.png"), DocumentKind::kImage, "ÉLECTRICITÉ", {false, true}).match.status,
+    EXPECT_EQ(SearchScan(Scan("lettre.png"), DocumentKind::kImage, "ÉLECTRICITÉ", {false, true}).match.status,
               DocumentMatch::kNotFound);
-    EXPECT_EQ(SearchScan(Fixture("scan-lettre.png"), DocumentKind::kImage, "contrat d.électricité", {true, true})
+    EXPECT_EQ(SearchScan(Scan("lettre.png"), DocumentKind::kImage, "contrat d.électricité", {true, true})
                   .match.status,
               DocumentMatch::kFound);
 }
@@ -230,8 +234,8 @@ TEST(ScannedDocument, HostileImagesAreRefusedBeforeDecoding)
     EXPECT_EQ(pixGetHeight(reduced.get()), 4500);
 
     // Truncated scans are refused or read, never a crash.
-    for (const char* file : {"scan-lettre.png", "scan-lettre.jpg", "scan-lettre.tif"}) {
-        const std::string real = ReadWholeFile(Fixture(file));
+    for (const char* file : {"lettre.png", "lettre.jpg", "lettre.tif"}) {
+        const std::string real = ReadWholeFile(Scan(file));
         for (std::size_t size = 0; size < real.size(); size += real.size() / 7) {
             ImagePages pages;
             if (pages.Open(std::string_view(real).substr(0, size), reason))
@@ -245,9 +249,9 @@ TEST(ScannedDocument, HostileScansAreUnreadableWithinTheReaderLimitsAndTheSearch
 {
     TempDir dir;
     const std::string huge = dir.Write("immense.png", CraftedPng(100000, 100000));
-    const std::string cut = dir.Write("coupee.png", ReadWholeFile(Fixture("scan-lettre.png")).substr(0, 20000));
+    const std::string cut = dir.Write("coupee.png", ReadWholeFile(Scan("lettre.png")).substr(0, 20000));
     // A page of 5 × 5 m: rendered coarser, not at 300 dpi (3.6 gigapixels).
-    const std::string poster = Fixture("scan-affiche.pdf");
+    const std::string poster = Scan("affiche.pdf");
     const Search hugeSearch = SearchScan(huge, DocumentKind::kImage, "x");
     EXPECT_EQ(hugeSearch.match.status, DocumentMatch::kUnreadable);
     EXPECT_EQ(hugeSearch.match.reason, "l'image est trop grande pour être lue (100000 × 100000 pixels)");
@@ -260,7 +264,7 @@ TEST(ScannedDocument, HostileScansAreUnreadableWithinTheReaderLimitsAndTheSearch
     EXPECT_EQ(posterSearch.ocrPages.size(), 1u);
 
     SubjectList book;
-    for (const std::string& path : {huge, cut, Fixture("scan-lettre.png")}) {
+    for (const std::string& path : {huge, cut, Scan("lettre.png")}) {
         book.push_back(std::make_unique<CTenorels>("Scans", path, 0));
         book.back()->AddDocumentPath(path);
     }
