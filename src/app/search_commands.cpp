@@ -158,6 +158,9 @@ private:
         for (const std::string* notice : {&result.readerNotice, &result.cacheWarning})
             if (!notice->empty())
                 MessageBox::Show(owner, ToQ(*notice), MessageBox::Exclamation);
+        const std::string unreadKinds = DescribeUnreadKinds(result.unreadKinds);
+        if (!unreadKinds.empty())
+            MessageBox::Show(owner, ToQ(unreadKinds), MessageBox::Information);
         const std::string unreadable = DescribeUnreadableDocuments(result.unreadable);
         if (!unreadable.empty())
             MessageBox::Show(owner, ToQ(unreadable), MessageBox::Exclamation);

@@ -208,11 +208,14 @@ void CSearchProgressDlg::StepIt()
 void CSearchProgressDlg::Show(const SearchProgress::Snapshot& progress)
 {
     SetCurrentFile(QString::fromUtf8(progress.line.data(), static_cast<qsizetype>(progress.line.size())));
-    m_countLine->setText(progress.documentsToRead == 0
-                             ? QString()
-                             : QString::fromUtf8(text::kSearchDocumentCount)
-                                   .arg(progress.documentsRead)
-                                   .arg(progress.documentsToRead));
+    QString count;
+    if (progress.documentsToRead > 0)
+        count = QString::fromUtf8(text::kSearchDocumentCount).arg(progress.documentsRead).arg(progress.documentsToRead);
+    if (progress.firstReadings == 1)
+        count += QString::fromUtf8(text::kSearchFirstReading);
+    else if (progress.firstReadings > 1)
+        count += QString::fromUtf8(text::kSearchFirstReadings).arg(progress.firstReadings);
+    m_countLine->setText(count);
     m_progress->setValue(static_cast<int>(std::min<std::size_t>(progress.subjectsExamined,
                                                                 static_cast<std::size_t>(m_progress->maximum()))));
 }

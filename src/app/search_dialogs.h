@@ -42,6 +42,8 @@ inline constexpr const char* kSearchMatchCase = "Respecter la casse";
 inline constexpr const char* kSearchProgressTitle = "Etat de la recherche";
 inline constexpr const char* kSearchInterrupted = "La recherche a été interrompue : %1";
 inline constexpr const char* kSearchDocumentCount = "Documents lus : %1 sur %2";
+inline constexpr const char* kSearchFirstReading = ", dont 1 jamais lu auparavant";
+inline constexpr const char* kSearchFirstReadings = ", dont %1 jamais lus auparavant";
 inline constexpr const char* kClearTextCacheQuestion =
     "Oublier le texte de tous les documents lus jusqu'ici ? Ils seront relus à la prochaine recherche "
     "(les documents numérisés seront de nouveau reconnus, ce qui peut être long).";

@@ -162,6 +162,8 @@ int RunSearch(const Args& args, Streams io)
         if (!notice->empty())
             io.err << *notice << '\n';
     io.err << DescribeUnreadableDocuments(result.unreadable);
+    if (const std::string kinds = DescribeUnreadKinds(result.unreadKinds); !kinds.empty())
+        io.err << kinds << '\n';
     if (!io.out) {
         io.err << "Impossible d'écrire sur la sortie standard.\n";
         return kBadInput;

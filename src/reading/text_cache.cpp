@@ -19,22 +19,24 @@ namespace tavelo {
 namespace {
 
 // Raised whenever the tables change shape; an older cache is emptied.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 
 constexpr const char* kSchema = R"SQL(
+-- The text comes last: the columns before it are read without walking
+-- through its pages.
 CREATE TABLE texts(
     id INTEGER PRIMARY KEY,
     hash BLOB NOT NULL,
     kind INTEGER NOT NULL,
     version INTEGER NOT NULL,
     reason TEXT,
-    layout BLOB NOT NULL,
-    body TEXT NOT NULL,
     bytes INTEGER NOT NULL,
     used INTEGER NOT NULL,
+    layout BLOB NOT NULL,
+    body TEXT NOT NULL,
     UNIQUE(hash, kind, version));
 CREATE INDEX texts_used ON texts(used);
 CREATE TABLE files(
@@ -112,6 +114,16 @@ FileState StateOf(const struct stat& st)
 struct TextCache::Connection {
     sqlite3* db = nullptr;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+    // A read transaction spans a whole search: one snapshot, and no lock
+    // taken and released for every document.
+    bool reading = false;
+
+    void EndReading()
+    {
+        if (reading)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        reading = false;
+    }
 
     ~Connection()
     {
@@ -329,19 +341,32 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
         if (!m_idle.empty()) {
             std::unique_ptr<Connection> connection = std::move(m_idle.back());
             m_idle.pop_back();
+            BeginReading(*connection);
             return connection;
         }
     }
     auto connection = std::make_unique<Connection>();
-    const int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                     nullptr);
+    int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_busy_timeout(connection->db, 2000);
+        // Pages read from the file's mapping rather than copied in.
+        code = connection->Exec("PRAGMA mmap_size = 268435456; BEGIN");
+        connection->reading = code == SQLITE_OK;
+    }
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
         Failed(code, "ouvert");
         return nullptr;
     }
-    sqlite3_busy_timeout(connection->db, 2000);
     return connection;
+}
+
+// Called with m_mutex held, at the end of a search: the next one sees what
+// was written since.
+void TextCache::EndReading()
+{
+    for (const std::unique_ptr<Connection>& connection : m_idle)
+        connection->EndReading();
 }
 
 void TextCache::Release(std::unique_ptr<Connection> connection)
@@ -350,6 +375,12 @@ void TextCache::Release(std::unique_ptr<Connection> connection)
         return;
     const std::lock_guard lock(m_mutex);
     m_idle.push_back(std::move(connection));
+}
+
+void TextCache::BeginReading(Connection& connection)
+{
+    if (!connection.reading)
+        connection.reading = connection.Exec("BEGIN") == SQLITE_OK;
 }
 
 std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind kind)
@@ -704,6 +735,7 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
     {
         std::unique_lock lock(m_mutex);
         WaitForWriter(lock);
+        EndReading();
     }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
@@ -775,6 +807,7 @@ void TextCache::Flush()
 {
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
+    EndReading();
     if (!m_enabled || !m_writer)
         return;
     if (!m_touched.empty() && m_enabled && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
@@ -837,6 +870,7 @@ bool TextCache::Clear(std::string& reason)
 {
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
+    EndReading();
     if (!m_enabled || !m_writer) {
         reason = m_warning.empty() ? "le cache des textes des documents n'est pas disponible" : m_warning;
         return false;

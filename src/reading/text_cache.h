@@ -131,6 +131,8 @@ private:
     // A connection of this object's pool, or nullptr when disabled.
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
+    void BeginReading(Connection& connection);
+    void EndReading();
     // What Store, Link and RememberPath leave to the writer thread, which
     // writes it in large transactions while the search goes on.
     struct PendingWrite {

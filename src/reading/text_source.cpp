@@ -193,7 +193,20 @@ DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadCon
     return read;
 }
 
-DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context)
+DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)
+{
+    DocumentLookup lookup;
+    struct stat st {};
+    if (IsReadInProcess(kind) || !m_cache->Enabled() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return lookup;
+    lookup.regularFile = true;
+    lookup.state = StateOf(st);
+    lookup.entry = m_cache->Find(lookup.state, kind);
+    return lookup;
+}
+
+DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context,
+                              const DocumentLookup* known)
 {
     if (IsReadInProcess(kind))
         return ReadInProcess(path);
@@ -214,12 +227,12 @@ DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const 
         return read;
     };
 
+    const DocumentLookup lookup = known != nullptr ? *known : Look(path, kind);
+    if (lookup.entry)
+        if (std::optional<DocumentRead> read = fromEntry(*lookup.entry))
+            return std::move(*read);
+
     struct stat st {};
-    if (cache.Enabled() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (const std::optional<CacheEntry> entry = cache.Find(StateOf(st), kind))
-            if (std::optional<DocumentRead> read = fromEntry(*entry))
-                return std::move(*read);
-    }
 
     std::string reason;
     const Descriptor fd(OpenRegular(path, st, reason));

@@ -42,6 +42,13 @@ struct DocumentRead {
     bool lasting = true;
 };
 
+// What the cache knows of a document before it is read.
+struct DocumentLookup {
+    bool regularFile = false;
+    FileState state;
+    std::optional<CacheEntry> entry;
+};
+
 struct ReadContext {
     const std::atomic<bool>* cancel = nullptr;
     ReadProgress progress;
@@ -67,8 +74,13 @@ public:
     // At the end of a search: the cache is written.
     void EndSearch();
 
+    // The file's state and what the cache holds for it, without reading it.
+    DocumentLookup Look(const std::string& path, DocumentKind kind);
+
     // Safe from several threads at once; each call uses one reader process.
-    DocumentRead Read(const std::string& path, DocumentKind kind, const ReadContext& context);
+    // `known` is Look's answer when it was asked already.
+    DocumentRead Read(const std::string& path, DocumentKind kind, const ReadContext& context,
+                      const DocumentLookup* known = nullptr);
 
     // Why the reader program could not be used during this search, once.
     std::string TakeReaderNotice();

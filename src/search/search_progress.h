@@ -13,6 +13,7 @@ namespace tavelo {
 class CTenorels;
 
 inline constexpr std::string_view kSearchingFilePrefix = "Recherche dans le fichier : ";
+inline constexpr std::string_view kRecognisingPrefix = "Reconnaissance du texte : ";
 inline constexpr std::string_view kNoSubjectFoundMessage = "Aucun sujet ne correspond aux critères";
 
 // A document whose content could not be searched.
@@ -33,6 +34,9 @@ public:
         // look at in all (both grow as the search goes).
         std::size_t documentsRead = 0;
         std::size_t documentsToRead = 0;
+        // Of those, the documents the text cache does not know yet: they are
+        // read for the first time (scans are recognised, which takes long).
+        std::size_t firstReadings = 0;
         // The document being read: kSearchingFilePrefix and its file name.
         std::string line;
     };
@@ -44,6 +48,7 @@ public:
         s.subjectCount = m_subjectCount.load();
         s.documentsRead = m_documentsRead.load();
         s.documentsToRead = m_documentsToRead.load();
+        s.firstReadings = m_firstReadings.load();
         const std::lock_guard lock(m_mutex);
         s.line = m_line;
         return s;
@@ -54,6 +59,7 @@ public:
     void SubjectExamined() { ++m_subjectsExamined; }
     void DocumentsQueued(std::size_t count) { m_documentsToRead += count; }
     void DocumentRead() { ++m_documentsRead; }
+    void DocumentToReadFirstTime() { ++m_firstReadings; }
     void SetLine(std::string line)
     {
         const std::lock_guard lock(m_mutex);
@@ -65,6 +71,7 @@ private:
     std::atomic<std::size_t> m_subjectCount{0};
     std::atomic<std::size_t> m_documentsRead{0};
     std::atomic<std::size_t> m_documentsToRead{0};
+    std::atomic<std::size_t> m_firstReadings{0};
     mutable std::mutex m_mutex;
     std::string m_line;
 };

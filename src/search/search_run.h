@@ -2,6 +2,7 @@
 // One search over the subjects of a book, in book order.
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct SearchResult {
     // program could not be used, the text cache could not.
     std::string readerNotice;
     std::string cacheWarning;
+    // Documents not searched because no reader reads their kind, by
+    // extension in lower case (the whole name for one without a dot).
+    std::map<std::string, std::size_t> unreadKinds;
 };
 
 struct SearchEnvironment {
@@ -55,5 +59,12 @@ SearchResult RunSearch(const SubjectList& subjects, const SearchPattern& pattern
 // The French message that lists the unreadable documents at the end of a
 // search (the first ones, then how many others); empty when there is none.
 std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& unreadable);
+
+// How many documents were not searched because their kind is not read, and
+// which kinds; empty when there is none.
+std::string DescribeUnreadKinds(const std::map<std::string, std::size_t>& unreadKinds);
+
+// The progress line while a page of a document is recognised from its image.
+std::string RecognitionLine(const std::string& fileName, std::size_t page, std::size_t pages);
 
 } // namespace tavelo

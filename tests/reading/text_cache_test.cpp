@@ -87,6 +87,7 @@ TEST(TextCache, TextsByFileStateThenByContent)
     touched.mtimeNs += 1;
     EXPECT_FALSE(cache->Find(touched, DocumentKind::kPdf));
     Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3");
+    cache->Flush(); // a search ends: the next one sees what others wrote
     EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
     // The same bytes anywhere else.
     const std::optional<CacheEntry> byContent = cache->FindContent(hash, DocumentKind::kPdf);

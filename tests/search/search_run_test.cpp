@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "book/book_file.h"
 #include "book/file_io.h"
 #include "cli/commands.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
+#include "reading/reader_protocol.h"
+#include "reading/text_source.h"
 #include "test_files.h"
 
 namespace tavelo {
@@ -77,8 +82,8 @@ TEST(SearchRun, DocumentsInOrderUntilOneMatches)
     SubjectList book;
     book.push_back(Subject("G", "S1", "",
                            {dir.File("absent.txt"), dir.Write("NOTES.TXT", "notes"), dir.File("lettre"),
-                            dir.Write("b.txt", "la facture"), dir.File("jamais.pdf")}));
-    book.push_back(Subject("G", "S2", "", {dir.Write("c.rtf", "{\\rtf1 rien}")}));
+                            dir.Write("b.txt", "la facture"), dir.File("jamais.pdf"), dir.File("plan.odg")}));
+    book.push_back(Subject("G", "S2", "", {dir.Write("c.rtf", "{\\rtf1 rien}"), dir.File("Plan.ODG")}));
     SearchProgress progress;
     const SearchResult result =
         RunSearch(book, SearchPattern("facture", {}), kScopeDocumentContents, {nullptr, &progress});
@@ -94,6 +99,13 @@ TEST(SearchRun, DocumentsInOrderUntilOneMatches)
     EXPECT_EQ(seen.documentsToRead, 5u);
     EXPECT_GE(seen.documentsRead, 4u);
     EXPECT_EQ(seen.line.rfind("Recherche dans le fichier : ", 0), 0u);
+    // Of no kind the search reads, and before the match if any: "lettre" and
+    // the drawing of S2, not the one after S1's match.
+    EXPECT_EQ(result.unreadKinds.size(), 2u);
+    EXPECT_EQ(result.unreadKinds.at("odg"), 1u);
+    EXPECT_EQ(DescribeUnreadKinds(result.unreadKinds),
+              "2 documents n'ont pas été examinés, leur genre n'est pas lu : .odg (1), sans extension (1).");
+    EXPECT_EQ(DescribeUnreadKinds({{"zip", 1}}), "Un document n'a pas été examiné, son genre n'est pas lu : .zip (1).");
     const std::string message = DescribeUnreadableDocuments(result.unreadable);
     EXPECT_EQ(message, "Un document n'a pas pu être lu pendant la recherche :\nImpossible de lire le document « " +
                            dir.File("absent.txt") + " » : le fichier ou le dossier n'existe pas.\n");
@@ -118,6 +130,50 @@ TEST(SearchRun, ExtensionsAreReadWhateverTheirCase)
         EXPECT_EQ(result.hits.size(), 1u) << d.path;
         EXPECT_TRUE(result.unreadable.empty()) << d.path;
     }
+}
+
+TEST(SearchRun, TheProgressSaysWhatIsRecognisedAndWhatIsReadForTheFirstTime)
+{
+    TempDir dir;
+    // A reader that recognises page 2 of 5, then takes its time.
+    std::string frames;
+    std::string progress;
+    reader_protocol::AppendU32(progress, 2);
+    reader_protocol::AppendU32(progress, 5);
+    progress += reader_protocol::kOcrPageUnit;
+    std::string hello;
+    reader_protocol::AppendFrame(hello, reader_protocol::kHello, reader_protocol::kVersion);
+    reader_protocol::AppendFrame(frames, reader_protocol::kProgress, progress);
+    const auto octal = [](const std::string& bytes) {
+        std::string out;
+        for (const unsigned char c : bytes) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\%03o", c);
+            out += escaped;
+        }
+        return out;
+    };
+    const std::string reader = dir.Write("lent.sh", "#!/bin/sh\nprintf '" + octal(hello) +
+                                                        "'\nhead -c 1 >/dev/null\nprintf '" + octal(frames) +
+                                                        "'\nexec sleep 600\n");
+    std::filesystem::permissions(reader, std::filesystem::perms::owner_all);
+    SubjectList book;
+    book.push_back(Subject("G", "S", "", {dir.Write("a.txt", "rien"), dir.Write("scan.pdf", "%PDF")}));
+    TextSource source(TextCache::Open(dir.File("cache")), {{}, reader, 2});
+    SearchProgress seen;
+    std::atomic<bool> cancel{false};
+    std::thread search([&] { RunSearch(book, SearchPattern("zorglub", {}), kScopeDocumentContents, {&source, &seen, &cancel}); });
+    std::string line;
+    for (int i = 0; i < 400 && line.rfind("Reconnaissance", 0) != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        line = seen.Take().line;
+    }
+    cancel = true;
+    search.join();
+    EXPECT_EQ(line, "Reconnaissance du texte : scan.pdf, page 2 sur 5");
+    // Plain text is never kept: only the PDF is read for the first time.
+    EXPECT_EQ(seen.Take().firstReadings, 1u);
+    EXPECT_EQ(RecognitionLine("photo.jpg", 1, 1), "Reconnaissance du texte : photo.jpg");
 }
 
 TEST(SearchRun, UnreadableOfficeDocumentsDoNotEndTheSearch)
