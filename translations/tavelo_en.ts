@@ -1097,6 +1097,54 @@ Insured address: 12 rue des Lilas.</translation>
         <source>la structure du document est trop profonde</source>
         <translation>the document&apos;s structure is too deep</translation>
     </message>
+    <message>
+        <source>ce n&apos;est pas une image PNG, JPEG ou TIFF</source>
+        <translation>it is not a PNG, JPEG or TIFF image</translation>
+    </message>
+    <message>
+        <source>l&apos;en-tête de l&apos;image est endommagé</source>
+        <translation>the image&apos;s header is damaged</translation>
+    </message>
+    <message>
+        <source>l&apos;image a plus de 1000 pages</source>
+        <translation>the image has more than 1000 pages</translation>
+    </message>
+    <message>
+        <source>l&apos;image est trop grande pour être lue</source>
+        <translation>the image is too large to be read</translation>
+    </message>
+    <message>
+        <source>une page de l&apos;image est endommagée</source>
+        <translation>a page of the image is damaged</translation>
+    </message>
+    <message>
+        <source>l&apos;image est endommagée</source>
+        <translation>the image is damaged</translation>
+    </message>
+    <message>
+        <source>la mémoire manque pour reconnaître le texte</source>
+        <translation>there is not enough memory to recognise the text</translation>
+    </message>
+    <message>
+        <source>la reconnaissance du texte a échoué</source>
+        <translation>the text recognition failed</translation>
+    </message>
+    <message>
+        <source>la reconnaissance du texte est indisponible (les langues française et anglaise de Tesseract ne sont pas installées)</source>
+        <translation>text recognition is unavailable (Tesseract&apos;s French and English languages are not installed)</translation>
+    </message>
+    <message>
+        <source>il a plus de 1000 pages à reconnaître</source>
+        <translation>it has more than 1000 pages to recognise</translation>
+    </message>
+    <message>
+        <source>une page ne peut pas être affichée pour en reconnaître le texte</source>
+        <translation>a page cannot be drawn to recognise its text</translation>
+    </message>
+    <message>
+        <source>%1 : %2</source>
+        <translation>%1: %2</translation>
+    </message>
 </context>
 <context>
     <name>Tavelo</name>

@@ -15,7 +15,7 @@
 #define TAVELO_DOCUMENT_KINDS(X)        \
     X(Text, 1, 1, "txt text md markdown csv tsv log") \
     X(Rtf, 2, 1, "rtf")                 \
-    X(Pdf, 3, 1, "pdf")                 \
+    X(Pdf, 3, 2, "pdf")                 \
     X(Word, 4, 1, "doc")                \
     X(Spreadsheet, 5, 1, "xls")         \
     X(WordXml, 6, 1, "docx docm dotx dotm") \
@@ -25,7 +25,8 @@
     X(OpenSheet, 10, 1, "ods ots")      \
     X(OpenSlides, 11, 1, "odp otp")     \
     X(Html, 12, 1, "html htm xhtml")    \
-    X(Mail, 13, 1, "eml mht mhtml")
+    X(Mail, 13, 1, "eml mht mhtml")     \
+    X(Image, 14, 1, "jpg jpeg png tif tiff")
 
 namespace tavelo {
 

@@ -271,7 +271,8 @@ ReaderProcess::Exchange ReaderProcess::Receive(bool expectHello, ReadOutcome& ou
             case protocol::kHello: limit = protocol::kVersion.size(); break;
             case protocol::kPiece: limit = kMaxTextBytes + 1; break;
             case protocol::kProgress: limit = protocol::kMaxProgressBytes; break;
-            case protocol::kUnreadable: limit = protocol::kMaxReasonBytes; break;
+            case protocol::kUnreadable:
+            case protocol::kUnreadableNow: limit = protocol::kMaxReasonBytes; break;
             case protocol::kFinished:
             case protocol::kOutOfMemory: limit = 0; break;
             default: return expectHello ? Exchange::kNoHello : Exchange::kIncoherent;
@@ -311,6 +312,7 @@ ReaderProcess::Exchange ReaderProcess::Receive(bool expectHello, ReadOutcome& ou
             }
             case protocol::kFinished:
             case protocol::kUnreadable:
+            case protocol::kUnreadableNow:
                 if (start != buffer.size())
                     return Exchange::kIncoherent;
                 if (tag == protocol::kFinished)
@@ -318,6 +320,7 @@ ReaderProcess::Exchange ReaderProcess::Receive(bool expectHello, ReadOutcome& ou
                 if (payload.empty() || !IsValidUtf8(payload))
                     return Exchange::kIncoherent;
                 outcome.reason.assign(payload);
+                outcome.lasting = tag == protocol::kUnreadable;
                 return Exchange::kUnreadable;
             case protocol::kOutOfMemory: return Exchange::kOutOfMemory;
             default: return Exchange::kIncoherent;
@@ -366,7 +369,6 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
         }
     }
     const Exchange exchange = Receive(fresh, outcome, cancel, progress);
-    outcome.lasting = false;
     switch (exchange) {
     case Exchange::kFinished:
         outcome.status = ReadStatus::kRead;
@@ -374,7 +376,6 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
         return outcome;
     case Exchange::kUnreadable:
         outcome.status = ReadStatus::kUnreadable;
-        outcome.lasting = true;
         return outcome;
     case Exchange::kCancelled:
         Stop();
@@ -412,6 +413,9 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
         outcome.reason = kIncoherent;
         break;
     }
+    // A limit passed, a reader that died or went out of step: the next search
+    // tries again.
+    outcome.lasting = false;
     outcome.text = DocumentText();
     return outcome;
 }

@@ -26,6 +26,7 @@ inline constexpr char kPiece = 'T';       // payload: match rule (1 byte), then 
 inline constexpr char kProgress = 'P';    // payload: done, total (32 bits each), then the unit
 inline constexpr char kFinished = 'F';    // no payload
 inline constexpr char kUnreadable = 'U';  // payload: the reason, in French
+inline constexpr char kUnreadableNow = 'V'; // the same, for a reason that may pass (not cached)
 inline constexpr char kOutOfMemory = 'M'; // no payload; the reader ends
 
 inline constexpr std::string_view kVersion = "tavelo-reader-1";

@@ -79,9 +79,26 @@ DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, con
     }
 }
 
+std::string TranslateReason(const std::string& reason)
+{
+    const std::string whole = Tr("Search", reason);
+    if (whole != reason)
+        return whole;
+    // "the reason : a detail" (page numbers, sizes): the reason is translated,
+    // the detail kept.
+    const std::size_t colon = reason.rfind(" : ");
+    if (colon == std::string::npos)
+        return reason;
+    const std::string head = reason.substr(0, colon);
+    const std::string translated = Tr("Search", head);
+    if (translated == head)
+        return reason;
+    return Format(Tr("Search", "%1 : %2"), {translated, reason.substr(colon + 3)});
+}
+
 std::string UnreadableDocumentMessage(const std::string& path, const std::string& reason)
 {
-    return Format(Tr("Search", "Impossible de lire le document « %1 » : %2."), {path, Tr("Search", reason)});
+    return Format(Tr("Search", "Impossible de lire le document « %1 » : %2."), {path, TranslateReason(reason)});
 }
 
 int FindWord(const SearchPattern* pattern, const char* path)

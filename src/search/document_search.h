@@ -26,7 +26,11 @@ DocumentMatch MatchRead(const DocumentRead& read, DocumentKind kind, const Searc
 DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern,
                                  TextSource& source = DefaultTextSource(), const ReadContext& context = {});
 
-// The French message for a document that could not be searched.
+// A reason given by a reader, in the user's language: whole, or as a
+// translated reason followed by " : " and a detail left as it is.
+std::string TranslateReason(const std::string& reason);
+
+// The message, in the user's language, for a document that could not be searched.
 std::string UnreadableDocumentMessage(const std::string& path, const std::string& reason);
 
 // Each piece by its own rule: text, RTF, PDF pages and scans with the compiled

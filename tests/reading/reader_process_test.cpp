@@ -331,7 +331,16 @@ TEST(ReaderProcess, WhatTheExchangeDoesNotAllowMakesTheDocumentUnreadable)
     const ReadOutcome refused = ReadWith(refusing, Fixture("comptes.xls"), DocumentKind::kSpreadsheet);
     EXPECT_EQ(refused.status, ReadStatus::kUnreadable);
     EXPECT_EQ(refused.reason, "le classeur est protégé par un mot de passe");
+    EXPECT_TRUE(refused.lasting);
     EXPECT_GT(refusing.ProcessId(), 0);
+    // A reason that may pass (a language of the recognition missing) is
+    // said as such, and not kept.
+    ReaderProcess passing(FakeReader(dir, "passing.sh",
+        kHello + kReadRequest + PrintFrames({{protocol::kUnreadableNow, "la reconnaissance du texte a échoué"}}) +
+            "exec sleep 600\n"), Limits());
+    const ReadOutcome now = ReadWith(passing, Fixture("comptes.xls"), DocumentKind::kSpreadsheet);
+    EXPECT_EQ(now.status, ReadStatus::kUnreadable);
+    EXPECT_FALSE(now.lasting);
 }
 
 TEST(ReaderProcess, FramesSentAfterADocumentEndedAreNotTakenForTheNext)

@@ -5,9 +5,11 @@
 #include <sstream>
 #include <thread>
 
+#include "base/tr.h"
 #include "book/book_file.h"
 #include "book/file_io.h"
 #include "cli/commands.h"
+#include "search/document_search.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
 #include "reading/reader_protocol.h"
@@ -190,6 +192,27 @@ TEST(SearchRun, TheLineShowsADocumentStillBeingRead)
     progress.DocumentDone(5);
     EXPECT_EQ(progress.Take().line, "lent.pdf, page 2"); // the last one read stays
     EXPECT_EQ(progress.Take().documentsRead, 2u);
+}
+
+TEST(SearchRun, ReasonsAreTranslatedWholeOrBeforeTheirDetail)
+{
+    SetTranslator([](const char*, const char* text) -> std::string {
+        const std::string french = text;
+        if (french == "trop long à lire")
+            return "too long to read";
+        if (french == "l'image est trop grande pour être lue")
+            return "the image is too large to be read";
+        if (french == "%1 : %2")
+            return "%1: %2";
+        return french;
+    });
+    EXPECT_EQ(TranslateReason("trop long à lire"), "too long to read");
+    EXPECT_EQ(TranslateReason("l'image est trop grande pour être lue : 9 × 9 pixels"),
+              "the image is too large to be read: 9 × 9 pixels");
+    EXPECT_EQ(TranslateReason("inconnue : 3"), "inconnue : 3");
+    SetTranslator(nullptr);
+    EXPECT_EQ(TranslateReason("l'image est trop grande pour être lue : 9 × 9 pixels"),
+              "l'image est trop grande pour être lue : 9 × 9 pixels");
 }
 
 TEST(SearchRun, UnreadableOfficeDocumentsDoNotEndTheSearch)

@@ -34,6 +34,9 @@ public:
     // A step of long work the caller may want to show (pages recognised...);
     // `unit` says what is counted.
     virtual void Progress(std::string_view /*unit*/, std::size_t /*done*/, std::size_t /*total*/) {}
+    // The failure about to be reported says nothing lasting about the file
+    // (missing language data, memory): it is not kept in the text cache.
+    virtual void NotLasting() {}
 };
 
 // The French reason given when the sink refused more text.

@@ -265,12 +265,15 @@ public:
         Flush();
     }
 
+    void NotLasting() override { m_lasting = false; }
+
     void End(bool read, std::string_view reason)
     {
         if (read)
             protocol::AppendFrame(m_out, protocol::kFinished, {});
         else
-            protocol::AppendFrame(m_out, protocol::kUnreadable, reason.substr(0, protocol::kMaxReasonBytes));
+            protocol::AppendFrame(m_out, m_lasting ? protocol::kUnreadable : protocol::kUnreadableNow,
+                                  reason.substr(0, protocol::kMaxReasonBytes));
         Flush();
     }
 
@@ -284,6 +287,7 @@ private:
     rlim_t m_pageCpuSeconds;
     std::string m_out;
     std::size_t m_size = 0;
+    bool m_lasting = true;
 };
 
 void ReadOne(tavelo::DocumentKind kind, int fd, const Settings& settings)
