@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <sched.h>
 #include <sys/resource.h>
@@ -149,6 +150,35 @@ TEST(NotifierTest, StoppingDoesNotWaitForTheCallback)
     for (int i = 0; i < 1000 && notifier.IsRunning(); ++i)
         std::this_thread::sleep_for(2ms);
     EXPECT_FALSE(notifier.IsRunning());
+}
+
+TEST(NotifierTest, StoppingDoesNotWaitForAProbeStuckOnALostShare)
+{
+    // A probe of a book on a network folder that stopped answering does not
+    // return; closing the book's window must not wait for it, and the news it
+    // might bring later is dropped.
+    auto stuck = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = stuck->get_future().share();
+    std::atomic<bool> probing{false};
+    Calls calls;
+    NotifierOptions options;
+    options.period = 1ms;
+    options.probe = [&probing, released](const std::string&) {
+        probing = true;
+        released.wait();
+        return true;
+    };
+    StartNotifier("/partage/perdu/Maison.tvo", calls.Callback(), options);
+    while (!probing)
+        std::this_thread::sleep_for(1ms);
+    auto cleared = std::async(std::launch::async, [] { ClearNotifierThread(); });
+    const bool returned = cleared.wait_for(20s) == std::future_status::ready;
+    stuck->set_value(); // the share answers again, whatever happened
+    cleared.wait();
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(IsNotifierRunning());
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(calls.count, 0);
 }
 
 TEST(NotifierTest, CallbackMayClearTheReferenceItself)
