@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "book/file_io.h"
+#include "book/held_file.h"
+#include "cli/output_field.h"
 #include "cli/commands.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
@@ -92,7 +94,7 @@ int RunSearch(const Args& args, Streams io)
 
     SubjectList subjects;
     try {
-        subjects = ReadSubjectList(ReadWholeFile(bookPath));
+        subjects = ReadSubjectList(ReadBookAsReader(bookPath).View());
     } catch (const FileError& e) {
         io.err << e.what() << '\n';
         return kBadInput;
@@ -110,8 +112,9 @@ int RunSearch(const Args& args, Streams io)
     }
 
     const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes);
+    // One line per subject, whatever its names hold.
     for (const CTenorels* hit : result.hits)
-        io.out << hit->GetGeneralTitle() << '\t' << hit->GetSubjectName() << '\n';
+        io.out << EscapeField(hit->GetGeneralTitle()) << '\t' << EscapeField(hit->GetSubjectName()) << '\n';
     io.out.flush();
     io.err << DescribeUnreadableDocuments(result.unreadable);
     if (!io.out) {
