@@ -10,7 +10,7 @@ cd "$here"
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-pdf-dev
-  libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
+  libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev libx11-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
