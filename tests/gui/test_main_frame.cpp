@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -395,6 +396,25 @@ private Q_SLOTS:
         QCOMPARE(frame->StatusPane(2)->text(), QStringLiteral("MAJ"));
         QCOMPARE(frame->StatusPane(3)->text(), QStringLiteral("NUM"));
         QCOMPARE(frame->StatusPane(4)->text(), QString());
+    }
+
+    void startWithoutADisplayEndsWithAMessage()
+    {
+        // A display that does not answer (a server not started yet, or gone).
+        int number = 150;
+        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            ++number;
+        QProcess tavelo;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(number));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        tavelo.setProcessEnvironment(environment);
+        tavelo.start(QStringLiteral(TAVELO_BIN), {});
+        QVERIFY(tavelo.waitForFinished(60000));
+        QCOMPARE(tavelo.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tavelo.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(tavelo.readAllStandardError()).contains(QStringLiteral("ne peut pas ouvrir sa fenêtre")));
     }
 
     void aboutBox()
