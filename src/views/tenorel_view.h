@@ -69,6 +69,10 @@ public:
     bool m_bSearchMode = false;
     std::vector<CTenorels*> m_searchHits;
 
+Q_SIGNALS:
+    // A record was taken out of this tree because it left the book.
+    void subjectRemoved(const tavelo::CTenorels* subject);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
