@@ -117,20 +117,11 @@ TEST_F(CliBook, DumpOfDamagedOrMissingBooksFails)
 
 TEST_F(CliBook, SearchPrintsOneLinePerSubjectWhateverItsNames)
 {
-    // Five subjects, three of them with a tab, a carriage return or a line
-    // feed in a name: escaped as check escapes them.
-    const auto json = Write("in.json", R"({"subjects":[)"
-                                       R"({"general_title":"EDF","name":"facture"},)"
-                                       R"({"general_title":"EDF\tGaz","name":"facture 2"},)"
-                                       R"({"general_title":"EDF","name":"facture\r3"},)"
-                                       R"({"general_title":"EDF","name":"facture\n4"},)"
-                                       R"({"general_title":"EDF","name":"facture 5"}]})");
+    // A tab, a carriage return and a line feed in names, escaped as check does.
+    const auto json = Write("in.json", R"({"subjects":[{"general_title":"EDF\tGaz","name":"facture"},)"
+                                       R"({"general_title":"EDF","name":"facture\r2"},{"general_title":"EDF","name":"facture\n3"}]})");
     const auto book = (dir / "b.tvo").string();
     ASSERT_EQ(Run(cli::RunCreate, {json, book}), 0) << err.str();
     ASSERT_EQ(Run(cli::RunSearch, {book, "facture", "--scope", "names"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "EDF\tfacture\n"
-                         "EDF\\x09Gaz\tfacture 2\n"
-                         "EDF\tfacture\\x0D3\n"
-                         "EDF\tfacture\\x0A4\n"
-                         "EDF\tfacture 5\n");
+    EXPECT_EQ(out.str(), "EDF\\x09Gaz\tfacture\nEDF\tfacture\\x0D2\nEDF\tfacture\\x0A3\n");
 }

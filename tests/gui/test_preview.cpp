@@ -105,9 +105,8 @@ private Q_SLOTS:
 
     void oddFilesAreNeverOpened()
     {
-        // Named pipes would freeze the window, devices may never end and
-        // folders are no documents, whatever their names say; a page that
-        // names a pipe as its picture does not freeze it either.
+        // Named pipes would freeze the window, devices never end, folders are no
+        // documents, whatever their names say; nor may a page's picture be a pipe.
         QTemporaryDir dir;
         const QByteArray fifo = dir.filePath(QStringLiteral("tube.txt")).toLocal8Bit();
         QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);

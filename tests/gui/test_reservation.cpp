@@ -2,7 +2,6 @@
 // holder is played by a second open of the book in this process (the locks of
 // the lock file tell two opens apart, as they tell two processes apart).
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -250,34 +249,6 @@ private Q_SLOTS:
                  QStringLiteral("Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule."));
         QVERIFY(app->Documents().front()->IsReadOnly());
         QVERIFY(!MergeItem(*app)->isEnabled());
-    }
-
-    void oneBookWhateverThePathThatOpensIt()
-    {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("real")) && QDir(dir.path()).mkpath(QStringLiteral("elsewhere")));
-        const QString real = WriteBook(dir, QStringLiteral("real/Maison.tvo"), {{"EDF", "2006", 0, "", {}}});
-        const QString link = dir.filePath(QStringLiteral("elsewhere/Lien.tvo"));
-        QVERIFY(QFile::link(real, link));
-        auto app = StartApp({link});
-        QVERIFY(IsHeldByUs(real));
-        // Opened again under its real name: the same book, not a second copy
-        // of it waiting for itself.
-        QVERIFY(app->OpenDocumentFile(real));
-        QCOMPARE(app->Documents().size(), std::size_t{1});
-        QVERIFY(!app->Documents().front()->IsReadOnly());
-
-        // A hard link gives the book two names that no single reservation
-        // covers: read-only, and the user is told why.
-        const QString hard = dir.filePath(QStringLiteral("elsewhere/Dur.tvo"));
-        const QString other = WriteBook(dir, QStringLiteral("real/Autre.tvo"), {{"EDF", "2007", 0, "", {}}});
-        QVERIFY(::link(other.toLocal8Bit().constData(), hard.toLocal8Bit().constData()) == 0);
-        MessageBox::ClearHistory();
-        CTenorelDoc* doc = app->OpenDocumentFile(hard);
-        QVERIFY(doc && doc->IsReadOnly());
-        QCOMPARE(MessageBox::History().size(), std::size_t{1});
-        QCOMPARE(MessageBox::History()[0].look, MessageBox::Information);
-        QVERIFY(MessageBox::History()[0].text.contains(QStringLiteral("plusieurs noms")));
     }
 
     void notifiedWhenFreedThenReopenedReadWrite()

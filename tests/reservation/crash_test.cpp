@@ -21,20 +21,16 @@ using test::ChildProcess;
 using test::TempDir;
 
 // Writes in small pieces with a pause after each, so that a book being
-// rewritten stays torn long enough for kills and readers to meet it. With
-// `refuseRenameOver` set, renaming over that book is refused, as some shares
-// do, so every save rewrites it in place.
+// rewritten stays torn long enough for kills and readers to meet it. Renaming
+// over `refuseRenameOver` is refused, as some shares do: every save of that
+// book rewrites it in place.
 class SlowWrites : public FileSystemOps {
 public:
     std::string refuseRenameOver;
-
     int Rename(const std::string& from, const std::string& to) override
     {
-        if (!refuseRenameOver.empty() && to == refuseRenameOver) {
-            errno = EPERM;
-            return -1;
-        }
-        return FileSystemOps::Rename(from, to);
+        errno = EPERM;
+        return to == refuseRenameOver ? -1 : FileSystemOps::Rename(from, to);
     }
     ssize_t Write(int fd, const void* data, std::size_t size, off_t offset) override
     {
@@ -59,12 +55,7 @@ protected:
         bytesA = WriteSubjectList(bookA);
         bytesB = WriteSubjectList(bookB);
         test::WriteFileBytes(book, bytesA);
-    }
-
-    void Prepare(SlowWrites& fs) const
-    {
-        if (GetParam().inPlace)
-            fs.refuseRenameOver = book;
+        slow.refuseRenameOver = GetParam().inPlace ? book : std::string();
     }
 
     // Parses what an instance loads and says which book it is.
@@ -88,8 +79,6 @@ protected:
     std::unique_ptr<ChildProcess> StartSaver()
     {
         return std::make_unique<ChildProcess>([this](int in, int out) {
-            SlowWrites slow;
-            Prepare(slow);
             bool readOnly = true;
             auto held = OpenHeldFile(book, readOnly, false, nullptr, slow);
             test::SendByte(out, held && !readOnly ? 'H' : 'R');
@@ -102,6 +91,7 @@ protected:
     }
 
     TempDir dir;
+    SlowWrites slow;
     std::string book;
     bool firstIsA = false; // the saver starts with the book that is not on disk
     SubjectList bookA;
@@ -115,8 +105,6 @@ TEST_P(CrashTest, KilledSaverLeavesAWholeBook)
     // Kills spread over about three saves, as long as saves take here.
     std::chrono::microseconds saveTime{0};
     {
-        SlowWrites slow;
-        Prepare(slow);
         bool readOnly = true;
         auto held = OpenHeldFile(book, readOnly, false, nullptr, slow);
         ASSERT_FALSE(readOnly);

@@ -101,9 +101,7 @@ TEST_F(MergeTest, ReadsTheLastWholeBookNeverATornOne)
     const std::string whole = WriteSubjectList(test::MakeBook("entier", 6));
     test::WriteFileBytes(BackupFilePath(other), whole);
     test::WriteFileBytes(other, whole.substr(0, whole.size() / 2));
-    MergeRead read = ReadBookForMerge(other);
-    ASSERT_EQ(read.outcome, MergeReadOutcome::kRead) << read.message;
-    EXPECT_TRUE(test::SameBook(read.subjects, test::MakeBook("entier", 6)));
+    EXPECT_TRUE(test::SameBook(ReadBookForMerge(other).subjects, test::MakeBook("entier", 6)));
 }
 
 } // namespace

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "book/file_io.h"
 #include "book/held_file.h"
+#include "book/lock_file.h"
 #include "book/safe_save.h"
 #include "test_support.h"
 
@@ -150,6 +152,28 @@ public:
     // When set, renaming over this book is refused, as some shares do: every
     // save rewrites it in place.
     std::string refuseRenameOver;
+    // While set, writes to the book write half their bytes, then fail.
+    bool tearBook = false;
+    // Removals of the backup of `refuseRenameOver`'s book made while readers
+    // could be reading it.
+    int backupRemovals = 0;
+    int removalsUnderReaders = 0;
+
+    int Open(const std::string& path, int flags, mode_t mode) override
+    {
+        const int fd = FileSystemOps::Open(path, flags, mode);
+        m_bookFd = path == m_book ? fd : m_bookFd;
+        return fd;
+    }
+    int Unlink(const std::string& path) override
+    {
+        if (path == BackupFilePath(m_book)) {
+            ++backupRemovals;
+            removalsUnderReaders += !IsBookLocked(m_book, kSavingByte, F_RDLCK);
+        }
+        return FileSystemOps::Unlink(path);
+    }
+    void RefuseRenameOver(const std::string& book) { refuseRenameOver = m_book = book; }
 
     void FailAt(Kind kind, int n, int error)
     {
@@ -166,11 +190,17 @@ public:
 
     ssize_t Write(int fd, const void* data, std::size_t size, off_t offset) override
     {
+        if (tearBook && fd == m_bookFd) {
+            (void)FileSystemOps::Write(fd, data, size / 2, offset);
+            errno = EIO;
+            return -1;
+        }
         return Fail(kWrite) ? -1 : FileSystemOps::Write(fd, data, size, offset);
     }
     int Fsync(int fd) override { return Fail(kFsync) ? -1 : FileSystemOps::Fsync(fd); }
     int Close(int fd) override
     {
+        m_bookFd = fd == m_bookFd ? -1 : m_bookFd;
         if (Fail(kClose)) {
             FileSystemOps::Close(fd); // Linux closes the descriptor even when close() reports an error
             errno = m_error;
@@ -198,6 +228,8 @@ private:
     }
 
     std::array<int, kKinds> m_counts{};
+    std::string m_book;
+    int m_bookFd = -1;
     Kind m_kind = kWrite;
     int m_failAt = 0;
     int m_error = 0;
@@ -217,7 +249,7 @@ TEST_P(SaveFaultTest, EveryFailingCallLeavesTheOldBookAndTheReservation)
 
     FaultyFileSystem fs;
     if (inPlace)
-        fs.refuseRenameOver = book;
+        fs.RefuseRenameOver(book);
     // How many calls of each kind a save that succeeds makes.
     std::array<int, FaultyFileSystem::kKinds> calls{};
     {
@@ -267,6 +299,43 @@ TEST_P(SaveFaultTest, EveryFailingCallLeavesTheOldBookAndTheReservation)
 INSTANTIATE_TEST_SUITE_P(Methods, SaveFaultTest,
                          ::testing::Values(FaultCase{"Replace", false}, FaultCase{"InPlace", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SaveTest, ProducerThatFailsLeavesNoTemporaryFile)
+{
+    auto held = Hold();
+    EXPECT_THROW(held->Save([&](const ByteSink& sink) {
+        sink(std::string_view(newBytes).substr(0, 1000));
+        throw std::bad_alloc();
+    }), std::bad_alloc);
+    EXPECT_EQ(test::ReadFileBytes(book), oldBytes);
+    EXPECT_EQ(dir.Entries(), Expected());
+}
+
+TEST_F(SaveTest, FailuresInARowKeepTheLastGoodBackup)
+{
+    FaultyFileSystem fs;
+    fs.RefuseRenameOver(book);
+    auto held = Hold(fs);
+    bool readOnly = false;
+    // The rewriting and its undoing both tear: the book is torn, the backup
+    // holds the good book; then two more saves fail the same way.
+    fs.tearBook = true;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        EXPECT_EQ(SaveHeldFile(held, readOnly, book, attempt == 1 ? oldBytes : newBytes, fs).outcome, SaveOutcome::kFailed);
+        EXPECT_TRUE(test::ReadFileBytes(BackupFilePath(book)) == oldBytes) << "the good backup was replaced";
+        EXPECT_TRUE(held->Load().View() == oldBytes) << "the book read is not the good one";
+        EXPECT_EQ(dir.Entries(), Expected({".Maison.tvo.backup"}));
+    }
+    // The next save that works removes the backup only while readers are kept out.
+    fs.tearBook = false;
+    fs.refuseRenameOver.clear();
+    ASSERT_EQ(SaveHeldFile(held, readOnly, book, newBytes, fs).outcome, SaveOutcome::kSaved);
+    EXPECT_EQ(test::ReadFileBytes(book), newBytes);
+    EXPECT_EQ(dir.Entries(), Expected());
+    EXPECT_GT(fs.backupRemovals, 0);
+    EXPECT_EQ(fs.removalsUnderReaders, 0);
+}
 
 // A rename the file system refuses falls back to rewriting in place.
 class RefusedRename : public FileSystemOps {
