@@ -89,7 +89,8 @@ private:
 mode_t LockFileMode(const std::string& folder);
 
 // Whether an instance has a lock on that byte of the book's lock file that
-// would refuse `type`. A book without a lock file is free. Errors count as
+// would refuse `type`; the book's path is resolved first (ResolveBookPath). A
+// book without a lock file is free. Errors count as
 // "not locked" and are returned in `error` when given.
 bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* error = nullptr);
 

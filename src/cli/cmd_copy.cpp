@@ -5,8 +5,8 @@
 
 #include "book/file_io.h"
 #include "book/held_file.h"
-#include "cli/output_field.h"
 #include "cli/commands.h"
+#include "cli/output_field.h"
 #include "editing/copy_observer.h"
 #include "editing/document_check.h"
 #include "editing/export.h"
