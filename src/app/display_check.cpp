@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
+
+#include "base/tr.h"
 
 #if TAVELO_HAVE_X11
 #include <X11/Xlib.h>
@@ -25,11 +28,11 @@ void EndOnFatal(QtMsgType type, const QMessageLogContext& context, const QString
             g_previousHandler(type, context, message);
         return;
     }
-    const QByteArray display = qgetenv("DISPLAY");
-    std::fprintf(stderr,
-                 "Tavelo ne peut pas ouvrir sa fenêtre : aucun affichage ne répond%s%s%s.\n%s\n",
-                 display.isEmpty() ? "" : " (DISPLAY=", display.constData(), display.isEmpty() ? "" : ")",
-                 message.toLocal8Bit().constData());
+    // Qt's translator does not exist yet: the text comes from the catalogue.
+    const std::string display = qEnvironmentVariable("DISPLAY").toStdString();
+    const std::string why = Format(Tr("Tavelo", "Tavelo ne peut pas ouvrir sa fenêtre : aucun affichage ne répond (DISPLAY=%1)."),
+                                   {display});
+    std::fprintf(stderr, "%s\n%s\n", why.c_str(), message.toLocal8Bit().constData());
     std::fflush(stderr);
     std::_Exit(1);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/resource.h>
 
+#include "base/tr.h"
 #include "book/text.h"
 
 namespace tavelo {
@@ -110,15 +111,16 @@ void ArchiveReader::ChargeMemory(std::uint64_t bytes)
     if (m_budget == 0)
         m_budget = MemoryLeft();
     if (m_charged > m_budget) {
-        throw BookFormatError("Le livre demande plus de mémoire (" + std::to_string(m_charged >> 20) +
-                              " Mio) qu'il n'en reste sur ce poste : il est sans doute endommagé.");
+        throw BookFormatError(Format(Tr("Book", "Le livre demande plus de mémoire (%1 Mio) qu'il n'en reste sur ce poste : "
+                                                "il est sans doute endommagé."),
+                                     {std::to_string(m_charged >> 20)}));
     }
 }
 
 void ArchiveReader::Require(std::uint64_t n) const
 {
     if (n > Remaining())
-        throw BookFormatError("Le fichier est tronqué : sa fin est atteinte au milieu d'un sujet.");
+        throw BookFormatError(Tr("Book", "Le fichier est tronqué : sa fin est atteinte au milieu d'un sujet."));
 }
 
 std::string_view ArchiveReader::ReadBytes(std::uint64_t n)
@@ -168,7 +170,7 @@ std::uint64_t ArchiveReader::ReadLength(bool& utf16)
     const std::uint16_t w = ReadUInt16();
     if (w == 0xFFFE) {
         if (utf16)
-            throw BookFormatError("Le fichier est endommagé : une longueur de texte est invalide.");
+            throw BookFormatError(Tr("Book", "Le fichier est endommagé : une longueur de texte est invalide."));
         utf16 = true;
         return ReadLength(utf16);
     }

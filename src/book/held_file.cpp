@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/book_path.h"
 #include "book/file_io.h"
 #include "book/safe_save.h"
@@ -35,8 +36,8 @@ private:
 FileError LockFailure(const std::string& path, int error)
 {
     if (error == EAGAIN)
-        return FileError("Le livre « " + path + " » est en cours d'enregistrement par une autre instance de Tavelo ; réessayez plus tard.", error);
-    return FileError("Impossible de verrouiller le livre « " + path + " » : " + DescribeError(error) + ".", error);
+        return FileError(Format(Tr("Book", "Le livre « %1 » est en cours d'enregistrement par une autre instance de Tavelo ; réessayez plus tard."), {path}), error);
+    return FileError(Format(Tr("Book", "Impossible de verrouiller le livre « %1 » : %2."), {path, DescribeError(error)}), error);
 }
 
 void SetStatus(HeldFileStatus* status, HeldFileError kind, int error, std::string reason)
@@ -48,21 +49,12 @@ void SetStatus(HeldFileStatus* status, HeldFileError kind, int error, std::strin
 // Why a book with hard links is not reserved.
 std::string HardLinkedBook()
 {
-    return "Ce fichier a plusieurs noms (liens physiques) et une réservation ne peut pas les couvrir tous";
+    return Tr("Book", "Ce fichier a plusieurs noms (liens physiques) et une réservation ne peut pas les couvrir tous");
 }
 
 bool MayWrite(const std::string& path)
 {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-}
-
-std::string FillPath(std::string_view text, const std::string& path)
-{
-    std::string out(text);
-    const auto at = out.find("%s");
-    if (at != std::string::npos)
-        out.replace(at, 2, path);
-    return out;
 }
 
 } // namespace
@@ -76,11 +68,12 @@ HeldFile::~HeldFile()
 std::string HeldFile::DescribeLockFile() const
 {
     const std::string name = GetDocumentFileName(LockFilePath(m_path));
-    const std::string owner = m_lockOwner.empty() ? std::string("un autre utilisateur") : m_lockOwner;
-    return "Le fichier de réservation « " + name + " » de ce livre appartient à " + owner +
-           " et ne vous permet pas d'y écrire. Quand plus personne n'a ce livre ouvert, " + owner +
-           " peut supprimer ce fichier (Tavelo le recréera modifiable par tous ceux qui peuvent écrire dans le dossier) "
-           "ou le rendre modifiable par le groupe (chmod g+w).";
+    const std::string owner = m_lockOwner.empty() ? Tr("Book", "un autre utilisateur") : m_lockOwner;
+    return Format(Tr("Book", "Le fichier de réservation « %1 » de ce livre appartient à %2 et ne vous permet pas d'y "
+                             "écrire. Quand plus personne n'a ce livre ouvert, %2 peut supprimer ce fichier (Tavelo le "
+                             "recréera modifiable par tous ceux qui peuvent écrire dans le dossier) ou le rendre "
+                             "modifiable par le groupe (chmod g+w)"),
+                  {name, owner});
 }
 
 std::string HeldFile::GetFileName() const
@@ -96,15 +89,15 @@ std::string HeldFile::DescribeReadOnly() const
     case ReadOnlyReason::kHeldElsewhere:
         return DescribeHolder(m_lock.ReadHolderInfo());
     case ReadOnlyReason::kBookNotWritable:
-        return "Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.";
+        return Tr("Book", "Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.");
     case ReadOnlyReason::kFolderReadOnly:
-        return "Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.";
+        return Tr("Book", "Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.");
     case ReadOnlyReason::kNoLocking:
-        return "Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.";
+        return Tr("Book", "Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.");
     case ReadOnlyReason::kHardLinked:
-        return HardLinkedBook() + " : il est ouvert en lecture seule. Enregistrez-le sous un autre nom pour le modifier.";
+        return Format(Tr("Book", "%1 : il est ouvert en lecture seule. Enregistrez-le sous un autre nom pour le modifier."), {HardLinkedBook()});
     case ReadOnlyReason::kLockFileNotWritable:
-        return DescribeLockFile() + " Le livre est ouvert en lecture seule.";
+        return Format(Tr("Book", "%1. Le livre est ouvert en lecture seule."), {DescribeLockFile()});
     }
     return {};
 }
@@ -142,12 +135,13 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readO
     readOnly = true;
     SetStatus(status, HeldFileError::kNone, 0, {});
     const auto cannotOpen = [&](int error, const std::string& why) -> std::unique_ptr<HeldFile> {
-        SetStatus(status, HeldFileError::kCannotOpen, error, "Impossible d'ouvrir le fichier « " + givenPath + " » : " + why + ".");
+        SetStatus(status, HeldFileError::kCannotOpen, error,
+                  Format(Tr("Book", "Impossible d'ouvrir le fichier « %1 » : %2."), {givenPath, why}));
         return nullptr;
     };
     const auto cannotReserve = [&](int error, const std::string& why) -> std::unique_ptr<HeldFile> {
         SetStatus(status, HeldFileError::kCannotReserve, error,
-                  "Impossible de réserver le fichier « " + givenPath + " » : " + why);
+                  Format(Tr("Book", "Impossible de réserver le fichier « %1 » : %2."), {givenPath, why}));
         return nullptr;
     };
 
@@ -180,7 +174,7 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readO
         // Its other names reach the same file without meeting this lock file,
         // and a save by renaming would split them: such a book is not replaced.
         if (forSave && st.st_nlink > 1)
-            return cannotReserve(EMLINK, HardLinkedBook() + " ; il n'est pas remplacé.");
+            return cannotReserve(EMLINK, Format(Tr("Book", "%1 ; il n'est pas remplacé"), {HardLinkedBook()}));
     }
 
     std::unique_ptr<HeldFile> held(new HeldFile(path, fs));
@@ -190,20 +184,20 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readO
     };
     if (const int e = held->m_lock.Open(path, true, LockFileMode(ParentFolder(path)))) {
         if (forSave)
-            return cannotReserve(e, DescribeError(e) + ".");
+            return cannotReserve(e, DescribeError(e));
         return readOnlyBecause(e == ENOLCK ? ReadOnlyReason::kNoLocking : ReadOnlyReason::kFolderReadOnly);
     }
     if (const int e = held->m_lock.TryLock(kPresenceByte, F_RDLCK)) {
         held->m_lock.Close();
         if (forSave)
-            return cannotReserve(e, DescribeError(e) + ".");
+            return cannotReserve(e, DescribeError(e));
         return readOnlyBecause(ReadOnlyReason::kNoLocking);
     }
     if (!held->m_lock.IsWritable()) {
         const bool othersLockFile = held->m_lock.WriteError() != EROFS;
         held->m_lockOwner = held->m_lock.OwnerName();
         if (forSave)
-            return cannotReserve(EACCES, othersLockFile ? held->DescribeLockFile() : DescribeError(EROFS) + ".");
+            return cannotReserve(EACCES, othersLockFile ? held->DescribeLockFile() : DescribeError(EROFS));
         return readOnlyBecause(othersLockFile ? ReadOnlyReason::kLockFileNotWritable : ReadOnlyReason::kFolderReadOnly);
     }
     if (exists && st.st_nlink > 1)
@@ -219,7 +213,7 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readO
             return readOnlyBecause(ReadOnlyReason::kHeldElsewhere);
         }
         if (forSave)
-            return cannotReserve(e, DescribeError(e) + ".");
+            return cannotReserve(e, DescribeError(e));
         held->m_lock.Close();
         return readOnlyBecause(ReadOnlyReason::kNoLocking);
     }
@@ -320,12 +314,12 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
 
 std::string OpenErrorMessage(const std::string& path)
 {
-    return FillPath("Erreur lors de l'ouverture du fichier '%s'", path);
+    return Format(Tr("Book", "Erreur lors de l'ouverture du fichier '%1'"), {path});
 }
 
 std::string InUseMessage(const std::string& path)
 {
-    return FillPath("Le fichier '%s' est utilisé.\nSauvegarder le sous un nom différent.", path);
+    return Format(Tr("Book", "Le fichier '%1' est utilisé.\nSauvegarder le sous un nom différent."), {path});
 }
 
 } // namespace tavelo

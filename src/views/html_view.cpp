@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/resources.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
 #include "book/text.h"
@@ -106,7 +107,7 @@ CHTMLView::CHTMLView(CTenorelDoc* document, QWidget* parent) : QStackedWidget(pa
     m_noPreviewLabel->setWordWrap(true);
     m_noPreviewLabel->setAlignment(Qt::AlignCenter);
     m_noPreviewLabel->setTextFormat(Qt::PlainText);
-    m_openButton = new QPushButton(QString::fromUtf8(text::kOpenWithDefault), m_noPreview);
+    m_openButton = new QPushButton(Tx(text::kOpenWithDefault), m_noPreview);
     layout->addStretch();
     layout->addWidget(m_noPreviewLabel);
     layout->addWidget(m_openButton, 0, Qt::AlignHCenter);
@@ -191,7 +192,7 @@ bool CHTMLView::ReadDocument(const QString& path, std::size_t maxBytes, bool hea
         bytes = QByteArray(read.bytes.data(), static_cast<qsizetype>(read.bytes.size()));
         return true;
     case PreviewBytes::Outcome::kMissing:
-        ShowError(QString::fromUtf8(text::kPreviewMissing).arg(path));
+        ShowError(Tx(text::kPreviewMissing).arg(path));
         return false;
     case PreviewBytes::Outcome::kRefused:
     case PreviewBytes::Outcome::kTooLarge:
@@ -201,7 +202,7 @@ bool CHTMLView::ReadDocument(const QString& path, std::size_t maxBytes, bool hea
     QString reason = QString::fromStdString(read.reason);
     if (!reason.isEmpty())
         reason[0] = reason[0].toUpper();
-    ShowError(QString::fromUtf8(text::kPreviewUnreadable).arg(path, reason + QLatin1Char('.')));
+    ShowError(Tx(text::kPreviewUnreadable).arg(path, reason + QLatin1Char('.')));
     return false;
 }
 
@@ -229,7 +230,7 @@ void CHTMLView::ShowImage(const QString& path, const QByteArray& bytes)
     QImageReader reader(&buffer);
     const QImage picture = reader.read();
     if (picture.isNull()) {
-        ShowError(QString::fromUtf8(text::kPreviewUnreadable).arg(path, reader.errorString()));
+        ShowError(Tx(text::kPreviewUnreadable).arg(path, reader.errorString()));
         return;
     }
     m_browser->picture = picture;
@@ -255,8 +256,7 @@ void CHTMLView::ShowPdf(const QString& path, const QByteArray& bytes)
     m_pdfBytes->open(QIODevice::ReadOnly);
     m_pdfDocument->load(m_pdfBytes);
     if (m_pdfDocument->status() != QPdfDocument::Status::Ready || m_pdfDocument->pageCount() <= 0) {
-        ShowError(QString::fromUtf8(text::kPreviewUnreadable)
-                      .arg(path, QString::fromUtf8(text::kPdfUnreadable)));
+        ShowError(Tx(text::kPreviewUnreadable).arg(path, Tx(text::kPdfUnreadable)));
         return;
     }
     setCurrentWidget(m_pdfView);
@@ -265,7 +265,7 @@ void CHTMLView::ShowPdf(const QString& path, const QByteArray& bytes)
 
 void CHTMLView::ShowNoPreview(const QString& path)
 {
-    m_noPreviewLabel->setText(QString::fromUtf8(text::kNoPreview).arg(QFileInfo(path).fileName()));
+    m_noPreviewLabel->setText(Tx(text::kNoPreview).arg(QFileInfo(path).fileName()));
     // Only a regular file, read within the deadline, comes this far.
     m_openButton->setEnabled(true);
     setCurrentWidget(m_noPreview);
@@ -275,7 +275,7 @@ void CHTMLView::ShowNoPreview(const QString& path)
 void CHTMLView::ShowError(const QString& message)
 {
     m_browser->setHtml(QStringLiteral("<html><body><h3>%1</h3><p>%2</p></body></html>")
-                           .arg(QString::fromUtf8(text::kPreviewErrorTitle).toHtmlEscaped(), message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
+                           .arg(Tx(text::kPreviewErrorTitle).toHtmlEscaped(), message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
     setCurrentWidget(m_browser);
     m_page = Page::Error;
 }
@@ -285,7 +285,7 @@ void CHTMLView::OpenExternally()
     if (m_path.isEmpty())
         return;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_path)))
-        MessageBox::Show(window(), QString::fromUtf8(text::kOpenWithDefaultFailed).arg(m_path), MessageBox::Exclamation);
+        MessageBox::Show(window(), Tx(text::kOpenWithDefaultFailed).arg(m_path), MessageBox::Exclamation);
 }
 
 } // namespace tavelo::gui

@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 
 namespace tavelo::gui {
@@ -96,7 +97,7 @@ PreviewBytes ReadForPreview(const std::string& path, std::size_t maxBytes, bool 
     if (!shared->done.wait_for(lock, deadline, [&] { return shared->finished; })) {
         PreviewBytes late;
         late.outcome = PreviewBytes::Outcome::kTimedOut;
-        late.reason = "son dossier ne répond pas";
+        late.reason = Tr("Preview", "son dossier ne répond pas");
         return late;
     }
     return std::move(shared->result);

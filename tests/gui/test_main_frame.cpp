@@ -47,7 +47,8 @@ const MenuSpec kMenu128 = {
       {0, {}},
       {57665, QStringLiteral("&Quitter")}}},
     {QStringLiteral("&Affichage"), {{59392, QStringLiteral("&Barre d'outils")}, {59393, QStringLiteral("Barre d'é&tat")}}},
-    {QStringLiteral("&?"), {{57664, QStringLiteral("&A propos de Tavelo...")}}},
+    {QStringLiteral("&?"),
+     {{32800, QStringLiteral("Livre d'e&xemple")}, {0, {}}, {57664, QStringLiteral("&A propos de Tavelo...")}}},
 };
 
 const MenuSpec kMenu129 = {
@@ -87,7 +88,8 @@ const MenuSpec kMenu129 = {
       {57650, QStringLiteral("&Cascade")},
       {57651, QStringLiteral("&Mosaïque")},
       {57649, QStringLiteral("&Réorganiser les icônes")}}},
-    {QStringLiteral("&?"), {{57664, QStringLiteral("&A propos de Tavelo...")}}},
+    {QStringLiteral("&?"),
+     {{32800, QStringLiteral("Livre d'e&xemple")}, {0, {}}, {57664, QStringLiteral("&A propos de Tavelo...")}}},
 };
 
 void CompareMenus(const MenuSpec& actual, const MenuSpec& expected)
@@ -397,6 +399,7 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(number));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // French
         tavelo.setProcessEnvironment(environment);
         tavelo.start(QStringLiteral(TAVELO_BIN), {});
         QVERIFY(tavelo.waitForFinished(60000));

@@ -98,7 +98,7 @@ TEST(OddBooksTest, CountsAskingForMoreMemoryThanThereIsMakeAnUnreadableBook)
     for (const auto& [args, status] : runs) {
         SCOPED_TRACE(args[0]);
         const std::string said = InChild(dir, true, [&, args = args, status = status] {
-            const std::string command = std::string(TAVELO_CLI) + " '" + args[0] + "' '" + args[1] + "'" +
+            const std::string command = "LC_ALL=C " + std::string(TAVELO_CLI) + " '" + args[0] + "' '" + args[1] + "'" +
                                         (args.size() > 2 ? " '" + args[2] + "'" : "") + " 2>&1";
             FILE* pipe = ::popen(command.c_str(), "r");
             std::string out(4096, '\0');
