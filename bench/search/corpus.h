@@ -1,9 +1,11 @@
 #pragma once
 // A corpus of documents of every searched kind, made in a temporary folder
 // from random French words: text files (UTF-8 and Windows-1252), PDF files
-// written here, and copies of the Word and Excel fixtures whose words are
-// replaced in place by random letters. About one document in twenty holds the
-// sought word.
+// written here, copies of the Word and Excel fixtures whose words are
+// replaced in place by random letters, web pages and e-mails written here, and
+// copies of the Office Open XML and OpenDocument fixtures whose text part is
+// rewritten with about 1,200 random words. About one document in twenty holds
+// the sought word.
 
 #include <string>
 #include <unordered_set>
@@ -15,7 +17,8 @@ inline constexpr const char* kSoughtWord = "zorglub";
 
 struct Corpus {
     std::string folder;
-    std::vector<std::string> text, pdf, word, spreadsheet;
+    std::vector<std::string> text, pdf, word, spreadsheet, html, mail;
+    std::vector<std::string> docx, xlsx, pptx, odt, ods, odp;
     // The documents that hold the sought word.
     std::unordered_set<std::string> withWord;
 };

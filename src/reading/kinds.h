@@ -13,11 +13,19 @@
 #include <string_view>
 
 #define TAVELO_DOCUMENT_KINDS(X)        \
-    X(Text, 1, 1, "txt")                \
+    X(Text, 1, 1, "txt text md markdown csv tsv log") \
     X(Rtf, 2, 1, "rtf")                 \
     X(Pdf, 3, 1, "pdf")                 \
     X(Word, 4, 1, "doc")                \
-    X(Spreadsheet, 5, 1, "xls")
+    X(Spreadsheet, 5, 1, "xls")         \
+    X(WordXml, 6, 1, "docx docm dotx dotm") \
+    X(SheetXml, 7, 1, "xlsx xlsm xltx xltm") \
+    X(SlidesXml, 8, 1, "pptx pptm ppsx ppsm potx potm") \
+    X(OpenText, 9, 1, "odt ott")        \
+    X(OpenSheet, 10, 1, "ods ots")      \
+    X(OpenSlides, 11, 1, "odp otp")     \
+    X(Html, 12, 1, "html htm xhtml")    \
+    X(Mail, 13, 1, "eml mht mhtml")
 
 namespace tavelo {
 
