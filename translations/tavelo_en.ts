@@ -169,6 +169,62 @@ Save it under another name.</translation>
         <source>Impossible d&apos;enregistrer le livre « %1 » : %2.</source>
         <translation>The book &quot;%1&quot; cannot be saved: %2.</translation>
     </message>
+    <message>
+        <source>Le livre demande plus de mémoire (%1 Mio) qu&apos;il n&apos;en reste sur ce poste : il est sans doute endommagé.</source>
+        <translation>The book asks for more memory (%1 MiB) than this computer has left: it is probably damaged.</translation>
+    </message>
+    <message>
+        <source>la mémoire est insuffisante</source>
+        <translation>there is not enough memory</translation>
+    </message>
+    <message>
+        <source>trop de liens symboliques</source>
+        <translation>too many symbolic links</translation>
+    </message>
+    <message>
+        <source>c&apos;est un tube nommé, pas un fichier ordinaire</source>
+        <translation>it is a named pipe, not a regular file</translation>
+    </message>
+    <message>
+        <source>c&apos;est un périphérique, pas un fichier ordinaire</source>
+        <translation>it is a device, not a regular file</translation>
+    </message>
+    <message>
+        <source>c&apos;est une prise de communication (socket), pas un fichier ordinaire</source>
+        <translation>it is a socket, not a regular file</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un fichier ordinaire</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>Ce fichier a plusieurs noms (liens physiques) et une réservation ne peut pas les couvrir tous</source>
+        <translation>This file has several names (hard links) and no reservation can cover them all</translation>
+    </message>
+    <message>
+        <source>un autre utilisateur</source>
+        <translation>another user</translation>
+    </message>
+    <message>
+        <source>Le fichier de réservation « %1 » de ce livre appartient à %2 et ne vous permet pas d&apos;y écrire. Quand plus personne n&apos;a ce livre ouvert, %2 peut supprimer ce fichier (Tavelo le recréera modifiable par tous ceux qui peuvent écrire dans le dossier) ou le rendre modifiable par le groupe (chmod g+w)</source>
+        <translation>The reservation file &quot;%1&quot; of this book belongs to %2 and does not let you write to it. When nobody has this book open any more, %2 can delete that file (Tavelo will make it again, writable by everyone who may write to the folder) or make it writable by the group (chmod g+w)</translation>
+    </message>
+    <message>
+        <source>%1 : il est ouvert en lecture seule. Enregistrez-le sous un autre nom pour le modifier.</source>
+        <translation>%1: it is open read-only. Save it under another name to change it.</translation>
+    </message>
+    <message>
+        <source>%1. Le livre est ouvert en lecture seule.</source>
+        <translation>%1. The book is open read-only.</translation>
+    </message>
+    <message>
+        <source>%1 ; il n&apos;est pas remplacé</source>
+        <translation>%1; it is not replaced</translation>
+    </message>
+    <message>
+        <source>il demande plus de mémoire que ce poste n&apos;en a ; il est sans doute endommagé.</source>
+        <translation>it asks for more memory than this computer has; it is probably damaged.</translation>
+    </message>
 </context>
 <context>
     <name>Editing</name>
@@ -729,6 +785,13 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Pour search : le temps que peut prendre la reconnaissance du texte d&apos;une page numérisée (60 secondes par défaut).</source>
         <translation>For search: the time recognising the text of one scanned page may take (60 seconds by default).</translation>
+    </message>
+</context>
+<context>
+    <name>Preview</name>
+    <message>
+        <source>son dossier ne répond pas</source>
+        <translation>its folder does not answer</translation>
     </message>
 </context>
 <context>
@@ -1890,6 +1953,10 @@ Insured address: 12 rue des Lilas.</translation>
         <source>Impossible de vider le cache des textes des documents : %1.</source>
         <translation>The text cache of the documents cannot be emptied: %1.</translation>
     </message>
+    <message>
+        <source>Tavelo ne peut pas ouvrir sa fenêtre : aucun affichage ne répond (DISPLAY=%1).</source>
+        <translation>Tavelo cannot open its window: no display answers (DISPLAY=%1).</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>
@@ -2012,6 +2079,22 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Valeur invalide : %1 (un nombre entier de 1 à %2 est attendu).</source>
         <translation>Invalid value: %1 (a whole number from 1 to %2 is expected).</translation>
+    </message>
+    <message>
+        <source>Le dossier où exporter le livre n&apos;est pas indiqué (le nom de dossier est vide).</source>
+        <translation>The folder to export the book to is not given (the folder name is empty).</translation>
+    </message>
+    <message>
+        <source>Mémoire insuffisante : la commande « %1 » est abandonnée.</source>
+        <translation>Not enough memory: the command &quot;%1&quot; is abandoned.</translation>
+    </message>
+    <message>
+        <source>Erreur inattendue, la commande « %1 » est abandonnée : %2</source>
+        <translation>Unexpected error, the command &quot;%1&quot; is abandoned: %2</translation>
+    </message>
+    <message>
+        <source>Erreur inattendue, la commande « %1 » est abandonnée.</source>
+        <translation>Unexpected error, the command &quot;%1&quot; is abandoned.</translation>
     </message>
 </context>
 </TS>

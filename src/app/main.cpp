@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
+#include "app/display_check.h"
 #include "app/manual.h"
 #include "app/tenorel_app.h"
 #include "app/translation.h"
@@ -20,7 +22,15 @@ int main(int argc, char* argv[])
             return std::cout.flush() ? 0 : 1;
         }
     }
+    // A display server still starting on a loaded machine is waited for; a
+    // missing one ends the start with a message (in the user's language, from
+    // the catalogue: Qt's translator comes later), not an abort.
+    tavelo::UseCatalogue(language);
+    std::optional<tavelo::gui::DisplayWait> display(std::in_place);
+    std::optional<tavelo::gui::StartupFailureGuard> startup(std::in_place);
     QApplication application(argc, argv);
+    startup.reset();
+    display.reset();
     tavelo::gui::InstallInterfaceLanguage(language);
     tavelo::gui::CTenorelApp app;
     QStringList arguments = QCoreApplication::arguments();

@@ -47,6 +47,8 @@ CMainFrame::CMainFrame(CTenorelApp* app) : m_app(app)
 
     CreateToolBar();
     CreateStatusBar();
+    if (const std::optional<KeyboardLocks> locks = ReadKeyboardLocks())
+        SetLockIndicators(*locks);
     CreateAccelerators();
     InstallCommands();
     RebuildMenuBar();
@@ -187,6 +189,9 @@ CSplitter* CMainFrame::ActiveBookWindow() const
 void CMainFrame::AddBookWindow(CSplitter* window)
 {
     m_mdiArea->addSubWindow(window);
+    // After the window's own change of the title, when maximised or restored.
+    connect(window, &QMdiSubWindow::windowStateChanged, this,
+            [this] { QTimer::singleShot(0, this, [this] { RefreshTitle(); }); });
     connect(window, &QObject::destroyed, this, [this] {
         // After the window has left the area.
         QTimer::singleShot(0, this, [this] {
@@ -413,9 +418,15 @@ void CMainFrame::UpdateToolbar()
 
 void CMainFrame::RefreshTitle()
 {
-    // A maximised book window adds " - [its title]" to this title itself.
-    if (!ActiveBookWindow() || !ActiveBookWindow()->isMaximized())
-        setWindowTitle(LoadString(IDR_MAINFRAME));
+    // "Tavelo - [Livre]" whatever the active book window's state. A maximised
+    // book window adds " - [its title]" to the title it finds itself, and
+    // puts that title back when restored; setting the whole title here after
+    // it (and when it is not maximised) gives the one form in every case.
+    QString title = LoadString(IDR_MAINFRAME);
+    if (const CSplitter* active = ActiveBookWindow(); active && !active->windowTitle().isEmpty())
+        title += QStringLiteral(" - [") + active->windowTitle() + QLatin1Char(']');
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 void CMainFrame::ArrangeIcons()
@@ -483,22 +494,23 @@ void CMainFrame::OpenDroppedFiles(const QStringList& paths)
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A lock key changes its light after its press is handled: the state is
+    // read on the release, and on any other key.
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            UpdateLockIndicators(static_cast<QKeyEvent*>(event)->nativeModifiers());
+        if (const std::optional<KeyboardLocks> locks = ReadKeyboardLocks())
+            SetLockIndicators(*locks);
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void CMainFrame::UpdateLockIndicators(quint32 nativeModifiers)
+void CMainFrame::SetLockIndicators(const KeyboardLocks& locks)
 {
-    // X11 modifier state: LockMask (Caps Lock) and Mod2Mask (Num Lock).
-    constexpr quint32 kLockMask = 1u << 1;
-    constexpr quint32 kMod2Mask = 1u << 4;
-    if (QLabel* caps = StatusPane(2))
-        caps->setText((nativeModifiers & kLockMask) ? LoadString(ID_INDICATOR_CAPS) : QString());
-    if (QLabel* num = StatusPane(3))
-        num->setText((nativeModifiers & kMod2Mask) ? LoadString(ID_INDICATOR_NUM) : QString());
+    const std::pair<int, bool> panes[] = {
+        {ID_INDICATOR_CAPS, locks.caps}, {ID_INDICATOR_NUM, locks.num}, {ID_INDICATOR_SCRL, locks.scroll}};
+    for (int i = 0; i < 3; ++i) {
+        if (QLabel* pane = StatusPane(2 + i))
+            pane->setText(panes[i].second ? LoadString(panes[i].first) : QString());
+    }
 }
 
 } // namespace tavelo::gui

@@ -9,6 +9,7 @@
 
 #include "app/command.h"
 #include "app/command_host.h"
+#include "app/keyboard_locks.h"
 
 class QLabel;
 class QMdiArea;
@@ -48,7 +49,10 @@ public:
     void UpdateToolbar();
     // Message pane: the prompt, or "Prêt" when empty.
     void SetMessageText(const QString& text);
+    // "Tavelo - [Livre]" with the active book window's title, "Tavelo" without one.
     void RefreshTitle();
+    // The MAJ, NUM and DEF panes.
+    void SetLockIndicators(const KeyboardLocks& locks);
     // Opens each dropped file as a book, once the drop is over.
     void OpenDroppedFiles(const QStringList& paths);
 
@@ -77,7 +81,6 @@ private:
     void UpdateRecentFiles(QMenu* fileMenu);
     void UpdateWindowList(QMenu* windowMenu);
     void ArrangeIcons();
-    void UpdateLockIndicators(quint32 nativeModifiers);
 
     CTenorelApp* m_app;
     bool m_bImportPending = false;

@@ -158,8 +158,12 @@ void CTenorelApp::OnFileOpen()
 CTenorelDoc* CTenorelApp::OpenDocumentFile(const QString& path)
 {
     const QString full = QFileInfo(path).absoluteFilePath();
+    // The same book reached by another path (a link, "..") is the book
+    // already open, not a second copy waiting for its own reservation.
+    const QString canonical = QFileInfo(full).canonicalFilePath();
     for (CTenorelDoc* doc : m_documents) {
-        if (doc->GetPathName() == full) {
+        const QString open = doc->GetPathName();
+        if (open == full || (!canonical.isEmpty() && !open.isEmpty() && QFileInfo(open).canonicalFilePath() == canonical)) {
             const std::vector<CSplitter*> windows = WindowsOf(doc);
             if (!windows.empty() && m_pMainWnd)
                 m_pMainWnd->MdiArea()->setActiveSubWindow(windows.front());

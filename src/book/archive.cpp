@@ -1,5 +1,12 @@
 #include "book/archive.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+
 #include "base/tr.h"
 #include "book/text.h"
 
@@ -61,6 +68,53 @@ void ArchiveWriter::WriteText(std::string_view utf8)
     WriteLength(units.size());
     for (const char16_t u : units)
         WriteUInt16(u);
+}
+
+namespace {
+
+// Below this, a book is read without asking how much memory is left.
+constexpr std::uint64_t kAlwaysAffordable = std::uint64_t{256} << 20;
+
+std::uint64_t KibibytesField(const char* file, std::string_view key)
+{
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.starts_with(key))
+            return std::strtoull(line.c_str() + key.size(), nullptr, 10) * 1024;
+    }
+    return 0;
+}
+
+// What this process may still take: the machine's available memory and free
+// swap, and no more than its address-space limit leaves.
+std::uint64_t MemoryLeft()
+{
+    std::uint64_t left = KibibytesField("/proc/meminfo", "MemAvailable:") + KibibytesField("/proc/meminfo", "SwapFree:");
+    if (left == 0)
+        left = UINT64_MAX; // unknown: only the allocation itself can tell
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        const std::uint64_t used = KibibytesField("/proc/self/status", "VmSize:");
+        left = std::min<std::uint64_t>(left, limit.rlim_cur > used ? limit.rlim_cur - used : 0);
+    }
+    return left;
+}
+
+} // namespace
+
+void ArchiveReader::ChargeMemory(std::uint64_t bytes)
+{
+    m_charged += bytes;
+    if (m_charged <= kAlwaysAffordable)
+        return;
+    if (m_budget == 0)
+        m_budget = MemoryLeft();
+    if (m_charged > m_budget) {
+        throw BookFormatError(Format(Tr("Book", "Le livre demande plus de mémoire (%1 Mio) qu'il n'en reste sur ce poste : "
+                                                "il est sans doute endommagé."),
+                                     {std::to_string(m_charged >> 20)}));
+    }
 }
 
 void ArchiveReader::Require(std::uint64_t n) const

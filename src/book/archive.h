@@ -49,6 +49,11 @@ public:
 
     // Fails unless at least n more bytes are there.
     void Require(std::uint64_t n) const;
+    // Counts memory that what is read will take (its counts times the size of
+    // what they count). A crafted count can ask for far more memory than its
+    // file's size; the read fails with a French reason once the total passes
+    // what the machine has left, rather than the allocation failing later.
+    void ChargeMemory(std::uint64_t bytes);
     std::size_t Position() const { return m_pos; }
     std::size_t Remaining() const { return m_in.size() - m_pos; }
 
@@ -56,6 +61,8 @@ private:
     std::uint64_t ReadLength(bool& utf16);
     std::string_view m_in;
     std::size_t m_pos = 0;
+    std::uint64_t m_charged = 0;
+    std::uint64_t m_budget = 0; // looked up when first needed
 };
 
 } // namespace tavelo

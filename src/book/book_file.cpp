@@ -44,6 +44,7 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
     };
     std::vector<Loaded> loaded{{Kind::Empty, 0}};
 
+    ar.ChargeMemory(count * (sizeof(std::unique_ptr<CTenorels>) + sizeof(CTenorels)));
     subjects.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::uint16_t tag = ar.ReadUInt16();

@@ -34,8 +34,29 @@ std::string DescribeError(int error)
     case EFBIG: return Tr("Book", "le fichier est trop grand");
     case ENOLCK: return Tr("Book", "le verrouillage de fichiers n'est pas disponible sur ce dossier");
     case EAGAIN: return Tr("Book", "le fichier est verrouillé par un autre programme");
+    case ENOMEM: return Tr("Book", "la mémoire est insuffisante");
+    case ELOOP: return Tr("Book", "trop de liens symboliques");
     default: return std::strerror(error);
     }
+}
+
+std::string DescribeNotRegular(mode_t mode)
+{
+    switch (mode & S_IFMT) {
+    case S_IFREG: return {};
+    case S_IFDIR: return DescribeError(EISDIR);
+    case S_IFIFO: return Tr("Book", "c'est un tube nommé, pas un fichier ordinaire");
+    case S_IFCHR:
+    case S_IFBLK: return Tr("Book", "c'est un périphérique, pas un fichier ordinaire");
+    case S_IFSOCK: return Tr("Book", "c'est une prise de communication (socket), pas un fichier ordinaire");
+    default: return Tr("Book", "ce n'est pas un fichier ordinaire");
+    }
+}
+
+FileError NotRegularFile(const std::string& path, mode_t mode)
+{
+    return FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeNotRegular(mode)}),
+                     S_ISDIR(mode) ? EISDIR : EINVAL);
 }
 
 FileBytes::FileBytes(FileBytes&& other) noexcept
@@ -106,8 +127,8 @@ FileBytes ReadFileBytes(int fd, const std::string& path, std::size_t maxBytes)
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw fail(errno);
-    if (S_ISDIR(st.st_mode))
-        throw fail(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw NotRegularFile(path, st.st_mode);
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
         throw fail(EFBIG);
     constexpr std::size_t kStep = 64 * 1024;
@@ -139,7 +160,14 @@ FileBytes ReadFileBytes(int fd, const std::string& path, std::size_t maxBytes)
 
 FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Anything but a regular file is refused before it is opened (a socket
+    // cannot be), and again through the descriptor in case it was replaced
+    // meanwhile; without O_NONBLOCK, opening a named pipe would wait for a
+    // writer.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw NotRegularFile(path, st.st_mode);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         throw FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeError(errno)}), errno);
     try {
@@ -183,6 +211,11 @@ int PlaceWithoutReplacing(const std::string& from, const std::string& to)
 }
 
 } // namespace
+
+int RenameNoReplace(const std::string& from, const std::string& to)
+{
+    return PlaceWithoutReplacing(from, to) == 0 ? 0 : errno;
+}
 
 std::string ParentFolder(const std::string& path)
 {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/tr.h"
+#include "book/book_path.h"
 #include "book/file_io.h"
 #include "book/safe_save.h"
 #include "book/tenorels.h"
@@ -45,6 +46,12 @@ void SetStatus(HeldFileStatus* status, HeldFileError kind, int error, std::strin
         *status = {kind, error, std::move(reason)};
 }
 
+// Why a book with hard links is not reserved.
+std::string HardLinkedBook()
+{
+    return Tr("Book", "Ce fichier a plusieurs noms (liens physiques) et une réservation ne peut pas les couvrir tous");
+}
+
 bool MayWrite(const std::string& path)
 {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
@@ -56,6 +63,17 @@ HeldFile::~HeldFile()
 {
     if (!m_readOnly)
         m_lock.ClearHolderInfo();
+}
+
+std::string HeldFile::DescribeLockFile() const
+{
+    const std::string name = GetDocumentFileName(LockFilePath(m_path));
+    const std::string owner = m_lockOwner.empty() ? Tr("Book", "un autre utilisateur") : m_lockOwner;
+    return Format(Tr("Book", "Le fichier de réservation « %1 » de ce livre appartient à %2 et ne vous permet pas d'y "
+                             "écrire. Quand plus personne n'a ce livre ouvert, %2 peut supprimer ce fichier (Tavelo le "
+                             "recréera modifiable par tous ceux qui peuvent écrire dans le dossier) ou le rendre "
+                             "modifiable par le groupe (chmod g+w)"),
+                  {name, owner});
 }
 
 std::string HeldFile::GetFileName() const
@@ -76,6 +94,10 @@ std::string HeldFile::DescribeReadOnly() const
         return Tr("Book", "Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.");
     case ReadOnlyReason::kNoLocking:
         return Tr("Book", "Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.");
+    case ReadOnlyReason::kHardLinked:
+        return Format(Tr("Book", "%1 : il est ouvert en lecture seule. Enregistrez-le sous un autre nom pour le modifier."), {HardLinkedBook()});
+    case ReadOnlyReason::kLockFileNotWritable:
+        return Format(Tr("Book", "%1. Le livre est ouvert en lecture seule."), {DescribeLockFile()});
     }
     return {};
 }
@@ -107,38 +129,52 @@ void HeldFile::Save(const BookBytesProducer& produce)
     });
 }
 
-std::unique_ptr<HeldFile> OpenHeldFile(const std::string& path, bool& readOnly, bool forSave,
+std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readOnly, bool forSave,
                                        HeldFileStatus* status, FileSystemOps& fs)
 {
     readOnly = true;
     SetStatus(status, HeldFileError::kNone, 0, {});
-    const auto cannotOpen = [&](int error) -> std::unique_ptr<HeldFile> {
+    const auto cannotOpen = [&](int error, const std::string& why) -> std::unique_ptr<HeldFile> {
         SetStatus(status, HeldFileError::kCannotOpen, error,
-                  Format(Tr("Book", "Impossible d'ouvrir le fichier « %1 » : %2."), {path, DescribeError(error)}));
+                  Format(Tr("Book", "Impossible d'ouvrir le fichier « %1 » : %2."), {givenPath, why}));
         return nullptr;
     };
-    const auto cannotReserve = [&](int error) -> std::unique_ptr<HeldFile> {
+    const auto cannotReserve = [&](int error, const std::string& why) -> std::unique_ptr<HeldFile> {
         SetStatus(status, HeldFileError::kCannotReserve, error,
-                  Format(Tr("Book", "Impossible de réserver le fichier « %1 » : %2."), {path, DescribeError(error)}));
+                  Format(Tr("Book", "Impossible de réserver le fichier « %1 » : %2."), {givenPath, why}));
         return nullptr;
     };
 
+    // Every spelling of the book's path leads to one lock file.
+    std::string path;
+    if (const int e = ResolveBookPath(givenPath, path))
+        return cannotOpen(e, DescribeError(e));
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (!exists && (!forSave || errno != ENOENT))
-        return cannotOpen(errno);
-    if (exists && S_ISDIR(st.st_mode))
-        return cannotOpen(EISDIR);
+        return cannotOpen(errno, DescribeError(errno));
     bool writable = true;
+    if (exists && !S_ISREG(st.st_mode))
+        return cannotOpen(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, DescribeNotRegular(st.st_mode));
     if (exists) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 && !forSave)
-            return cannotOpen(errno);
-        if (fd >= 0)
+        // Opened without waiting, and looked at through the descriptor, so
+        // that a named pipe put there meanwhile never blocks the open.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd >= 0) {
+            ::fstat(fd, &st);
             ::close(fd);
+        } else if (!forSave) {
+            return cannotOpen(errno, DescribeError(errno));
+        }
+        if (!S_ISREG(st.st_mode))
+            return cannotOpen(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, DescribeNotRegular(st.st_mode));
         writable = MayWrite(path);
         if (forSave && !writable)
-            return cannotOpen(EACCES);
+            return cannotOpen(EACCES, DescribeError(EACCES));
+        // Its other names reach the same file without meeting this lock file,
+        // and a save by renaming would split them: such a book is not replaced.
+        if (forSave && st.st_nlink > 1)
+            return cannotReserve(EMLINK, Format(Tr("Book", "%1 ; il n'est pas remplacé"), {HardLinkedBook()}));
     }
 
     std::unique_ptr<HeldFile> held(new HeldFile(path, fs));
@@ -146,36 +182,38 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& path, bool& readOnly, 
         held->m_reason = reason;
         return std::move(held);
     };
-    // Whoever may write the book may hold it in turn, so may write the lock.
-    const mode_t lockMode = ((exists ? st.st_mode : NewFileMode()) & 0666) | 0444;
-    if (const int e = held->m_lock.Open(path, true, lockMode)) {
+    if (const int e = held->m_lock.Open(path, true, LockFileMode(ParentFolder(path)))) {
         if (forSave)
-            return cannotReserve(e);
+            return cannotReserve(e, DescribeError(e));
         return readOnlyBecause(e == ENOLCK ? ReadOnlyReason::kNoLocking : ReadOnlyReason::kFolderReadOnly);
     }
     if (const int e = held->m_lock.TryLock(kPresenceByte, F_RDLCK)) {
         held->m_lock.Close();
         if (forSave)
-            return cannotReserve(e);
+            return cannotReserve(e, DescribeError(e));
         return readOnlyBecause(ReadOnlyReason::kNoLocking);
     }
     if (!held->m_lock.IsWritable()) {
+        const bool othersLockFile = held->m_lock.WriteError() != EROFS;
+        held->m_lockOwner = held->m_lock.OwnerName();
         if (forSave)
-            return cannotReserve(EACCES);
-        return readOnlyBecause(ReadOnlyReason::kFolderReadOnly);
+            return cannotReserve(EACCES, othersLockFile ? held->DescribeLockFile() : DescribeError(EROFS));
+        return readOnlyBecause(othersLockFile ? ReadOnlyReason::kLockFileNotWritable : ReadOnlyReason::kFolderReadOnly);
     }
+    if (exists && st.st_nlink > 1)
+        return readOnlyBecause(ReadOnlyReason::kHardLinked);
     if (!writable)
         return readOnlyBecause(ReadOnlyReason::kBookNotWritable);
     if (const int e = held->m_lock.TryLock(kHolderByte, F_WRLCK)) {
         if (e == EAGAIN) {
             if (forSave) {
-                SetStatus(status, HeldFileError::kInUse, e, InUseMessage(path));
+                SetStatus(status, HeldFileError::kInUse, e, InUseMessage(givenPath));
                 return nullptr;
             }
             return readOnlyBecause(ReadOnlyReason::kHeldElsewhere);
         }
         if (forSave)
-            return cannotReserve(e);
+            return cannotReserve(e, DescribeError(e));
         held->m_lock.Close();
         return readOnlyBecause(ReadOnlyReason::kNoLocking);
     }
@@ -201,6 +239,20 @@ void ReleaseHeldFile(std::unique_ptr<HeldFile>& held)
     held.reset();
 }
 
+FileBytes ReadBookAsReader(const std::string& givenPath)
+{
+    const std::string path = ResolvedOrGiven(givenPath);
+    LockFile lock;
+    // No lock file (or none this user may read): no instance ever saved it
+    // with its saving byte, so there is nothing to wait for.
+    if (lock.Open(path, false, 0) != 0)
+        return ReadSavedBook(path);
+    if (const int e = lock.Lock(kSavingByte, F_RDLCK, kSavingLockWait))
+        throw LockFailure(givenPath, e);
+    ByteLock guard(lock, kSavingByte);
+    return ReadSavedBook(path);
+}
+
 bool IsBookInUse(const std::string& path)
 {
     return IsBookLocked(path, kPresenceByte, F_WRLCK);
@@ -214,7 +266,7 @@ bool IsBookHeld(const std::string& path)
 bool ProbeBookAvailable(const std::string& path)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !MayWrite(path))
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1 || !MayWrite(path))
         return false;
     int error = 0;
     const bool held = IsBookLocked(path, kHolderByte, F_WRLCK, &error);
@@ -230,7 +282,7 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
 SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
                         const BookBytesProducer& produce, FileSystemOps& fs)
 {
-    if (held && held->GetFilePath() == path) {
+    if (held && held->GetFilePath() == ResolvedOrGiven(path)) {
         if (held->IsReadOnly())
             return {SaveOutcome::kInUse, InUseMessage(path), EACCES};
         try {

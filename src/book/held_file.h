@@ -26,6 +26,8 @@ enum class ReadOnlyReason {
     kBookNotWritable, // the user may not write the book file
     kFolderReadOnly,  // no lock file can be made or written beside the book
     kNoLocking,       // the file system refuses locks (ENOLCK)
+    kHardLinked,      // the book has other names (hard links) that no one lock file covers
+    kLockFileNotWritable, // another user's lock file keeps this user from writing it
 };
 
 enum class HeldFileError {
@@ -47,6 +49,7 @@ public:
     HeldFile& operator=(const HeldFile&) = delete;
     ~HeldFile();
 
+    // The book's resolved path (see ResolveBookPath), whatever spelling opened it.
     const std::string& GetFilePath() const { return m_path; }
     // The name with its extension, without its folder, as the dialogs show it.
     std::string GetFileName() const;
@@ -67,24 +70,35 @@ public:
 private:
     friend std::unique_ptr<HeldFile> OpenHeldFile(const std::string&, bool&, bool, HeldFileStatus*, FileSystemOps&);
     HeldFile(std::string path, FileSystemOps& fs) : m_path(std::move(path)), m_fs(&fs) {}
+    // Whose lock file keeps this user out, and what they can do about it.
+    std::string DescribeLockFile() const;
 
     std::string m_path;
+    std::string m_lockOwner;
     FileSystemOps* m_fs;
     mutable LockFile m_lock; // locks are taken by Load as well
     bool m_readOnly = true;
     ReadOnlyReason m_reason = ReadOnlyReason::kNone;
 };
 
-// Opens a book for this instance. Not for save: the book must exist and be
-// readable; the result holds the book, or reads it (`readOnly` set, with a
-// reason). For save: the path may not exist yet; the result holds it, or there
-// is none (another instance holds it, or the folder allows no reservation).
-// Returns none on failure, with the reason in `status` when given.
+// Opens a book for this instance. Not for save: the book must exist and be a
+// readable regular file; the result holds the book, or reads it (`readOnly`
+// set, with a reason). For save: the path may not exist yet; the result holds
+// it, or there is none (another instance holds it, the folder allows no
+// reservation, or the book has several names). Returns none on failure, with
+// the reason in `status` when given. The path is resolved first (see
+// ResolveBookPath): every spelling of it meets the same reservation.
 std::unique_ptr<HeldFile> OpenHeldFile(const std::string& path, bool& readOnly, bool forSave,
                                        HeldFileStatus* status = nullptr, FileSystemOps& fs = DefaultFileSystem());
 
 // Gives up the book: the locks go and a holder's description is wiped.
 void ReleaseHeldFile(std::unique_ptr<HeldFile>& held);
+
+// Reads a book that this instance does not open, as a reader does: a regular
+// file only, never a version that a save is rewriting at that moment (the
+// backup of an interrupted rewriting rather than the torn book). Throws
+// FileError.
+FileBytes ReadBookAsReader(const std::string& path);
 
 // Whether any instance, this one included, has the book open (the merge refuses
 // such a file).

@@ -12,6 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "book/book_path.h"
+
 namespace tavelo {
 
 namespace {
@@ -35,14 +37,19 @@ struct flock OneByte(off_t byte, short type)
     return lock;
 }
 
-std::string UserName()
+std::string NameOfUser(uid_t uid)
 {
     char buffer[1024];
     struct passwd pw {};
     struct passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &pw, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
+    if (::getpwuid_r(uid, &pw, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
         return found->pw_name;
-    return "uid " + std::to_string(::geteuid());
+    return "uid " + std::to_string(uid);
+}
+
+std::string UserName()
+{
+    return NameOfUser(::geteuid());
 }
 
 std::string HostName()
@@ -80,7 +87,8 @@ std::string TempFilePrefix(const std::string& bookPath)
     return HiddenSibling(bookPath, ".tmp-");
 }
 
-LockFile::LockFile(LockFile&& other) noexcept : m_fd(other.m_fd), m_writable(other.m_writable)
+LockFile::LockFile(LockFile&& other) noexcept
+    : m_fd(other.m_fd), m_writable(other.m_writable), m_writeError(other.m_writeError)
 {
     other.m_fd = -1;
     other.m_writable = false;
@@ -92,6 +100,7 @@ LockFile& LockFile::operator=(LockFile&& other) noexcept
         Close();
         m_fd = other.m_fd;
         m_writable = other.m_writable;
+        m_writeError = other.m_writeError;
         other.m_fd = -1;
         other.m_writable = false;
     }
@@ -109,6 +118,22 @@ void LockFile::Close()
         ::close(m_fd); // releases every lock of this open
     m_fd = -1;
     m_writable = false;
+    m_writeError = 0;
+}
+
+mode_t LockFileMode(const std::string& folder)
+{
+    struct stat st {};
+    const mode_t folderWrite = ::stat(folder.c_str(), &st) == 0 ? st.st_mode & 0022 : 0;
+    return 0644 | folderWrite;
+}
+
+std::string LockFile::OwnerName() const
+{
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return {};
+    return NameOfUser(st.st_uid);
 }
 
 int LockFile::Open(const std::string& bookPath, bool create, mode_t newMode)
@@ -133,15 +158,24 @@ int LockFile::Open(const std::string& bookPath, bool create, mode_t newMode)
     m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (m_fd >= 0) {
         m_writable = true;
+        // A lock file made before, or by a version that copied the book's
+        // mode, may keep out people who may write the folder: widen it when
+        // it is ours to change.
+        struct stat st {};
+        if (newMode != 0 && ::fstat(m_fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & newMode) != newMode)
+            ::fchmod(m_fd, (st.st_mode & 07777) | newMode);
         return 0;
     }
     if (errno == ENOENT && createError != 0)
         return createError;
     if (errno != EACCES && errno != EROFS && errno != EPERM)
         return errno;
+    const int writeError = errno;
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
+        m_writeError = writeError;
         return 0;
+    }
     return errno == ENOENT && createError != 0 ? createError : errno;
 }
 
@@ -237,7 +271,7 @@ HolderInfo LockFile::ReadHolderInfo() const
 bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* error)
 {
     LockFile lock;
-    int e = lock.Open(bookPath, false, 0);
+    int e = lock.Open(ResolvedOrGiven(bookPath), false, 0);
     if (e != 0) {
         if (error)
             *error = e == ENOENT ? 0 : e;
@@ -252,7 +286,7 @@ bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* erro
 HolderInfo ReadBookHolder(const std::string& bookPath)
 {
     LockFile lock;
-    if (lock.Open(bookPath, false, 0) != 0)
+    if (lock.Open(ResolvedOrGiven(bookPath), false, 0) != 0)
         return {};
     return lock.ReadHolderInfo();
 }

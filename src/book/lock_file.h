@@ -49,11 +49,17 @@ public:
 
     // Opens the lock file of a book read-write, creating it with `newMode` when
     // `create` is set and it does not exist; falls back to read-only (enough
-    // for read locks) where writing is refused. Returns an errno value, 0 on
-    // success.
+    // for read locks) where writing is refused. A lock file of this user's
+    // that lacks some of `newMode`'s bits gets them. Returns an errno value, 0
+    // on success.
     int Open(const std::string& bookPath, bool create, mode_t newMode);
     bool IsOpen() const { return m_fd >= 0; }
     bool IsWritable() const { return m_writable; }
+    // Why an open file could not be opened for writing (EACCES: its owner
+    // keeps others out; EROFS: a read-only folder), 0 when it could.
+    int WriteError() const { return m_writeError; }
+    // The name of the lock file's owner ("uid 1002" when it has none).
+    std::string OwnerName() const;
     void Close();
 
     // F_RDLCK or F_WRLCK on one byte without waiting: 0, or EAGAIN when another
@@ -74,10 +80,17 @@ public:
 private:
     int m_fd = -1;
     bool m_writable = false;
+    int m_writeError = 0;
 };
 
+// The mode of a new lock file in `folder`: readable by all (read locks need
+// it), writable by whoever may write the folder and so may hold the book in
+// turn: the folder's group and other write bits.
+mode_t LockFileMode(const std::string& folder);
+
 // Whether an instance has a lock on that byte of the book's lock file that
-// would refuse `type`. A book without a lock file is free. Errors count as
+// would refuse `type`; the book's path is resolved first (ResolveBookPath). A
+// book without a lock file is free. Errors count as
 // "not locked" and are returned in `error` when given.
 bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* error = nullptr);
 

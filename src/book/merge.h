@@ -19,9 +19,12 @@ struct MergeRead {
     std::string message;  // French, for kRefused and kDamaged
 };
 
-// The other file is only read. It is refused while any instance has it open,
-// as a file opened with no sharing at all would be. A damaged file gives no
-// subjects at all: nothing of it is appended.
+// The other file is only read, as a reader reads a book (ReadBookAsReader):
+// never half of a version that is being saved. It is refused while any
+// instance has it open, as a file opened with no sharing at all would be, and
+// when it cannot be read (its reason on a second line). A damaged file, or
+// one whose counts ask for more memory than there is, gives no subjects at
+// all: nothing of it is appended. Nothing is thrown.
 MergeRead ReadBookForMerge(const std::string& path, const FormatNotice& notice = {});
 
 // Appends the subjects read, in file order, without looking for duplicates,

@@ -48,9 +48,11 @@ void Notifier::Run(std::shared_ptr<State> state)
         LowerThreadPriority();
     std::unique_lock lock(state->mutex);
     while (!state->stop) {
+        state->inProbe = true;
         lock.unlock();
         const bool free = state->options.probe(state->path);
         lock.lock();
+        state->inProbe = false;
         if (state->stop)
             break;
         if (free) {
@@ -72,14 +74,17 @@ void Notifier::Stop()
 {
     if (!m_thread.joinable())
         return;
-    bool inCallback;
+    bool busy;
     {
         std::lock_guard lock(m_state->mutex);
         m_state->stop = true;
-        inCallback = m_state->inCallback;
+        busy = m_state->inCallback || m_state->inProbe;
     }
     m_state->wake.notify_all();
-    if (inCallback || m_thread.get_id() == std::this_thread::get_id())
+    // A probe of a book on a network folder that stopped answering may not
+    // return for minutes; the thread is left to end by itself once it does,
+    // and what it found then is dropped (the stop is seen first).
+    if (busy || m_thread.get_id() == std::this_thread::get_id())
         m_thread.detach(); // the thread keeps its state alive until it ends
     else
         m_thread.join();

@@ -40,8 +40,9 @@ public:
     ~Notifier();
 
     // Ends the loop at once (wakes the pause) and waits until the thread has
-    // ended, except while it runs the callback: then the thread is left to end
-    // by itself, so a caller never waits on what the callback does.
+    // ended, except while it probes the book or runs the callback: then the
+    // thread is left to end by itself, so a caller never waits on the file
+    // system nor on what the callback does.
     void Stop();
     bool IsRunning() const;
     bool HasFired() const;
@@ -54,6 +55,7 @@ private:
         std::atomic<bool> running{true};
         std::atomic<bool> fired{false};
         bool inCallback = false; // under mutex
+        bool inProbe = false;    // under mutex
         std::string path;
         NotifierCallback callback;
         NotifierOptions options;

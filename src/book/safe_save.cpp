@@ -92,14 +92,20 @@ Outcome ReplaceByRename(FileSystemOps& fs, const std::string& path, const std::s
         return Outcome{error, stage};
     };
     // The bytes go to the file as they are produced: a large book is never
-    // held whole in memory a second time.
+    // held whole in memory a second time. A producer that fails (memory)
+    // leaves no temporary file behind.
     int written = 0;
     off_t offset = 0;
-    produce([&](std::string_view chunk) {
-        if (written == 0)
-            written = WriteAll(fs, fd, chunk, offset);
-        offset += static_cast<off_t>(chunk.size());
-    });
+    try {
+        produce([&](std::string_view chunk) {
+            if (written == 0)
+                written = WriteAll(fs, fd, chunk, offset);
+            offset += static_cast<off_t>(chunk.size());
+        });
+    } catch (...) {
+        abandon(0, Stage::kWrite, true);
+        throw;
+    }
     if (written != 0)
         return abandon(written, Stage::kWrite, true);
     if (fs.Fchmod(fd, target.mode) != 0)
@@ -157,33 +163,54 @@ bool RenameRefused(int error)
     return error == EXDEV || error == EPERM || error == EACCES || error == EBUSY || error == ENOTSUP || error == EINVAL;
 }
 
-void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view bytes, const std::function<void()>& beforeRewriting)
+void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view bytes, const std::function<void()>& keepReadersOut)
 {
     const int fd = fs.Open(path, O_RDWR);
     if (fd < 0)
         throw SaveFailure(path, errno);
+    // A backup that is already there was left by a rewriting that failed and
+    // could not be put back: it is the last good book, and the book on disk
+    // may be torn. It is kept as it is and stands for the old bytes.
+    const std::string backup = BackupFilePath(path);
+    const bool earlierBackup = Exists(fs, backup);
     std::string old;
     struct stat st {};
-    int e = ReadAll(fs, fd, old);
+    int e = 0;
+    if (earlierBackup) {
+        try {
+            old = ReadWholeFile(backup);
+        } catch (const FileError& failure) {
+            e = failure.Error();
+        }
+    } else {
+        e = ReadAll(fs, fd, old);
+    }
     if (e == 0 && fs.Fstat(fd, st) != 0)
         e = errno;
     if (e != 0) {
         fs.Close(fd);
         throw SaveFailure(path, e);
     }
-    const std::string backup = BackupFilePath(path);
-    const Target backupTarget{static_cast<mode_t>(st.st_mode & 0666), false, 0, 0};
-    if (const Outcome o = ReplaceByRename(fs, backup, TempFilePrefix(path), [&](const ByteSink& sink) { sink(old); }, backupTarget); o.error != 0) {
-        fs.Close(fd);
-        throw SaveFailure(path, o.error);
+    // The backup goes only when this save made it; an earlier one stays until
+    // the book is whole again.
+    const auto dropNewBackup = [&] {
+        if (!earlierBackup)
+            fs.Unlink(backup);
+    };
+    if (!earlierBackup) {
+        const Target backupTarget{static_cast<mode_t>(st.st_mode & 0666), false, 0, 0};
+        if (const Outcome o = ReplaceByRename(fs, backup, TempFilePrefix(path), [&](const ByteSink& sink) { sink(old); }, backupTarget); o.error != 0) {
+            fs.Close(fd);
+            throw SaveFailure(path, o.error);
+        }
+        (void)fs.SyncFolder(ParentFolder(backup));
     }
-    (void)fs.SyncFolder(ParentFolder(backup));
-    if (beforeRewriting) {
+    if (keepReadersOut) {
         try {
-            beforeRewriting();
+            keepReadersOut();
         } catch (...) {
             fs.Close(fd);
-            fs.Unlink(backup);
+            dropNewBackup();
             throw;
         }
     }
@@ -202,7 +229,7 @@ void SaveInPlace(FileSystemOps& fs, const std::string& path, std::string_view by
     if (bytes.size() > old.size() && fs.Allocate(fd, static_cast<off_t>(bytes.size())) != 0) {
         const int error = errno;
         fs.Close(fd);
-        fs.Unlink(backup);
+        dropNewBackup();
         throw SaveFailure(path, error);
     }
     if (const int error = RewriteInPlace(fs, fd, bytes))
@@ -236,13 +263,13 @@ mode_t NewFileMode()
 }
 
 SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs,
-                        const std::function<void()>& beforeRewriting)
+                        const std::function<void()>& keepReadersOut)
 {
-    return SaveBookFile(path, [&](const ByteSink& sink) { sink(bytes); }, fs, beforeRewriting);
+    return SaveBookFile(path, [&](const ByteSink& sink) { sink(bytes); }, fs, keepReadersOut);
 }
 
 SaveMethod SaveBookFile(const std::string& path, const BookBytesProducer& produce, FileSystemOps& fs,
-                        const std::function<void()>& beforeRewriting)
+                        const std::function<void()>& keepReadersOut)
 {
     struct stat st {};
     Target target{NewFileMode(), false, 0, 0};
@@ -268,9 +295,20 @@ SaveMethod SaveBookFile(const std::string& path, const BookBytesProducer& produc
     if (!inPlace) {
         const Outcome o = ReplaceByRename(fs, path, TempFilePrefix(path), produce, target);
         if (o.error == 0) {
+            // A backup left by a rewriting that could not be put back is what
+            // readers read until now; the book is whole again, and the backup
+            // goes while they are kept out, never under a reader's feet.
             const std::string backup = BackupFilePath(path);
-            if (Exists(fs, backup))
-                fs.Unlink(backup); // left by a rewriting that could not be put back; the book is whole now
+            if (Exists(fs, backup)) {
+                try {
+                    if (keepReadersOut)
+                        keepReadersOut();
+                    fs.Unlink(backup);
+                } catch (const FileError&) {
+                    // Readers still read the backup, an older book but a whole
+                    // one; the next save or holder removes it.
+                }
+            }
             return SaveMethod::kReplace;
         }
         const bool fallBack = o.stage == Stage::kOwner || (o.stage == Stage::kRename && RenameRefused(o.error) && Exists(fs, path));
@@ -280,7 +318,7 @@ SaveMethod SaveBookFile(const std::string& path, const BookBytesProducer& produc
     // Rewriting in place needs the bytes twice (the space is reserved first).
     FileBytes bytes = FileBytes::WithCapacity(std::size_t{1} << 20);
     produce([&](std::string_view chunk) { bytes.Append(chunk); });
-    SaveInPlace(fs, path, bytes.View(), beforeRewriting);
+    SaveInPlace(fs, path, bytes.View(), keepReadersOut);
     return SaveMethod::kInPlace;
 }
 

@@ -30,12 +30,17 @@ enum class SaveMethod { kReplace, kInPlace };
 // temporary file is left. The book's permissions and, when the process may set
 // it, its owner are kept.
 //
-// `beforeRewriting` runs once the backup is in place and before the book is
-// first overwritten, only when the book is rewritten in place; it may throw
-// FileError, which ends the save with the book untouched. The holder keeps
-// readers out from there until the call returns.
+// `keepReadersOut` runs before readers could see something change under them:
+// once the backup is in place and before the book is first rewritten in place,
+// and before the backup of an earlier failed rewriting is removed. It may
+// throw FileError, which ends the save with the book untouched (or leaves
+// that backup where it is). The holder keeps readers out from there until the
+// call returns.
+//
+// A backup found in place is the last good book (the book itself may be torn):
+// a save never writes over it, and removes it only once the book is whole.
 SaveMethod SaveBookFile(const std::string& path, std::string_view bytes, FileSystemOps& fs = DefaultFileSystem(),
-                        const std::function<void()>& beforeRewriting = {});
+                        const std::function<void()>& keepReadersOut = {});
 
 // Hands the book's bytes, in order, to the sink it is given; may be called
 // more than once and must give the same bytes each time.
@@ -43,7 +48,7 @@ using BookBytesProducer = std::function<void(const ByteSink&)>;
 
 // The same with the bytes produced while they are written.
 SaveMethod SaveBookFile(const std::string& path, const BookBytesProducer& produce,
-                        FileSystemOps& fs = DefaultFileSystem(), const std::function<void()>& beforeRewriting = {});
+                        FileSystemOps& fs = DefaultFileSystem(), const std::function<void()>& keepReadersOut = {});
 
 // Puts back the book from a backup left by an interrupted rewriting and removes
 // the temporary files of interrupted saves. Throws FileError when a backup

@@ -93,6 +93,7 @@ void CTenorels::Read(ArchiveReader& ar, int schema)
     const std::uint64_t count = ar.ReadCount();
     // Every path takes at least one byte: a count larger than what is left is damage.
     ar.Require(count);
+    ar.ChargeMemory(count * sizeof(std::string));
     m_documentPaths.clear();
     m_documentPaths.reserve(count);
     for (std::uint64_t i = 0; i < count; ++i)

@@ -14,6 +14,31 @@
 
 namespace tavelo::cli {
 
+namespace {
+
+constexpr std::size_t kMaxJsonBytes = std::size_t{256} << 20;
+
+// The JSON may come from a pipe (`<(...)`, /dev/stdin), unlike a book: it is
+// read as a stream, up to a bound.
+std::string ReadJsonInput(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeError(errno)}), errno);
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxJsonBytes)
+            throw FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeError(EFBIG)}), EFBIG);
+    }
+    if (in.bad())
+        throw FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeError(EIO)}), EIO);
+    return text;
+}
+
+} // namespace
+
 int RunDump(const Args& args, Streams io)
 {
     if (args.size() != 1) {
@@ -22,7 +47,7 @@ int RunDump(const Args& args, Streams io)
     }
     const std::string& path = args[0];
     try {
-        const SubjectList subjects = ReadSubjectList(ReadFileBytes(path).View());
+        const SubjectList subjects = ReadSubjectList(ReadBookAsReader(path).View());
         io.out << BookToJson(subjects).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         io.out.flush();
         if (!io.out) {
@@ -55,7 +80,7 @@ int RunCreate(const Args& args, Streams io)
     const std::string& jsonPath = positional[0];
     const std::string& bookPath = positional[1];
     try {
-        const std::string text = ReadWholeFile(jsonPath);
+        const std::string text = ReadJsonInput(jsonPath);
         nlohmann::json json;
         try {
             json = nlohmann::json::parse(text);

@@ -5,8 +5,10 @@
 
 #include "base/tr.h"
 #include "book/file_io.h"
+#include "book/held_file.h"
 #include "cli/commands.h"
 #include "cli/manual.h"
+#include "cli/output_field.h"
 #include "editing/copy_observer.h"
 #include "editing/document_check.h"
 #include "editing/export.h"
@@ -34,7 +36,7 @@ private:
 bool LoadBook(const std::string& path, SubjectBook& book, std::ostream& err)
 {
     try {
-        book.Deserialize(ReadWholeFile(path), [&](std::string_view message) { err << message << '\n'; });
+        book.Deserialize(ReadBookAsReader(path).View(), [&](std::string_view message) { err << message << '\n'; });
         return true;
     } catch (const FileError& e) {
         err << e.what() << '\n';
@@ -44,9 +46,11 @@ bool LoadBook(const std::string& path, SubjectBook& book, std::ostream& err)
     return false;
 }
 
+} // namespace
+
 // Tabs and line breaks would break the line's fields: control characters are
 // written as \xHH.
-std::string Field(std::string_view text)
+std::string EscapeField(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
@@ -63,8 +67,6 @@ std::string Field(std::string_view text)
     return out;
 }
 
-} // namespace
-
 int RunExport(const Args& args, Streams io)
 {
     if (args.size() != 2) {
@@ -72,6 +74,10 @@ int RunExport(const Args& args, Streams io)
         return 1;
     }
     const std::string& bookPath = args[0];
+    if (args[1].empty()) {
+        io.err << Tr("tavelo-cli", "Le dossier où exporter le livre n'est pas indiqué (le nom de dossier est vide).") << '\n';
+        return 1;
+    }
     SubjectBook book;
     if (!LoadBook(bookPath, book, io.err))
         return 1;
@@ -91,8 +97,8 @@ int RunCheck(const Args& args, Streams io)
         return 1;
     const auto missing = FindMissingDocuments(book);
     for (const auto& m : missing) {
-        io.out << Field(m.subject->GetGeneralTitle()) << '\t' << Field(m.subject->GetSubjectName()) << '\t'
-               << Field(m.path) << '\n';
+        io.out << EscapeField(m.subject->GetGeneralTitle()) << '\t' << EscapeField(m.subject->GetSubjectName()) << '\t'
+               << EscapeField(m.path) << '\n';
     }
     io.out.flush();
     if (!io.out) {

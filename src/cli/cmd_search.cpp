@@ -4,11 +4,13 @@
 #include <iostream>
 #include <optional>
 
-#include "book/file_io.h"
 #include "base/tr.h"
-#include "cli/manual.h"
-#include "reading/text_source.h"
+#include "book/file_io.h"
+#include "book/held_file.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
+#include "cli/output_field.h"
+#include "reading/text_source.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
 
@@ -137,7 +139,7 @@ int RunSearch(const Args& args, Streams io)
 
     SubjectList subjects;
     try {
-        subjects = ReadSubjectList(ReadWholeFile(bookPath));
+        subjects = ReadSubjectList(ReadBookAsReader(bookPath).View());
     } catch (const FileError& e) {
         io.err << e.what() << '\n';
         return kBadInput;
@@ -156,8 +158,9 @@ int RunSearch(const Args& args, Streams io)
 
     TextSource source(useCache ? TextCache::Open() : TextCache::Disabled(), reading);
     const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes, {&source});
+    // One line per subject, whatever its names hold.
     for (const CTenorels* hit : result.hits)
-        io.out << hit->GetGeneralTitle() << '\t' << hit->GetSubjectName() << '\n';
+        io.out << EscapeField(hit->GetGeneralTitle()) << '\t' << EscapeField(hit->GetSubjectName()) << '\n';
     io.out.flush();
     for (const std::string* notice : {&result.readerNotice, &result.cacheWarning})
         if (!notice->empty())

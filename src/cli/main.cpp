@@ -1,5 +1,6 @@
 #include <iostream>
 #include <map>
+#include <new>
 #include <string_view>
 
 #include "base/catalogue.h"
@@ -53,5 +54,18 @@ int main(int argc, char** argv)
         return Usage();
     }
     const tavelo::cli::Args args(argv + 2, argv + argc);
-    return it->second(args, {std::cout, std::cerr});
+    // The status a command gives when it fails (search keeps 1 for "nothing found").
+    const int failure = it->first == "search" ? 2 : 1;
+    // Whatever a command did not expect ends the tool with a message and its
+    // failure status, never with an abort.
+    try {
+        return it->second(args, {std::cout, std::cerr});
+    } catch (const std::bad_alloc&) {
+        std::cerr << tavelo::Format(tavelo::Tr("tavelo-cli", "Mémoire insuffisante : la commande « %1 » est abandonnée."), {first}) << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << tavelo::Format(tavelo::Tr("tavelo-cli", "Erreur inattendue, la commande « %1 » est abandonnée : %2"), {first, e.what()}) << "\n";
+    } catch (...) {
+        std::cerr << tavelo::Format(tavelo::Tr("tavelo-cli", "Erreur inattendue, la commande « %1 » est abandonnée."), {first}) << "\n";
+    }
+    return failure;
 }

@@ -2,18 +2,22 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "book/file_io.h"
 #include "editing/file_copy.h"
 #include "editing/messages.h"
 #include "editing/run_targets.h"
+#include "editing/staged_file.h"
 #include "editing/text_file.h"
 
 namespace tavelo {
 namespace {
 
-bool CopyForExport(const std::string& path, const std::string& name, const std::string& exportFolder,
-                   RunTargets& targets)
+// Every file of an export is staged in the chosen folder, under a name that
+// the next export into that folder recognises if this one crashes.
+bool CopyForExport(const std::string& path, const std::string& name, const std::string& folder,
+                   const std::string& exportFolder, RunTargets& targets)
 {
     FileFacts facts;
     if (StatPath(path, facts) != 0)
@@ -23,11 +27,26 @@ bool CopyForExport(const std::string& path, const std::string& name, const std::
         return false;
     if (targets.TakenByOther(name, facts.id))
         return false;
-    const CopyResult copy = CopyDocumentFile(path, JoinPath(exportFolder, name));
+    // The same document listed twice: its copy is already there.
+    if (targets.WasCopied(name))
+        return true;
+    // Never over a file that appeared in the new folder meanwhile.
+    const CopyResult copy =
+        CopyDocumentFile(path, JoinPath(exportFolder, name), {folder, kExportStagedPrefix, /*replace*/ false});
     if (copy.error != 0)
         return false;
     targets.RecordCopy(name, copy.source);
     return true;
+}
+
+// Writes the exported book beside the copy folder, in one step that never
+// replaces a file of that name. 0, or an errno value (EEXIST: a file is there).
+int WriteExportedBook(const SubjectBook& book, const std::string& folder, const std::string& bookPath)
+{
+    PendingFile file;
+    if (const int e = file.Open(folder, kExportStagedPrefix))
+        return e;
+    return file.Commit(book.Serialize(), bookPath, /*replace*/ false);
 }
 
 } // namespace
@@ -40,6 +59,9 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
     if (folder.empty())
         return result;
 
+    // What an export that crashed left in this folder goes first.
+    RemoveAbandonedStagedFiles(folder, kExportStagedPrefix);
+
     const std::string exportFolder = JoinPath(folder, title);
     if (!IsPlainFileName(title) || ::mkdir(exportFolder.c_str(), 0777) != 0) {
         result.outcome = ExportResult::Outcome::FolderNotCreated;
@@ -48,19 +70,15 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
     }
 
     // The exported book goes beside the folder. A file of that name may be the
-    // open book itself or another book: it is left alone.
+    // open book itself or another book: it is left alone. A refused export
+    // leaves the chosen folder as it was, so the same export can be tried
+    // again once that file is moved away.
     const std::string bookName = std::string(title) + ".tvo";
     const std::string bookPath = JoinPath(folder, bookName);
-    if (PathIsTaken(bookPath)) {
+    if (const int e = WriteExportedBook(book, folder, bookPath)) {
+        ::rmdir(exportFolder.c_str());
         result.outcome = ExportResult::Outcome::BookNotCreated;
-        ui.Message(msg::BookFileExists(bookName), MessageLook::Stop);
-        return result;
-    }
-    try {
-        WriteNewFile(bookPath, book.Serialize(), true);
-    } catch (const FileError&) {
-        result.outcome = ExportResult::Outcome::BookNotCreated;
-        ui.Message(Tr("Editing", msg::kFilesNotCreated), MessageLook::Stop);
+        ui.Message(e == EEXIST ? msg::BookFileExists(bookName) : Tr("Editing", msg::kFilesNotCreated), MessageLook::Stop);
         return result;
     }
 
@@ -68,7 +86,7 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
                     static_cast<int>(book.GetSubjectCount()));
 
     PendingFile report;
-    if (report.Open(folder) != 0)
+    if (report.Open(folder, kExportStagedPrefix) != 0)
         ui.Message(Tr("Editing", msg::kReportNotCreated), MessageLook::Exclamation);
 
     std::string reportText;
@@ -78,7 +96,7 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
             const std::string name = GetDocumentFileName(path);
             ui.ProgressText(Tr("Editing", msg::kCopyingFile) + name);
             ++result.documents;
-            if (CopyForExport(path, name, exportFolder, targets)) {
+            if (CopyForExport(path, name, folder, exportFolder, targets)) {
                 reportText += msg::ReportCopied(name);
             } else {
                 ++result.failed;

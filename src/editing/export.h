@@ -16,7 +16,7 @@ struct ExportResult {
     enum class Outcome {
         NoFolder,         // no folder chosen: nothing done
         FolderNotCreated, // F/T could not be made (it exists, or no rights)
-        BookNotCreated,   // F/T.tvo could not be written (F/T stays, empty)
+        BookNotCreated,   // F/T.tvo could not be written (F/T is removed again)
         Finished,         // every document was tried
     };
     Outcome outcome = Outcome::NoFolder;
@@ -31,8 +31,12 @@ struct ExportResult {
 // of its file). Every failed copy is reported with a warning and a report
 // line, and the run goes on. A document whose file name part another document
 // of this run already took, and a name that would leave F/T (empty, "." or
-// ".."), count as failed copies: nothing copied earlier is replaced. An
-// existing F/T.tvo is never replaced. The book is not changed.
+// ".."), count as failed copies: nothing copied earlier is replaced, nor a
+// file that appears in F/T while the export runs. An existing F/T.tvo is never
+// replaced, and such a refused export leaves F as it found it. Every file is
+// written staged in F and flushed before it takes its name (staged_file.h);
+// what an export that crashed left staged in F is removed first. The book is
+// not changed.
 ExportResult ExportBook(const SubjectBook& book, std::string_view title, const std::string& folder,
                         CopyObserver& ui);
 

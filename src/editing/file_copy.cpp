@@ -10,6 +10,7 @@
 
 #include "book/file_io.h"
 #include "book/tenorels.h"
+#include "editing/staged_file.h"
 
 namespace tavelo {
 namespace {
@@ -110,13 +111,6 @@ public:
             ::close(m_fd);
     }
     int Get() const { return m_fd; }
-    // Closes now and reports what close reports (late write errors on some file systems).
-    int Close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0 ? 0 : errno;
-    }
 
 private:
     int m_fd;
@@ -156,7 +150,7 @@ bool IsPlainFileName(std::string_view name)
         && name.find('\0') == std::string_view::npos;
 }
 
-CopyResult CopyDocumentFile(const std::string& source, const std::string& target)
+CopyResult CopyDocumentFile(const std::string& source, const std::string& target, const CopyPlacement& placement)
 {
     CopyResult result;
     const Descriptor in(OpenSource(source));
@@ -177,27 +171,25 @@ CopyResult CopyDocumentFile(const std::string& source, const std::string& target
     }
     result.source = {st.st_dev, st.st_ino};
 
-    std::string temp = JoinPath(ParentFolder(target), ".tavelo-XXXXXX");
-    Descriptor out(::mkostemp(temp.data(), O_CLOEXEC));
-    if (out.Get() < 0) {
+    std::string staged;
+    const std::string folder = placement.stagingFolder.empty() ? ParentFolder(target) : placement.stagingFolder;
+    const int out = CreateStagedFile(folder, placement.prefix, staged);
+    if (out < 0) {
         result.error = errno;
         return result;
     }
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    int error = CopyContents(in.Get(), out.Get(), st.st_size);
-    if (error == 0 && ::fchmod(out.Get(), (st.st_mode & 0777) & ~CurrentUmask()) != 0)
+    int error = CopyContents(in.Get(), out, st.st_size);
+    if (error == 0 && ::fchmod(out, (st.st_mode & 0777) & ~CurrentUmask()) != 0)
         error = errno;
-    if (error == 0 && ::futimens(out.Get(), times) != 0)
-        error = errno;
-    const int closeError = out.Close();
-    if (error == 0)
-        error = closeError;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
+    if (error == 0 && ::futimens(out, times) != 0)
         error = errno;
     if (error != 0) {
-        ::unlink(temp.c_str());
+        AbandonStagedFile(out, staged);
         result.error = error;
+        return result;
     }
+    result.error = PlaceStagedFile(out, staged, target, placement.replace);
     return result;
 }
 

@@ -39,15 +39,22 @@ struct CopyResult {
     FileId source{}; // the file that was read (valid when error is 0)
 };
 
-// Copies the regular file `source` to `target`, replacing a file there. The
-// bytes go to a temporary file in the target's folder through the kernel's
-// copy (copy_file_range, then sendfile, then read/write where those are
-// refused); the temporary file gets the source's permission bits (less the
-// umask) and its access and modification times, and only then takes the
-// target's name. A failed copy leaves nothing behind and the target as it was.
-// The source is opened read-only and, where the system allows, without
-// updating its access time.
-CopyResult CopyDocumentFile(const std::string& source, const std::string& target);
+// Where a copy is staged and how it takes its place.
+struct CopyPlacement {
+    std::string stagingFolder;              // empty: the target's folder (same file system)
+    std::string_view prefix = ".tavelo-";   // of the staged file's name (see staged_file.h)
+    bool replace = true;                    // false: a file at the target stays (error EEXIST)
+};
+
+// Copies the regular file `source` to `target`. The bytes go to a staged file
+// through the kernel's copy (copy_file_range, then sendfile, then read/write
+// where those are refused); the staged file gets the source's permission bits
+// (less the umask) and its access and modification times, is flushed to disk,
+// and only then takes the target's name. A failed copy leaves nothing behind
+// and the target as it was. The source is opened read-only, without waiting
+// on a named pipe and, where the system allows, without updating its access
+// time.
+CopyResult CopyDocumentFile(const std::string& source, const std::string& target, const CopyPlacement& placement = {});
 
 // The process's file creation mask.
 mode_t CurrentUmask();

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "book/tenorels.h"
 #include "book/text.h"
@@ -21,11 +22,10 @@ std::string EncodeTextFile(std::string_view utf8)
     return out;
 }
 
-int PendingFile::Open(const std::string& folder)
+int PendingFile::Open(const std::string& folder, std::string_view prefix)
 {
     Abandon();
-    m_temp = JoinPath(folder, ".tavelo-XXXXXX");
-    m_fd = ::mkostemp(m_temp.data(), O_CLOEXEC);
+    m_fd = CreateStagedFile(folder, prefix, m_temp);
     if (m_fd < 0) {
         m_temp.clear();
         return errno;
@@ -33,7 +33,7 @@ int PendingFile::Open(const std::string& folder)
     return 0;
 }
 
-int PendingFile::Commit(std::string_view bytes, const std::string& finalPath)
+int PendingFile::Commit(std::string_view bytes, const std::string& finalPath, bool replace)
 {
     if (m_fd < 0)
         return EBADF;
@@ -47,33 +47,23 @@ int PendingFile::Commit(std::string_view bytes, const std::string& finalPath)
             done += static_cast<std::size_t>(n);
         }
     }
-    // mkstemp makes private files; these are as readable as any new file.
+    // Staged files are private; these are as readable as any new file.
     if (error == 0 && ::fchmod(m_fd, 0666 & ~CurrentUmask()) != 0)
         error = errno;
-    if (error == 0 && ::fsync(m_fd) != 0)
-        error = errno;
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(m_temp.c_str(), finalPath.c_str()) != 0)
-        error = errno;
+    const int fd = std::exchange(m_fd, -1);
     if (error != 0)
-        ::unlink(m_temp.c_str());
+        AbandonStagedFile(fd, m_temp);
+    else
+        error = PlaceStagedFile(fd, m_temp, finalPath, replace);
     m_temp.clear();
     return error;
 }
 
 void PendingFile::Abandon()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_temp.empty()) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
-    }
+    if (m_fd >= 0 || !m_temp.empty())
+        AbandonStagedFile(std::exchange(m_fd, -1), m_temp);
+    m_temp.clear();
 }
 
 } // namespace tavelo

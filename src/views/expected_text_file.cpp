@@ -3,17 +3,23 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "book/text.h"
-
 namespace tavelo::gui {
 
 namespace {
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 QTemporaryDir& PrivateFolder()
 {
     static QTemporaryDir folder;
     return folder;
 }
 } // namespace
+
+QString ExpectedTextFile::Decode(const QByteArray& bytes)
+{
+    const QByteArrayView text(bytes);
+    return QString::fromUtf8(text.startsWith(kByteOrderMark) ? text.sliced(3) : text);
+}
 
 QString ExpectedTextFile::Path()
 {
@@ -27,11 +33,8 @@ bool ExpectedTextFile::Write(const std::string& utf8Text)
     const QString path = Path();
     if (path.isEmpty())
         return false;
-    QByteArray bytes;
-    if (auto cp1252 = Utf8ToCp1252(utf8Text))
-        bytes = QByteArray::fromStdString(*cp1252);
-    else
-        bytes = QByteArray("\xEF\xBB\xBF") + QByteArray::fromStdString(utf8Text);
+    // An empty text is an empty file.
+    const QByteArray bytes = utf8Text.empty() ? QByteArray() : QByteArray(kByteOrderMark) + QByteArray::fromStdString(utf8Text);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -1,7 +1,9 @@
 #include "reading/text_decoding.h"
 #include "views/html_view.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
@@ -17,12 +19,20 @@
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
 #include "book/text.h"
+#include "views/expected_text_file.h"
+#include "views/preview_file.h"
 
 namespace tavelo::gui {
 
 namespace {
-// Past this size a text or HTML file is not previewed.
+// Past these sizes a file is not previewed.
 constexpr std::size_t kMaxPreviewBytes = std::size_t{32} << 20;
+constexpr std::size_t kMaxPictureBytes = std::size_t{256} << 20;
+constexpr std::size_t kMaxPdfBytes = std::size_t{1} << 30;
+// What is read of a file of another kind to tell whether it is a picture.
+constexpr std::size_t kSniffBytes = 64 * 1024;
+// The picture page's own picture.
+const char* const kPictureUrl = "tavelo-preview:picture";
 
 bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes)
 {
@@ -43,6 +53,32 @@ QString DecodeTextFile(const QByteArray& bytes)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The browser of the text, HTML and picture pages. What an HTML page refers
+// to (pictures, style sheets) goes through the same careful reading as the
+// documents themselves; nothing is fetched from the network.
+class CHTMLView::PreviewBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QImage picture;
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        if (name.toString() == QLatin1String(kPictureUrl))
+            return picture;
+        // A refusal is an empty value, not a null one: on a null one the
+        // document would open the file itself, and wait on a named pipe.
+        const QVariant refused = QByteArray("");
+        if (!name.isLocalFile())
+            return name.scheme() == QLatin1String("data") ? QTextBrowser::loadResource(type, name) : refused;
+        const PreviewBytes read = ReadForPreview(name.toLocalFile().toStdString(), kMaxPictureBytes, false);
+        if (read.outcome != PreviewBytes::Outcome::kRead)
+            return refused;
+        return QByteArray(read.bytes.data(), static_cast<qsizetype>(read.bytes.size()));
+    }
+};
+
 const char* CHTMLView::BlankPageHtml()
 {
     return "<html>\r\n<body>\r\n\r\n</body>\r\n</html>\r\n";
@@ -52,7 +88,7 @@ CHTMLView::CHTMLView(CTenorelDoc* document, QWidget* parent) : QStackedWidget(pa
 {
     setObjectName(QStringLiteral("preview"));
     setFrameShape(QFrame::StyledPanel);
-    m_browser = new QTextBrowser(this);
+    m_browser = new PreviewBrowser(this);
     m_browser->setObjectName(QStringLiteral("previewBrowser"));
     m_browser->setOpenExternalLinks(true);
     m_browser->setFrameShape(QFrame::NoFrame);
@@ -87,6 +123,11 @@ CHTMLView::~CHTMLView()
     m_pdfView->setDocument(nullptr);
 }
 
+QTextBrowser* CHTMLView::Browser() const
+{
+    return m_browser;
+}
+
 QString CHTMLView::DisplayedText() const
 {
     if (m_page == Page::NoPreview)
@@ -109,83 +150,113 @@ void CHTMLView::Navigate(const QString& path)
 {
     m_pdfDocument->close();
     m_path = path;
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        ShowError(Tx(text::kPreviewMissing).arg(path));
+    // The expected text is written by the tree in one Unicode form and read
+    // back in that form, whatever its characters.
+    if (path == ExpectedTextFile::Path()) {
+        QByteArray bytes;
+        if (ReadDocument(path, kMaxPreviewBytes, false, bytes)) {
+            m_browser->setPlainText(ExpectedTextFile::Decode(bytes));
+            setCurrentWidget(m_browser);
+            m_page = Page::Text;
+        }
         return;
     }
-    if (HasSuffix(path, {"txt"}))
-        ShowText(path);
-    else if (HasSuffix(path, {"htm", "html", "xhtml"}))
-        ShowHtml(path);
-    else if (HasSuffix(path, {"pdf"}))
-        ShowPdf(path);
-    else if (!QImageReader::imageFormat(path).isEmpty())
-        ShowImage(path);
-    else
-        ShowNoPreview(path);
+    const bool text = HasSuffix(path, {"txt"});
+    const bool html = HasSuffix(path, {"htm", "html", "xhtml"});
+    const bool pdf = HasSuffix(path, {"pdf"});
+    const std::size_t limit = pdf ? kMaxPdfBytes : text || html ? kMaxPreviewBytes : kSniffBytes;
+    QByteArray bytes;
+    if (!ReadDocument(path, limit, !text && !html && !pdf, bytes))
+        return;
+    if (text) {
+        ShowText(path, bytes);
+    } else if (html) {
+        ShowHtml(path, bytes);
+    } else if (pdf) {
+        ShowPdf(path, bytes);
+    } else {
+        QBuffer head(&bytes);
+        head.open(QIODevice::ReadOnly);
+        if (QImageReader::imageFormat(&head).isEmpty())
+            ShowNoPreview(path);
+        else if (ReadDocument(path, kMaxPictureBytes, false, bytes))
+            ShowImage(path, bytes);
+    }
 }
 
-bool CHTMLView::ReadPreviewText(const QString& path, QString& text)
+bool CHTMLView::ReadDocument(const QString& path, std::size_t maxBytes, bool headOnly, QByteArray& bytes)
 {
-    try {
-        const FileBytes bytes = ReadFileBytes(path.toStdString(), kMaxPreviewBytes);
-        std::string storage;
-        const std::string_view decoded = tavelo::DecodeTextFile(bytes.View(), storage);
-        text = QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size()));
+    const PreviewBytes read = ReadForPreview(path.toStdString(), maxBytes, headOnly);
+    switch (read.outcome) {
+    case PreviewBytes::Outcome::kRead:
+        bytes = QByteArray(read.bytes.data(), static_cast<qsizetype>(read.bytes.size()));
         return true;
-    } catch (const FileError& e) {
-        ShowError(Tx(text::kPreviewUnreadable).arg(path, QString::fromUtf8(e.what())));
+    case PreviewBytes::Outcome::kMissing:
+        ShowError(Tx(text::kPreviewMissing).arg(path));
         return false;
+    case PreviewBytes::Outcome::kRefused:
+    case PreviewBytes::Outcome::kTooLarge:
+    case PreviewBytes::Outcome::kTimedOut:
+        break;
     }
+    QString reason = QString::fromStdString(read.reason);
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toUpper();
+    ShowError(Tx(text::kPreviewUnreadable).arg(path, reason + QLatin1Char('.')));
+    return false;
 }
 
-void CHTMLView::ShowText(const QString& path)
+void CHTMLView::ShowText(const QString&, const QByteArray& bytes)
 {
-    QString text;
-    if (!ReadPreviewText(path, text))
-        return;
-    m_browser->setPlainText(text);
+    m_browser->setPlainText(DecodeTextFile(bytes));
     setCurrentWidget(m_browser);
     m_page = Page::Text;
 }
 
-void CHTMLView::ShowHtml(const QString& path)
+void CHTMLView::ShowHtml(const QString& path, const QByteArray& bytes)
 {
-    QString text;
-    if (!ReadPreviewText(path, text))
-        return;
     m_browser->document()->setBaseUrl(QUrl::fromLocalFile(path));
     m_browser->setSearchPaths({QFileInfo(path).absolutePath()});
-    m_browser->setHtml(text);
+    m_browser->setHtml(DecodeTextFile(bytes));
     setCurrentWidget(m_browser);
     m_page = Page::Html;
 }
 
-void CHTMLView::ShowImage(const QString& path)
+void CHTMLView::ShowImage(const QString& path, const QByteArray& bytes)
 {
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (!reader.canRead()) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
         ShowError(Tx(text::kPreviewUnreadable).arg(path, reader.errorString()));
         return;
     }
+    m_browser->picture = picture;
     const int available = std::max(64, m_browser->viewport()->width() - 24);
     QString width;
-    if (size.isValid() && size.width() > available)
+    if (picture.width() > available)
         width = QStringLiteral(" width=\"%1\"").arg(available);
+    m_browser->document()->setBaseUrl(QUrl());
     m_browser->setHtml(QStringLiteral("<html><body><p align=\"center\"><img src=\"%1\"%2></p></body></html>")
-                           .arg(QUrl::fromLocalFile(path).toString().toHtmlEscaped(), width));
+                           .arg(QLatin1String(kPictureUrl), width));
     setCurrentWidget(m_browser);
     m_page = Page::Image;
 }
 
-void CHTMLView::ShowPdf(const QString& path)
+void CHTMLView::ShowPdf(const QString& path, const QByteArray& bytes)
 {
-    const QPdfDocument::Error error = m_pdfDocument->load(path);
-    if (error != QPdfDocument::Error::None) {
-        ShowError(Tx(text::kPreviewUnreadable)
-                      .arg(path, Tx(text::kPdfUnreadable)));
+    // The document reads from memory: the file was read, within its deadline,
+    // by ReadDocument.
+    m_pdfDocument->close();
+    delete m_pdfBytes;
+    m_pdfBytes = new QBuffer(this);
+    m_pdfBytes->setData(bytes);
+    m_pdfBytes->open(QIODevice::ReadOnly);
+    m_pdfDocument->load(m_pdfBytes);
+    if (m_pdfDocument->status() != QPdfDocument::Status::Ready || m_pdfDocument->pageCount() <= 0) {
+        ShowError(Tx(text::kPreviewUnreadable).arg(path, Tx(text::kPdfUnreadable)));
         return;
     }
     setCurrentWidget(m_pdfView);
@@ -195,7 +266,8 @@ void CHTMLView::ShowPdf(const QString& path)
 void CHTMLView::ShowNoPreview(const QString& path)
 {
     m_noPreviewLabel->setText(Tx(text::kNoPreview).arg(QFileInfo(path).fileName()));
-    m_openButton->setEnabled(QFileInfo(path).isFile());
+    // Only a regular file, read within the deadline, comes this far.
+    m_openButton->setEnabled(true);
     setCurrentWidget(m_noPreview);
     m_page = Page::NoPreview;
 }

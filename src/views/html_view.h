@@ -8,6 +8,7 @@
 
 #include "views/view.h"
 
+class QBuffer;
 class QLabel;
 class QPdfDocument;
 class QPdfView;
@@ -33,7 +34,7 @@ public:
     const QString& CurrentPath() const { return m_path; }
     // The text of the text, HTML and error pages, or of the no-preview page.
     QString DisplayedText() const;
-    QTextBrowser* Browser() const { return m_browser; }
+    QTextBrowser* Browser() const;
     QPdfView* PdfView() const { return m_pdfView; }
     QPushButton* OpenButton() const { return m_openButton; }
 
@@ -41,21 +42,23 @@ public:
     static const char* BlankPageHtml();
 
 private:
-    // The file decoded as the search reads text files; false after showing
-    // the error page.
-    bool ReadPreviewText(const QString& path, QString& text);
-    void ShowText(const QString& path);
-    void ShowHtml(const QString& path);
-    void ShowImage(const QString& path);
-    void ShowPdf(const QString& path);
+    // The bytes of the document, never waiting on the file system for long;
+    // false after showing the error page.
+    bool ReadDocument(const QString& path, std::size_t maxBytes, bool headOnly, QByteArray& bytes);
+    void ShowText(const QString& path, const QByteArray& bytes);
+    void ShowHtml(const QString& path, const QByteArray& bytes);
+    void ShowImage(const QString& path, const QByteArray& bytes);
+    void ShowPdf(const QString& path, const QByteArray& bytes);
     void ShowNoPreview(const QString& path);
     void ShowError(const QString& message);
     void OpenExternally();
 
     Page m_page = Page::Empty;
     QString m_path;
-    QTextBrowser* m_browser;
+    class PreviewBrowser;
+    PreviewBrowser* m_browser;
     QPdfDocument* m_pdfDocument;
+    QBuffer* m_pdfBytes = nullptr;
     QPdfView* m_pdfView;
     QWidget* m_noPreview;
     QLabel* m_noPreviewLabel;

@@ -100,6 +100,7 @@ CTenorelView::CTenorelView(CTenorelDoc* document, QWidget* parent) : QTreeWidget
     OnCommand(ID_CLOSE_SUBJECT, [this] { OnCloseReopenSubject(); });
     OnCommand(ID_FILE_PRINT, [this] { OnFilePrint(true); });
     OnCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(false); });
+    OnCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
     CommandRegistry<CTenorelView>::InstallInto(*this);
     AcceptDocumentDrops(this, this);
 }

@@ -84,6 +84,8 @@ private:
     void OnAddDocument();
     void OnCloseReopenSubject();
     void OnFilePrint(bool withDialog);
+    // Qt's print preview of the pages that printing lays out (tree_print.cpp).
+    void OnFilePrintPreview();
     QTreeWidgetItem* EnsureRoot();
     QTreeWidgetItem* InsertGeneralTitle(const std::string& generalTitle);
     void InsertSubjectSorted(QTreeWidgetItem* titleItem, QTreeWidgetItem* subjectItem);

@@ -4,10 +4,13 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
 #include "app/translation.h"
+#include "app/ui_prompts.h"
 #include "book/tenorels.h"
 #include "views/state_marks.h"
 #include "views/tenorel_view.h"
@@ -72,6 +75,17 @@ bool CTenorelView::PrintTree(QPagedPaintDevice& device) const
         }
     }
     return painter.end();
+}
+
+void CTenorelView::OnFilePrintPreview()
+{
+    // The printer that printing uses, so the preview shows the same pages.
+    QPrinter printer(QPrinter::HighResolution);
+    if (CTenorelDoc* doc = GetDocument())
+        printer.setDocName(doc->GetTitle());
+    QPrintPreviewDialog dialog(&printer, window());
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) { PrintTree(*target); });
+    DialogRunner::Exec(dialog);
 }
 
 } // namespace tavelo::gui

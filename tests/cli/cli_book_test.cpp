@@ -116,6 +116,17 @@ TEST_F(CliBook, DumpOfDamagedOrMissingBooksFails)
     EXPECT_EQ(out.str(), "{\"subjects\":[]}\n");
 }
 
+TEST_F(CliBook, SearchPrintsOneLinePerSubjectWhateverItsNames)
+{
+    // A tab, a carriage return and a line feed in names, escaped as check does.
+    const auto json = Write("in.json", R"({"subjects":[{"general_title":"EDF\tGaz","name":"facture"},)"
+                                       R"({"general_title":"EDF","name":"facture\r2"},{"general_title":"EDF","name":"facture\n3"}]})");
+    const auto book = (dir / "b.tvo").string();
+    ASSERT_EQ(Run(cli::RunCreate, {json, book}), 0) << err.str();
+    ASSERT_EQ(Run(cli::RunSearch, {book, "facture", "--scope", "names"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "EDF\\x09Gaz\tfacture\nEDF\tfacture\\x0D2\nEDF\tfacture\\x0A3\n");
+}
+
 TEST_F(CliBook, MessagesAndUsageFollowTheLanguage)
 {
     // French by default; the English catalogue (what tavelo-cli installs under

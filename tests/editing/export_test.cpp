@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "book/file_io.h"
+#include "cli/commands.h"
 #include "editing/export.h"
 #include "editing/repoint.h"
 #include "editing_test_support.h"
@@ -164,7 +167,11 @@ TEST_F(ExportTest, ExistingBookFileBesideIsNotReplaced)
               (Messages{{"Impossible de créer les fichiers \n Le fichier Maison.tvo existe déjà dans le dossier choisi, "
                          "il n'est pas remplacé",
                          MessageLook::Stop}}));
-    EXPECT_EQ(ListFolder(out.Path()), (std::vector<std::string>{"Maison", "Maison.tvo"}));
+    // A refused export leaves the folder as it found it: once that book is
+    // moved away, the same export works.
+    EXPECT_EQ(ListFolder(out.Path()), (std::vector<std::string>{"Maison.tvo"}));
+    ::unlink((out / "Maison.tvo").c_str());
+    EXPECT_TRUE(ExportBook(book, "Maison", out.Path(), ui).AllCopied());
 }
 
 TEST_F(ExportTest, SameFileNameInTwoSubjectsKeepsTheFirstCopyAndReportsTheSecond)
@@ -352,6 +359,50 @@ TEST_F(ExportTest, ImportOfTheExportedBookPointsAtTheCopies)
     EXPECT_EQ(imported.GetSubject(0)->GetDocumentPaths(), expected0);
     EXPECT_EQ(imported.GetSubject(1)->GetDocumentPaths(), expected1);
     EXPECT_EQ(ReadFile(imported.GetSubject(1)->GetDocumentPath(0)), "avis");
+}
+
+// Writes a file of the user's into the copy folder just before the copy of edf.pdf.
+struct ArrivingFile : RecordingObserver {
+    std::string path;
+    void ProgressText(const std::string& secondText) override
+    {
+        if (secondText == "Copie du fichier edf.pdf")
+            WriteFile(path, "le fichier de l'utilisateur");
+    }
+};
+
+TEST_F(ExportTest, FileThatAppearsMeanwhileIsNeverReplaced)
+{
+    AddSubjects(book, {{"EDF", "Maison", {Doc("edf.pdf", "%PDF edf")}, ""}});
+    ArrivingFile arriving;
+    arriving.path = out / "Maison/edf.pdf";
+    EXPECT_EQ(ExportBook(book, "Maison", out.Path(), arriving).failed, 1);
+    EXPECT_EQ(ReadFile(out / "Maison/edf.pdf"), "le fichier de l'utilisateur");
+    EXPECT_EQ(ListFolder(out / "Maison"), std::vector<std::string>{"edf.pdf"});
+}
+
+TEST_F(ExportTest, NextExportRemovesWhatACrashedOneLeftButNotWhatARunningOneWrites)
+{
+    // A crashed export's half-written copy, and the file that an export still
+    // running elsewhere is writing (it holds a lock on it).
+    WriteFile(out / ".tavelo-export-Ab12Cd", "partiel");
+    WriteFile(out / ".tavelo-export-Ef34Gh", "en cours");
+    const int fd = ::open((out / ".tavelo-export-Ef34Gh").c_str(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+    AddSubjects(book, {{"EDF", "Maison", {Doc("edf.pdf", "%PDF edf")}, ""}});
+    EXPECT_TRUE(ExportBook(book, "Maison", out.Path(), ui).AllCopied());
+    EXPECT_EQ(ListFolder(out.Path()), (std::vector<std::string>{".tavelo-export-Ef34Gh", "Compte_rendu.txt", "Maison", "Maison.tvo"}));
+    ::close(fd);
+}
+
+TEST_F(ExportTest, CommandLineSaysWhyAnExportWithoutFolderFails)
+{
+    WriteFile(docs / "Maison.tvo", book.Serialize());
+    std::ostringstream outStream, err;
+    EXPECT_EQ(cli::RunExport({docs / "Maison.tvo", ""}, {outStream, err}), 1);
+    EXPECT_NE(err.str().find("dossier"), std::string::npos) << err.str();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -362,6 +363,49 @@ private Q_SLOTS:
         app->MainFrame()->resize(1600, 1000);
         QApplication::processEvents();
         QTRY_COMPARE(window->Tree()->width(), CSplitter::kTreeWidth);
+    }
+
+    void titleNamesTheActiveBookInEveryWindowState()
+    {
+        auto app = StartApp();
+        CMainFrame* frame = app->MainFrame();
+        CSplitter* first = ActiveWindow(*app);
+        QVERIFY(frame->RunCommand(ID_FILE_NEW));
+        CSplitter* second = ActiveWindow(*app);
+        // Each step: the window to activate, whether to maximise it, the title.
+        const std::tuple<CSplitter*, bool, const char*> steps[] = {
+            {second, false, "Tavelo - [Tavelo2]"}, {first, false, "Tavelo - [Tavelo1]"},
+            {first, true, "Tavelo - [Tavelo1]"}, {second, true, "Tavelo - [Tavelo2]"}, {second, false, "Tavelo - [Tavelo2]"}};
+        for (const auto& [window, maximised, title] : steps) {
+            frame->MdiArea()->setActiveSubWindow(window);
+            maximised ? window->showMaximized() : window->showNormal();
+            QTRY_COMPARE(frame->windowTitle(), QString::fromUtf8(title));
+        }
+        first->close();
+        second->close();
+        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo"));
+        frame->SetLockIndicators({false, false, true});
+        QCOMPARE(frame->StatusPane(4)->text(), QStringLiteral("DEF"));
+    }
+
+    void startWithoutADisplayEndsWithAMessage()
+    {
+        // A display that does not answer (a server not started yet, or gone).
+        int number = 150;
+        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            ++number;
+        QProcess tavelo;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(number));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C")); // French
+        tavelo.setProcessEnvironment(environment);
+        tavelo.start(QStringLiteral(TAVELO_BIN), {});
+        QVERIFY(tavelo.waitForFinished(60000));
+        QCOMPARE(tavelo.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tavelo.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(tavelo.readAllStandardError()).contains(QStringLiteral("ne peut pas ouvrir sa fenêtre")));
     }
 
     void aboutBox()

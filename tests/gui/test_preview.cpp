@@ -1,5 +1,6 @@
 // The preview pane on each kind of file, and the command routing rules.
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPdfDocument>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <sys/stat.h>
 
 #include "gui_fixture.h"
 
@@ -99,6 +101,30 @@ private Q_SLOTS:
         preview.Navigate(m_dir.path() + QStringLiteral("/"));
         QVERIFY(preview.CurrentPage() == CHTMLView::Page::NoPreview || preview.CurrentPage() == CHTMLView::Page::Error);
         QVERIFY(preview.CurrentPage() != CHTMLView::Page::NoPreview || !preview.OpenButton()->isEnabled());
+    }
+
+    void oddFilesAreNeverOpened()
+    {
+        // Named pipes would freeze the window, devices never end, folders are no
+        // documents, whatever their names say; nor may a page's picture be a pipe.
+        QTemporaryDir dir;
+        const QByteArray fifo = dir.filePath(QStringLiteral("tube.txt")).toLocal8Bit();
+        QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.pdf"))));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("zero.png"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dossier.txt")));
+        CHTMLView preview(nullptr);
+        preview.resize(600, 400);
+        for (const char* name : {"tube.txt", "zero.pdf", "zero.png", "dossier.txt"}) {
+            preview.Navigate(dir.filePath(QString::fromLatin1(name)));
+            QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Error);
+            QVERIFY2(preview.DisplayedText().contains(QStringLiteral("ne peut pas être affiché")),
+                     qPrintable(preview.DisplayedText()));
+        }
+        QCOMPARE(::mkfifo(dir.filePath(QStringLiteral("image.png")).toLocal8Bit().constData(), 0644), 0);
+        preview.Navigate(WriteFile(dir, QStringLiteral("page.html"), "<html><body><p>Texte</p><img src=\"image.png\"></body></html>"));
+        QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Html);
+        QVERIFY(preview.DisplayedText().contains(QStringLiteral("Texte")));
     }
 
     void routingRules()

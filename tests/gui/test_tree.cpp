@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPdfDocument>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 
 #include "gui_fixture.h"
 #include "views/expected_text_file.h"
@@ -141,13 +144,13 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("/d/a.pdf"), QStringLiteral("/d/b.txt"), QStringLiteral("/d/c.odt")}));
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
         QCOMPARE(window->Preview()->DisplayedText(), QStringLiteral("Avis d'imposition\nà recevoir"));
-        // Temp.txt: the expected text in Windows-1252, in a private folder.
+        // Temp.txt: the expected text in UTF-8 after its mark, in a private folder.
         const QString temp = ExpectedTextFile::Path();
         QCOMPARE(QFileInfo(temp).fileName(), QStringLiteral("Temp.txt"));
         QVERIFY(QFileInfo(temp).absolutePath() != QDir::currentPath());
         QFile file(temp);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("Avis d'imposition\r\n\xE0 recevoir"));
+        QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBF" "Avis d'imposition\r\n\xC3\xA0 recevoir"));
         file.close();
 
         // A general title: no current subject, empty list, blank preview.
@@ -160,6 +163,40 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(temp));
         window->close();
         QTRY_VERIFY(!QFile::exists(temp));
+    }
+
+    void expectedTextIsShownAsTypedAndThePrintPreviewAsPrinted()
+    {
+        // Characters that Windows-1252 lacks, and Windows-1252 text that also
+        // reads as UTF-8; enough subjects for several printed pages.
+        const std::vector<std::string> texts = {"Łódź, İstanbul : 3 ≠ 4", "Ã©tÃ© Â£", "Reçu 5 €"};
+        std::vector<SubjectSpec> specs;
+        for (int i = 0; i < 150; ++i)
+            specs.push_back({"Titre " + std::to_string(i / 10), "sujet " + std::to_string(i), i % 2, texts[i % 3], {}});
+        auto app = Open(specs);
+        CSplitter* window = ActiveWindow(*app);
+        for (int i = 0; i < 3; ++i) {
+            window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("sujet %1").arg(i)));
+            QCOMPARE(window->Preview()->DisplayedText(), QString::fromStdString(texts[i]));
+        }
+
+        QTemporaryDir out;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(out.filePath(QStringLiteral("arbre.pdf")));
+        QVERIFY(window->Tree()->PrintTree(printer));
+        QPdfDocument printed;
+        QCOMPARE(printed.load(out.filePath(QStringLiteral("arbre.pdf"))), QPdfDocument::Error::None);
+        QVERIFY(printed.pageCount() > 1);
+        int previewPages = -1;
+        DialogRunner::SetNextHandler([&](QDialog& dialog) {
+            if (auto* preview = dialog.findChild<QPrintPreviewWidget*>()) {
+                preview->updatePreview();
+                previewPages = preview->pageCount();
+            }
+            return int{QDialog::Rejected};
+        });
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_PRINT_PREVIEW));
+        QCOMPARE(previewPages, printed.pageCount());
     }
 
     void doubleClickShowsTheDocument()

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "book/held_file.h"
+#include "book/lock_file.h"
 #include "book/merge.h"
 #include "book/subject_book.h"
 #include "test_support.h"
@@ -91,6 +92,16 @@ TEST_F(MergeTest, EmptyAndSchemaOneBooksMergeAndDamagedOnesAddNothing)
     read = ReadBookForMerge(future, [&](std::string_view) { ++notices; });
     EXPECT_EQ(read.outcome, MergeReadOutcome::kDamaged);
     EXPECT_EQ(notices, 1);
+}
+
+TEST_F(MergeTest, ReadsTheLastWholeBookNeverATornOne)
+{
+    // What an interrupted rewriting in place leaves: the backup holds the
+    // whole book and the book itself is torn. Readers take the backup.
+    const std::string whole = WriteSubjectList(test::MakeBook("entier", 6));
+    test::WriteFileBytes(BackupFilePath(other), whole);
+    test::WriteFileBytes(other, whole.substr(0, whole.size() / 2));
+    EXPECT_TRUE(test::SameBook(ReadBookForMerge(other).subjects, test::MakeBook("entier", 6)));
 }
 
 } // namespace

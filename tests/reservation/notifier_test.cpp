@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <sched.h>
 #include <sys/resource.h>
@@ -149,6 +150,29 @@ TEST(NotifierTest, StoppingDoesNotWaitForTheCallback)
     for (int i = 0; i < 1000 && notifier.IsRunning(); ++i)
         std::this_thread::sleep_for(2ms);
     EXPECT_FALSE(notifier.IsRunning());
+}
+
+TEST(NotifierTest, StoppingDoesNotWaitForAProbeStuckOnALostShare)
+{
+    // A probe of a book on a lost network folder does not return: closing the
+    // book must not wait for it, and its news is dropped.
+    auto share = std::make_shared<std::promise<void>>();
+    auto probing = std::make_shared<std::atomic<bool>>(false);
+    Calls calls;
+    NotifierOptions options;
+    options.probe = [probing, answers = share->get_future().share()](const std::string&) {
+        *probing = true;
+        answers.wait();
+        return true;
+    };
+    StartNotifier("/partage/perdu/Maison.tvo", calls.Callback(), options);
+    while (!*probing)
+        std::this_thread::sleep_for(1ms);
+    auto cleared = std::async(std::launch::async, [] { ClearNotifierThread(); });
+    EXPECT_EQ(cleared.wait_for(20s), std::future_status::ready);
+    share->set_value(); // the share answers again, whatever happened
+    cleared.wait();
+    EXPECT_EQ(calls.count, 0);
 }
 
 TEST(NotifierTest, CallbackMayClearTheReferenceItself)
