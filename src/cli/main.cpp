@@ -16,6 +16,7 @@ const std::map<std::string_view, Command>& Commands()
         {"export", &tavelo::cli::RunExport},
         {"check", &tavelo::cli::RunCheck},
         {"search", &tavelo::cli::RunSearch},
+        {"relink", &tavelo::cli::RunRelink},
     };
     return table;
 }
@@ -29,7 +30,9 @@ int Usage()
                  "  tavelo-cli export LIVRE.tvo DOSSIER           exporte le livre et ses documents\n"
                  "  tavelo-cli check LIVRE.tvo                    liste les documents absents ou illisibles\n"
                  "  tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents]\n"
-                 "             [--whole-word] [--match-case]       affiche les sujets trouvés\n";
+                 "             [--whole-word] [--match-case]       affiche les sujets trouvés\n"
+                 "  tavelo-cli relink LIVRE.tvo DOSSIER [--dry-run]\n"
+                 "                                                retrouve les documents déplacés\n";
     return 1;
 }
 

@@ -1,0 +1,121 @@
+// tavelo-cli relink: the missing documents of a book looked for in a folder,
+// and re-pointed where one file is clearly the document.
+
+#include <sys/stat.h>
+
+#include <iostream>
+
+#include "book/file_io.h"
+#include "book/held_file.h"
+#include "book/tenorels.h"
+#include "cli/commands.h"
+#include "editing/document_check.h"
+#include "editing/relink.h"
+
+namespace tavelo::cli {
+namespace {
+
+// Tabs and line breaks would break the line's fields: control characters are
+// written as \xHH.
+std::string Field(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static const char* const kHex = "0123456789ABCDEF";
+            out += "\\x";
+            out.push_back(kHex[byte >> 4]);
+            out.push_back(kHex[byte & 0xF]);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void TellUnsettled(const RelinkScan& scan, std::ostream& err)
+{
+    for (const RelinkProposal& p : scan.proposals) {
+        if (p.chosen >= 0)
+            continue;
+        err << "« " << Field(p.document.path) << " » n'est pas re-pointé ; fichiers possibles :\n";
+        for (const RelinkCandidate& c : p.candidates)
+            err << "  " << Field(c.path) << '\n';
+    }
+    for (const MissingDocument& m : scan.notFound)
+        err << "« " << Field(m.path) << " » n'a pas été retrouvé.\n";
+    for (const std::string& folder : scan.scan.unreadableFolders)
+        err << "Le dossier « " << Field(folder) << " » n'a pas pu être lu.\n";
+}
+
+} // namespace
+
+int RunRelink(const Args& args, Streams io)
+{
+    bool dryRun = false;
+    std::vector<std::string> positional;
+    for (const auto& a : args) {
+        if (a == "--dry-run")
+            dryRun = true;
+        else
+            positional.push_back(a);
+    }
+    if (positional.size() != 2) {
+        io.err << "Usage : tavelo-cli relink LIVRE.tvo DOSSIER [--dry-run]\n";
+        return 1;
+    }
+    const std::string& bookPath = positional[0];
+    const std::string& folder = positional[1];
+    if (!IsFolder(folder)) {
+        io.err << "Le dossier « " << folder << " » n'existe pas ou n'est pas un dossier.\n";
+        return 1;
+    }
+    try {
+        // The book is taken as an instance of Tavelo would take it: one that
+        // another instance holds is only read.
+        bool readOnly = true;
+        HeldFileStatus status;
+        std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, false, &status);
+        if (!held) {
+            io.err << status.reason << '\n';
+            return 1;
+        }
+        if (readOnly && !dryRun) {
+            io.err << "Le livre « " << bookPath << " » ne peut pas être modifié : " << held->DescribeReadOnly() << '\n';
+            return 1;
+        }
+        SubjectBook book;
+        book.Deserialize(held->Load().View(), [&](std::string_view message) { io.err << message << '\n'; });
+
+        const RelinkScan scan = FindMovedDocuments(FindMissingDocuments(book), folder);
+        const std::vector<Relink> relinks = ChosenRelinks(scan.proposals);
+        for (const Relink& r : relinks) {
+            io.out << Field(r.subject->GetGeneralTitle()) << '\t' << Field(r.subject->GetSubjectName()) << '\t'
+                   << Field(r.oldPath) << '\t' << Field(r.newPath) << '\n';
+        }
+        io.out.flush();
+        TellUnsettled(scan, io.err);
+        if (!dryRun && ApplyRelinks(book, relinks) > 0)
+            held->Save([&book](const ByteSink& sink) { book.Serialize(sink); });
+        if (!io.out) {
+            io.err << "Impossible d'écrire sur la sortie standard.\n";
+            return 1;
+        }
+        return relinks.size() == scan.proposals.size() && scan.notFound.empty() ? 0 : 1;
+    } catch (const FileError& e) {
+        io.err << e.what() << '\n';
+    } catch (const BookFormatError& e) {
+        io.err << "Impossible de lire le livre « " << bookPath << " » : " << e.what() << '\n';
+    }
+    return 1;
+}
+
+} // namespace tavelo::cli
