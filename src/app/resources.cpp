@@ -141,7 +141,10 @@ const std::vector<PopupDef>& MenuResource(int id)
 const std::vector<AcceleratorDef>& AcceleratorTable()
 {
     static const std::vector<AcceleratorDef> table = {
-        {QKeySequence(Qt::CTRL | Qt::Key_C), ID_CHANGE_FOLDER},
+        // The keys the menus show. Ctrl+C is left to copying.
+        {QKeySequence(Qt::CTRL | Qt::Key_A), ID_NEW_SUBJECT},
+        {QKeySequence(Qt::CTRL | Qt::Key_D), ID_CHANGE_FOLDER},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), ID_MERGE},
         {QKeySequence(Qt::CTRL | Qt::Key_I), ID_IMPORT},
         {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
         {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
