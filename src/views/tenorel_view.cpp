@@ -161,10 +161,13 @@ void CTenorelView::FillStandard()
 
 void CTenorelView::FillSubjects(const std::vector<CTenorels*>& subjects)
 {
-    const QSignalBlocker blocker(this);
+    QSignalBlocker blocker(this);
     clear();
-    if (subjects.empty())
+    if (subjects.empty()) {
+        blocker.unblock();
+        Q_EMIT itemsReplaced();
         return;
+    }
 
     struct Entry {
         QCollatorSortKey key;
@@ -211,6 +214,8 @@ void CTenorelView::FillSubjects(const std::vector<CTenorels*>& subjects)
         titleItems.append(titleItem);
     }
     root->addChildren(titleItems);
+    blocker.unblock();
+    Q_EMIT itemsReplaced();
 }
 
 QTreeWidgetItem* CTenorelView::FindGeneralTitleItem(const std::string& generalTitle) const
@@ -272,6 +277,7 @@ void CTenorelView::AddSubjectToTree(CTenorels* subject, bool select)
     subject->RemoveDuplicatePaths();
     auto* item = new SubjectTreeItem(subject);
     InsertSubjectSorted(titleItem, item);
+    Q_EMIT subjectItemAdded(item, select);
     if (select) {
         scrollToItem(item);
         setCurrentItem(item);

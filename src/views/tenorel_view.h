@@ -69,6 +69,12 @@ public:
     bool m_bSearchMode = false;
     std::vector<CTenorels*> m_searchHits;
 
+Q_SIGNALS:
+    // The items were all replaced (a refill for a navigation mode).
+    void itemsReplaced();
+    // One subject item was added, and is about to be selected when asked.
+    void subjectItemAdded(QTreeWidgetItem* item, bool selected);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
