@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCollator>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
@@ -24,21 +25,47 @@ const QString kSettingsGroup = QStringLiteral("Document List");
 const QString kWidthsKey = QStringLiteral("ColumnWidths");
 const int kDefaultWidths[] = {240, 320, 170, 90, 130};
 
+// Texts in the French order, case ignored, numbers by value ("scan 2" before
+// "scan 10"); sizes and dates by value.
+class DocumentSortProxy : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        const QVariant l = left.data(DocumentListModel::kSortRole);
+        const QVariant r = right.data(DocumentListModel::kSortRole);
+        if (l.typeId() == QMetaType::QString)
+            return Collator().compare(l.toString(), r.toString()) < 0;
+        return l.toLongLong() < r.toLongLong();
+    }
+
+private:
+    static const QCollator& Collator()
+    {
+        static const QCollator collator = [] {
+            QCollator c{QLocale(QLocale::French, QLocale::France)};
+            c.setCaseSensitivity(Qt::CaseInsensitive);
+            c.setNumericMode(true);
+            return c;
+        }();
+        return collator;
+    }
+};
+
 } // namespace
 
 CListeView::CListeView(CTenorelDoc* document, QWidget* parent)
     : QTreeView(parent)
     , CView(document)
     , m_model(new DocumentListModel(this))
-    , m_proxy(new QSortFilterProxyModel(this))
+    , m_proxy(new DocumentSortProxy(this))
     , m_mailbox(this)
 {
     setObjectName(QStringLiteral("documentList"));
     setFrameShape(QFrame::StyledPanel);
     m_proxy->setSourceModel(m_model);
-    m_proxy->setSortRole(DocumentListModel::kSortRole);
-    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setSortLocaleAware(true);
     setModel(m_proxy);
 
     setRootIsDecorated(false);
