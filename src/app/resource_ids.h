@@ -23,6 +23,9 @@ enum CommandId : int {
     ID_NAVIGATION_SEARCH = 32790,
     ID_MERGE = 32795,
     ID_COPY_SUBJECT = 32796,
+    // Tools for documents that moved or went missing.
+    ID_CHECK_DOCUMENTS = 32810,
+    ID_RELINK_DOCUMENTS = 32811,
 
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,

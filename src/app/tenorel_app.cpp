@@ -10,6 +10,7 @@
 
 #include "app/about_dlg.h"
 #include "app/desktop_association.h"
+#include "app/document_tools.h"
 #include "app/editing_commands.h"
 #include "app/main_frame.h"
 #include "app/resources.h"
@@ -36,6 +37,7 @@ CTenorelApp::CTenorelApp()
 {
     g_app = this;
     RegisterToolCommands();
+    RegisterDocumentTools();
     InstallCommands();
     RegisterSearchCommands();
     RegisterEditingCommands();

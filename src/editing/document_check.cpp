@@ -99,8 +99,11 @@ std::vector<MissingDocument> CheckDocuments(const std::vector<DocumentRef>& docu
         if (control.cancel && control.cancel->load(std::memory_order_relaxed))
             break;
         DocumentProbe probe = control.prober ? control.prober(document.path) : ProbeDocument(document.path);
-        if (!probe.IsReadable())
+        if (!probe.IsReadable()) {
             missing.push_back({document.subject, document.path, document.index, probe});
+            if (control.found)
+                control.found(missing.back());
+        }
         if (control.progress)
             control.progress(++done);
     }

@@ -58,6 +58,8 @@ using DocumentProber = std::function<DocumentProbe(const std::string& path)>;
 struct CheckControl {
     // Called after each document with the number checked so far.
     std::function<void(std::size_t done)> progress;
+    // Called for each missing or unreadable document as it is found.
+    std::function<void(const MissingDocument&)> found;
     // Set from elsewhere to stop; what was found so far is returned.
     const std::atomic<bool>* cancel = nullptr;
     // ProbeDocument when empty.

@@ -2,6 +2,8 @@
 // the tree, the document check and the relinking of moved documents.
 
 #include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
 #include <QDir>
 #include <QHeaderView>
 #include <QMenu>
@@ -9,6 +11,8 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "app/check_documents_dlg.h"
+#include "app/relink_dlg.h"
 #include "editing/probe_pool.h"
 #include "gui_fixture.h"
 #include "views/subject_filter.h"
@@ -276,6 +280,124 @@ private Q_SLOTS:
         QCOMPARE(filter->text(), QString());
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Compteur"));
         QVERIFY(!tree->currentItem()->isHidden());
+    }
+
+
+    void checkWindowListsWhatTheCommandLineLists()
+    {
+        const std::string present = File(QStringLiteral("ok.txt"), "ok");
+        const std::string absent = m_dir.filePath(QStringLiteral("absent.pdf")).toStdString();
+        const std::string folder = m_dir.path().toStdString();
+        auto app = Open({{"EDF", "2006", 0, "", {present, absent}}, {"GDF", "2007", 0, "", {present, folder}}});
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
+        QVERIFY(app->MainFrame()->RunCommand(ID_CHECK_DOCUMENTS));
+        auto* dialog = app->MainFrame()->findChild<CCheckDocumentsDlg*>();
+        QVERIFY(dialog);
+        QTRY_VERIFY(!dialog->IsRunning());
+
+        QStringList rows;
+        for (int i = 0; i < dialog->Results()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = dialog->Results()->topLevelItem(i);
+            rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
+        }
+        QStringList expected;
+        for (const MissingDocument& m : FindMissingDocuments(*doc))
+            expected << QString::fromStdString(m.subject->GetGeneralTitle() + " ▸ " + m.subject->GetSubjectName() + "|" +
+                                               m.path + "|" + DescribeProbe(m.probe));
+        QCOMPARE(rows, expected);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(dialog->Summary()->text(), QStringLiteral("2 documents absents ou illisibles sur 4."));
+        QCOMPARE(dialog->Button()->text(), QStringLiteral("Fermer"));
+
+        // A double click finds the subject even hidden by the filter or
+        // outside the found subjects.
+        CTenorelView* tree = window->Tree();
+        tree->m_searchHits = {doc->GetSubject(0)};
+        tree->OnSearchNavigation();
+        QTest::keyClicks(window->Filter(), QStringLiteral("2006"));
+        QTreeWidgetItem* second = dialog->Results()->topLevelItem(1);
+        Q_EMIT dialog->Results()->itemDoubleClicked(second, 0);
+        QVERIFY(!tree->m_bSearchMode);
+        QCOMPARE(window->Filter()->text(), QString());
+        QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(1));
+        QCOMPARE(window->List()->GetSelectedRow(), 1);
+
+        // Stopped while a folder does not answer: at once.
+        SlowFolder slow;
+        CCheckDocumentsDlg::SetProber([&slow](const std::string& p) { return slow.Probe(p); });
+        doc->GetSubject(0)->AddDocumentPath("/lent/scan.pdf");
+        QVERIFY(app->MainFrame()->RunCommand(ID_CHECK_DOCUMENTS));
+        dialog = app->MainFrame()->findChild<CCheckDocumentsDlg*>();
+        QTRY_VERIFY(slow.Asked() == 1);
+        QVERIFY(dialog->IsRunning());
+        QTest::mouseClick(dialog->Button(), Qt::LeftButton);
+        QVERIFY(!dialog->IsRunning());
+        QVERIFY(dialog->Summary()->text().startsWith(QStringLiteral("Vérification arrêtée après")));
+        slow.Answer();
+        CCheckDocumentsDlg::SetProber({});
+    }
+
+    void relinkingRepointsWhatIsTicked()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("rangement"));
+        const std::string edf = File(QStringLiteral("rangement/2006/edf.pdf"), "edf");
+        const std::string gaz1 = File(QStringLiteral("rangement/a/gaz.pdf"), "1");
+        const std::string gaz2 = File(QStringLiteral("rangement/b/gaz.pdf"), "2");
+        const std::string present = File(QStringLiteral("ici.txt"), "ici");
+        auto app = Open({{"EDF", "2006", 0, "", {"/ancien/2006/edf.pdf", present}},
+                         {"GDF", "2007", 0, "", {"/ancien/gaz.pdf", "/ancien/perdu.pdf"}}});
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
+        window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("2006")));
+
+        QStringList shown;
+        bool oneFilePerDocument = false;
+        std::size_t afterNone = 99;
+        std::size_t afterAll = 99;
+        QString summary;
+        FileDialog::SetNextFileName(folder);
+        DialogRunner::SetNextHandler([&](QDialog& d) -> int {
+            auto& dialog = static_cast<CRelinkDlg&>(d);
+            QTreeWidget* list = dialog.Proposals();
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem* document = list->topLevelItem(i);
+                for (int j = 0; j < document->childCount(); ++j)
+                    shown << document->text(0) + QStringLiteral(" → ") + document->child(j)->text(1) +
+                                 (document->child(j)->checkState(1) == Qt::Checked ? QStringLiteral(" [x]") : QString());
+            }
+            // Both files of the name are offered and none is ticked; the
+            // user ticks one, then the other: one file per document.
+            QTreeWidgetItem* gaz = list->topLevelItem(1);
+            gaz->child(0)->setCheckState(1, Qt::Checked);
+            gaz->child(1)->setCheckState(1, Qt::Checked);
+            oneFilePerDocument = gaz->child(0)->checkState(1) == Qt::Unchecked;
+            dialog.findChild<QPushButton*>(QStringLiteral("checkNone"))->click();
+            afterNone = dialog.Confirmed().size();
+            dialog.findChild<QPushButton*>(QStringLiteral("checkAll"))->click();
+            afterAll = dialog.Confirmed().size();
+            gaz->child(1)->setCheckState(1, Qt::Checked);
+            summary = dialog.Summary()->text();
+            return QDialog::Accepted;
+        });
+        QVERIFY(app->MainFrame()->RunCommand(ID_RELINK_DOCUMENTS));
+        QVERIFY(oneFilePerDocument);
+        QCOMPARE(afterNone, std::size_t{0});
+        QCOMPARE(afterAll, std::size_t{1}); // the two files of one name wait for the user
+        QVERIFY(summary.contains(QStringLiteral("1 document absent n'a pas été retrouvé.")));
+        QCOMPARE(shown, (QStringList{"/ancien/2006/edf.pdf → " + QString::fromStdString(edf) + " [x]",
+                                     "/ancien/gaz.pdf → " + QString::fromStdString(gaz1),
+                                     "/ancien/gaz.pdf → " + QString::fromStdString(gaz2)}));
+        QCOMPARE(doc->GetSubject(0)->GetDocumentPaths(), (std::vector<std::string>{edf, present}));
+        QCOMPARE(doc->GetSubject(1)->GetDocumentPaths(), (std::vector<std::string>{gaz2, "/ancien/perdu.pdf"}));
+        QVERIFY(doc->IsModified());
+        QCOMPARE(ListRows(window->List()), (QStringList{QString::fromStdString(edf), QString::fromStdString(present)}));
+
+        // Nothing left to find: told, nothing asked.
+        doc->GetSubject(1)->RemoveDocumentPath(1);
+        FileDialog::SetNextFileName(folder);
+        QVERIFY(app->MainFrame()->RunCommand(ID_RELINK_DOCUMENTS));
+        QCOMPARE(MessageBox::History().back().text, QStringLiteral("Aucun document du livre n'est absent ou illisible."));
     }
 
     void cleanupTestCase() { ProbePool::Shared().SetProber({}); }
