@@ -35,7 +35,9 @@ const QLocale& French()
 // plain file when the icon theme has none.
 QIcon TypeIcon(const QString& mimeName)
 {
-    static QHash<QString, QIcon> icons;
+    // Kept until the process ends: icons must not outlive the application
+    // object in a static destructor.
+    static auto& icons = *new QHash<QString, QIcon>;
     const auto it = icons.constFind(mimeName);
     if (it != icons.constEnd())
         return *it;
