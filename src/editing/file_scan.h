@@ -4,7 +4,7 @@
 // question needs it. Symbolic links to folders are followed after the real
 // folders (a file reached both ways is reported once, by its real path); a
 // folder met twice (a loop of links) is walked once; folders that cannot be
-// read are counted and skipped.
+// read are counted and skipped. A few threads list folders at once.
 
 #include <atomic>
 #include <cstdint>
@@ -22,6 +22,7 @@ struct ScannedFile {
     std::uint64_t inode = 0;
 };
 
+// Both are called from several threads at once.
 struct ScanRequest {
     // Files whose name this accepts are reported.
     std::function<bool(std::string_view name)> byName;
@@ -36,13 +37,16 @@ struct ScanProgress {
 };
 
 struct ScanControl {
-    // Called now and then with the counts so far.
+    // Called now and then with the counts so far, always from the calling
+    // thread.
     std::function<void(const ScanProgress&)> progress;
     const std::atomic<bool>* cancel = nullptr;
 };
 
 struct ScanResult {
-    std::vector<ScannedFile> files; // in the order met
+    // By path: first those reached through real folders only, then those
+    // reached through links to folders, then links to files.
+    std::vector<ScannedFile> files;
     ScanProgress counts;
     std::vector<std::string> unreadableFolders;
     bool cancelled = false;
