@@ -113,6 +113,12 @@ std::string Vary(std::string bytes, const std::vector<std::string>& words, std::
 
 } // namespace
 
+std::unordered_set<std::string>& LastCorpus()
+{
+    static std::unordered_set<std::string> withWord;
+    return withWord;
+}
+
 Corpus MakeCorpus(int perKind)
 {
     Corpus corpus;
@@ -136,8 +142,17 @@ Corpus MakeCorpus(int perKind)
         Write(corpus.word.back(), Vary(doc, {"Salutations", "Quincaillerie", "Madame", "Monsieur", "Veuillez"}, rng, sought));
         corpus.spreadsheet.push_back(corpus.folder + "/x" + n + ".xls");
         Write(corpus.spreadsheet.back(), Vary(xls, {"Assurance", "habitation", "Montant"}, rng, sought));
+        if (sought)
+            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet})
+                corpus.withWord.insert(kind->back());
     }
+    LastCorpus() = corpus.withWord;
     return corpus;
+}
+
+bool HoldsSoughtWord(const std::string& path)
+{
+    return LastCorpus().count(path) != 0;
 }
 
 void RemoveCorpus(const Corpus& corpus)

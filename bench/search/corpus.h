@@ -6,6 +6,7 @@
 // sought word.
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tavelo::bench {
@@ -15,9 +16,13 @@ inline constexpr const char* kSoughtWord = "zorglub";
 struct Corpus {
     std::string folder;
     std::vector<std::string> text, pdf, word, spreadsheet;
+    // The documents that hold the sought word.
+    std::unordered_set<std::string> withWord;
 };
 
 Corpus MakeCorpus(int perKind);
 void RemoveCorpus(const Corpus& corpus);
+// Whether the document of the corpus made last holds the sought word.
+bool HoldsSoughtWord(const std::string& path);
 
 } // namespace tavelo::bench

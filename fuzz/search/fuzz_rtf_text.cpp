@@ -5,8 +5,10 @@
 #include <string>
 
 #include "book/text.h"
+#include "reading/formats/format.h"
+#include "reading/formats/rtf.h"
+#include "reading/text_decoding.h"
 #include "search/document_search.h"
-#include "search/document_text.h"
 #include "search/search_pattern.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -19,7 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string storage;
     if (!tavelo::IsValidUtf8(tavelo::DecodeTextFile(bytes, storage)))
         __builtin_trap();
-    tavelo::SearchRtfBytes(bytes, pattern);
+    tavelo::DocumentText read;
+    std::string reason;
+    if (tavelo::ReadDocumentText(tavelo::DocumentKind::kRtf, {bytes, {}}, read, reason))
+        tavelo::MatchesText(read, pattern);
     tavelo::SearchTextBytes(bytes, pattern);
     return 0;
 }

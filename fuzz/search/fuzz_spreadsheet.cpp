@@ -1,7 +1,7 @@
 // Any bytes given to the workbook search give a verdict or a reason, never a
-// crash of the caller. FreeXL runs in the reader process there (or in a
-// forked child without it), which keeps its own faults away; the cells come
-// back through the exchange that this target also exercises.
+// crash of the caller. FreeXL runs in the reader process, which keeps its own
+// faults away; the cells come back through the exchange that this target also
+// exercises.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -54,8 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.fd < 0 || ftruncate(input.fd, 0) != 0 ||
         pwrite(input.fd, data, size, 0) != static_cast<ssize_t>(size))
         return 0;
+    // No cache: every input is read by the reader process.
+    static tavelo::TextSource source(tavelo::TextCache::Disabled(), {{}, {}, 1});
     const tavelo::DocumentMatch match =
-        tavelo::SearchDocumentFile(input.path, tavelo::DocumentKind::kSpreadsheet, pattern);
+        tavelo::SearchDocumentFile(input.path, tavelo::DocumentKind::kSpreadsheet, pattern, source);
     if (match.status == tavelo::DocumentMatch::kUnreadable && match.reason.empty())
         __builtin_trap();
     return 0;

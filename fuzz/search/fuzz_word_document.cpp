@@ -4,7 +4,7 @@
 #include <string>
 
 #include "book/text.h"
-#include "search/word_document.h"
+#include "reading/formats/word.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,6 +2,8 @@
 // "&Rechercher un sujet" and the two navigation modes, attached to every
 // subject tree.
 
+class QWidget;
+
 namespace tavelo::gui {
 
 class CTenorelView;
@@ -10,8 +12,19 @@ class CTenorelView;
 // made from now on.
 void RegisterSearchCommands();
 
-// Asks for the criteria, searches the book's subjects and shows the hits in
-// search mode, or says that nothing was found.
+// Asks for the criteria and starts the search of the book's subjects, off the
+// window's thread: the window stays usable and the progress window can
+// cancel. At the end the hits are shown in search mode, or a message says
+// that nothing was found.
 void OnFindSubject(CTenorelView& view);
+
+// "&Vider le cache des textes": after the user's confirmation, forgets every
+// text kept for the search; the documents are read again at the next search.
+void ClearTextCache(QWidget* parent);
+
+// Whether a search of this process is still running (or winding down).
+bool IsSearchRunning();
+// Cancels every search and waits for their threads (the program is ending).
+void StopSearches();
 
 } // namespace tavelo::gui

@@ -151,20 +151,31 @@ CSearchProgressDlg::CSearchProgressDlg(int subjectCount, QWidget* parent)
     setObjectName(QStringLiteral("searchProgress"));
     setProperty("dialogId", int{IDD_SEARCH_PROGRESS});
     setModal(false);
-    // No button and no way to close it: the search cannot be cancelled.
+    // Only "&Annuler" or Escape ends it before the search does.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     m_fileLine = new QLabel(this);
     m_fileLine->setProperty("controlId", int{IDC_FILE_LINE});
     m_fileLine->setTextFormat(Qt::PlainText);
     m_fileLine->setMinimumWidth(360);
+    m_countLine = new QLabel(this);
+    m_countLine->setProperty("controlId", int{IDC_SEARCH_COUNT});
+    m_countLine->setTextFormat(Qt::PlainText);
     m_progress = new QProgressBar(this);
     m_progress->setProperty("controlId", int{IDC_SEARCH_PROGRESS});
     m_progress->setTextVisible(false);
+    m_btnCancel = new QPushButton(QString::fromUtf8(text::kCancelButton), this);
+    m_btnCancel->setProperty("controlId", int{IDCANCEL});
+    connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_fileLine);
+    layout->addWidget(m_countLine);
     layout->addWidget(m_progress);
+    layout->addLayout(buttons);
 }
 
 QWidget* CSearchProgressDlg::Control(int id) const
@@ -192,6 +203,21 @@ void CSearchProgressDlg::StepIt()
 {
     if (m_progress->value() < m_progress->maximum())
         m_progress->setValue(m_progress->value() + 1);
+}
+
+void CSearchProgressDlg::Show(const SearchProgress::Snapshot& progress)
+{
+    SetCurrentFile(QString::fromUtf8(progress.line.data(), static_cast<qsizetype>(progress.line.size())));
+    QString count;
+    if (progress.documentsToRead > 0)
+        count = QString::fromUtf8(text::kSearchDocumentCount).arg(progress.documentsRead).arg(progress.documentsToRead);
+    if (progress.firstReadings == 1)
+        count += QString::fromUtf8(text::kSearchFirstReading);
+    else if (progress.firstReadings > 1)
+        count += QString::fromUtf8(text::kSearchFirstReadings).arg(progress.firstReadings);
+    m_countLine->setText(count);
+    m_progress->setValue(static_cast<int>(std::min<std::size_t>(progress.subjectsExamined,
+                                                                static_cast<std::size_t>(m_progress->maximum()))));
 }
 
 } // namespace tavelo::gui

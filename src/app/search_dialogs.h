@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "search/search_progress.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -17,6 +19,7 @@ enum SearchResourceId : int {
     IDD_SEARCH_CRITERIA = 147,
     IDD_SEARCH_PROGRESS = 148,
     IDC_SEARCH_PROGRESS = 1010,
+    IDC_SEARCH_COUNT = 1011,
     IDC_SEARCH_WORD = 1015,
     IDC_SUBJECT_TITLES = 1016,
     IDC_DOCUMENT_CONTENTS = 1017,
@@ -38,6 +41,14 @@ inline constexpr const char* kSearchWholeWord = "Mot entier uniquement";
 inline constexpr const char* kSearchMatchCase = "Respecter la casse";
 inline constexpr const char* kSearchProgressTitle = "Etat de la recherche";
 inline constexpr const char* kSearchInterrupted = "La recherche a été interrompue : %1";
+inline constexpr const char* kSearchDocumentCount = "Documents lus : %1 sur %2";
+inline constexpr const char* kSearchFirstReading = ", dont 1 jamais lu auparavant";
+inline constexpr const char* kSearchFirstReadings = ", dont %1 jamais lus auparavant";
+inline constexpr const char* kClearTextCacheQuestion =
+    "Oublier le texte de tous les documents lus jusqu'ici ? Ils seront relus à la prochaine recherche "
+    "(les documents numérisés seront de nouveau reconnus, ce qui peut être long).";
+inline constexpr const char* kTextCacheCleared = "Le cache des textes des documents est vide.";
+inline constexpr const char* kTextCacheNotCleared = "Impossible de vider le cache des textes des documents : %1.";
 } // namespace text
 
 // Modal. Every dialog opens with nothing checked and an empty word; OK is
@@ -77,8 +88,9 @@ private:
     QCheckBox* m_checkMatchCase;
 };
 
-// Modeless, without buttons: the file being searched and one bar step per
-// subject examined.
+// Modeless: the file being read, how many documents are read of how many to
+// read, one bar step per subject examined, and "&Annuler" (or Escape), which
+// rejects the window: whoever runs the search stops it then.
 class CSearchProgressDlg : public QDialog {
     Q_OBJECT
 public:
@@ -89,6 +101,8 @@ public:
     void Create();
     void SetCurrentFile(const QString& text);
     void StepIt();
+    // Brings every line and the bar to where the search is.
+    void Show(const SearchProgress::Snapshot& progress);
 
     bool m_bCreated = false;
     int m_nSubjectCount;
@@ -97,6 +111,8 @@ public:
 
 private:
     QLabel* m_fileLine;
+    QLabel* m_countLine;
+    QPushButton* m_btnCancel;
 };
 
 } // namespace tavelo::gui

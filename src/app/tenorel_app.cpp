@@ -45,6 +45,7 @@ CTenorelApp::CTenorelApp()
 
 CTenorelApp::~CTenorelApp()
 {
+    StopSearches();
     m_closingAll = true;
     for (CTenorelDoc* doc : m_documents) {
         for (CSplitter* window : WindowsOf(doc))
@@ -60,6 +61,8 @@ CTenorelApp::~CTenorelApp()
 void CTenorelApp::InstallCommands()
 {
     OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    OnCommand(ID_CLEAR_TEXT_CACHE, [this] { ClearTextCache(MainFrame()); });
+    OnUpdate(ID_CLEAR_TEXT_CACHE, [](CCmdUI& ui) { ui.Enable(!IsSearchRunning()); });
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
     OnCommand(ID_FILE_PRINT_SETUP, [this] {

@@ -85,6 +85,8 @@ QMessageBox* MessageBox::Create(QWidget* parent, const QString& text, Look look,
         break;
     }
     auto* box = new QMessageBox(icon, QString::fromUtf8(text::kAppName), text, buttons, parent);
+    // Messages quote names, paths and the user's words: never read as markup.
+    box->setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box->setDefaultButton(defaultButton);
     if (QAbstractButton* b = box->button(QMessageBox::Yes))

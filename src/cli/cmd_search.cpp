@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "book/file_io.h"
+#include "reading/text_source.h"
 #include "cli/commands.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
@@ -14,7 +15,20 @@ namespace tavelo::cli {
 namespace {
 
 constexpr const char* kSearchUsage =
-    "Usage : tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]\n";
+    "Usage : tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]\n"
+    "                         [--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]\n";
+
+// A whole number in [1, limit] after "--name=".
+bool ParseCount(const std::string& arg, std::string_view name, unsigned long limit, unsigned long& value)
+{
+    if (arg.rfind(name, 0) != 0)
+        return false;
+    const std::string digits = arg.substr(name.size());
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::stoul(digits);
+    return value >= 1 && value <= limit;
+}
 
 bool ParseScopes(const std::string& list, unsigned& scopes)
 {
@@ -48,9 +62,39 @@ int RunSearch(const Args& args, Streams io)
     std::vector<std::string> positional;
     unsigned scopes = kScopeAll;
     SearchOptions options;
+    bool useCache = true;
+    SourceOptions reading;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--whole-word") {
+        unsigned long number = 0;
+        const auto numeric = [&](std::string_view name, unsigned long limit) {
+            if (a.rfind(name, 0) != 0)
+                return false;
+            if (!ParseCount(a, name, limit, number)) {
+                io.err << "Valeur invalide : " << a << " (un nombre entier de 1 à " << limit << " est attendu).\n";
+                number = 0;
+            }
+            return true;
+        };
+        if (numeric("--readers=", 256)) {
+            if (number == 0)
+                return kBadInput;
+            reading.parallelism = static_cast<unsigned>(number);
+        } else if (numeric("--memory=", 1024 * 1024)) {
+            if (number == 0)
+                return kBadInput;
+            reading.limits.memoryBytes = static_cast<std::size_t>(number) << 20;
+        } else if (numeric("--time=", 86400)) {
+            if (number == 0)
+                return kBadInput;
+            reading.limits.documentTime = std::chrono::seconds(number);
+        } else if (numeric("--ocr-time=", 86400)) {
+            if (number == 0)
+                return kBadInput;
+            reading.limits.ocrPageTime = std::chrono::seconds(number);
+        } else if (a == "--no-cache") {
+            useCache = false;
+        } else if (a == "--whole-word") {
             options.wholeWord = true;
         } else if (a == "--match-case") {
             options.matchCase = true;
@@ -109,11 +153,17 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
-    const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes);
+    TextSource source(useCache ? TextCache::Open() : TextCache::Disabled(), reading);
+    const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes, {&source});
     for (const CTenorels* hit : result.hits)
         io.out << hit->GetGeneralTitle() << '\t' << hit->GetSubjectName() << '\n';
     io.out.flush();
+    for (const std::string* notice : {&result.readerNotice, &result.cacheWarning})
+        if (!notice->empty())
+            io.err << *notice << '\n';
     io.err << DescribeUnreadableDocuments(result.unreadable);
+    if (const std::string kinds = DescribeUnreadKinds(result.unreadKinds); !kinds.empty())
+        io.err << kinds << '\n';
     if (!io.out) {
         io.err << "Impossible d'écrire sur la sortie standard.\n";
         return kBadInput;

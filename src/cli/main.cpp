@@ -16,6 +16,7 @@ const std::map<std::string_view, Command>& Commands()
         {"export", &tavelo::cli::RunExport},
         {"check", &tavelo::cli::RunCheck},
         {"search", &tavelo::cli::RunSearch},
+        {"cache", &tavelo::cli::RunCache},
         {"relink", &tavelo::cli::RunRelink},
     };
     return table;
@@ -30,7 +31,10 @@ int Usage()
                  "  tavelo-cli export LIVRE.tvo DOSSIER           exporte le livre et ses documents\n"
                  "  tavelo-cli check LIVRE.tvo                    liste les documents absents ou illisibles\n"
                  "  tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents]\n"
-                 "             [--whole-word] [--match-case]       affiche les sujets trouvés\n"
+                 "             [--whole-word] [--match-case] [--no-cache] [--readers=N]\n"
+                 "             [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]\n"
+                 "                                                affiche les sujets trouvés\n"
+                 "  tavelo-cli cache stats|clear                  le cache des textes des documents\n"
                  "  tavelo-cli relink LIVRE.tvo DOSSIER [--dry-run]\n"
                  "                                                retrouve les documents déplacés\n";
     return 1;

@@ -1,79 +1,29 @@
 #include "search/document_search.h"
 
-#include "book/file_io.h"
-#include "book/tenorels.h"
-#include "search/document_file.h"
-#include "search/document_text.h"
-#include "search/pdf_document.h"
+#include "reading/text_decoding.h"
+#include "reading/text_source.h"
 #include "search/search_pattern.h"
-#include "search/spreadsheet.h"
-#include "search/word_document.h"
 
 namespace tavelo {
 
-namespace {
-
-DocumentMatch Found(bool found)
+bool MatchesText(const DocumentText& text, const SearchPattern& pattern)
 {
-    return {found ? DocumentMatch::kFound : DocumentMatch::kNotFound, {}};
-}
-
-DocumentMatch Unreadable(const std::string& path, const std::string& reason)
-{
-    return {DocumentMatch::kUnreadable, "Impossible de lire le document « " + path + " » : " + reason + "."};
-}
-
-DocumentMatch SearchFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern)
-{
-    std::string reason;
-    switch (kind) {
-    case DocumentKind::kText:
-        return Found(SearchTextBytes(ReadDocumentBytes(path), pattern));
-    case DocumentKind::kRtf:
-        return Found(SearchRtfBytes(ReadDocumentBytes(path), pattern));
-    case DocumentKind::kPdf: {
-        CheckRegularFile(path);
-        const PdfSearch result = SearchPdfFile(pattern, path, reason);
-        if (result == PdfSearch::kUnreadable)
-            return Unreadable(path, reason);
-        return Found(result == PdfSearch::kFound);
-    }
-    case DocumentKind::kWord: {
-        const std::string bytes = ReadDocumentBytes(path);
-        const std::optional<std::string> text = ReadWordText(bytes, reason);
-        if (!text)
-            return Unreadable(path, reason);
-        return Found(pattern.SearchLiteral(*text));
-    }
-    case DocumentKind::kSpreadsheet: {
-        CheckRegularFile(path);
-        const CellWalk walk =
-            ForEachCellIsolated(path, [&pattern](std::string_view cell) { return pattern.SearchCell(cell); }, reason);
-        if (walk == CellWalk::kUnreadable)
-            return Unreadable(path, reason);
-        return Found(walk == CellWalk::kStopped);
-    }
-    case DocumentKind::kOther:
-        break;
-    }
-    return Found(false);
-}
-
-} // namespace
-
-DocumentKind KindOfExtension(std::string_view extension)
-{
-    if (extension == "txt")
-        return DocumentKind::kText;
-    if (extension == "rtf")
-        return DocumentKind::kRtf;
-    if (extension == "pdf")
-        return DocumentKind::kPdf;
-    if (extension == "doc")
-        return DocumentKind::kWord;
-    if (extension == "xls")
-        return DocumentKind::kSpreadsheet;
-    return DocumentKind::kOther;
+    // One look at the whole text rules most documents out before any piece
+    // is searched: what a piece holds, the whole text holds.
+    const std::string& body = text.Body();
+    const bool byPattern = text.HasRule(MatchRule::kPattern) && pattern.MayMatchBytes(body);
+    const bool literal = text.HasRule(MatchRule::kWordProcessor) && pattern.MayMatchLiteral(body);
+    const bool cell = text.HasRule(MatchRule::kCell) && pattern.MayMatchCell(body);
+    if (!byPattern && !literal && !cell)
+        return false;
+    return text.AnyPiece([&](const TextPiece& piece) {
+        switch (piece.rule) {
+        case MatchRule::kPattern: return byPattern && pattern.SearchValidUtf8(piece.text);
+        case MatchRule::kWordProcessor: return literal && pattern.SearchLiteral(piece.text);
+        case MatchRule::kCell: return cell && pattern.SearchCell(piece.text);
+        }
+        return false;
+    });
 }
 
 bool SearchTextBytes(std::string_view bytes, const SearchPattern& pattern)
@@ -85,49 +35,59 @@ bool SearchTextBytes(std::string_view bytes, const SearchPattern& pattern)
     return pattern.SearchValidUtf8(DecodeTextFile(bytes, storage));
 }
 
-bool SearchRtfBytes(std::string_view bytes, const SearchPattern& pattern)
+DocumentMatch MatchRead(const DocumentRead& read, DocumentKind kind, const SearchPattern& pattern)
 {
-    // A file named .rtf that is not RTF is searched as plain text.
-    if (!LooksLikeRtf(bytes))
-        return SearchTextBytes(bytes, pattern);
-    return pattern.SearchValidUtf8(RtfToText(bytes));
-}
-
-DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern)
-{
+    DocumentMatch match;
     try {
-        return SearchFile(path, kind, pattern);
-    } catch (const FileError& e) {
-        return {DocumentMatch::kUnreadable, e.what()};
+        switch (read.status) {
+        case ReadStatus::kCancelled: match.status = DocumentMatch::kCancelled; break;
+        case ReadStatus::kUnreadable:
+        case ReadStatus::kNoReader:
+            match.status = DocumentMatch::kUnreadable;
+            match.reason = read.reason;
+            break;
+        case ReadStatus::kRead: {
+            bool found = false;
+            if (read.ruledOut)
+                found = false;
+            else if (IsReadInProcess(kind))
+                found = SearchTextBytes(read.bytes, pattern);
+            else
+                found = MatchesText(read.text, pattern);
+            match.status = found ? DocumentMatch::kFound : DocumentMatch::kNotFound;
+            break;
+        }
+        }
     } catch (const std::bad_alloc&) {
-        return Unreadable(path, "la mémoire manque pour le lire");
+        match = {DocumentMatch::kUnreadable, "la mémoire manque pour le lire"};
     } catch (const std::runtime_error&) {
         // The regular-expression library gives up on matches whose cost
         // explodes rather than running without end.
-        return Unreadable(path, "l'expression recherchée est trop complexe pour ce document");
+        match = {DocumentMatch::kUnreadable, "l'expression recherchée est trop complexe pour ce document"};
+    }
+    return match;
+}
+
+DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern,
+                                 TextSource& source, const ReadContext& context)
+{
+    try {
+        return MatchRead(source.Read(path, kind, context), kind, pattern);
+    } catch (const std::bad_alloc&) {
+        return {DocumentMatch::kUnreadable, "la mémoire manque pour le lire"};
     }
 }
 
-bool SearchDocumentContents(const CTenorels& subject, const SearchPattern& pattern, SearchProgress* progress,
-                            std::vector<UnreadableDocument>& unreadable)
+std::string UnreadableDocumentMessage(const std::string& path, const std::string& reason)
 {
-    for (int i = 0; i < subject.GetDocumentCount(); ++i) {
-        const std::string& path = subject.GetDocumentPath(i);
-        if (progress != nullptr)
-            progress->DocumentStarted(subject, std::string(kSearchingFilePrefix) + subject.GetDocumentFileName(i));
-        const DocumentKind kind = KindOfExtension(subject.GetDocumentExtension(i));
-        if (kind == DocumentKind::kOther)
-            continue;
-        const DocumentMatch match = SearchDocumentFile(path, kind, pattern);
-        if (match.status == DocumentMatch::kFound)
-            return true;
-        if (match.status == DocumentMatch::kUnreadable) {
-            unreadable.push_back({&subject, path, match.reason});
-            if (progress != nullptr)
-                progress->DocumentUnreadable(unreadable.back());
-        }
-    }
-    return false;
+    return "Impossible de lire le document « " + path + " » : " + reason + ".";
+}
+
+int FindWord(const SearchPattern* pattern, const char* path)
+{
+    if (pattern == nullptr || path == nullptr)
+        return 0;
+    return SearchDocumentFile(path, DocumentKind::kPdf, *pattern).status == DocumentMatch::kFound ? 1 : 0;
 }
 
 } // namespace tavelo

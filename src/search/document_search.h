@@ -1,42 +1,47 @@
 #pragma once
-// Whether the search pattern occurs inside the document files of a subject.
+// Whether the search pattern occurs in what was read out of a document.
 
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "search/search_progress.h"
+#include "reading/document_text.h"
+#include "reading/kinds.h"
+#include "reading/text_source.h"
 
 namespace tavelo {
 
-class CTenorels;
 class SearchPattern;
 
-// The readers, chosen by the document's extension compared exactly (case
-// counts): "txt", "rtf", "pdf", "doc", "xls". Anything else is never opened.
-enum class DocumentKind { kOther, kText, kRtf, kPdf, kWord, kSpreadsheet };
-DocumentKind KindOfExtension(std::string_view extension);
-
 struct DocumentMatch {
-    enum Status { kNotFound, kFound, kUnreadable };
+    enum Status { kNotFound, kFound, kUnreadable, kCancelled };
     Status status = kNotFound;
-    std::string reason; // French, for kUnreadable
+    std::string reason; // French, without the document's name, for kUnreadable
 };
 
-// Text and RTF files and PDF pages are searched with the compiled pattern and
-// all its options; Word documents with the word sought literally, and
-// workbooks cell by cell with the spreadsheet's wildcards, both without regard
-// to case. No file is changed or locked.
-DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern);
+// What a read document says about the pattern: found or not, or why it could
+// not be searched.
+DocumentMatch MatchRead(const DocumentRead& read, DocumentKind kind, const SearchPattern& pattern);
 
-// Text and RTF content already in memory, as SearchDocumentFile searches it.
+// One document read through `source` and searched.
+DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, const SearchPattern& pattern,
+                                 TextSource& source = DefaultTextSource(), const ReadContext& context = {});
+
+// The French message for a document that could not be searched.
+std::string UnreadableDocumentMessage(const std::string& path, const std::string& reason);
+
+// Each piece by its own rule: text, RTF, PDF pages and scans with the compiled
+// pattern and all its options; word-processor text with the word sought
+// literally, and workbook cells with the spreadsheet's wildcards, both without
+// regard to case. Throws std::runtime_error when a match is too complex for
+// the regular-expression library.
+bool MatchesText(const DocumentText& text, const SearchPattern& pattern);
+
+// Plain text in its file's bytes (decoded as DecodeTextFile does).
 bool SearchTextBytes(std::string_view bytes, const SearchPattern& pattern);
-bool SearchRtfBytes(std::string_view bytes, const SearchPattern& pattern);
 
-// The subject's documents in order until one holds the pattern. Documents
-// that cannot be read count as not matching, are appended to `unreadable` and
-// reported to `progress`.
-bool SearchDocumentContents(const CTenorels& subject, const SearchPattern& pattern, SearchProgress* progress,
-                            std::vector<UnreadableDocument>& unreadable);
+// Non-zero when the pattern occurs in the PDF document at `path`; zero when it
+// does not or the file cannot be read. The document is read by a reader
+// process.
+int FindWord(const SearchPattern* pattern, const char* path);
 
 } // namespace tavelo

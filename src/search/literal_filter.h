@@ -21,6 +21,8 @@ public:
     LiteralFilter(std::string_view literal, bool matchCase);
 
     bool Active() const { return !m_run.empty(); }
+    // The run sought (lower-cased unless case counts).
+    const std::string& Run() const { return m_run; }
     // False only when no match can occur in `bytes`.
     bool MayMatch(std::string_view bytes) const;
 

@@ -1,5 +1,7 @@
 #include "search/search_pattern.h"
 
+#include <algorithm>
+
 #include <boost/regex/icu.hpp>
 
 #include "book/text.h"
@@ -319,6 +321,22 @@ bool SearchPattern::SearchCell(std::string_view utf8) const
     if (!m_cellFilter.MayMatch(utf8))
         return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->cell);
+}
+
+std::vector<std::string> SearchPattern::RequiredLiterals() const
+{
+    std::vector<std::string> literals;
+    for (const LiteralFilter* filter : {&m_patternFilter, &m_literalFilter, &m_cellFilter}) {
+        std::string run = filter->Run();
+        if (run.size() < 3)
+            return {};
+        for (char& c : run)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        if (std::find(literals.begin(), literals.end(), run) == literals.end())
+            literals.push_back(std::move(run));
+    }
+    return literals;
 }
 
 } // namespace tavelo

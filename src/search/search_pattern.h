@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "search/literal_filter.h"
 
@@ -67,6 +68,15 @@ public:
     // False only when Search cannot match a text whose bytes these are, in
     // UTF-8 or Windows-1252: a quick test before any decoding.
     bool MayMatchBytes(std::string_view bytes) const { return m_patternFilter.MayMatch(bytes); }
+    // The same quick tests for SearchLiteral and SearchCell.
+    bool MayMatchLiteral(std::string_view bytes) const { return m_literalFilter.MayMatch(bytes); }
+    bool MayMatchCell(std::string_view bytes) const { return m_cellFilter.MayMatch(bytes); }
+
+    // Texts of ASCII characters such that every match, by any of the three
+    // ways above, contains one of them without regard to case; empty when no
+    // such text of three characters or more exists (the pattern must then be
+    // run on every text).
+    std::vector<std::string> RequiredLiterals() const;
 
 private:
     struct Compiled;

@@ -1,7 +1,10 @@
 #pragma once
-// What a search tells its caller while it runs and after it.
+// What a search tells while it runs and after it. The search runs on threads
+// of its own; whoever shows its progress reads a snapshot when it likes.
 
+#include <atomic>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -10,6 +13,7 @@ namespace tavelo {
 class CTenorels;
 
 inline constexpr std::string_view kSearchingFilePrefix = "Recherche dans le fichier : ";
+inline constexpr std::string_view kRecognisingPrefix = "Reconnaissance du texte : ";
 inline constexpr std::string_view kNoSubjectFoundMessage = "Aucun sujet ne correspond aux critères";
 
 // A document whose content could not be searched.
@@ -19,18 +23,57 @@ struct UnreadableDocument {
     std::string message; // French, names the file and the reason
 };
 
-// Every call comes from the thread that runs the search.
+// Safe from any thread.
 class SearchProgress {
 public:
-    virtual ~SearchProgress() = default;
-    // Before the subject at `index` (of `count`) is examined.
-    virtual void SubjectStarted(const CTenorels& /*subject*/, std::size_t /*index*/, std::size_t /*count*/) {}
-    // After it, matched or not: one step of the progress bar.
-    virtual void SubjectExamined(const CTenorels& /*subject*/, std::size_t /*index*/, std::size_t /*count*/) {}
-    // A document about to be searched, whatever its extension: `statusText` is
-    // kSearchingFilePrefix followed by the document's file name.
-    virtual void DocumentStarted(const CTenorels& /*subject*/, const std::string& /*statusText*/) {}
-    virtual void DocumentUnreadable(const UnreadableDocument& /*document*/) {}
+    struct Snapshot {
+        // Subjects examined, in book order: one step of the bar each.
+        std::size_t subjectsExamined = 0;
+        std::size_t subjectCount = 0;
+        // Documents whose content was looked at, and how many there are to
+        // look at in all (both grow as the search goes).
+        std::size_t documentsRead = 0;
+        std::size_t documentsToRead = 0;
+        // Of those, the documents the text cache does not know yet: they are
+        // read for the first time (scans are recognised, which takes long).
+        std::size_t firstReadings = 0;
+        // The document being read: kSearchingFilePrefix and its file name.
+        std::string line;
+    };
+
+    Snapshot Take() const
+    {
+        Snapshot s;
+        s.subjectsExamined = m_subjectsExamined.load();
+        s.subjectCount = m_subjectCount.load();
+        s.documentsRead = m_documentsRead.load();
+        s.documentsToRead = m_documentsToRead.load();
+        s.firstReadings = m_firstReadings.load();
+        const std::lock_guard lock(m_mutex);
+        s.line = m_line;
+        return s;
+    }
+
+    // Called by the search.
+    void Begin(std::size_t subjectCount) { m_subjectCount = subjectCount; }
+    void SubjectExamined() { ++m_subjectsExamined; }
+    void DocumentsQueued(std::size_t count) { m_documentsToRead += count; }
+    void DocumentRead() { ++m_documentsRead; }
+    void DocumentToReadFirstTime() { ++m_firstReadings; }
+    void SetLine(std::string line)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_line = std::move(line);
+    }
+
+private:
+    std::atomic<std::size_t> m_subjectsExamined{0};
+    std::atomic<std::size_t> m_subjectCount{0};
+    std::atomic<std::size_t> m_documentsRead{0};
+    std::atomic<std::size_t> m_documentsToRead{0};
+    std::atomic<std::size_t> m_firstReadings{0};
+    mutable std::mutex m_mutex;
+    std::string m_line;
 };
 
 } // namespace tavelo

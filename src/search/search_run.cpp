@@ -1,11 +1,31 @@
 #include "search/search_run.h"
 
+#include <algorithm>
+#include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_set>
+
+#include "reading/reader_protocol.h"
+#include "reading/text_source.h"
 #include "search/document_search.h"
 #include "search/search_pattern.h"
 
 namespace tavelo {
 
 namespace {
+
+constexpr std::size_t kListedUnreadable = 10;
+
+std::string LowerCase(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
 
 // Names, expected texts and file names come from books and are searched like
 // any text; a match too complex for the library counts as no match.
@@ -32,26 +52,325 @@ bool MatchesOutsideContents(const CTenorels& subject, const SearchPattern& patte
     return false;
 }
 
+enum class Verdict : std::uint8_t { kPending, kFound, kNotFound, kUnreadable, kSkipped };
+
+// One document of a subject not matched otherwise, in book order.
+struct Task {
+    const CTenorels* subject;
+    std::size_t subjectIndex;
+    int document;
+    DocumentKind kind;
+};
+
+struct Outcome {
+    std::atomic<Verdict> verdict{Verdict::kPending};
+    std::string reason; // written before the verdict
+};
+
+// The documents of the search, read by several threads in book order, while
+// the caller's thread takes their verdicts in book order too.
+class ContentSearch {
+public:
+    ContentSearch(std::vector<Task> tasks, std::size_t subjectCount, const SearchPattern& pattern,
+                  TextSource& source, const SearchEnvironment& environment)
+        : m_tasks(std::move(tasks)), m_outcomes(new Outcome[m_tasks.size()]),
+          m_lookups(new DocumentLookup[m_tasks.size()]), m_looked(new std::atomic<bool>[m_tasks.size()]),
+          m_foundAt(new std::atomic<int>[subjectCount]), m_pattern(pattern), m_source(source),
+          m_environment(environment)
+    {
+        for (std::size_t i = 0; i < subjectCount; ++i)
+            m_foundAt[i].store(INT_MAX, std::memory_order_relaxed);
+        for (std::size_t i = 0; i < m_tasks.size(); ++i)
+            m_looked[i].store(false, std::memory_order_relaxed);
+        const std::vector<std::string> literals = pattern.RequiredLiterals();
+        if (!literals.empty() && source.Cache().Enabled()) {
+            std::unordered_set<std::int64_t> candidates;
+            bool narrowed = true;
+            for (const std::string& literal : literals) {
+                std::optional<std::unordered_set<std::int64_t>> ids = source.Cache().TextsContaining(literal);
+                if (!ids) {
+                    narrowed = false;
+                    break;
+                }
+                candidates.merge(*ids);
+            }
+            if (narrowed)
+                m_candidates = std::move(candidates);
+        }
+        const std::size_t threads = std::min<std::size_t>(source.Parallelism(), m_tasks.size());
+        for (std::size_t i = 0; i < threads; ++i)
+            m_workers.emplace_back([this] {
+                while (RunOne(true)) {
+                }
+            });
+    }
+
+    ~ContentSearch()
+    {
+        m_stop = true;
+        for (std::thread& worker : m_workers)
+            worker.join();
+    }
+
+    ContentSearch(const ContentSearch&) = delete;
+    ContentSearch& operator=(const ContentSearch&) = delete;
+
+    // The verdict on task `index`, once it is known; kPending when the
+    // search was cancelled first.
+    Verdict Wait(std::size_t index, std::string& reason)
+    {
+        Outcome& outcome = m_outcomes[index];
+        Verdict verdict = outcome.verdict.load();
+        // Rather than wait for another thread's document, read the next one
+        // when it is plain text, which takes no longer than its size: a slow
+        // document would hold the verdicts of all the others up.
+        while (verdict == Verdict::kPending && !Cancelled() && RunOne(false))
+            verdict = outcome.verdict.load();
+        if (verdict == Verdict::kPending) {
+            // Nothing left to read: the workers wake this thread only for the
+            // task it waits for.
+            std::unique_lock lock(m_mutex);
+            m_waitingFor = index;
+            while ((verdict = outcome.verdict.load()) == Verdict::kPending && !Cancelled())
+                m_done.wait_for(lock, std::chrono::milliseconds(20));
+            m_waitingFor = kNobody;
+        }
+        if (verdict != Verdict::kPending)
+            reason = outcome.reason;
+        return verdict;
+    }
+
+    bool Cancelled() const
+    {
+        return m_environment.cancel != nullptr && m_environment.cancel->load(std::memory_order_relaxed);
+    }
+
+private:
+    // Reads the next document of the queue (only when it is plain text
+    // unless `anyKind`); false when none is left, the next is not for this
+    // thread, or the search is over.
+    bool RunOne(bool anyKind)
+    {
+        if (m_stop || Cancelled())
+            return false;
+        // First what the cache knows of every document, so that the count
+        // says at once how many must be read for the first time.
+        if (m_nextLook.load() < m_tasks.size()) {
+            const std::size_t index = m_nextLook.fetch_add(1);
+            if (index < m_tasks.size()) {
+                const Task& task = m_tasks[index];
+                m_lookups[index] = m_source.Look(task.subject->GetDocumentPath(task.document), task.kind);
+                if (m_source.Cache().Enabled() && !IsReadInProcess(task.kind) && !m_lookups[index].entry &&
+                    m_environment.progress != nullptr)
+                    m_environment.progress->DocumentToReadFirstTime();
+                m_looked[index].store(true);
+                return true;
+            }
+        }
+        {
+            std::size_t index = m_next.load();
+            if (anyKind) {
+                index = m_next.fetch_add(1);
+            } else {
+                do {
+                    if (index >= m_tasks.size() || !IsReadInProcess(m_tasks[index].kind))
+                        return false;
+                } while (!m_next.compare_exchange_weak(index, index + 1));
+            }
+            if (index >= m_tasks.size())
+                return false;
+            const Task& task = m_tasks[index];
+            Outcome& outcome = m_outcomes[index];
+            Verdict verdict = Verdict::kSkipped;
+            // Another thread may still be looking this document up.
+            while (!m_looked[index].load())
+                std::this_thread::yield();
+            // A document after the one that matched is never looked at.
+            if (m_foundAt[task.subjectIndex].load(std::memory_order_relaxed) > task.document)
+                verdict = Examine(task, m_lookups[index], outcome.reason);
+            if (verdict == Verdict::kPending)
+                return false; // cancelled
+            if (verdict == Verdict::kFound) {
+                std::atomic<int>& found = m_foundAt[task.subjectIndex];
+                int current = found.load();
+                while (task.document < current && !found.compare_exchange_weak(current, task.document)) {
+                }
+            }
+            outcome.verdict.store(verdict);
+            if (m_waitingFor.load() == index) {
+                const std::lock_guard lock(m_mutex);
+                m_done.notify_one();
+            }
+            return true;
+        }
+    }
+
+    Verdict Examine(const Task& task, const DocumentLookup& lookup, std::string& reason)
+    {
+        SearchProgress* progress = m_environment.progress;
+        const std::string name = task.subject->GetDocumentFileName(task.document);
+        if (progress != nullptr)
+            progress->SetLine(std::string(kSearchingFilePrefix) + name);
+        ReadContext context;
+        context.cancel = m_environment.cancel;
+        context.candidates = m_candidates ? &*m_candidates : nullptr;
+        if (progress != nullptr)
+            context.progress = [progress, &name](std::string_view unit, std::size_t done, std::size_t total) {
+                if (unit == reader_protocol::kOcrPageUnit)
+                    progress->SetLine(RecognitionLine(name, done, total));
+            };
+        DocumentMatch match;
+        try {
+            match = MatchRead(m_source.Read(task.subject->GetDocumentPath(task.document), task.kind, context, &lookup),
+                              task.kind, m_pattern);
+        } catch (const std::bad_alloc&) {
+            match = {DocumentMatch::kUnreadable, "la mémoire manque pour le lire"};
+        }
+        if (progress != nullptr)
+            progress->DocumentRead();
+        switch (match.status) {
+        case DocumentMatch::kFound: return Verdict::kFound;
+        case DocumentMatch::kNotFound: return Verdict::kNotFound;
+        case DocumentMatch::kCancelled: return Verdict::kPending;
+        case DocumentMatch::kUnreadable: break;
+        }
+        reason = match.reason;
+        return Verdict::kUnreadable;
+    }
+
+    std::vector<Task> m_tasks;
+    std::unique_ptr<Outcome[]> m_outcomes;
+    std::unique_ptr<DocumentLookup[]> m_lookups;
+    std::unique_ptr<std::atomic<bool>[]> m_looked;
+    // Per subject, the lowest document index found to match.
+    std::unique_ptr<std::atomic<int>[]> m_foundAt;
+    const SearchPattern& m_pattern;
+    TextSource& m_source;
+    const SearchEnvironment& m_environment;
+    std::optional<std::unordered_set<std::int64_t>> m_candidates;
+    static constexpr std::size_t kNobody = static_cast<std::size_t>(-1);
+    std::atomic<std::size_t> m_nextLook{0};
+    std::atomic<std::size_t> m_next{0};
+    std::atomic<std::size_t> m_waitingFor{kNobody};
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    std::vector<std::thread> m_workers;
+};
+
 } // namespace
 
+std::string RecognitionLine(const std::string& fileName, std::size_t page, std::size_t pages)
+{
+    std::string line = std::string(kRecognisingPrefix) + fileName;
+    if (pages > 1)
+        line += ", page " + std::to_string(page) + " sur " + std::to_string(pages);
+    return line;
+}
+
 SearchResult RunSearch(const SubjectList& subjects, const SearchPattern& pattern, unsigned scopes,
-                       SearchProgress* progress)
+                       const SearchEnvironment& environment)
 {
     SearchResult result;
+    SearchProgress* progress = environment.progress;
     const std::size_t count = subjects.size();
+    if (progress != nullptr)
+        progress->Begin(count);
+
+    // Names, expected texts and file names first: a subject they match needs
+    // none of its documents read.
+    std::vector<bool> matched(count, false);
+    std::vector<std::size_t> firstTask(count + 1, 0);
+    std::vector<Task> tasks;
     for (std::size_t index = 0; index < count; ++index) {
-        CTenorels& subject = *subjects[index];
-        if (progress != nullptr)
-            progress->SubjectStarted(subject, index, count);
-        bool matched = MatchesOutsideContents(subject, pattern, scopes);
-        if (!matched && (scopes & kScopeDocumentContents))
-            matched = SearchDocumentContents(subject, pattern, progress, result.unreadable);
-        if (matched)
-            result.hits.push_back(&subject);
-        if (progress != nullptr)
-            progress->SubjectExamined(subject, index, count);
+        const CTenorels& subject = *subjects[index];
+        firstTask[index] = tasks.size();
+        matched[index] = MatchesOutsideContents(subject, pattern, scopes);
+        if (matched[index] || !(scopes & kScopeDocumentContents))
+            continue;
+        for (int d = 0; d < subject.GetDocumentCount(); ++d) {
+            const DocumentKind kind = KindOfExtension(subject.GetDocumentExtension(d));
+            if (kind != DocumentKind::kOther)
+                tasks.push_back({&subject, index, d, kind});
+        }
+    }
+    firstTask[count] = tasks.size();
+    if (progress != nullptr)
+        progress->DocumentsQueued(tasks.size());
+
+    TextSource& source = environment.source != nullptr ? *environment.source : DefaultTextSource();
+    std::unique_ptr<ContentSearch> contents;
+    if (!tasks.empty()) {
+        source.BeginSearch();
+        contents = std::make_unique<ContentSearch>(tasks, count, pattern, source, environment);
+    }
+
+    for (std::size_t index = 0; index < count && !result.cancelled; ++index) {
+        bool found = matched[index];
+        const CTenorels& subject = *subjects[index];
+        std::size_t t = firstTask[index];
+        const bool examined = !found && (scopes & kScopeDocumentContents);
+        for (int d = 0; examined && !found && d < subject.GetDocumentCount(); ++d) {
+            if (t == firstTask[index + 1] || tasks[t].document != d) {
+                // Of no kind the search reads: said at the end.
+                ++result.unreadKinds[LowerCase(subject.GetDocumentExtension(d))];
+                continue;
+            }
+            std::string reason;
+            const Verdict verdict = contents->Wait(t, reason);
+            if (verdict == Verdict::kPending) {
+                result.cancelled = true;
+                break;
+            }
+            found = verdict == Verdict::kFound;
+            if (verdict == Verdict::kUnreadable) {
+                const std::string& path = subject.GetDocumentPath(d);
+                result.unreadable.push_back({&subject, path, UnreadableDocumentMessage(path, reason)});
+            }
+            ++t;
+        }
+        if (found && !result.cancelled)
+            result.hits.push_back(subjects[index].get());
+        if (progress != nullptr && !result.cancelled)
+            progress->SubjectExamined();
+        if (environment.cancel != nullptr && environment.cancel->load())
+            result.cancelled = true;
+    }
+    if (contents) {
+        contents.reset();
+        source.EndSearch();
+        result.readerNotice = source.TakeReaderNotice();
+        result.cacheWarning = source.Cache().TakeWarning();
+    }
+    if (result.cancelled) {
+        result.hits.clear();
+        result.unreadable.clear();
+        result.unreadKinds.clear();
     }
     return result;
+}
+
+std::string DescribeUnreadKinds(const std::map<std::string, std::size_t>& unreadKinds)
+{
+    // A name without a dot has the whole path for extension.
+    std::size_t total = 0;
+    std::size_t withoutExtension = 0;
+    std::string kinds;
+    for (const auto& [extension, documents] : unreadKinds) {
+        total += documents;
+        if (extension.empty() || extension.find_first_of("/\\") != std::string::npos) {
+            withoutExtension += documents;
+            continue;
+        }
+        kinds += (kinds.empty() ? "." : ", .") + extension + " (" + std::to_string(documents) + ")";
+    }
+    if (withoutExtension > 0)
+        kinds += (kinds.empty() ? "" : ", ") + std::string("sans extension (") + std::to_string(withoutExtension) + ")";
+    if (total == 0)
+        return {};
+    return (total == 1 ? std::string("Un document n'a pas été examiné, son genre n'est pas lu : ")
+                       : std::to_string(total) + " documents n'ont pas été examinés, leur genre n'est pas lu : ") +
+           kinds + ".";
 }
 
 std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& unreadable)
@@ -61,10 +380,16 @@ std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& u
     std::string message = unreadable.size() == 1 ? "Un document n'a pas pu être lu pendant la recherche :\n"
                                                   : std::to_string(unreadable.size()) +
                                                         " documents n'ont pas pu être lus pendant la recherche :\n";
-    for (const UnreadableDocument& doc : unreadable) {
-        message += doc.message;
+    const std::size_t listed = std::min(unreadable.size(), kListedUnreadable);
+    for (std::size_t i = 0; i < listed; ++i) {
+        message += unreadable[i].message;
         message += '\n';
     }
+    const std::size_t rest = unreadable.size() - listed;
+    if (rest == 1)
+        message += "… et un autre document.\n";
+    else if (rest > 1)
+        message += "… et " + std::to_string(rest) + " autres documents.\n";
     return message;
 }
 

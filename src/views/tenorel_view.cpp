@@ -318,6 +318,7 @@ void CTenorelView::RemoveSubjectItem(const CTenorels* subject)
             delete titleItem;
     }
     m_searchHits.erase(std::remove(m_searchHits.begin(), m_searchHits.end(), subject), m_searchHits.end());
+    Q_EMIT subjectRemoved(subject);
 }
 
 void CTenorelView::OnSelectionChanged(QTreeWidgetItem* item)

@@ -70,6 +70,8 @@ public:
     std::vector<CTenorels*> m_searchHits;
 
 Q_SIGNALS:
+    // A record was taken out of this tree because it left the book.
+    void subjectRemoved(const tavelo::CTenorels* subject);
     // The items were all replaced (a refill for a navigation mode).
     void itemsReplaced();
     // One subject item was added, and is about to be selected when asked.

@@ -3,6 +3,7 @@
 // messages, progress window.
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,8 +14,11 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/search_commands.h"
+#include "reading/text_source.h"
 #include "app/search_dialogs.h"
 #include "gui_fixture.h"
+#include "test_files.h"
 
 using namespace tavelo;
 using namespace tavelo::gui;
@@ -82,10 +86,40 @@ bool ChooseMenu(CMainFrame* frame, const QString& menuTitle, int id)
     return true;
 }
 
+// The search runs off the window's thread: the window goes on handling events
+// until it is over and its end shown.
+void WaitForSearches()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (IsSearchRunning() && waited.elapsed() < 60000)
+        QTest::qWait(5);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 bool Search(CMainFrame* frame, const Criteria& c)
 {
     AnswerCriteria(c);
-    return ChooseMenu(frame, kEdition, ID_EDIT_FIND);
+    const bool chosen = ChooseMenu(frame, kEdition, ID_EDIT_FIND);
+    WaitForSearches();
+    return chosen;
+}
+
+CSearchProgressDlg* ProgressWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dlg = qobject_cast<CSearchProgressDlg*>(w); dlg && dlg->isVisible())
+            return dlg;
+    return nullptr;
+}
+
+QString ControlText(QDialog* dlg, int id)
+{
+    for (QWidget* child : dlg->findChildren<QWidget*>())
+        if (child->property("controlId").toInt() == id)
+            if (auto* label = qobject_cast<QLabel*>(child))
+                return label->text();
+    return {};
 }
 
 
@@ -156,7 +190,7 @@ private:
         WriteFile(m_dir.filePath(QStringLiteral("vide.txt")), "rien ici\n");
         return {{"Loyer", "Janvier", 0, "", {Doc("vide.txt"), Doc("bail.txt")}},
                 {"Banque", "Relevé", 1, "attendre la quittance", {Doc("vide.txt")}},
-                {"Assurance", "Contrat", 0, "", {Doc("quittance_2006.odt")}},
+                {"Assurance", "Contrat", 0, "", {Doc("quittance_2006.odg")}},
                 {"Divers", "Quittances", 0, "", {}},
                 {"Banque", "Prêt", 0, "rien", {Doc("vide.txt")}}};
     }
@@ -281,7 +315,16 @@ private Q_SLOTS:
         c.contents = scope == IDC_DOCUMENT_CONTENTS;
         QVERIFY(Search(frame, c));
         CTenorelView* view = ActiveWindow(*app)->Tree();
-        QVERIFY(MessageBox::History().empty());
+        // The drawing of "Contrat" is of no kind the search reads: a search
+        // of the contents says so, once.
+        if (c.contents) {
+            QCOMPARE(MessageBox::History().size(), std::size_t{1});
+            QCOMPARE(MessageBox::History().back().text,
+                     QStringLiteral("Un document n'a pas été examiné, son genre n'est pas lu : .odg (1)."));
+            QCOMPARE(MessageBox::History().back().look, MessageBox::Information);
+        } else {
+            QVERIFY(MessageBox::History().empty());
+        }
         QCOMPARE(HitNames(view), hits);
         QVERIFY(view->m_bSearchMode);
         QCOMPARE(TreeSubjects(view), tree);
@@ -307,6 +350,7 @@ private Q_SLOTS:
         frame->UpdateToolbar();
         QVERIFY(find->isEnabled());
         find->trigger();
+        WaitForSearches();
 
         QCOMPARE(tree->m_searchHits,
                  (std::vector<CTenorels*>{doc->GetSubject(0), doc->GetSubject(1), doc->GetSubject(2), doc->GetSubject(3)}));
@@ -385,10 +429,11 @@ private Q_SLOTS:
         const QStringList before = TreeSubjects(tree);
 
         QVERIFY(Search(frame, {QStringLiteral("introuvable"), true, true, true, true}));
-        QCOMPARE(MessageBox::History().size(), std::size_t{1});
-        QCOMPARE(MessageBox::History().back().text, QStringLiteral("Aucun sujet ne correspond aux critères"));
-        QCOMPARE(MessageBox::History().back().look, MessageBox::NoIcon);
-        QCOMPARE(MessageBox::History().back().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(MessageBox::History().size(), std::size_t{2});
+        QCOMPARE(MessageBox::History().front().text, QStringLiteral("Aucun sujet ne correspond aux critères"));
+        QCOMPARE(MessageBox::History().front().look, MessageBox::NoIcon);
+        QCOMPARE(MessageBox::History().front().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(MessageBox::History().back().text.contains(QStringLiteral(".odg (1)")));
         QVERIFY(!tree->m_bSearchMode);
         QCOMPARE(TreeSubjects(tree), before);
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(4));
@@ -547,56 +592,101 @@ private Q_SLOTS:
         QCOMPARE(PopupMenu::TrackedCount(), tracked + 1);
     }
 
-    void progressWindowShowsAndGoesAway()
+    void progressWindowShowsTheWorkAndCancels()
     {
-        auto app = Open(ScopeBook());
+        // A document whose reading never ends on its own, after one that is
+        // read at once.
+        WriteFile(m_dir.filePath(QStringLiteral("formes.pdf")), QByteArray::fromStdString(tavelo::test::NestedFormsPdf()));
+        std::vector<SubjectSpec> book = ScopeBook();
+        book.push_back({"Lent", "Formes", 0, "", {Doc("vide.txt"), Doc("formes.pdf")}});
+        auto app = Open(book);
         CMainFrame* frame = app->MainFrame();
-        struct Seen {
-            bool visible;
-            bool modal;
-            QString title;
-            QString line;
-            int maximum;
-            int value;
-        };
-        std::vector<Seen> seen;
-        // Fires whenever the search lets events through.
-        QTimer probe;
-        probe.setInterval(0);
-        connect(&probe, &QTimer::timeout, this, [&seen] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* dlg = qobject_cast<CSearchProgressDlg*>(w)) {
-                    auto* bar = qobject_cast<QProgressBar*>(dlg->Control(IDC_SEARCH_PROGRESS));
-                    auto* line = qobject_cast<QLabel*>(dlg->Control(IDC_FILE_LINE));
-                    seen.push_back({dlg->isVisible(), dlg->isModal(), dlg->windowTitle(), line ? line->text() : QString(),
-                                    bar ? bar->maximum() : -1, bar ? bar->value() : -1});
-                }
-            }
-        });
-        probe.start();
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelView* tree = window->Tree();
+        // Hits of an earlier search, which a cancelled one leaves alone.
+        QVERIFY(Search(frame, {QStringLiteral("Quittances"), true}));
+        QCOMPARE(HitNames(tree), QStringList{QStringLiteral("Quittances")});
+        MessageBox::ClearHistory();
+
+        Criteria contents{QStringLiteral("zorglub")};
+        contents.contents = true;
+        AnswerCriteria(contents);
+        QVERIFY(ChooseMenu(frame, kEdition, ID_EDIT_FIND));
+        QTRY_VERIFY_WITH_TIMEOUT(ProgressWindow() != nullptr &&
+                                     ControlText(ProgressWindow(), IDC_FILE_LINE).endsWith(QStringLiteral("formes.pdf")),
+                                 10000);
+        CSearchProgressDlg* progress = ProgressWindow();
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Etat de la recherche"));
+        QVERIFY(!progress->isModal());
+        QCOMPARE(ControlText(progress, IDC_FILE_LINE), QStringLiteral("Recherche dans le fichier : formes.pdf"));
+        QTRY_COMPARE(ControlText(progress, IDC_SEARCH_COUNT), QStringLiteral("Documents lus : 5 sur 6, dont 1 jamais lu auparavant"));
+        QCOMPARE(progress->m_progress->maximum(), 6);
+        QCOMPARE(progress->m_progress->value(), 5);
+        // The window is the user's meanwhile: another subject can be chosen,
+        // and searching again waits for this search.
+        QVERIFY(FindItem(tree, QStringLiteral("Quittances")));
+        tree->setCurrentItem(FindItem(tree, QStringLiteral("Quittances")));
+        QVERIFY(window->GetDocument()->GetCurrentSubject());
+        QCOMPARE(window->GetDocument()->GetCurrentSubject()->GetSubjectName(), std::string("Quittances"));
+        QVERIFY(!MenuCommand(frame, kEdition, ID_EDIT_FIND)->isEnabled());
+
+        QPushButton* cancel = nullptr;
+        for (QPushButton* b : progress->findChildren<QPushButton*>())
+            if (b->property("controlId").toInt() == IDCANCEL)
+                cancel = b;
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("&Annuler"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        // At once: the progress window is gone and the window is as before.
+        QVERIFY(ProgressWindow() == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!IsSearchRunning(), 2000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(HitNames(tree), QStringList{QStringLiteral("Quittances")});
+        QVERIFY(tree->m_bSearchMode);
+        QVERIFY(MessageBox::History().empty());
+        QVERIFY(MenuCommand(frame, kEdition, ID_EDIT_FIND)->isEnabled());
+
+        // Escape cancels too; closing the book during a search cancels it.
+        AnswerCriteria(contents);
+        QVERIFY(ChooseMenu(frame, kEdition, ID_EDIT_FIND));
+        QTRY_VERIFY(ProgressWindow() != nullptr);
+        QTest::keyClick(ProgressWindow(), Qt::Key_Escape);
+        QVERIFY(ProgressWindow() == nullptr);
+        AnswerCriteria(contents);
+        QVERIFY(ChooseMenu(frame, kEdition, ID_EDIT_FIND));
+        QTRY_VERIFY(ProgressWindow() != nullptr);
+        window->GetDocument()->OnCloseDocument();
+        QTRY_VERIFY(ProgressWindow() == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!IsSearchRunning(), 2000);
+        QVERIFY(MessageBox::History().empty());
+    }
+
+    void toolsMenuEmptiesTheTextCache()
+    {
+        WriteFile(m_dir.filePath(QStringLiteral("note.rtf")), "{\\rtf1 une quittance}");
+        auto app = Open({{"Loyer", "Note", 0, "", {Doc("note.rtf")}}});
+        CMainFrame* frame = app->MainFrame();
         Criteria contents{QStringLiteral("quittance")};
         contents.contents = true;
         QVERIFY(Search(frame, contents));
-        probe.stop();
-
-        QVERIFY(!seen.empty());
-        QVERIFY(seen.front().visible);
-        QVERIFY(!seen.front().modal);
-        QCOMPARE(seen.front().title, QStringLiteral("Etat de la recherche"));
-        QCOMPARE(seen.front().line, QString());
-        QCOMPARE(seen.front().maximum, 5);
-        QCOMPARE(seen.front().value, 0);
-        QStringList lines;
-        for (const Seen& s : seen)
-            lines << s.line;
-        QVERIFY(lines.contains(QStringLiteral("Recherche dans le fichier : bail.txt")));
-        QVERIFY(lines.contains(QStringLiteral("Recherche dans le fichier : vide.txt")));
-        // The bar moved on as subjects were examined.
-        QVERIFY(seen.back().value > 0);
-        // Gone once the search is over.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<CSearchProgressDlg*>(w));
-        QVERIFY(ActiveWindow(*app)->Tree()->m_bSearchMode);
+        TextCache& cache = DefaultTextSource().Cache();
+        QVERIFY(cache.Stats() && cache.Stats()->texts > 0);
+        const QString tools = QStringLiteral("&Outils");
+        MessageBox::SetNextAnswer(QMessageBox::No);
+        QVERIFY(ChooseMenu(frame, tools, ID_CLEAR_TEXT_CACHE));
+        QVERIFY(cache.Stats()->texts > 0);
+        MessageBox::ClearHistory();
+        MessageBox::SetNextAnswer(QMessageBox::Yes);
+        QVERIFY(ChooseMenu(frame, tools, ID_CLEAR_TEXT_CACHE));
+        QCOMPARE(cache.Stats()->texts, 0u);
+        QCOMPARE(MessageBox::History().back().text, QStringLiteral("Le cache des textes des documents est vide."));
+        // The next search reads the document again and still finds it.
+        QVERIFY(Search(frame, contents));
+        QCOMPARE(HitNames(ActiveWindow(*app)->Tree()), QStringList{QStringLiteral("Note")});
+        // A word that looks like markup is shown as it was typed.
+        std::unique_ptr<QMessageBox> box(MessageBox::Create(nullptr, QStringLiteral("<b>(</b>"), MessageBox::Stop,
+                                                            QMessageBox::Ok, QMessageBox::NoButton));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
     }
 
     void unreadableDocumentsAreReportedAtTheEnd()

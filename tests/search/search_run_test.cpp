@@ -1,29 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "book/book_file.h"
 #include "book/file_io.h"
 #include "cli/commands.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
+#include "reading/reader_protocol.h"
+#include "reading/text_source.h"
 #include "test_files.h"
 
 namespace tavelo {
 namespace {
 
 using test::TempDir;
-
-struct Recorder : SearchProgress {
-    std::vector<std::string> events;
-    void SubjectStarted(const CTenorels& s, std::size_t i, std::size_t n) override
-    {
-        events.push_back("start " + s.GetSubjectName() + " " + std::to_string(i) + "/" + std::to_string(n));
-    }
-    void SubjectExamined(const CTenorels& s, std::size_t, std::size_t) override { events.push_back("step " + s.GetSubjectName()); }
-    void DocumentStarted(const CTenorels&, const std::string& text) override { events.push_back(text); }
-    void DocumentUnreadable(const UnreadableDocument& d) override { events.push_back("unreadable " + d.path); }
-};
 
 std::unique_ptr<CTenorels> Subject(std::string title, std::string name, std::string expected = {},
                                    std::vector<std::string> paths = {})
@@ -72,11 +66,14 @@ TEST(SearchRun, FirstMatchingScopeEndsTheSubject)
     // The name matches: neither of the documents is opened, so the missing one
     // is not reported.
     book.push_back(Subject("G", "Facture", "", {dir.File("absent.txt"), dir.File("facture.txt")}));
-    Recorder progress;
-    const SearchResult result = RunSearch(book, SearchPattern("facture", {}), kScopeAll, &progress);
+    SearchProgress progress;
+    const SearchResult result = RunSearch(book, SearchPattern("facture", {}), kScopeAll, {nullptr, &progress});
     EXPECT_EQ(result.hits.size(), 1u);
     EXPECT_TRUE(result.unreadable.empty());
-    EXPECT_EQ(progress.events, (std::vector<std::string>{"start Facture 0/1", "step Facture"}));
+    const SearchProgress::Snapshot seen = progress.Take();
+    EXPECT_EQ(seen.subjectsExamined, 1u);
+    EXPECT_EQ(seen.documentsToRead, 0u);
+    EXPECT_EQ(seen.line, "");
 }
 
 TEST(SearchRun, DocumentsInOrderUntilOneMatches)
@@ -84,31 +81,99 @@ TEST(SearchRun, DocumentsInOrderUntilOneMatches)
     TempDir dir;
     SubjectList book;
     book.push_back(Subject("G", "S1", "",
-                           {dir.File("absent.txt"), dir.Write("NOTES.TXT", "facture"), dir.File("lettre"),
-                            dir.Write("b.txt", "la facture"), dir.File("jamais.pdf")}));
-    book.push_back(Subject("G", "S2", "", {dir.Write("c.rtf", "{\\rtf1 rien}")}));
-    Recorder progress;
-    const SearchResult result = RunSearch(book, SearchPattern("facture", {}), kScopeDocumentContents, &progress);
+                           {dir.File("absent.txt"), dir.Write("NOTES.TXT", "notes"), dir.File("lettre"),
+                            dir.Write("b.txt", "la facture"), dir.File("jamais.pdf"), dir.File("plan.odg")}));
+    book.push_back(Subject("G", "S2", "", {dir.Write("c.rtf", "{\\rtf1 rien}"), dir.File("Plan.ODG")}));
+    SearchProgress progress;
+    const SearchResult result =
+        RunSearch(book, SearchPattern("facture", {}), kScopeDocumentContents, {nullptr, &progress});
     EXPECT_EQ(Names(result), (std::vector<std::string>{"S1"}));
+    // The missing PDF after the matching document is never reported, even
+    // when it was read ahead.
     ASSERT_EQ(result.unreadable.size(), 1u);
     EXPECT_EQ(result.unreadable[0].path, dir.File("absent.txt"));
     EXPECT_EQ(result.unreadable[0].subject, book[0].get());
-    const std::vector<std::string> expected = {
-        "start S1 0/2",
-        "Recherche dans le fichier : absent.txt",
-        "unreadable " + dir.File("absent.txt"),
-        "Recherche dans le fichier : NOTES.TXT", // shown, never opened
-        "Recherche dans le fichier : lettre",
-        "Recherche dans le fichier : b.txt",
-        "step S1",
-        "start S2 1/2",
-        "Recherche dans le fichier : c.rtf",
-        "step S2",
-    };
-    EXPECT_EQ(progress.events, expected);
+    const SearchProgress::Snapshot seen = progress.Take();
+    EXPECT_EQ(seen.subjectsExamined, 2u);
+    // "lettre" is of no kind the search reads.
+    EXPECT_EQ(seen.documentsToRead, 5u);
+    EXPECT_GE(seen.documentsRead, 4u);
+    EXPECT_EQ(seen.line.rfind("Recherche dans le fichier : ", 0), 0u);
+    // Of no kind the search reads, and before the match if any: "lettre" and
+    // the drawing of S2, not the one after S1's match.
+    EXPECT_EQ(result.unreadKinds.size(), 2u);
+    EXPECT_EQ(result.unreadKinds.at("odg"), 1u);
+    EXPECT_EQ(DescribeUnreadKinds(result.unreadKinds),
+              "2 documents n'ont pas été examinés, leur genre n'est pas lu : .odg (1), sans extension (1).");
+    EXPECT_EQ(DescribeUnreadKinds({{"zip", 1}}), "Un document n'a pas été examiné, son genre n'est pas lu : .zip (1).");
     const std::string message = DescribeUnreadableDocuments(result.unreadable);
     EXPECT_EQ(message, "Un document n'a pas pu être lu pendant la recherche :\nImpossible de lire le document « " +
                            dir.File("absent.txt") + " » : le fichier ou le dossier n'existe pas.\n");
+}
+
+TEST(SearchRun, ExtensionsAreReadWhateverTheirCase)
+{
+    TempDir dir;
+    const struct {
+        std::string path;
+        const char* word;
+    } documents[] = {
+        {dir.Write("NOTES.TXT", "zorglub"), "zorglub"},
+        {dir.Write("Rapport.Pdf", ReadWholeFile(test::Fixture("rapport.pdf"))), "quittance"},
+        {dir.Write("LETTRE.DOC", ReadWholeFile(test::Fixture("lettre.doc"))), "Quincaillerie"},
+        {dir.Write("comptes.XLS", ReadWholeFile(test::Fixture("comptes.xls"))), "zèbre"},
+    };
+    for (const auto& d : documents) {
+        SubjectList book;
+        book.push_back(Subject("G", "S", "", {d.path}));
+        const SearchResult result = RunSearch(book, SearchPattern(d.word, {}), kScopeDocumentContents);
+        EXPECT_EQ(result.hits.size(), 1u) << d.path;
+        EXPECT_TRUE(result.unreadable.empty()) << d.path;
+    }
+}
+
+TEST(SearchRun, TheProgressSaysWhatIsRecognisedAndWhatIsReadForTheFirstTime)
+{
+    TempDir dir;
+    // A reader that recognises page 2 of 5, then takes its time.
+    std::string frames;
+    std::string progress;
+    reader_protocol::AppendU32(progress, 2);
+    reader_protocol::AppendU32(progress, 5);
+    progress += reader_protocol::kOcrPageUnit;
+    std::string hello;
+    reader_protocol::AppendFrame(hello, reader_protocol::kHello, reader_protocol::kVersion);
+    reader_protocol::AppendFrame(frames, reader_protocol::kProgress, progress);
+    const auto octal = [](const std::string& bytes) {
+        std::string out;
+        for (const unsigned char c : bytes) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\%03o", c);
+            out += escaped;
+        }
+        return out;
+    };
+    const std::string reader = dir.Write("lent.sh", "#!/bin/sh\nprintf '" + octal(hello) +
+                                                        "'\nhead -c 1 >/dev/null\nprintf '" + octal(frames) +
+                                                        "'\nexec sleep 600\n");
+    std::filesystem::permissions(reader, std::filesystem::perms::owner_all);
+    SubjectList book;
+    book.push_back(Subject("G", "S", "", {dir.Write("a.txt", "rien"), dir.Write("scan.pdf", "%PDF")}));
+    TextSource source(TextCache::Open(dir.File("cache")), {{}, reader, 2});
+    SearchProgress seen;
+    std::atomic<bool> cancel{false};
+    std::thread search([&] { RunSearch(book, SearchPattern("zorglub", {}), kScopeDocumentContents, {&source, &seen, &cancel}); });
+    std::string line;
+    for (int i = 0; i < 400 && line.rfind("Reconnaissance", 0) != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        line = seen.Take().line;
+    }
+    cancel = true;
+    search.join();
+    EXPECT_EQ(line, "Reconnaissance du texte : scan.pdf, page 2 sur 5");
+    // Plain text is never kept: only the PDF is read for the first time.
+    EXPECT_EQ(seen.Take().firstReadings, 1u);
+    EXPECT_EQ(RecognitionLine("photo.jpg", 1, 1), "Reconnaissance du texte : photo.jpg");
 }
 
 TEST(SearchRun, UnreadableOfficeDocumentsDoNotEndTheSearch)
@@ -129,11 +194,11 @@ struct CliResult {
     std::string err;
 };
 
-CliResult Cli(const cli::Args& args)
+CliResult Cli(const cli::Args& args, int (*command)(const cli::Args&, cli::Streams) = &cli::RunSearch)
 {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = cli::RunSearch(args, {out, err});
+    const int status = command(args, {out, err});
     return {status, out.str(), err.str()};
 }
 
@@ -167,6 +232,35 @@ TEST(SearchCli, PrintsHitsAndExitStatus)
     EXPECT_EQ(Cli({path}).status, 2);
     EXPECT_EQ(Cli({dir.File("absent.tvo"), "mot"}).status, 2);
     EXPECT_EQ(Cli({dir.Write("abime.tvo", "\x05\x00zz"), "mot"}).status, 2);
+    for (const char* bad : {"--readers=0", "--memory=", "--time=x", "--ocr-time=-1", "--readers=999"})
+        EXPECT_EQ(Cli({path, "mot", bad}).status, 2) << bad;
+}
+
+TEST(SearchCli, ReadingLimitsAndTheTextCache)
+{
+    TempDir dir;
+    SubjectList book;
+    book.push_back(Subject("Courrier", "Lettre", "", {dir.Write("lettre.doc", ReadWholeFile(test::Fixture("lettre.doc")))}));
+    const std::string path = dir.Write("livre.tvo", WriteSubjectList(book));
+    for (const cli::Args& options : {cli::Args{}, cli::Args{"--no-cache"},
+                                     cli::Args{"--readers=1", "--memory=256", "--time=5", "--ocr-time=30"}}) {
+        cli::Args args = {path, "quincaillerie"};
+        args.insert(args.end(), options.begin(), options.end());
+        const CliResult r = Cli(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "Courrier\tLettre\n");
+    }
+    CliResult stats = Cli({"stats"}, &cli::RunCache);
+    EXPECT_EQ(stats.status, 0) << stats.err;
+    EXPECT_NE(stats.out.find("Textes gardés : "), std::string::npos) << stats.out;
+    EXPECT_EQ(stats.out.find("Textes gardés : 0 "), std::string::npos) << stats.out;
+    const CliResult cleared = Cli({"clear"}, &cli::RunCache);
+    EXPECT_EQ(cleared.status, 0) << cleared.err;
+    EXPECT_EQ(cleared.out, "Le cache des textes des documents est vide.\n");
+    stats = Cli({"stats"}, &cli::RunCache);
+    EXPECT_NE(stats.out.find("Textes gardés : 0 "), std::string::npos) << stats.out;
+    EXPECT_EQ(Cli({"vider"}, &cli::RunCache).status, 2);
+    EXPECT_EQ(Cli({}, &cli::RunCache).status, 2);
 }
 
 } // namespace

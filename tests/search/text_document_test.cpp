@@ -3,7 +3,8 @@
 
 #include "book/tenorels.h"
 #include "search/document_search.h"
-#include "search/document_text.h"
+#include "reading/formats/rtf.h"
+#include "reading/text_decoding.h"
 #include "search/search_pattern.h"
 #include "test_files.h"
 

@@ -88,6 +88,10 @@ std::string BuildWordDocument(const std::vector<WordPiece>& pieces, const WordBu
         }
         cps.push_back(cps.back() + static_cast<std::uint32_t>(piece.text.size()));
     }
+    for (std::size_t i = 0; i < options.repeatsOfFirstPiece && !pieces.empty(); ++i) {
+        fcs.push_back(fcs.front());
+        cps.push_back(cps.back() + static_cast<std::uint32_t>(pieces.front().text.size()));
+    }
     Put32(ws, rgLw + 3 * 4, cps.back()); // ccpText
 
     std::string table(16, 'x'); // the CLX need not start the stream

@@ -16,6 +16,9 @@ struct WordBuildOptions {
     bool encrypted = false;
     bool withPrc = true;   // property modifiers before the piece table
     bool zeroTable = false; // text table in "0Table" instead of "1Table"
+    // Descriptors added after the pieces, each pointing again at the first
+    // piece's characters: damage no word processor writes.
+    std::size_t repeatsOfFirstPiece = 0;
 };
 
 // The bytes of an OLE2 compound file holding a WordDocument stream and a table

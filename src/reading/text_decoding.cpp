@@ -1,4 +1,4 @@
-#include "search/document_text.h"
+#include "reading/text_decoding.h"
 
 #include "book/text.h"
 

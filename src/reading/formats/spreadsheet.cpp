@@ -1,4 +1,5 @@
-#include "search/spreadsheet.h"
+#include "reading/formats/spreadsheet.h"
+#include "reading/formats/format.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +117,22 @@ CellWalk ForEachCell(const std::string& path, const std::function<bool(std::stri
         }
     }
     return CellWalk::kFinished;
+}
+
+bool ReadSpreadsheet(const FormatInput& input, TextSink& sink, std::string& reason)
+{
+    if (input.path.empty()) {
+        reason = "le fichier n'existe pas ou ne peut pas être ouvert";
+        return false;
+    }
+    bool full = false;
+    const CellWalk walk = ForEachCell(input.path, [&](std::string_view cell) {
+        full = !sink.Add(MatchRule::kCell, cell);
+        return full;
+    }, reason);
+    if (full)
+        reason = TooMuchTextReason();
+    return walk == CellWalk::kFinished;
 }
 
 } // namespace tavelo

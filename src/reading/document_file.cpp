@@ -1,4 +1,4 @@
-#include "search/document_file.h"
+#include "reading/document_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "search/ole_container.h"
+#include "reading/formats/ole_container.h"
 
 #include <mutex>
 

@@ -1,11 +1,12 @@
-#include "search/word_document.h"
+#include "reading/formats/word.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "book/text.h"
-#include "search/ole_container.h"
+#include "reading/formats/format.h"
+#include "reading/formats/ole_container.h"
 
 namespace tavelo {
 
@@ -20,6 +21,7 @@ constexpr std::uint16_t kOneTableFlag = 0x0200;
 constexpr std::size_t kFibBaseSize = 32;
 constexpr std::size_t kClxIndexInFcLcb = 33;
 constexpr std::size_t kMaxFieldDepth = 64;
+constexpr std::size_t kCharacterSlack = 4096;
 
 std::uint16_t U16(std::string_view s, std::size_t at)
 {
@@ -54,25 +56,32 @@ public:
     {
         switch (c) {
         case 0x13: // field begin: its code follows
-            if (m_fields.size() < kMaxFieldDepth)
+            if (m_fields.size() < kMaxFieldDepth) {
                 m_fields.push_back(true);
-            else
+                ++m_inCode;
+            } else {
                 ++m_overflow;
+            }
             return;
         case 0x14: // field separator: its result follows
-            if (m_overflow == 0 && !m_fields.empty())
+            if (m_overflow == 0 && !m_fields.empty() && m_fields.back()) {
                 m_fields.back() = false;
+                --m_inCode;
+            }
             return;
         case 0x15: // field end
-            if (m_overflow > 0)
+            if (m_overflow > 0) {
                 --m_overflow;
-            else if (!m_fields.empty())
+            } else if (!m_fields.empty()) {
+                if (m_fields.back())
+                    --m_inCode;
                 m_fields.pop_back();
+            }
             return;
         default:
             break;
         }
-        if (InFieldCode())
+        if (m_overflow > 0 || m_inCode > 0)
             return;
         switch (c) {
         case 0x0D:
@@ -98,18 +107,12 @@ public:
     std::size_t Size() const { return m_units.size(); }
 
 private:
-    bool InFieldCode() const
-    {
-        if (m_overflow > 0)
-            return true;
-        for (const bool code : m_fields)
-            if (code)
-                return true;
-        return false;
-    }
-
     std::u16string m_units;
+    // Open fields, innermost last: true while in the field's code.
     std::vector<bool> m_fields;
+    // How many of m_fields are in their code, so that each character costs
+    // the same whatever the nesting.
+    std::size_t m_inCode = 0;
     std::size_t m_overflow = 0;
 };
 
@@ -184,12 +187,21 @@ bool AddPieces(std::string_view ws, std::string_view plc, TextBuilder& text, std
     }
     const std::size_t n = (plc.size() - 4) / 12;
     const auto& table = CompressedTable();
+    // Pieces of a real document do not overlap, so together they hold no more
+    // characters than the stream has bytes. Pieces that repeat the same bytes
+    // over and over are damage, and must not cost more than the file's size.
+    std::size_t budget = ws.size() + kCharacterSlack;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t cpStart = U32(plc, i * 4);
         const std::uint32_t cpEnd = U32(plc, (i + 1) * 4);
         if (cpEnd <= cpStart)
             continue;
         std::size_t count = cpEnd - cpStart;
+        if (count > budget) {
+            reason = "la table des fragments du document est endommagée";
+            return false;
+        }
+        budget -= count;
         if (count > kMaxWordCharacters - text.Size()) {
             reason = "le document est trop volumineux";
             return false;
@@ -252,6 +264,18 @@ std::optional<std::string> ReadWordText(std::string_view fileBytes, std::string&
     if (!AddPieces(ws, *plc, text, reason))
         return std::nullopt;
     return text.Utf8();
+}
+
+bool ReadWord(const FormatInput& input, TextSink& sink, std::string& reason)
+{
+    const std::optional<std::string> text = ReadWordText(input.bytes, reason);
+    if (!text)
+        return false;
+    if (!sink.Add(MatchRule::kWordProcessor, *text)) {
+        reason = TooMuchTextReason();
+        return false;
+    }
+    return true;
 }
 
 } // namespace tavelo

@@ -12,7 +12,7 @@ namespace tavelo {
 
 // Upper bound on the characters taken from one document, against piece
 // tables that claim more text than any real document holds.
-inline constexpr std::size_t kMaxWordCharacters = std::size_t{64} << 20;
+inline constexpr std::size_t kMaxWordCharacters = std::size_t{32} << 20;
 
 // The document's text as valid UTF-8, in character-position order over all
 // pieces (main text, then footnotes, headers and the other stories). Paragraph,

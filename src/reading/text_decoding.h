@@ -1,5 +1,5 @@
 #pragma once
-// The text of plain-text and RTF documents, decoded to UTF-8 for the search.
+// Plain-text documents decoded to UTF-8: for the search and the preview.
 
 #include <string>
 #include <string_view>
@@ -17,14 +17,5 @@ std::string_view DecodeTextFile(std::string_view bytes, std::string& storage);
 // Whether the bytes are an RTF document ("{\rtf" at the start, after any
 // UTF-8 byte-order mark).
 bool LooksLikeRtf(std::string_view bytes);
-
-// The visible text of an RTF document, as valid UTF-8: escapes ("\'xx" in the
-// document's code page, "\uN" with its fallback skipped per "\ucN") and
-// special characters decoded, groups and control words removed so that
-// formatting never splits a word, and nothing taken from ignorable
-// destinations ("{\*...}") nor from the font, colour, style, information,
-// picture and similar tables. Paragraph and line ends become line feeds, tabs
-// and cell ends tabs. Damaged input gives whatever text could be read.
-std::string RtfToText(std::string_view rtf);
 
 } // namespace tavelo

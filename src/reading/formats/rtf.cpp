@@ -6,7 +6,9 @@
 #include <unicode/ucnv.h>
 
 #include "book/text.h"
-#include "search/document_text.h"
+#include "reading/formats/format.h"
+#include "reading/formats/rtf.h"
+#include "reading/text_decoding.h"
 
 namespace tavelo {
 
@@ -361,6 +363,28 @@ private:
 std::string RtfToText(std::string_view rtf)
 {
     return RtfReader(rtf).Read();
+}
+
+} // namespace tavelo
+
+namespace tavelo {
+
+bool ReadRtf(const FormatInput& input, TextSink& sink, std::string& reason)
+{
+    // A file named .rtf that is not RTF is read as plain text.
+    if (!LooksLikeRtf(input.bytes)) {
+        std::string storage;
+        if (!sink.Add(MatchRule::kPattern, DecodeTextFile(input.bytes, storage))) {
+            reason = TooMuchTextReason();
+            return false;
+        }
+        return true;
+    }
+    if (!sink.Add(MatchRule::kPattern, RtfToText(input.bytes))) {
+        reason = TooMuchTextReason();
+        return false;
+    }
+    return true;
 }
 
 } // namespace tavelo

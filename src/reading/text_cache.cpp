@@ -1,0 +1,862 @@
+#include "reading/text_cache.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "book/file_io.h"
+
+namespace tavelo {
+
+namespace {
+
+// Raised whenever the tables change shape; an older cache is emptied.
+constexpr int kSchemaVersion = 1;
+constexpr const char* kDatabaseName = "textes.sqlite3";
+// Writes are grouped in transactions of this many documents at most.
+constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
+
+constexpr const char* kSchema = R"SQL(
+CREATE TABLE texts(
+    id INTEGER PRIMARY KEY,
+    hash BLOB NOT NULL,
+    kind INTEGER NOT NULL,
+    version INTEGER NOT NULL,
+    reason TEXT,
+    layout BLOB NOT NULL,
+    body TEXT NOT NULL,
+    bytes INTEGER NOT NULL,
+    used INTEGER NOT NULL,
+    UNIQUE(hash, kind, version));
+CREATE INDEX texts_used ON texts(used);
+CREATE TABLE files(
+    dev INTEGER NOT NULL,
+    ino INTEGER NOT NULL,
+    kind INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    mtime INTEGER NOT NULL,
+    version INTEGER NOT NULL,
+    text_id INTEGER NOT NULL,
+    PRIMARY KEY(dev, ino, kind)) WITHOUT ROWID;
+CREATE TABLE paths(
+    path TEXT PRIMARY KEY,
+    size INTEGER NOT NULL,
+    hash BLOB NOT NULL) WITHOUT ROWID;
+CREATE VIRTUAL TABLE texts_fts USING fts5(body, content='texts', content_rowid='id', tokenize='trigram');
+CREATE TRIGGER texts_added AFTER INSERT ON texts BEGIN
+    INSERT INTO texts_fts(rowid, body) VALUES (new.id, new.body);
+END;
+CREATE TRIGGER texts_removed AFTER DELETE ON texts BEGIN
+    INSERT INTO texts_fts(texts_fts, rowid, body) VALUES ('delete', old.id, old.body);
+END;
+)SQL";
+
+std::int64_t Today()
+{
+    using namespace std::chrono;
+    return duration_cast<hours>(system_clock::now().time_since_epoch()).count() / 24;
+}
+
+std::int64_t Signed(std::uint64_t value)
+{
+    return static_cast<std::int64_t>(value);
+}
+
+bool IsDamage(int code)
+{
+    const int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool IsBusy(int code)
+{
+    const int primary = code & 0xFF;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+std::string ColumnText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text != nullptr ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+                           : std::string();
+}
+
+std::string ColumnBlob(sqlite3_stmt* statement, int column)
+{
+    const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return blob != nullptr ? std::string(blob, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+                           : std::string();
+}
+
+} // namespace
+
+FileState StateOf(const struct stat& st)
+{
+    FileState state;
+    state.device = static_cast<std::uint64_t>(st.st_dev);
+    state.inode = static_cast<std::uint64_t>(st.st_ino);
+    state.size = static_cast<std::uint64_t>(st.st_size);
+    state.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return state;
+}
+
+// One database connection and its statements, each prepared once.
+struct TextCache::Connection {
+    sqlite3* db = nullptr;
+    std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+
+    ~Connection()
+    {
+        for (auto& [sql, statement] : statements)
+            sqlite3_finalize(statement);
+        sqlite3_close_v2(db);
+    }
+
+    // The statement for `sql`, reset and ready for binding; nullptr on error
+    // (`code` says which).
+    sqlite3_stmt* Prepare(std::string_view sql, int& code)
+    {
+        const auto found = statements.find(sql);
+        if (found != statements.end()) {
+            sqlite3_reset(found->second);
+            sqlite3_clear_bindings(found->second);
+            code = SQLITE_OK;
+            return found->second;
+        }
+        sqlite3_stmt* statement = nullptr;
+        code = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &statement,
+                                  nullptr);
+        if (code != SQLITE_OK)
+            return nullptr;
+        statements.emplace(std::string(sql), statement);
+        return statement;
+    }
+
+    int Exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+};
+
+std::string TextCache::DefaultFolder()
+{
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    if (xdg != nullptr && xdg[0] == '/')
+        return std::string(xdg) + "/tavelo";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + "/.cache/tavelo";
+    return {};
+}
+
+TextCache::TextCache(std::string folder, std::uint64_t capBytes)
+    : m_folder(std::move(folder)), m_path(m_folder + "/" + kDatabaseName), m_capBytes(capBytes)
+{
+}
+
+TextCache::~TextCache()
+{
+    Flush();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_wake.notify_all();
+    }
+    if (m_writerThread.joinable())
+        m_writerThread.join();
+}
+
+std::unique_ptr<TextCache> TextCache::Disabled()
+{
+    return std::unique_ptr<TextCache>(new TextCache({}, 0));
+}
+
+std::unique_ptr<TextCache> TextCache::Open(const std::string& folder, std::uint64_t capBytes)
+{
+    std::unique_ptr<TextCache> cache(new TextCache(folder, capBytes));
+    if (folder.empty()) {
+        cache->Warn("Le cache des textes des documents n'a pas d'emplacement (ni XDG_CACHE_HOME ni HOME) : "
+                    "les documents seront lus à chaque recherche.");
+        return cache;
+    }
+    cache->m_enabled = cache->OpenDatabase();
+    return cache;
+}
+
+bool TextCache::OpenDatabase()
+{
+    // The folder and the files are the user's alone.
+    std::string partial;
+    for (std::size_t pos = 1; pos <= m_folder.size(); ++pos) {
+        if (pos == m_folder.size() || m_folder[pos] == '/') {
+            partial = m_folder.substr(0, pos);
+            ::mkdir(partial.c_str(), pos == m_folder.size() ? 0700 : 0755);
+        }
+    }
+    struct stat st {};
+    if (::stat(m_folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        Warn("Le dossier du cache des textes des documents (" + m_folder + ") ne peut pas être créé : " +
+             DescribeError(errno) + ". Les documents seront lus à chaque recherche.");
+        return false;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 0077) != 0)
+        ::chmod(m_folder.c_str(), 0700);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Made here so that it is private from its first byte; SQLite gives
+        // its journal files the same mode.
+        const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0) {
+            struct stat file {};
+            if (::fstat(fd, &file) == 0 && file.st_uid == ::geteuid() && (file.st_mode & 0077) != 0)
+                ::fchmod(fd, 0600);
+            ::close(fd);
+        }
+        auto connection = std::make_unique<Connection>();
+        int code = sqlite3_open_v2(m_path.c_str(), &connection->db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (code == SQLITE_OK) {
+            sqlite3_busy_timeout(connection->db, 2000);
+            code = connection->Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        }
+        int version = -1;
+        if (code == SQLITE_OK) {
+            int prepared = SQLITE_OK;
+            sqlite3_stmt* statement = connection->Prepare("PRAGMA user_version", prepared);
+            code = prepared;
+            if (statement != nullptr) {
+                code = sqlite3_step(statement);
+                if (code == SQLITE_ROW) {
+                    version = sqlite3_column_int(statement, 0);
+                    code = SQLITE_OK;
+                }
+                sqlite3_reset(statement);
+            }
+        }
+        if (code == SQLITE_OK && version != kSchemaVersion) {
+            // A new cache, or one of another schema: it only holds what can be
+            // read again.
+            code = connection->Exec("BEGIN IMMEDIATE");
+            if (code == SQLITE_OK) {
+                connection->Exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS files; "
+                                 "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
+                code = connection->Exec(kSchema);
+                if (code == SQLITE_OK)
+                    code = connection->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+                code = code == SQLITE_OK ? connection->Exec("COMMIT") : (connection->Exec("ROLLBACK"), code);
+            }
+        }
+        if (code == SQLITE_OK) {
+            m_writer = std::move(connection);
+            return true;
+        }
+        const std::string detail = connection->db != nullptr ? sqlite3_errmsg(connection->db) : sqlite3_errstr(code);
+        connection.reset();
+        if (IsDamage(code) && attempt == 0) {
+            for (const char* suffix : {"", "-wal", "-shm"})
+                ::unlink((m_path + suffix).c_str());
+            Warn("Le cache des textes des documents (" + m_folder + ") était endommagé : il a été recréé.");
+            continue;
+        }
+        if (IsBusy(code))
+            Warn("Le cache des textes des documents est occupé par un autre programme : "
+                 "cette recherche lit les documents eux-mêmes.");
+        else
+            Warn("Le cache des textes des documents (" + m_folder + ") ne peut pas être utilisé (" + detail +
+                 ") : les documents seront lus à chaque recherche.");
+        return false;
+    }
+    return false;
+}
+
+bool TextCache::Enabled() const
+{
+    return m_enabled;
+}
+
+void TextCache::Warn(const std::string& message)
+{
+    if (m_warned)
+        return;
+    m_warned = true;
+    m_warning = message;
+}
+
+std::string TextCache::TakeWarning()
+{
+    const std::lock_guard lock(m_mutex);
+    return std::exchange(m_warning, std::string());
+}
+
+void TextCache::Failed(int code, const char* what)
+{
+    // Called with m_mutex held.
+    if (IsBusy(code)) {
+        // Each further wait would hold the search up as long: the rest of it
+        // reads the documents themselves.
+        Warn("Le cache des textes des documents est occupé par un autre programme : une partie des documents "
+             "a été lue à nouveau.");
+        m_pausedWhileBusy = m_enabled;
+        m_enabled = false;
+        return;
+    }
+    if (IsDamage(code)) {
+        Warn("Le cache des textes des documents (" + m_folder + ") est endommagé : il sera recréé à la prochaine "
+             "recherche.");
+        // Emptied under the next search, whose schema check starts afresh.
+        if (m_writer)
+            m_writer->Exec("PRAGMA user_version=0");
+    } else if ((code & 0xFF) == SQLITE_FULL) {
+        Warn("Le disque du cache des textes des documents (" + m_folder + ") est plein : les documents "
+             "seront lus à chaque recherche.");
+    } else {
+        Warn(std::string("Le cache des textes des documents ne peut pas être ") + what + " (" + sqlite3_errstr(code) +
+             ") : les documents seront lus à chaque recherche.");
+    }
+    m_enabled = false;
+}
+
+std::unique_ptr<TextCache::Connection> TextCache::Acquire()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_enabled)
+            return nullptr;
+        if (!m_idle.empty()) {
+            std::unique_ptr<Connection> connection = std::move(m_idle.back());
+            m_idle.pop_back();
+            return connection;
+        }
+    }
+    auto connection = std::make_unique<Connection>();
+    const int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                     nullptr);
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, "ouvert");
+        return nullptr;
+    }
+    sqlite3_busy_timeout(connection->db, 2000);
+    return connection;
+}
+
+void TextCache::Release(std::unique_ptr<Connection> connection)
+{
+    if (!connection)
+        return;
+    const std::lock_guard lock(m_mutex);
+    m_idle.push_back(std::move(connection));
+}
+
+std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind kind)
+{
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = connection->Prepare(
+        "SELECT f.size, f.mtime, f.version, t.id, t.reason, t.used FROM files f JOIN texts t ON t.id = f.text_id "
+        "WHERE f.dev = ?1 AND f.ino = ?2 AND f.kind = ?3 AND t.version = f.version",
+        code);
+    std::optional<CacheEntry> entry;
+    bool touched = false;
+    if (s != nullptr) {
+        sqlite3_bind_int64(s, 1, Signed(state.device));
+        sqlite3_bind_int64(s, 2, Signed(state.inode));
+        sqlite3_bind_int(s, 3, static_cast<int>(kind));
+        code = sqlite3_step(s);
+        if (code == SQLITE_ROW) {
+            code = SQLITE_OK;
+            if (sqlite3_column_int64(s, 0) == Signed(state.size) && sqlite3_column_int64(s, 1) == state.mtimeNs &&
+                sqlite3_column_int64(s, 2) == static_cast<std::int64_t>(KindVersion(kind))) {
+                entry.emplace();
+                entry->textId = sqlite3_column_int64(s, 3);
+                entry->unreadable = sqlite3_column_type(s, 4) != SQLITE_NULL;
+                entry->reason = ColumnText(s, 4);
+                touched = sqlite3_column_int64(s, 5) < Today();
+            }
+        } else if (code == SQLITE_DONE) {
+            code = SQLITE_OK;
+        }
+        sqlite3_reset(s);
+    }
+    Release(std::move(connection));
+    const std::lock_guard lock(m_mutex);
+    if (code != SQLITE_OK)
+        Failed(code, "lu");
+    if (touched)
+        m_touched.push_back(entry->textId);
+    return entry;
+}
+
+std::optional<CacheEntry> TextCache::FindContent(const ContentHash& hash, DocumentKind kind)
+{
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    int code = SQLITE_OK;
+    sqlite3_stmt* s =
+        connection->Prepare("SELECT id, reason FROM texts WHERE hash = ?1 AND kind = ?2 AND version = ?3", code);
+    std::optional<CacheEntry> entry;
+    if (s != nullptr) {
+        sqlite3_bind_blob(s, 1, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
+        sqlite3_bind_int(s, 2, static_cast<int>(kind));
+        sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(kind)));
+        code = sqlite3_step(s);
+        if (code == SQLITE_ROW) {
+            code = SQLITE_OK;
+            entry.emplace();
+            entry->textId = sqlite3_column_int64(s, 0);
+            entry->unreadable = sqlite3_column_type(s, 1) != SQLITE_NULL;
+            entry->reason = ColumnText(s, 1);
+        } else if (code == SQLITE_DONE) {
+            code = SQLITE_OK;
+        }
+        sqlite3_reset(s);
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, "lu");
+    }
+    return entry;
+}
+
+std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
+{
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = connection->Prepare("SELECT body, layout FROM texts WHERE id = ?1", code);
+    std::optional<DocumentText> text;
+    bool damaged = false;
+    if (s != nullptr) {
+        sqlite3_bind_int64(s, 1, textId);
+        code = sqlite3_step(s);
+        if (code == SQLITE_ROW) {
+            code = SQLITE_OK;
+            DocumentText stored;
+            if (DocumentText::FromStored(ColumnText(s, 0), ColumnBlob(s, 1), stored))
+                text = std::move(stored);
+            else
+                damaged = true;
+        } else if (code == SQLITE_DONE) {
+            code = SQLITE_OK;
+        }
+        sqlite3_reset(s);
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK || damaged) {
+        const std::lock_guard lock(m_mutex);
+        Failed(damaged ? SQLITE_CORRUPT : code, "lu");
+    }
+    return text;
+}
+
+std::optional<std::unordered_set<std::int64_t>> TextCache::TextsContaining(std::string_view literal)
+{
+    if (literal.size() < 3)
+        return std::nullopt;
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    std::string phrase = "\"";
+    for (const char c : literal) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return std::nullopt;
+        phrase += c;
+        if (c == '"')
+            phrase += '"';
+    }
+    phrase += '"';
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
+    std::optional<std::unordered_set<std::int64_t>> ids;
+    if (s != nullptr) {
+        sqlite3_bind_text(s, 1, phrase.data(), static_cast<int>(phrase.size()), SQLITE_STATIC);
+        ids.emplace();
+        while ((code = sqlite3_step(s)) == SQLITE_ROW)
+            ids->insert(sqlite3_column_int64(s, 0));
+        if (code == SQLITE_DONE)
+            code = SQLITE_OK;
+        else
+            ids.reset();
+        sqlite3_reset(s);
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, "lu");
+    }
+    return ids;
+}
+
+namespace {
+
+// Runs a statement that returns no row, or one row read by `row`.
+template <typename Row>
+int Run(sqlite3_stmt* s, Row&& row)
+{
+    int code = sqlite3_step(s);
+    if (code == SQLITE_ROW) {
+        row(s);
+        code = sqlite3_step(s);
+    }
+    sqlite3_reset(s);
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+int Run(sqlite3_stmt* s)
+{
+    return Run(s, [](sqlite3_stmt*) {});
+}
+
+void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
+{
+    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
+}
+
+// An empty view may have no data at all, which SQLite would store as NULL.
+void BindText(sqlite3_stmt* s, int index, std::string_view text)
+{
+    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
+{
+    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+}
+
+} // namespace
+
+int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
+{
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = m_writer->Prepare("INSERT OR REPLACE INTO paths(path, size, hash) VALUES (?1, ?2, ?3)", code);
+    if (s == nullptr)
+        return code;
+    BindText(s, 1, path);
+    sqlite3_bind_int64(s, 2, Signed(size));
+    BindHash(s, 3, hash);
+    return Run(s);
+}
+
+int TextCache::WriteLink(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+                         std::int64_t textId)
+{
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = m_writer->Prepare("INSERT OR REPLACE INTO files(dev, ino, kind, size, mtime, version, text_id) "
+                                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+                                        code);
+    if (s == nullptr)
+        return code;
+    sqlite3_bind_int64(s, 1, Signed(state.device));
+    sqlite3_bind_int64(s, 2, Signed(state.inode));
+    sqlite3_bind_int(s, 3, static_cast<int>(kind));
+    sqlite3_bind_int64(s, 4, Signed(state.size));
+    sqlite3_bind_int64(s, 5, state.mtimeNs);
+    sqlite3_bind_int(s, 6, static_cast<int>(KindVersion(kind)));
+    sqlite3_bind_int64(s, 7, textId);
+    code = Run(s);
+    return code == SQLITE_OK ? WritePath(path, state.size, hash) : code;
+}
+
+int TextCache::WriteText(const PendingWrite& write, std::int64_t& id)
+{
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = m_writer->Prepare(
+        "INSERT INTO texts(hash, kind, version, reason, layout, body, bytes, used) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) "
+        "ON CONFLICT(hash, kind, version) DO UPDATE SET used = excluded.used RETURNING id",
+        code);
+    if (s == nullptr)
+        return code;
+    const std::string_view body = write.hasText ? std::string_view(write.text.Body()) : std::string_view();
+    const std::string_view layout = write.hasText ? std::string_view(write.text.Layout()) : std::string_view();
+    BindHash(s, 1, write.hash);
+    sqlite3_bind_int(s, 2, static_cast<int>(write.kind));
+    sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(write.kind)));
+    if (!write.hasText)
+        BindText(s, 4, write.reason);
+    BindBlob(s, 5, layout);
+    BindText(s, 6, body);
+    sqlite3_bind_int64(s, 7, static_cast<std::int64_t>(body.size() + layout.size()));
+    sqlite3_bind_int64(s, 8, Today());
+    return Run(s, [&id](sqlite3_stmt* row) { id = sqlite3_column_int64(row, 0); });
+}
+
+// On the writer thread, without m_mutex: one transaction for the batch.
+int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
+{
+    int code = m_writer->Exec("BEGIN IMMEDIATE");
+    for (const PendingWrite& write : batch) {
+        if (code != SQLITE_OK)
+            break;
+        switch (write.what) {
+        case PendingWrite::kText: {
+            std::int64_t id = 0;
+            code = WriteText(write, id);
+            if (code == SQLITE_OK)
+                code = WriteLink(write.path, write.state, write.kind, write.hash, id);
+            break;
+        }
+        case PendingWrite::kLink: code = WriteLink(write.path, write.state, write.kind, write.hash, write.textId); break;
+        case PendingWrite::kPath: code = WritePath(write.path, write.state.size, write.hash); break;
+        }
+    }
+    if (code == SQLITE_OK)
+        code = m_writer->Exec("COMMIT");
+    if (code != SQLITE_OK)
+        m_writer->Exec("ROLLBACK");
+    return code;
+}
+
+void TextCache::WriterLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_queue.empty())
+            return; // stopping, and nothing left
+        std::vector<PendingWrite> batch = std::move(m_queue);
+        m_queue.clear();
+        m_queueBytes = 0;
+        m_writing = true;
+        const bool enabled = m_enabled;
+        lock.unlock();
+        const int code = enabled ? WriteBatch(batch) : SQLITE_OK;
+        batch.clear();
+        lock.lock();
+        m_writing = false;
+        if (code != SQLITE_OK)
+            Failed(code, "écrit");
+        m_caughtUp.notify_all();
+    }
+}
+
+// Called with m_mutex held: the writer has written everything handed to it.
+void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
+{
+    m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+}
+
+void TextCache::Queue(PendingWrite write)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_enabled || !m_writer)
+        return;
+    if (!m_writerThread.joinable())
+        m_writerThread = std::thread([this] { WriterLoop(); });
+    // Texts wait in memory for the writer; never more than this much.
+    m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
+    m_queueBytes += write.text.Size() + write.path.size() + 64;
+    m_queue.push_back(std::move(write));
+    m_wake.notify_one();
+}
+
+void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+                      const DocumentText* text, std::string_view unreadableReason)
+{
+    PendingWrite write;
+    write.what = PendingWrite::kText;
+    write.path = path;
+    write.state = state;
+    write.kind = kind;
+    write.hash = hash;
+    write.hasText = text != nullptr;
+    if (text != nullptr)
+        write.text = *text;
+    else
+        write.reason = unreadableReason;
+    Queue(std::move(write));
+}
+
+void TextCache::Link(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+                     std::int64_t textId)
+{
+    PendingWrite write;
+    write.what = PendingWrite::kLink;
+    write.path = path;
+    write.state = state;
+    write.kind = kind;
+    write.hash = hash;
+    write.textId = textId;
+    Queue(std::move(write));
+}
+
+void TextCache::RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash)
+{
+    PendingWrite write;
+    write.what = PendingWrite::kPath;
+    write.path = path;
+    write.state.size = size;
+    write.hash = hash;
+    Queue(std::move(write));
+}
+
+std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        WaitForWriter(lock);
+    }
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = connection->Prepare("SELECT size, hash FROM paths WHERE path = ?1", code);
+    std::optional<KnownFile> known;
+    if (s != nullptr) {
+        BindText(s, 1, path);
+        code = Run(s, [&known](sqlite3_stmt* row) {
+            const std::string hash = ColumnBlob(row, 1);
+            if (hash.size() != ContentHash().size())
+                return;
+            known.emplace();
+            known->size = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
+            std::memcpy(known->hash.data(), hash.data(), hash.size());
+        });
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, "lu");
+    }
+    return known;
+}
+
+// Called with m_mutex held. Least recently used texts go first, until the
+// cache is back under nine tenths of its cap.
+void TextCache::Evict()
+{
+    int code = SQLITE_OK;
+    sqlite3_stmt* total = m_writer->Prepare("SELECT coalesce(sum(bytes), 0) FROM texts", code);
+    if (total == nullptr)
+        return;
+    std::int64_t bytes = 0;
+    code = Run(total, [&bytes](sqlite3_stmt* row) { bytes = sqlite3_column_int64(row, 0); });
+    if (code != SQLITE_OK || static_cast<std::uint64_t>(bytes) <= m_capBytes)
+        return;
+    const auto target = static_cast<std::int64_t>(m_capBytes / 10 * 9);
+    sqlite3_stmt* oldest = m_writer->Prepare("SELECT id, bytes FROM texts ORDER BY used, id", code);
+    if (oldest == nullptr)
+        return;
+    std::vector<std::int64_t> doomed;
+    while (bytes > target && (code = sqlite3_step(oldest)) == SQLITE_ROW) {
+        doomed.push_back(sqlite3_column_int64(oldest, 0));
+        bytes -= sqlite3_column_int64(oldest, 1);
+    }
+    sqlite3_reset(oldest);
+    if (m_writer->Exec("BEGIN IMMEDIATE") != SQLITE_OK)
+        return;
+    sqlite3_stmt* remove = m_writer->Prepare("DELETE FROM texts WHERE id = ?1", code);
+    for (const std::int64_t id : doomed) {
+        if (remove == nullptr || code != SQLITE_OK)
+            break;
+        sqlite3_bind_int64(remove, 1, id);
+        code = Run(remove);
+    }
+    if (code == SQLITE_OK)
+        code = m_writer->Exec("DELETE FROM files WHERE text_id NOT IN (SELECT id FROM texts)");
+    if (code == SQLITE_OK)
+        code = m_writer->Exec("COMMIT");
+    if (code != SQLITE_OK) {
+        m_writer->Exec("ROLLBACK");
+        Failed(code, "écrit");
+    }
+}
+
+void TextCache::Flush()
+{
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
+    if (!m_enabled || !m_writer)
+        return;
+    if (!m_touched.empty() && m_enabled && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
+        int code = SQLITE_OK;
+        sqlite3_stmt* s = m_writer->Prepare("UPDATE texts SET used = ?1 WHERE id = ?2", code);
+        for (const std::int64_t id : m_touched) {
+            if (s == nullptr || code != SQLITE_OK)
+                break;
+            sqlite3_bind_int64(s, 1, Today());
+            sqlite3_bind_int64(s, 2, id);
+            code = Run(s);
+        }
+        m_writer->Exec(code == SQLITE_OK ? "COMMIT" : "ROLLBACK");
+    }
+    m_touched.clear();
+    if (m_enabled)
+        Evict();
+}
+
+void TextCache::Resume()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_pausedWhileBusy) {
+        m_pausedWhileBusy = false;
+        m_enabled = true;
+    }
+}
+
+std::optional<CacheStats> TextCache::Stats()
+{
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
+    if (!m_enabled || !m_writer)
+        return std::nullopt;
+    CacheStats stats;
+    stats.folder = m_folder;
+    stats.capBytes = m_capBytes;
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = m_writer->Prepare(
+        "SELECT (SELECT count(*) FROM files), count(*), coalesce(sum(bytes), 0) FROM texts", code);
+    if (s != nullptr)
+        code = Run(s, [&stats](sqlite3_stmt* row) {
+            stats.files = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
+            stats.texts = static_cast<std::uint64_t>(sqlite3_column_int64(row, 1));
+            stats.textBytes = static_cast<std::uint64_t>(sqlite3_column_int64(row, 2));
+        });
+    if (code != SQLITE_OK) {
+        Failed(code, "lu");
+        return std::nullopt;
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        struct stat st {};
+        if (::stat((m_path + suffix).c_str(), &st) == 0)
+            stats.fileBytes += static_cast<std::uint64_t>(st.st_size);
+    }
+    return stats;
+}
+
+bool TextCache::Clear(std::string& reason)
+{
+    std::unique_lock lock(m_mutex);
+    WaitForWriter(lock);
+    if (!m_enabled || !m_writer) {
+        reason = m_warning.empty() ? "le cache des textes des documents n'est pas disponible" : m_warning;
+        return false;
+    }
+    m_touched.clear();
+    int code = m_writer->Exec("BEGIN IMMEDIATE");
+    if (code == SQLITE_OK)
+        code = m_writer->Exec("DELETE FROM files; DELETE FROM paths; DELETE FROM texts; "
+                              "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild');");
+    if (code == SQLITE_OK)
+        code = m_writer->Exec("COMMIT");
+    if (code != SQLITE_OK) {
+        m_writer->Exec("ROLLBACK");
+        reason = IsBusy(code) ? "il est occupé par un autre programme" : sqlite3_errmsg(m_writer->db);
+        return false;
+    }
+    // Gives the room back to the disk; a cache in use elsewhere keeps it.
+    m_writer->Exec("VACUUM");
+    m_writer->Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    return true;
+}
+
+} // namespace tavelo

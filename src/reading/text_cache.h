@@ -1,0 +1,178 @@
+#pragma once
+// The per-user cache of the text read out of documents, so that a document is
+// read once until it changes. SQLite, under $XDG_CACHE_HOME/tavelo (by default
+// ~/.cache/tavelo), private to the user: it holds the text of tax notices and
+// bank letters.
+//
+// Two levels: a file's identity and state (device, inode, size, modification
+// time to the nanosecond, and the reader's version) lead to a hash of its
+// bytes, and the hash leads to the text. A moved, renamed or copied document
+// is recognised by its bytes and not read again. The last hash seen at each
+// path is kept too, so that a document that has since moved can be found again
+// by its content.
+//
+// It is a cache: a damaged, locked or unwritable one never fails a search. It
+// is rebuilt or skipped, with at most one warning (TakeWarning).
+
+#include <cstdint>
+#include <memory>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "reading/content_hash.h"
+#include "reading/document_text.h"
+#include "reading/kinds.h"
+
+struct sqlite3;
+
+namespace tavelo {
+
+inline constexpr std::uint64_t kDefaultCacheCapBytes = std::uint64_t{1} << 30;
+
+struct FileState {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t mtimeNs = 0;
+};
+
+FileState StateOf(const struct stat& st);
+
+// What the cache knows of a document's text.
+struct CacheEntry {
+    std::int64_t textId = 0;
+    bool unreadable = false;
+    std::string reason; // when unreadable
+};
+
+struct KnownFile {
+    std::uint64_t size = 0;
+    ContentHash hash{};
+};
+
+struct CacheStats {
+    std::string folder;
+    std::uint64_t files = 0;      // identities known
+    std::uint64_t texts = 0;      // texts and verdicts kept
+    std::uint64_t textBytes = 0;  // their size
+    std::uint64_t fileBytes = 0;  // the database on disk
+    std::uint64_t capBytes = 0;
+};
+
+class TextCache {
+public:
+    // $XDG_CACHE_HOME/tavelo, or ~/.cache/tavelo.
+    static std::string DefaultFolder();
+
+    // Opens or creates the cache in `folder` (made 0700; files 0600). Never
+    // fails: a cache that cannot be used is disabled, and says why once.
+    static std::unique_ptr<TextCache> Open(const std::string& folder = DefaultFolder(),
+                                           std::uint64_t capBytes = kDefaultCacheCapBytes);
+    // A cache that keeps nothing (--no-cache).
+    static std::unique_ptr<TextCache> Disabled();
+
+    ~TextCache();
+    TextCache(const TextCache&) = delete;
+    TextCache& operator=(const TextCache&) = delete;
+
+    bool Enabled() const;
+    // The warning about this cache, once; empty when there is none or it was
+    // taken already.
+    std::string TakeWarning();
+
+    // All calls below are safe from several threads at once.
+
+    // The text read from the file in this state by this kind's reader.
+    std::optional<CacheEntry> Find(const FileState& state, DocumentKind kind);
+    // The text read from other files of the same bytes by this kind's reader.
+    std::optional<CacheEntry> FindContent(const ContentHash& hash, DocumentKind kind);
+    std::optional<DocumentText> LoadText(std::int64_t textId);
+    // The texts in which `literal` (three ASCII characters or more) occurs,
+    // without regard to case: a superset of the texts where a search for it
+    // can match. Nothing when the cache cannot tell.
+    std::optional<std::unordered_set<std::int64_t>> TextsContaining(std::string_view literal);
+
+    // Keeps what a reader made of the file at `path`: its text, or that it
+    // cannot be read and why.
+    void Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+               const DocumentText* text, std::string_view unreadableReason = {});
+    // Links this file state to a text already kept (FindContent's).
+    void Link(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+              std::int64_t textId);
+    // Only the path's hash, for documents whose text is not kept (plain text).
+    void RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash);
+    // The size and hash last seen at this path.
+    std::optional<KnownFile> LastSeen(const std::string& path);
+
+    // Writes what is pending and keeps the cache within its size; called at
+    // the end of a search.
+    void Flush();
+    // Before a search: a cache that another program kept busy during the last
+    // one is tried again.
+    void Resume();
+
+    std::optional<CacheStats> Stats();
+    // Empties the cache; false with a French reason when it cannot.
+    bool Clear(std::string& reason);
+
+private:
+    struct Connection;
+    TextCache(std::string folder, std::uint64_t capBytes);
+    bool OpenDatabase();
+    void Warn(const std::string& message);
+    // A connection of this object's pool, or nullptr when disabled.
+    std::unique_ptr<Connection> Acquire();
+    void Release(std::unique_ptr<Connection> connection);
+    // What Store, Link and RememberPath leave to the writer thread, which
+    // writes it in large transactions while the search goes on.
+    struct PendingWrite {
+        enum What { kText, kLink, kPath } what = kText;
+        std::string path;
+        FileState state;
+        DocumentKind kind = DocumentKind::kOther;
+        ContentHash hash{};
+        bool hasText = false;
+        DocumentText text;
+        std::string reason;
+        std::int64_t textId = 0;
+    };
+    void Failed(int code, const char* what);
+    void Queue(PendingWrite write);
+    void WriterLoop();
+    void WaitForWriter(std::unique_lock<std::mutex>& lock);
+    int WriteBatch(const std::vector<PendingWrite>& batch);
+    int WriteText(const PendingWrite& write, std::int64_t& id);
+    int WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash);
+    int WriteLink(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
+                  std::int64_t textId);
+    void Evict();
+
+    std::string m_folder;
+    std::string m_path;
+    std::uint64_t m_capBytes;
+    std::mutex m_mutex; // pool, writer, warning
+    std::vector<std::unique_ptr<Connection>> m_idle;
+    std::unique_ptr<Connection> m_writer;
+    std::vector<PendingWrite> m_queue;
+    std::size_t m_queueBytes = 0;
+    bool m_writing = false;
+    bool m_stopping = false;
+    std::condition_variable m_wake; // the writer: something to write
+    std::condition_variable m_caughtUp; // the others: the writer caught up
+    std::thread m_writerThread;
+    bool m_enabled = false;
+    bool m_pausedWhileBusy = false;
+    bool m_warned = false;
+    std::string m_warning;
+    std::vector<std::int64_t> m_touched; // texts used, to mark recent at Flush
+};
+
+} // namespace tavelo

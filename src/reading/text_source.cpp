@@ -1,0 +1,273 @@
+#include "reading/text_source.h"
+
+#include <cerrno>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "book/file_io.h"
+#include "reading/content_hash.h"
+#include "reading/document_file.h"
+
+namespace tavelo {
+
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+DocumentRead Unreadable(std::string reason)
+{
+    DocumentRead read;
+    read.status = ReadStatus::kUnreadable;
+    read.reason = std::move(reason);
+    return read;
+}
+
+const char* const kNotRegular = "ce n'est pas un fichier ordinaire";
+
+// O_NONBLOCK keeps a named pipe or a device from holding the search up at
+// open; anything but a regular file is refused right after.
+int OpenRegular(const std::string& path, struct stat& st, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        reason = DescribeError(errno);
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason = S_ISDIR(st.st_mode) ? DescribeError(EISDIR) : kNotRegular;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+TextSource::TextSource(std::unique_ptr<TextCache> cache, SourceOptions options)
+    : m_cache(cache ? std::move(cache) : TextCache::Disabled()), m_options(std::move(options))
+{
+    if (m_options.readerProgram.empty())
+        m_options.readerProgram = FindReaderProgram();
+    m_parallelism = m_options.parallelism;
+    if (m_parallelism == 0)
+        m_parallelism = std::max(1u, std::thread::hardware_concurrency());
+}
+
+TextSource::~TextSource() = default;
+
+void TextSource::BeginSearch()
+{
+    m_cache->Resume();
+    const std::lock_guard lock(m_mutex);
+    m_readerFailure.clear();
+    m_notice.clear();
+    m_noticeTaken = false;
+}
+
+void TextSource::EndSearch()
+{
+    m_cache->Flush();
+}
+
+std::string TextSource::TakeReaderNotice()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_noticeTaken || m_notice.empty())
+        return {};
+    m_noticeTaken = true;
+    return m_notice;
+}
+
+int TextSource::ReaderStarts() const
+{
+    const std::lock_guard lock(m_mutex);
+    int starts = m_retiredStarts;
+    for (const auto& reader : m_idleReaders)
+        starts += reader->Starts();
+    return starts;
+}
+
+std::unique_ptr<ReaderProcess> TextSource::AcquireReader()
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_idleReaders.empty()) {
+        std::unique_ptr<ReaderProcess> reader = std::move(m_idleReaders.back());
+        m_idleReaders.pop_back();
+        return reader;
+    }
+    return std::make_unique<ReaderProcess>(m_options.readerProgram, m_options.limits);
+}
+
+void TextSource::ReleaseReader(std::unique_ptr<ReaderProcess> reader)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_idleReaders.size() < m_parallelism)
+        m_idleReaders.push_back(std::move(reader));
+    else
+        m_retiredStarts += reader->Starts();
+}
+
+DocumentRead TextSource::ReadInProcess(const std::string& path)
+{
+    struct stat st {};
+    std::string reason;
+    const Descriptor fd(OpenRegular(path, st, reason));
+    if (fd.get() < 0)
+        return Unreadable(reason);
+    DocumentRead read;
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxDocumentBytes)
+        return Unreadable("le document est trop volumineux");
+    try {
+        // One byte more than the size, so that a file that grew is read whole.
+        read.bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+        std::size_t done = 0;
+        for (;;) {
+            if (done == read.bytes.size()) {
+                if (read.bytes.size() > kMaxDocumentBytes)
+                    return Unreadable("le document est trop volumineux");
+                read.bytes.resize(std::min(kMaxDocumentBytes + 1, read.bytes.size() * 2));
+            }
+            const ssize_t n = ::read(fd.get(), read.bytes.data() + done, read.bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return Unreadable(DescribeError(errno));
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        read.bytes.resize(done);
+    } catch (const std::bad_alloc&) {
+        return Unreadable("la mémoire manque pour le lire");
+    }
+    if (m_cache->Enabled())
+        m_cache->RememberPath(path, read.bytes.size(), HashBytes(read.bytes));
+    read.status = ReadStatus::kRead;
+    return read;
+}
+
+DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadContext& context)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_readerFailure.empty()) {
+            DocumentRead read;
+            read.status = ReadStatus::kNoReader;
+            read.reason = m_readerFailure;
+            return read;
+        }
+    }
+    std::unique_ptr<ReaderProcess> reader = AcquireReader();
+    ReadOutcome outcome = reader->Read(fd, kind, context.cancel, context.progress);
+    ReleaseReader(std::move(reader));
+    DocumentRead read;
+    read.status = outcome.status;
+    read.text = std::move(outcome.text);
+    if (outcome.status == ReadStatus::kNoReader) {
+        const std::lock_guard lock(m_mutex);
+        if (m_notice.empty())
+            m_notice = "Les documents autres que le texte brut n'ont pas pu être lus : " + outcome.reason + ".";
+        m_readerFailure = "le programme de lecture des documents n'a pas pu être utilisé";
+        read.reason = m_readerFailure;
+        return read;
+    }
+    read.reason = std::move(outcome.reason);
+    read.lasting = outcome.lasting;
+    return read;
+}
+
+DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)
+{
+    DocumentLookup lookup;
+    struct stat st {};
+    if (IsReadInProcess(kind) || !m_cache->Enabled() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return lookup;
+    lookup.regularFile = true;
+    lookup.state = StateOf(st);
+    lookup.entry = m_cache->Find(lookup.state, kind);
+    return lookup;
+}
+
+DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context,
+                              const DocumentLookup* known)
+{
+    if (IsReadInProcess(kind))
+        return ReadInProcess(path);
+    TextCache& cache = *m_cache;
+    const auto fromEntry = [&](const CacheEntry& entry) -> std::optional<DocumentRead> {
+        if (entry.unreadable)
+            return Unreadable(entry.reason);
+        DocumentRead read;
+        read.status = ReadStatus::kRead;
+        if (context.candidates != nullptr && context.candidates->count(entry.textId) == 0) {
+            read.ruledOut = true;
+            return read;
+        }
+        std::optional<DocumentText> text = cache.LoadText(entry.textId);
+        if (!text)
+            return std::nullopt;
+        read.text = std::move(*text);
+        return read;
+    };
+
+    const DocumentLookup lookup = known != nullptr ? *known : Look(path, kind);
+    if (lookup.entry)
+        if (std::optional<DocumentRead> read = fromEntry(*lookup.entry))
+            return std::move(*read);
+
+    struct stat st {};
+
+    std::string reason;
+    const Descriptor fd(OpenRegular(path, st, reason));
+    if (fd.get() < 0)
+        return Unreadable(reason);
+    const FileState state = StateOf(st);
+    std::optional<ContentHash> hash;
+    if (cache.Enabled()) {
+        // Moved, renamed or copied: the same bytes were read before.
+        hash = HashDescriptor(fd.get(), reason);
+        if (!hash)
+            return Unreadable(reason);
+        if (const std::optional<CacheEntry> entry = cache.FindContent(*hash, kind)) {
+            if (std::optional<DocumentRead> read = fromEntry(*entry)) {
+                cache.Link(path, state, kind, *hash, entry->textId);
+                return std::move(*read);
+            }
+        }
+        if (::lseek(fd.get(), 0, SEEK_SET) != 0)
+            return Unreadable(DescribeError(errno));
+    }
+    DocumentRead read = ReadWithReader(fd.get(), kind, context);
+    if (hash) {
+        if (read.status == ReadStatus::kRead)
+            cache.Store(path, state, kind, *hash, &read.text);
+        else if (read.status == ReadStatus::kUnreadable && read.lasting)
+            cache.Store(path, state, kind, *hash, nullptr, read.reason);
+    }
+    return read;
+}
+
+TextSource& DefaultTextSource()
+{
+    static TextSource source(TextCache::Open());
+    return source;
+}
+
+} // namespace tavelo

@@ -1,0 +1,112 @@
+#pragma once
+// The reading side as the search sees it: the text of a document, from the
+// cache when the file has not changed, else from a reader process (plain text
+// is read here), then kept in the cache.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "reading/document_text.h"
+#include "reading/kinds.h"
+#include "reading/reader_process.h"
+#include "reading/text_cache.h"
+
+namespace tavelo {
+
+struct SourceOptions {
+    ReaderLimits limits;
+    // Empty: FindReaderProgram().
+    std::string readerProgram;
+    // Documents read at once (reader processes, and threads for plain text);
+    // 0: one per processor.
+    unsigned parallelism = 0;
+};
+
+struct DocumentRead {
+    ReadStatus status = ReadStatus::kUnreadable;
+    DocumentText text;
+    // Plain text: the file's bytes, undecoded.
+    std::string bytes;
+    // The cache knows this document's text and it lacks the literal that
+    // every match needs: nothing was loaded.
+    bool ruledOut = false;
+    // Why it cannot be read, in French, without the document's name.
+    std::string reason;
+    // False when the failure says nothing lasting about the file.
+    bool lasting = true;
+};
+
+// What the cache knows of a document before it is read.
+struct DocumentLookup {
+    bool regularFile = false;
+    FileState state;
+    std::optional<CacheEntry> entry;
+};
+
+struct ReadContext {
+    const std::atomic<bool>* cancel = nullptr;
+    ReadProgress progress;
+    // Texts of the cache that may hold a match (TextCache::TextsContaining);
+    // nullptr when every text may.
+    const std::unordered_set<std::int64_t>* candidates = nullptr;
+};
+
+class TextSource {
+public:
+    explicit TextSource(std::unique_ptr<TextCache> cache, SourceOptions options = {});
+    ~TextSource();
+    TextSource(const TextSource&) = delete;
+    TextSource& operator=(const TextSource&) = delete;
+
+    TextCache& Cache() { return *m_cache; }
+    unsigned Parallelism() const { return m_parallelism; }
+    const ReaderLimits& Limits() const { return m_options.limits; }
+
+    // Before each search: a reader program that failed during the last one is
+    // tried again.
+    void BeginSearch();
+    // At the end of a search: the cache is written.
+    void EndSearch();
+
+    // The file's state and what the cache holds for it, without reading it.
+    DocumentLookup Look(const std::string& path, DocumentKind kind);
+
+    // Safe from several threads at once; each call uses one reader process.
+    // `known` is Look's answer when it was asked already.
+    DocumentRead Read(const std::string& path, DocumentKind kind, const ReadContext& context,
+                      const DocumentLookup* known = nullptr);
+
+    // Why the reader program could not be used during this search, once.
+    std::string TakeReaderNotice();
+
+    // Reader processes started so far.
+    int ReaderStarts() const;
+
+private:
+    DocumentRead ReadInProcess(const std::string& path);
+    DocumentRead ReadWithReader(int fd, DocumentKind kind, const ReadContext& context);
+    std::unique_ptr<ReaderProcess> AcquireReader();
+    void ReleaseReader(std::unique_ptr<ReaderProcess> reader);
+
+    std::unique_ptr<TextCache> m_cache;
+    SourceOptions m_options;
+    unsigned m_parallelism;
+    mutable std::mutex m_mutex;
+    std::vector<std::unique_ptr<ReaderProcess>> m_idleReaders;
+    int m_retiredStarts = 0;
+    std::string m_readerFailure; // set when the program failed during this search
+    std::string m_notice;
+    bool m_noticeTaken = false;
+};
+
+// The reading side shared by the searches of this process that do not bring
+// their own: the user's text cache, one reader per processor.
+TextSource& DefaultTextSource();
+
+} // namespace tavelo

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "book/file_io.h"
+#include "book/tenorels.h"
+#include "reading/text_cache.h"
+#include "reading/text_source.h"
+#include "search/search_pattern.h"
+#include "search/search_run.h"
+#include "test_files.h"
+
+namespace tavelo {
+namespace {
+
+using test::Fixture;
+using test::TempDir;
+
+FileState StateOfPath(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return StateOf(st);
+}
+
+DocumentText TextOf(std::initializer_list<std::pair<MatchRule, std::string_view>> pieces)
+{
+    DocumentText text;
+    for (const auto& [rule, piece] : pieces)
+        text.Append(rule, piece);
+    return text;
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
+}
+
+std::string DatabaseOf(const TempDir& dir)
+{
+    return dir.File("cache/textes.sqlite3");
+}
+
+// Runs SQL on the cache's database from outside, as another program would.
+void Sql(const std::string& database, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST(TextCache, TextsByFileStateThenByContent)
+{
+    TempDir dir;
+    const std::string path = dir.Write("a.pdf", "contenu");
+    const ContentHash hash = HashBytes("contenu");
+    const DocumentText text = TextOf({{MatchRule::kPattern, "page un"}, {MatchRule::kPattern, "page deux"}});
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
+        EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
+        cache->Store(path, StateOfPath(path), DocumentKind::kPdf, hash, &text);
+        cache->Store(dir.File("b.doc"), StateOfPath(path), DocumentKind::kWord, HashBytes("x"), nullptr,
+                     "le document est protégé par un mot de passe");
+    }
+    // Another instance, later.
+    auto cache = TextCache::Open(dir.File("cache"));
+    const std::optional<CacheEntry> entry = cache->Find(StateOfPath(path), DocumentKind::kPdf);
+    ASSERT_TRUE(entry);
+    EXPECT_FALSE(entry->unreadable);
+    EXPECT_EQ(cache->LoadText(entry->textId), text);
+    const std::optional<CacheEntry> refused = cache->Find(StateOfPath(path), DocumentKind::kWord);
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(refused->unreadable);
+    EXPECT_EQ(refused->reason, "le document est protégé par un mot de passe");
+    // Another kind, another state, another reader version: not this text.
+    EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kRtf));
+    FileState touched = StateOfPath(path);
+    touched.mtimeNs += 1;
+    EXPECT_FALSE(cache->Find(touched, DocumentKind::kPdf));
+    Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3");
+    EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
+    // The same bytes anywhere else.
+    const std::optional<CacheEntry> byContent = cache->FindContent(hash, DocumentKind::kPdf);
+    ASSERT_TRUE(byContent);
+    EXPECT_EQ(byContent->textId, entry->textId);
+    const std::optional<KnownFile> seen = cache->LastSeen(path);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->size, 7u);
+    EXPECT_EQ(seen->hash, hash);
+    EXPECT_FALSE(cache->LastSeen(dir.File("jamais.pdf")));
+    // Narrowing: only texts holding the literal, whatever its case.
+    const auto holding = cache->TextsContaining("PAGE DE");
+    ASSERT_TRUE(holding);
+    EXPECT_EQ(*holding, (std::unordered_set<std::int64_t>{entry->textId}));
+    EXPECT_TRUE(cache->TextsContaining("zorglub")->empty());
+    EXPECT_FALSE(cache->TextsContaining("ab"));
+
+    const std::optional<CacheStats> stats = cache->Stats();
+    ASSERT_TRUE(stats);
+    EXPECT_EQ(stats->texts, 2u);
+    std::string reason;
+    ASSERT_TRUE(cache->Clear(reason)) << reason;
+    EXPECT_FALSE(cache->FindContent(hash, DocumentKind::kPdf));
+    EXPECT_EQ(cache->Stats()->texts, 0u);
+    EXPECT_TRUE(cache->TakeWarning().empty());
+}
+
+TEST(TextCache, PrivateToTheUser)
+{
+    TempDir dir;
+    const mode_t old = ::umask(0);
+    ASSERT_EQ(::mkdir(dir.File("cache").c_str(), 0777), 0);
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        cache->Store(dir.File("a.pdf"), {1, 2, 3, 4}, DocumentKind::kPdf, HashBytes("a"), nullptr, "non");
+        cache->Flush();
+        EXPECT_EQ(ModeOf(dir.File("cache")), 0700u);
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            ASSERT_TRUE(std::filesystem::exists(DatabaseOf(dir) + suffix)) << suffix;
+            EXPECT_EQ(ModeOf(DatabaseOf(dir) + suffix), 0600u) << suffix;
+        }
+    }
+    ::umask(old);
+}
+
+TEST(TextCache, DamagedLockedOrUnwritableCachesNeverFailASearch)
+{
+    TempDir dir;
+    const std::string document = dir.Write("lettre.doc", ReadWholeFile(Fixture("lettre.doc")));
+    SubjectList book;
+    book.push_back(std::make_unique<CTenorels>("G", "Lettre", 0));
+    book.back()->AddDocumentPath(document);
+    const SearchPattern pattern("Quincaillerie", {});
+
+    struct Case {
+        const char* name;
+        std::function<std::string()> prepare; // the cache folder
+        bool enabled;
+        const char* warning; // part of the one warning
+    };
+    const Case cases[] = {
+        {"damaged", [&] {
+             std::filesystem::create_directories(dir.File("damaged"));
+             dir.Write("damaged/textes.sqlite3", std::string(8192, 'x'));
+             return dir.File("damaged");
+         },
+         true, "était endommagé : il a été recréé"},
+        {"not a folder", [&] { return dir.Write("fichier", "x") + "/cache"; }, false, "ne peut pas être créé"},
+        {"other schema", [&] {
+             std::filesystem::create_directories(dir.File("older"));
+             Sql(dir.File("older/textes.sqlite3"), "CREATE TABLE texts(x); PRAGMA user_version = 99;");
+             return dir.File("older");
+         },
+         true, ""},
+    };
+    for (const Case& c : cases) {
+        TextSource source(TextCache::Open(c.prepare()));
+        EXPECT_EQ(source.Cache().Enabled(), c.enabled) << c.name;
+        for (int run = 0; run < 2; ++run) {
+            const SearchResult result = RunSearch(book, pattern, kScopeDocumentContents, {&source});
+            EXPECT_EQ(result.hits.size(), 1u) << c.name;
+            EXPECT_TRUE(result.unreadable.empty()) << c.name;
+            // Said once, at the first search.
+            if (run == 0 && *c.warning != '\0')
+                EXPECT_NE(result.cacheWarning.find(c.warning), std::string::npos) << c.name << ": " << result.cacheWarning;
+            else
+                EXPECT_EQ(result.cacheWarning, "") << c.name;
+        }
+    }
+
+    // Written by another program for longer than it waits: read afresh, said once.
+    const std::string folder = dir.File("locked");
+    TextSource source(TextCache::Open(folder));
+    ASSERT_TRUE(source.Cache().Enabled());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((folder + "/textes.sqlite3").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const SearchResult locked = RunSearch(book, pattern, kScopeDocumentContents, {&source});
+    sqlite3_close(other);
+    EXPECT_EQ(locked.hits.size(), 1u);
+    EXPECT_NE(locked.cacheWarning.find("occupé par un autre programme"), std::string::npos) << locked.cacheWarning;
+}
+
+TEST(TextCache, LeastRecentlyUsedTextsGoFirst)
+{
+    TempDir dir;
+    const std::string text(3000, 'a');
+    auto cache = TextCache::Open(dir.File("cache"), 10100);
+    for (int i = 0; i < 3; ++i) {
+        const DocumentText piece = TextOf({{MatchRule::kPattern, text}});
+        cache->Store(dir.File(std::to_string(i)), {1, std::uint64_t(i), 1, 1}, DocumentKind::kPdf,
+                     HashBytes(std::to_string(i)), &piece);
+    }
+    cache->Flush();
+    // Text 0 was last used long ago, text 1 less long ago; text 0 is used now.
+    Sql(DatabaseOf(dir), "UPDATE texts SET used = used - 10 WHERE hash = x'" + ToHex(HashBytes("0")) + "';"
+                         "UPDATE texts SET used = used - 5 WHERE hash = x'" + ToHex(HashBytes("1")) + "';");
+    ASSERT_TRUE(cache->Find({1, 0, 1, 1}, DocumentKind::kPdf));
+    const DocumentText fourth = TextOf({{MatchRule::kPattern, text}});
+    cache->Store(dir.File("3"), {1, 3, 1, 1}, DocumentKind::kPdf, HashBytes("3"), &fourth);
+    cache->Flush();
+    EXPECT_TRUE(cache->FindContent(HashBytes("0"), DocumentKind::kPdf));
+    EXPECT_FALSE(cache->FindContent(HashBytes("1"), DocumentKind::kPdf));
+    EXPECT_FALSE(cache->Find({1, 1, 1, 1}, DocumentKind::kPdf));
+    EXPECT_TRUE(cache->FindContent(HashBytes("3"), DocumentKind::kPdf));
+    EXPECT_LE(cache->Stats()->textBytes, 10100u);
+}
+
+// The answer does not depend on the cache, nor on how many documents are
+// read at once.
+TEST(CachedSearch, SameAnswerCachedOrNotAndOneAtATimeOrNot)
+{
+    TempDir dir;
+    SubjectList book;
+    const char* const fixtures[] = {"lettre.doc", "comptes.xls", "rapport.pdf", "lettre.rtf", "utf8.txt"};
+    for (int copy = 0; copy < 3; ++copy) {
+        for (const char* fixture : fixtures) {
+            book.push_back(std::make_unique<CTenorels>("G", std::to_string(copy) + fixture, 0));
+            book.back()->AddDocumentPath(dir.File("absent" + std::to_string(copy) + ".pdf"));
+            book.back()->AddDocumentPath(dir.Write(std::to_string(copy) + fixture, ReadWholeFile(Fixture(fixture))));
+        }
+    }
+    const std::pair<const char*, SearchOptions> searches[] = {
+        {"quittance", {}},        {"Quincaillerie", {true, false}}, {"ZÈBRE", {}},     {"zèbre", {false, true}},
+        {"7~*8~?", {}},            {"fact.re", {}},                  {"a{2}", {}},       {"(loyer|été)", {}},
+        {"r.f.rence QZ-[0-9]+", {false, true}}, {"Mot", {true, false}}, {"introuvable", {}},
+    };
+    TextSource uncached(TextCache::Disabled(), {{}, {}, 1});
+    TextSource cached(TextCache::Open(dir.File("cache")), {{}, {}, 4});
+    const auto names = [](const SearchResult& r) {
+        std::vector<std::string> out;
+        for (const CTenorels* s : r.hits)
+            out.push_back(s->GetSubjectName());
+        for (const UnreadableDocument& u : r.unreadable)
+            out.push_back("! " + u.message);
+        return out;
+    };
+    for (const auto& [word, options] : searches) {
+        const SearchPattern pattern(word, options);
+        const std::vector<std::string> expected = names(RunSearch(book, pattern, kScopeDocumentContents, {&uncached}));
+        EXPECT_EQ(names(RunSearch(book, pattern, kScopeDocumentContents, {&cached})), expected) << word;
+        const int starts = cached.ReaderStarts();
+        EXPECT_EQ(names(RunSearch(book, pattern, kScopeDocumentContents, {&cached})), expected) << word;
+        // The second time, every text comes from the cache.
+        EXPECT_EQ(cached.ReaderStarts(), starts) << word;
+    }
+}
+
+TEST(CachedSearch, AChangedDocumentIsReadAgainAMovedOneIsNot)
+{
+    TempDir dir;
+    const std::string rtf = "{\\rtf1 ancien mot}";
+    const std::string path = dir.Write("note.rtf", rtf);
+    SubjectList book;
+    book.push_back(std::make_unique<CTenorels>("G", "S", 0));
+    book.back()->AddDocumentPath(path);
+    TextSource source(TextCache::Open(dir.File("cache")), {{}, {}, 1});
+    const auto found = [&](const char* word) {
+        return RunSearch(book, SearchPattern(word, {}), kScopeDocumentContents, {&source}).hits.size() == 1;
+    };
+    ASSERT_TRUE(found("ancien"));
+    // Same size, new bytes, a new modification time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    dir.Write("note.rtf", "{\\rtf1 nouvel mot}");
+    EXPECT_TRUE(found("nouvel"));
+    EXPECT_FALSE(found("ancien"));
+    // Replaced by a rename, as editors save.
+    dir.Write("autre.rtf", "{\\rtf1 changement}");
+    std::filesystem::rename(dir.File("autre.rtf"), path);
+    EXPECT_TRUE(found("changement"));
+    // Copied elsewhere (a new file): known by its bytes, no reader needed.
+    const int starts = source.ReaderStarts();
+    const std::string moved = dir.File("rangé.rtf");
+    std::filesystem::copy_file(path, moved);
+    std::filesystem::remove(path);
+    book.back()->SetDocumentPath(0, moved);
+    EXPECT_TRUE(found("changement"));
+    EXPECT_EQ(source.ReaderStarts(), starts);
+    EXPECT_EQ(source.Cache().LastSeen(moved)->hash, HashBytes("{\\rtf1 changement}"));
+}
+
+} // namespace
+} // namespace tavelo
