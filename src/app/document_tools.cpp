@@ -15,6 +15,9 @@
 #include "app/tenorel_doc.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
+#include "editing/relink_cache.h"
+#include "reading/text_cache.h"
+#include "reading/text_source.h"
 #include "views/liste_view.h"
 #include "views/subject_filter.h"
 #include "views/tenorel_view.h"
@@ -45,9 +48,13 @@ CSplitter* FirstWindow(CTenorelDoc& doc)
 
 } // namespace
 
-RelinkSources& RelinkContentSources()
+std::function<RelinkSources()>& RelinkContentSources()
 {
-    static RelinkSources sources;
+    static std::function<RelinkSources()> sources = [] {
+        // The search's own cache, which lives as long as the program.
+        TextCache& cache = DefaultTextSource().Cache();
+        return CacheRelinkSources(std::shared_ptr<TextCache>(&cache, [](TextCache*) {}));
+    };
     return sources;
 }
 
@@ -112,7 +119,7 @@ void OnRelinkDocuments(CTenorelDoc& doc)
     if (folder.isEmpty())
         return;
     const LongOperation busy;
-    const std::optional<RelinkScan> scan = RunRelinkSearch(doc, folder, RelinkContentSources(), parent);
+    const std::optional<RelinkScan> scan = RunRelinkSearch(doc, folder, RelinkContentSources()(), parent);
     if (!scan)
         return;
     const std::size_t missing = scan->proposals.size() + scan->notFound.size();

@@ -2,6 +2,7 @@
 // The book's tools for documents that went missing: "Vérifier les documents"
 // (32810) and "Retrouver les documents déplacés…" (32811).
 
+#include <functional>
 #include <string>
 
 #include "editing/relink.h"
@@ -26,9 +27,9 @@ void OnRelinkDocuments(CTenorelDoc& doc);
 // that path. False when the subject is no longer in the book.
 bool ShowDocumentInBook(CTenorelDoc& doc, const CTenorels* subject, int index, const std::string& path);
 
-// Where the content step of the relinking reads what it knew of the
-// documents; none by default.
-RelinkSources& RelinkContentSources();
+// Where the content step of the relinking reads what was known of the
+// documents: the search's text cache unless replaced.
+std::function<RelinkSources()>& RelinkContentSources();
 
 void RegisterDocumentTools();
 

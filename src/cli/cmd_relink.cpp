@@ -11,6 +11,8 @@
 #include "cli/commands.h"
 #include "editing/document_check.h"
 #include "editing/relink.h"
+#include "editing/relink_cache.h"
+#include "reading/text_cache.h"
 
 namespace tavelo::cli {
 namespace {
@@ -95,7 +97,12 @@ int RunRelink(const Args& args, Streams io)
         SubjectBook book;
         book.Deserialize(held->Load().View(), [&](std::string_view message) { io.err << message << '\n'; });
 
-        const RelinkScan scan = FindMovedDocuments(FindMissingDocuments(book), folder);
+        // Renamed documents are recognised by the bytes the search's cache
+        // saw when it last read them.
+        const std::shared_ptr<TextCache> cache = TextCache::Open();
+        const RelinkScan scan = FindMovedDocuments(FindMissingDocuments(book), folder, CacheRelinkSources(cache));
+        if (const std::string warning = cache->TakeWarning(); !warning.empty())
+            io.err << warning << '\n';
         const std::vector<Relink> relinks = ChosenRelinks(scan.proposals);
         for (const Relink& r : relinks) {
             io.out << Field(r.subject->GetGeneralTitle()) << '\t' << Field(r.subject->GetSubjectName()) << '\t'

@@ -9,6 +9,8 @@
 #include "book/held_file.h"
 #include "cli/commands.h"
 #include "editing/relink.h"
+#include "editing/relink_cache.h"
+#include "reading/text_cache.h"
 #include "editing_test_support.h"
 
 namespace tavelo {
@@ -203,6 +205,27 @@ TEST_F(RelinkTest, OneFileIsNeverChosenForTwoDocumentsAndStaleRelinksAreSkipped)
     SubjectBook untouched;
     EXPECT_EQ(ApplyRelinks(untouched, {}), 0u);
     EXPECT_FALSE(untouched.IsModified());
+}
+
+TEST_F(RelinkTest, RenamedDocumentsAreFoundByWhatTheTextCacheLastSaw)
+{
+    // A search read the statement once: the cache kept its size and hash.
+    const std::string bytes = "relevé de compte";
+    const std::shared_ptr<TextCache> cache = TextCache::Open(dir / "cache");
+    cache->RememberPath("/old/banque.pdf", bytes.size(), HashBytes(bytes));
+    cache->Flush();
+    WriteFile(dir / "new/2007/scan_0042.pdf", bytes);
+    WriteFile(dir / "new/2007/scan_0043.pdf", std::string(bytes.size(), 'x')); // its size, not its bytes
+    SubjectBook other;
+    AddSubjects(other, {{"Banque", "2007", {"/old/banque.pdf"}, ""}});
+
+    const RelinkScan scan = FindMovedDocuments(FindMissingDocuments(other), dir / "new", CacheRelinkSources(cache));
+    ASSERT_EQ(scan.proposals.size(), 1u);
+    EXPECT_EQ(CandidatePaths(&scan.proposals[0]), Paths{dir / "new/2007/scan_0042.pdf"});
+    EXPECT_EQ(scan.proposals[0].candidates[0].kind, MatchKind::kSameContent);
+    EXPECT_EQ(scan.proposals[0].chosen, 0);
+    // Without a cache a renamed file is not found.
+    EXPECT_TRUE(FindMovedDocuments(FindMissingDocuments(other), dir / "new", CacheRelinkSources(nullptr)).proposals.empty());
 }
 
 struct CliRun {
