@@ -19,22 +19,25 @@ namespace tavelo {
 namespace {
 
 // Raised whenever the tables change shape; an older cache is emptied.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 3;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 
 constexpr const char* kSchema = R"SQL(
+-- The text comes last: the columns before it are read without walking
+-- through its pages.
+-- Ids are never reused, so that a text newer than a query has a greater id.
 CREATE TABLE texts(
-    id INTEGER PRIMARY KEY,
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
     hash BLOB NOT NULL,
     kind INTEGER NOT NULL,
     version INTEGER NOT NULL,
     reason TEXT,
-    layout BLOB NOT NULL,
-    body TEXT NOT NULL,
     bytes INTEGER NOT NULL,
     used INTEGER NOT NULL,
+    layout BLOB NOT NULL,
+    body TEXT NOT NULL,
     UNIQUE(hash, kind, version));
 CREATE INDEX texts_used ON texts(used);
 CREATE TABLE files(
@@ -96,6 +99,41 @@ std::string ColumnBlob(sqlite3_stmt* statement, int column)
                            : std::string();
 }
 
+// Runs a statement that returns no row, or one row read by `row`.
+template <typename Row>
+int Run(sqlite3_stmt* s, Row&& row)
+{
+    int code = sqlite3_step(s);
+    if (code == SQLITE_ROW) {
+        row(s);
+        code = sqlite3_step(s);
+    }
+    sqlite3_reset(s);
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+int Run(sqlite3_stmt* s)
+{
+    return Run(s, [](sqlite3_stmt*) {});
+}
+
+void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
+{
+    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
+}
+
+// An empty view may have no data at all, which SQLite would store as NULL.
+void BindText(sqlite3_stmt* s, int index, std::string_view text)
+{
+    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
+{
+    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+}
+
+
 } // namespace
 
 FileState StateOf(const struct stat& st)
@@ -112,6 +150,16 @@ FileState StateOf(const struct stat& st)
 struct TextCache::Connection {
     sqlite3* db = nullptr;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+    // A read transaction spans a whole search: one snapshot, and no lock
+    // taken and released for every document.
+    bool reading = false;
+
+    void EndReading()
+    {
+        if (reading)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        reading = false;
+    }
 
     ~Connection()
     {
@@ -329,19 +377,32 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
         if (!m_idle.empty()) {
             std::unique_ptr<Connection> connection = std::move(m_idle.back());
             m_idle.pop_back();
+            BeginReading(*connection);
             return connection;
         }
     }
     auto connection = std::make_unique<Connection>();
-    const int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                     nullptr);
+    int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_busy_timeout(connection->db, 2000);
+        // Pages read from the file's mapping rather than copied in.
+        code = connection->Exec("PRAGMA mmap_size = 268435456; BEGIN");
+        connection->reading = code == SQLITE_OK;
+    }
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
         Failed(code, "ouvert");
         return nullptr;
     }
-    sqlite3_busy_timeout(connection->db, 2000);
     return connection;
+}
+
+// Called with m_mutex held, at the end of a search: the next one sees what
+// was written since.
+void TextCache::EndReading()
+{
+    for (const std::unique_ptr<Connection>& connection : m_idle)
+        connection->EndReading();
 }
 
 void TextCache::Release(std::unique_ptr<Connection> connection)
@@ -350,6 +411,12 @@ void TextCache::Release(std::unique_ptr<Connection> connection)
         return;
     const std::lock_guard lock(m_mutex);
     m_idle.push_back(std::move(connection));
+}
+
+void TextCache::BeginReading(Connection& connection)
+{
+    if (!connection.reading)
+        connection.reading = connection.Exec("BEGIN") == SQLITE_OK;
 }
 
 std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind kind)
@@ -458,81 +525,58 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
     return text;
 }
 
-std::optional<std::unordered_set<std::int64_t>> TextCache::TextsContaining(std::string_view literal)
+std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::string>& literals)
 {
-    if (literal.size() < 3)
+    if (literals.empty())
         return std::nullopt;
+    std::vector<std::string> phrases;
+    for (const std::string& literal : literals) {
+        if (literal.size() < 3)
+            return std::nullopt;
+        std::string phrase = "\"";
+        for (const char c : literal) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return std::nullopt;
+            phrase += c;
+            if (c == '"')
+                phrase += '"';
+        }
+        phrases.push_back(phrase + '"');
+    }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
         return std::nullopt;
-    std::string phrase = "\"";
-    for (const char c : literal) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return std::nullopt;
-        phrase += c;
-        if (c == '"')
-            phrase += '"';
-    }
-    phrase += '"';
+    // Both questions in the read transaction the connection keeps: one state
+    // of the cache.
     int code = SQLITE_OK;
-    sqlite3_stmt* s = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
-    std::optional<std::unordered_set<std::int64_t>> ids;
-    if (s != nullptr) {
-        sqlite3_bind_text(s, 1, phrase.data(), static_cast<int>(phrase.size()), SQLITE_STATIC);
-        ids.emplace();
-        while ((code = sqlite3_step(s)) == SQLITE_ROW)
-            ids->insert(sqlite3_column_int64(s, 0));
-        if (code == SQLITE_DONE)
-            code = SQLITE_OK;
-        else
-            ids.reset();
-        sqlite3_reset(s);
+    std::optional<TextCandidates> candidates;
+    sqlite3_stmt* newest = connection->Prepare("SELECT coalesce(max(id), 0) FROM texts", code);
+    sqlite3_stmt* match = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
+    if (newest != nullptr && match != nullptr) {
+        candidates.emplace();
+        code = Run(newest, [&candidates](sqlite3_stmt* row) { candidates->upTo = sqlite3_column_int64(row, 0); });
+        for (const std::string& phrase : phrases) {
+            if (code != SQLITE_OK)
+                break;
+            sqlite3_reset(match);
+            BindText(match, 1, phrase);
+            while ((code = sqlite3_step(match)) == SQLITE_ROW)
+                candidates->ids.insert(sqlite3_column_int64(match, 0));
+            if (code == SQLITE_DONE)
+                code = SQLITE_OK;
+            sqlite3_reset(match);
+        }
+        if (code != SQLITE_OK)
+            candidates.reset();
     }
     Release(std::move(connection));
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
         Failed(code, "lu");
     }
-    return ids;
+    return candidates;
 }
 
-namespace {
-
-// Runs a statement that returns no row, or one row read by `row`.
-template <typename Row>
-int Run(sqlite3_stmt* s, Row&& row)
-{
-    int code = sqlite3_step(s);
-    if (code == SQLITE_ROW) {
-        row(s);
-        code = sqlite3_step(s);
-    }
-    sqlite3_reset(s);
-    return code == SQLITE_DONE ? SQLITE_OK : code;
-}
-
-int Run(sqlite3_stmt* s)
-{
-    return Run(s, [](sqlite3_stmt*) {});
-}
-
-void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
-{
-    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
-}
-
-// An empty view may have no data at all, which SQLite would store as NULL.
-void BindText(sqlite3_stmt* s, int index, std::string_view text)
-{
-    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
-
-void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
-{
-    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-}
-
-} // namespace
 
 int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
@@ -704,6 +748,7 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
     {
         std::unique_lock lock(m_mutex);
         WaitForWriter(lock);
+        EndReading();
     }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
@@ -775,6 +820,7 @@ void TextCache::Flush()
 {
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
+    EndReading();
     if (!m_enabled || !m_writer)
         return;
     if (!m_touched.empty() && m_enabled && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
@@ -837,6 +883,7 @@ bool TextCache::Clear(std::string& reason)
 {
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
+    EndReading();
     if (!m_enabled || !m_writer) {
         reason = m_warning.empty() ? "le cache des textes des documents n'est pas disponible" : m_warning;
         return false;

@@ -53,6 +53,15 @@ struct CacheEntry {
     std::string reason; // when unreadable
 };
 
+// The texts that may hold a literal, among those the cache held when it was
+// asked: a text kept since (a greater id) may hold it too.
+struct TextCandidates {
+    std::unordered_set<std::int64_t> ids;
+    std::int64_t upTo = 0;
+
+    bool RulesOut(std::int64_t textId) const { return textId <= upTo && ids.count(textId) == 0; }
+};
+
 struct KnownFile {
     std::uint64_t size = 0;
     ContentHash hash{};
@@ -95,10 +104,10 @@ public:
     // The text read from other files of the same bytes by this kind's reader.
     std::optional<CacheEntry> FindContent(const ContentHash& hash, DocumentKind kind);
     std::optional<DocumentText> LoadText(std::int64_t textId);
-    // The texts in which `literal` (three ASCII characters or more) occurs,
-    // without regard to case: a superset of the texts where a search for it
-    // can match. Nothing when the cache cannot tell.
-    std::optional<std::unordered_set<std::int64_t>> TextsContaining(std::string_view literal);
+    // The texts in which one of `literals` (three ASCII characters or more
+    // each) occurs, without regard to case: a superset of the texts where a
+    // search for them can match. Nothing when the cache cannot tell.
+    std::optional<TextCandidates> TextsContaining(const std::vector<std::string>& literals);
 
     // Keeps what a reader made of the file at `path`: its text, or that it
     // cannot be read and why.
@@ -131,6 +140,8 @@ private:
     // A connection of this object's pool, or nullptr when disabled.
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
+    void BeginReading(Connection& connection);
+    void EndReading();
     // What Store, Link and RememberPath leave to the writer thread, which
     // writes it in large transactions while the search goes on.
     struct PendingWrite {

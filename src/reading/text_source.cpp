@@ -216,7 +216,7 @@ DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const 
             return Unreadable(entry.reason);
         DocumentRead read;
         read.status = ReadStatus::kRead;
-        if (context.candidates != nullptr && context.candidates->count(entry.textId) == 0) {
+        if (context.candidates != nullptr && context.candidates->RulesOut(entry.textId)) {
             read.ruledOut = true;
             return read;
         }

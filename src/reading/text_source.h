@@ -54,7 +54,7 @@ struct ReadContext {
     ReadProgress progress;
     // Texts of the cache that may hold a match (TextCache::TextsContaining);
     // nullptr when every text may.
-    const std::unordered_set<std::int64_t>* candidates = nullptr;
+    const TextCandidates* candidates = nullptr;
 };
 
 class TextSource {

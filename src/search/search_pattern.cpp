@@ -339,4 +339,26 @@ std::vector<std::string> SearchPattern::RequiredLiterals() const
     return literals;
 }
 
+std::vector<std::pair<std::size_t, std::size_t>> SearchPattern::Matches(std::string_view utf8, MatchRule rule,
+                                                                        std::size_t limit) const
+{
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    const boost::u32regex& regex = rule == MatchRule::kPattern         ? m_compiled->pattern
+                                   : rule == MatchRule::kWordProcessor ? m_compiled->literal
+                                                                       : m_compiled->cell;
+    using Iterator = boost::u8_to_u32_iterator<const char*>;
+    const char* begin = utf8.data();
+    const char* end = begin + utf8.size();
+    boost::match_results<Iterator> match;
+    Iterator from(begin, begin, end);
+    const Iterator last(end, begin, end);
+    while (found.size() < limit && boost::u32regex_search(from, last, match, regex, boost::match_not_null)) {
+        const std::size_t start = static_cast<std::size_t>(match[0].first.base() - begin);
+        const std::size_t stop = static_cast<std::size_t>(match[0].second.base() - begin);
+        found.emplace_back(start, stop);
+        from = match[0].second;
+    }
+    return found;
+}
+
 } // namespace tavelo

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reading/document_text.h"
 #include "search/literal_filter.h"
 
 namespace tavelo {
@@ -71,6 +72,15 @@ public:
     // The same quick tests for SearchLiteral and SearchCell.
     bool MayMatchLiteral(std::string_view bytes) const { return m_literalFilter.MayMatch(bytes); }
     bool MayMatchCell(std::string_view bytes) const { return m_cellFilter.MayMatch(bytes); }
+
+    // Where the pattern matches in a valid UTF-8 text, as [begin, end) byte
+    // offsets, left to right and without overlap, by the rule of the
+    // application that would search it: the pattern (`kPattern`), the word
+    // literally (`kWordProcessor`) or the cell's wildcards (`kCell`, where the
+    // whole text is one cell). At most `limit` matches; an empty match is
+    // skipped. Throws std::runtime_error when a match is too complex.
+    std::vector<std::pair<std::size_t, std::size_t>> Matches(std::string_view validUtf8, MatchRule rule,
+                                                             std::size_t limit = 10000) const;
 
     // Texts of ASCII characters such that every match, by any of the three
     // ways above, contains one of them without regard to case; empty when no

@@ -82,21 +82,8 @@ public:
             m_foundAt[i].store(INT_MAX, std::memory_order_relaxed);
         for (std::size_t i = 0; i < m_tasks.size(); ++i)
             m_looked[i].store(false, std::memory_order_relaxed);
-        const std::vector<std::string> literals = pattern.RequiredLiterals();
-        if (!literals.empty() && source.Cache().Enabled()) {
-            std::unordered_set<std::int64_t> candidates;
-            bool narrowed = true;
-            for (const std::string& literal : literals) {
-                std::optional<std::unordered_set<std::int64_t>> ids = source.Cache().TextsContaining(literal);
-                if (!ids) {
-                    narrowed = false;
-                    break;
-                }
-                candidates.merge(*ids);
-            }
-            if (narrowed)
-                m_candidates = std::move(candidates);
-        }
+        if (source.Cache().Enabled())
+            m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
         const std::size_t threads = std::min<std::size_t>(source.Parallelism(), m_tasks.size());
         for (std::size_t i = 0; i < threads; ++i)
             m_workers.emplace_back([this] {
@@ -247,7 +234,7 @@ private:
     const SearchPattern& m_pattern;
     TextSource& m_source;
     const SearchEnvironment& m_environment;
-    std::optional<std::unordered_set<std::int64_t>> m_candidates;
+    std::optional<TextCandidates> m_candidates;
     static constexpr std::size_t kNobody = static_cast<std::size_t>(-1);
     std::atomic<std::size_t> m_nextLook{0};
     std::atomic<std::size_t> m_next{0};

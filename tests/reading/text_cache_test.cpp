@@ -87,6 +87,7 @@ TEST(TextCache, TextsByFileStateThenByContent)
     touched.mtimeNs += 1;
     EXPECT_FALSE(cache->Find(touched, DocumentKind::kPdf));
     Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3");
+    cache->Flush(); // a search ends: the next one sees what others wrote
     EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
     // The same bytes anywhere else.
     const std::optional<CacheEntry> byContent = cache->FindContent(hash, DocumentKind::kPdf);
@@ -98,11 +99,15 @@ TEST(TextCache, TextsByFileStateThenByContent)
     EXPECT_EQ(seen->hash, hash);
     EXPECT_FALSE(cache->LastSeen(dir.File("jamais.pdf")));
     // Narrowing: only texts holding the literal, whatever its case.
-    const auto holding = cache->TextsContaining("PAGE DE");
+    const auto holding = cache->TextsContaining({"PAGE DE", "zorglub"});
     ASSERT_TRUE(holding);
-    EXPECT_EQ(*holding, (std::unordered_set<std::int64_t>{entry->textId}));
-    EXPECT_TRUE(cache->TextsContaining("zorglub")->empty());
-    EXPECT_FALSE(cache->TextsContaining("ab"));
+    EXPECT_EQ(holding->ids, (std::unordered_set<std::int64_t>{entry->textId}));
+    EXPECT_FALSE(holding->RulesOut(entry->textId));
+    EXPECT_TRUE(holding->RulesOut(refused->textId));
+    // A text kept after the question may hold the literal: never ruled out.
+    EXPECT_FALSE(holding->RulesOut(holding->upTo + 1));
+    EXPECT_TRUE(cache->TextsContaining({"zorglub"})->ids.empty());
+    EXPECT_FALSE(cache->TextsContaining({"ab"}));
 
     const std::optional<CacheStats> stats = cache->Stats();
     ASSERT_TRUE(stats);
@@ -253,6 +258,26 @@ TEST(CachedSearch, SameAnswerCachedOrNotAndOneAtATimeOrNot)
         // The second time, every text comes from the cache.
         EXPECT_EQ(cached.ReaderStarts(), starts) << word;
     }
+}
+
+TEST(CachedSearch, ACopyReadDuringTheSearchIsNotRuledOut)
+{
+    TempDir dir;
+    TextSource source(TextCache::Open(dir.File("cache")), {{}, {}, 1});
+    const std::string rtf = "{\\rtf1 la quittance zorglub}";
+    const std::string first = dir.Write("a.rtf", rtf);
+    const std::string copy = dir.Write("b.rtf", rtf);
+    // What the cache held when the search began: nothing with the word.
+    const std::optional<TextCandidates> candidates = source.Cache().TextsContaining({"zorglub"});
+    ASSERT_TRUE(candidates);
+    ReadContext context;
+    context.candidates = &*candidates;
+    ASSERT_EQ(source.Read(first, DocumentKind::kRtf, context).status, ReadStatus::kRead);
+    source.Cache().Flush();
+    // The copy is known by its bytes, from a text newer than the question.
+    const DocumentRead read = source.Read(copy, DocumentKind::kRtf, context);
+    EXPECT_FALSE(read.ruledOut);
+    EXPECT_NE(read.text.Body().find("zorglub"), std::string::npos);
 }
 
 TEST(CachedSearch, AChangedDocumentIsReadAgainAMovedOneIsNot)

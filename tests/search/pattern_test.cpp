@@ -161,3 +161,35 @@ TEST(SearchPattern, CellFindUsesSpreadsheetWildcards)
 
 } // namespace
 } // namespace tavelo
+
+namespace tavelo {
+namespace {
+
+// Where the preview highlights: every match, by the rule of its kind.
+TEST(SearchPattern, MatchesGiveTheSpansOfEachRule)
+{
+    using Spans = std::vector<std::pair<std::size_t, std::size_t>>;
+    const std::string text = "Été : facture, FACTURE et fac.ure";
+    struct Case {
+        const char* word;
+        SearchOptions options;
+        MatchRule rule;
+        Spans spans;
+    };
+    const Case cases[] = {
+        {"facture", {}, MatchRule::kPattern, {{8, 15}, {17, 24}}},
+        {"fac.ure", {}, MatchRule::kPattern, {{8, 15}, {17, 24}, {28, 35}}},
+        {"fac.ure", {}, MatchRule::kWordProcessor, {{28, 35}}},
+        {"facture", {false, true}, MatchRule::kPattern, {{8, 15}}},
+        {"été", {}, MatchRule::kPattern, {{0, 5}}},
+        {"fac*", {}, MatchRule::kCell, {{8, 35}}},
+        {"x*", {}, MatchRule::kPattern, {}}, // empty matches are no hits
+        {"absent", {}, MatchRule::kPattern, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SearchPattern(c.word, c.options).Matches(text, c.rule), c.spans) << c.word;
+    EXPECT_EQ(SearchPattern("a", {}).Matches(std::string(100, 'a'), MatchRule::kPattern, 3).size(), 3u);
+}
+
+} // namespace
+} // namespace tavelo
