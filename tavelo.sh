@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Tavelo's one entry point for people and for CI.
-#   ./tavelo.sh run [BOOK.tvo]   build Tavelo and start it
+#   ./tavelo.sh run [BOOK.tvo | --exemple]   build Tavelo and start it
 #   ./tavelo.sh test             build everything and run every test
-# Both install the Debian packages they need when they are missing (as root).
+#   ./tavelo.sh package          build the Debian package build/tavelo_*.deb
+# Each installs the Debian packages it needs when they are missing (as root).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here"
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-pdf-dev
+  qt6-base-dev qt6-pdf-dev qt6-tools-dev qt6-l10n-tools python3
   libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
+  libsqlite3-dev libxxhash-dev libseccomp-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth poppler-utils catdoc antiword ripgrep
+  desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
+  dpkg-dev fakeroot lintian debootstrap
 )
 
 install_missing() {
@@ -45,11 +49,22 @@ case "${1:-}" in
     cmake --build build -j "$jobs" --target tavelo
     exec build/src/app/tavelo "$@"
     ;;
+  package)
+    install_missing "${packages[@]}" dpkg-dev fakeroot
+    configure build -DTAVELO_TESTS=OFF -DTAVELO_BENCH=OFF
+    cmake --build build -j "$jobs"
+    (cd build && cpack -G DEB)
+    ls build/tavelo_*.deb
+    ;;
   test)
     install_missing "${packages[@]}" "${test_packages[@]}"
     configure build -DTAVELO_TESTS=ON -DTAVELO_BENCH=ON
     cmake --build build -j "$jobs"
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    # The package: built from the same build, checked with lintian, installed
+    # into a throwaway Debian root, run there and removed again.
+    (cd build && cpack -G DEB >/dev/null)
+    scripts/check-package.sh build/tavelo_*.deb
     # The fuzz targets need clang; they run a bounded number of inputs under
     # AddressSanitizer and UndefinedBehaviorSanitizer.
     configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTAVELO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -57,7 +72,7 @@ case "${1:-}" in
     (cd build-fuzz && ctest --output-on-failure -j "$jobs")
     ;;
   *)
-    echo "usage: $0 run [BOOK.tvo] | test" >&2
+    echo "usage: $0 run [BOOK.tvo | --exemple] | test | package" >&2
     exit 2
     ;;
 esac

@@ -9,18 +9,19 @@
 #include "app/resource_ids.h"
 #include "app/resources.h"
 #include "app/toolbar_icons.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8(text::kAboutTitle));
+    setWindowTitle(Tx(text::kAboutTitle));
     setObjectName(QStringLiteral("aboutBox"));
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
-    auto* version = new QLabel(QString::fromUtf8(text::kAboutVersion), this);
+    auto* version = new QLabel(Tx(text::kAboutVersion), this);
     version->setObjectName(QStringLiteral("versionLine"));
-    auto* ok = new QPushButton(QString::fromUtf8(text::kOkButton), this);
+    auto* ok = new QPushButton(Tx(text::kOkButton), this);
     ok->setProperty("controlId", int{IDOK});
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,25 +1,32 @@
 #include "app/desktop_association.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStandardPaths>
 
-#include "app/resources.h"
-#include "app/toolbar_icons.h"
+#include "base/helper_program.h"
 
 namespace tavelo::gui {
 
 namespace {
-bool WriteText(const QString& path, const QString& content)
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = content.toUtf8();
-    return file.write(bytes) == bytes.size();
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 // Desktop entry values escape backslashes; Exec arguments are quoted.
@@ -32,49 +39,95 @@ QString QuoteExec(QString path)
     path.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
+
+// The staged entry runs "tavelo" from the PATH; the registered one runs the
+// build tree's program, and has no TryExec (the path is already absolute).
+QByteArray PointEntryAt(const QByteArray& entry, const QString& executable)
+{
+    QByteArray out;
+    for (const QByteArray& line : entry.split('\n')) {
+        if (line.startsWith("TryExec="))
+            continue;
+        if (line.startsWith("Exec="))
+            out += "Exec=" + QuoteExec(executable).toUtf8() + " %f";
+        else
+            out += line;
+        out += '\n';
+    }
+    out.chop(1);
+    return out;
+}
+
+// Files the program wrote at every start before it was packaged: an entry
+// under another name, and a MIME type of another name in tavelo.xml.
+bool IsEarlierRegistration(const QString& path)
+{
+    const QByteArray content = ReadAll(path);
+    return content.contains("X-Tavelo-Type=Tavelo.Document") ||
+           content.contains("<mime-type type=\"application/x-tavelo\">");
+}
+
 } // namespace
 
-bool WriteDesktopAssociation(const QString& executable, const QString& dataFolder)
+bool RegisterDesktopFiles(const QString& stagedShare, const QString& executable, const QString& dataFolder,
+                          bool refreshCaches)
 {
-    const QString root = dataFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                                              : dataFolder;
-    if (root.isEmpty())
+    if (stagedShare.isEmpty() || dataFolder.isEmpty())
         return false;
-    const QString mime = QString::fromLatin1(kBookMimeType);
-    const QString mimeXml =
-        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                       "  <mime-type type=\"%1\">\n"
-                       "    <comment>%2</comment>\n"
-                       "    <icon name=\"tavelo\"/>\n"
-                       "    <glob pattern=\"*.tvo\"/>\n"
-                       "  </mime-type>\n"
-                       "</mime-info>\n")
-            .arg(mime, QString::fromUtf8(text::kTypeName));
-    const QString desktop = QStringLiteral("[Desktop Entry]\n"
-                                           "Type=Application\n"
-                                           "Name=Tavelo\n"
-                                           "Comment=%4\n"
-                                           "Exec=%1 %f\n"
-                                           "Icon=tavelo\n"
-                                           "Terminal=false\n"
-                                           "MimeType=%2;\n"
-                                           "Categories=Office;\n"
-                                           "X-Tavelo-Type=%3\n")
-                                .arg(QuoteExec(executable), mime, QString::fromUtf8(text::kTypeIdentifier),
-                                     QString::fromUtf8(text::kDesktopComment));
-
-    bool ok = WriteText(root + QStringLiteral("/mime/packages/tavelo.xml"), mimeXml);
-    ok = WriteText(root + QStringLiteral("/applications/tavelo.desktop"), desktop) && ok;
-    const QString iconPath = root + QStringLiteral("/icons/hicolor/48x48/apps/tavelo.png");
-    ok = QDir().mkpath(QFileInfo(iconPath).absolutePath()) && ApplicationIcon().pixmap(48, 48).save(iconPath, "PNG") && ok;
-
-    if (!QStandardPaths::isTestModeEnabled()) {
+    bool ok = true;
+    bool wroteMime = false;
+    bool wroteEntry = false;
+    const QString oldEntry = dataFolder + QStringLiteral("/applications/tavelo.desktop");
+    if (QFile::exists(oldEntry) && IsEarlierRegistration(oldEntry)) {
+        ok = QFile::remove(oldEntry) && ok;
+        wroteEntry = true;
+    }
+    for (const QString& folder : {QStringLiteral("applications"), QStringLiteral("mime"), QStringLiteral("icons")}) {
+        QDirIterator it(stagedShare + QLatin1Char('/') + folder, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString source = it.next();
+            const QString relative = QDir(stagedShare).relativeFilePath(source);
+            const QString target = dataFolder + QLatin1Char('/') + relative;
+            QByteArray content = ReadAll(source);
+            if (relative.endsWith(QLatin1String(".desktop")))
+                content = PointEntryAt(content, executable);
+            const QFileInfo existing(target);
+            if (existing.exists()) {
+                if (ReadAll(target) == content)
+                    continue;
+                const bool newer = existing.lastModified() > QFileInfo(source).lastModified();
+                if (newer && !IsEarlierRegistration(target))
+                    continue;
+            }
+            if (!WriteAll(target, content)) {
+                ok = false;
+                continue;
+            }
+            wroteMime = wroteMime || folder == QLatin1String("mime");
+            wroteEntry = wroteEntry || folder == QLatin1String("applications");
+        }
+    }
+    if (refreshCaches) {
         // Refreshing the caches is the desktop's business; missing tools are fine.
-        QProcess::startDetached(QStringLiteral("update-mime-database"), {root + QStringLiteral("/mime")});
-        QProcess::startDetached(QStringLiteral("update-desktop-database"), {root + QStringLiteral("/applications")});
+        if (wroteMime)
+            QProcess::startDetached(QStringLiteral("update-mime-database"), {dataFolder + QStringLiteral("/mime")});
+        if (wroteEntry)
+            QProcess::startDetached(QStringLiteral("update-desktop-database"),
+                                    {dataFolder + QStringLiteral("/applications")});
     }
     return ok;
+}
+
+void RegisterForBuildTree()
+{
+    if (!RunsFromBuildTree())
+        return;
+    const QString executable = QStringLiteral(TAVELO_BUILD_EXECUTABLE);
+    if (!QFileInfo(executable).isExecutable())
+        return;
+    RegisterDesktopFiles(QString::fromStdString(BuildFolder()) + QStringLiteral("/share"), executable,
+                         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                         !QStandardPaths::isTestModeEnabled());
 }
 
 } // namespace tavelo::gui

@@ -9,6 +9,7 @@
 #include "app/splitter.h"
 #include "app/subject_dialogs.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
 #include "views/liste_view.h"
@@ -136,7 +137,7 @@ void OnExpectedText(CTenorelDoc& doc)
 
 void OnDeleteSubject(CTenorelDoc& doc)
 {
-    const auto answer = MessageBox::Show(CTenorelDoc::DialogParent(), QString::fromUtf8(text::kConfirmDeleteSubject),
+    const auto answer = MessageBox::Show(CTenorelDoc::DialogParent(), Tx(text::kConfirmDeleteSubject),
                                          MessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
@@ -178,8 +179,8 @@ DocumentFileOffer OfferFor(const std::string& documentPath)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot >= 0 ? name.mid(dot + 1) : QString();
     if (extension.isEmpty())
-        return {QString::fromUtf8(text::kAnyDocumentFilter), name, QString()};
-    return {QString::fromUtf8(text::kDocumentFilter).arg(extension), name, extension};
+        return {Tx(text::kAnyDocumentFilter), name, QString()};
+    return {Tx(text::kDocumentFilter).arg(extension), name, extension};
 }
 
 void OnModifyDocumentPath(CTenorelDoc& doc)
@@ -189,7 +190,7 @@ void OnModifyDocumentPath(CTenorelDoc& doc)
         return;
     CTenorels* subject = doc.GetCurrentSubject();
     const DocumentFileOffer offer = OfferFor(subject->GetDocumentPath(row));
-    const QString chosen = FileDialog::GetOpenFileName(CTenorelDoc::DialogParent(), QString::fromUtf8(text::kOpenTitle),
+    const QString chosen = FileDialog::GetOpenFileName(CTenorelDoc::DialogParent(), Tx(text::kOpenTitle),
                                                        offer.fileName, offer.filter, offer.defaultSuffix);
     if (chosen.isEmpty())
         return;

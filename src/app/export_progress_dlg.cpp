@@ -19,10 +19,10 @@ QString ToQ(std::string_view s)
 } // namespace
 
 CExportProgressDlg::CExportProgressDlg()
-    : m_strFolderText(ToQ(messages::kExportTopText))
+    : m_strFolderText(ToQ(Tr("Editing", messages::kExportTopText)))
 {
     setObjectName(QStringLiteral("exportProgress"));
-    setWindowTitle(ToQ(messages::kExportTitle));
+    setWindowTitle(ToQ(Tr("Editing", messages::kExportTitle)));
 }
 
 void CExportProgressDlg::Create(QWidget* parent)
@@ -33,7 +33,7 @@ void CExportProgressDlg::Create(QWidget* parent)
     m_folderLine = new QLabel(this);
     m_folderLine->setObjectName(QString::number(IDC_FOLDER_TEXT));
     // The resource's text of the file line never shows: the empty field replaces it.
-    m_fileLine = new QLabel(ToQ(messages::kCopyingFile), this);
+    m_fileLine = new QLabel(ToQ(Tr("Editing", messages::kCopyingFile)), this);
     m_fileLine->setObjectName(QString::number(IDC_FILE_TEXT));
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QString::number(IDC_PROGRESS));

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "views/liste_view.h"
 
@@ -16,7 +17,7 @@ void ChooseFolder(CTenorelDoc& doc)
     if (!list)
         return;
     const QString chosen =
-        FileDialog::GetExistingDirectory(list->window(), QString::fromUtf8(kChooseFolderTitle), QDir::homePath());
+        FileDialog::GetExistingDirectory(list->window(), Tx(kChooseFolderTitle), QDir::homePath());
     if (chosen.isEmpty())
         return;
     // Only a folder of the file system is an answer.

@@ -2,11 +2,13 @@
 // The folder browser of the copying tools: its answer becomes the book's
 // chosen folder, which the caller reads right after.
 
+#include <QtGlobal>
+
 namespace tavelo::gui {
 
 class CTenorelDoc;
 
-inline constexpr const char* kChooseFolderTitle = "Choix du dossier";
+inline constexpr const char* kChooseFolderTitle = QT_TRANSLATE_NOOP("Tavelo", "Choix du dossier");
 
 // Empties the book's chosen folder, then, when the book's third view is its
 // document list, asks for a folder owned by that view's window and stores the

@@ -22,6 +22,7 @@
 #include "app/tenorel_app.h"
 #include "app/tenorel_doc.h"
 #include "app/toolbar_icons.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/view.h"
 
@@ -109,7 +110,7 @@ void CMainFrame::CreateStatusBar()
         pane->setObjectName(QStringLiteral("indicator_%1").arg(id));
         pane->setProperty("indicatorId", id);
         if (id == 0) {
-            pane->setText(QString::fromUtf8(text::kReady));
+            pane->setText(Tx(text::kReady));
             pane->setMinimumWidth(1);
             pane->setIndent(3);
             bar->addWidget(pane, 1);
@@ -219,7 +220,7 @@ void CMainFrame::RebuildMenuBar()
     }
     setMenuBar(bar);
     if (wanted == IDR_TAVELOTYPE) {
-        const int pos = FindMenuItemByText(bar, QString::fromUtf8(text::kSubjectsMenu));
+        const int pos = FindMenuItemByText(bar, Tx(text::kSubjectsMenu));
         if (pos >= 0)
             bar->actions().at(pos)->setEnabled(m_subjectsMenuEnabled);
     }
@@ -295,7 +296,7 @@ void CMainFrame::UpdateRecentFiles(QMenu* fileMenu)
     }
     const QStringList recent = m_app->RecentFiles();
     if (recent.isEmpty()) {
-        auto* placeholder = new QAction(QString::fromUtf8(text::kRecentPlaceholder), fileMenu);
+        auto* placeholder = new QAction(Tx(text::kRecentPlaceholder), fileMenu);
         placeholder->setData(int{ID_FILE_MRU_FIRST});
         placeholder->setEnabled(false);
         fileMenu->insertAction(anchor, placeholder);
@@ -327,9 +328,9 @@ void CMainFrame::OnMenuActivate()
     if (!item)
         return;
     if (subject->GetState() == CTenorels::kClosed)
-        item->setText(QString::fromUtf8(text::kMenuReopenSubject));
+        item->setText(Tx(text::kMenuReopenSubject));
     else if (subject->GetState() == CTenorels::kOpen)
-        item->setText(QString::fromUtf8(text::kMenuCloseSubject));
+        item->setText(Tx(text::kMenuCloseSubject));
 }
 
 void CMainFrame::EnableSubjectsMenu(bool enabled)
@@ -338,7 +339,7 @@ void CMainFrame::EnableSubjectsMenu(bool enabled)
     QMenuBar* bar = menuBar();
     if (!bar || CurrentMenuResource() != IDR_TAVELOTYPE)
         return;
-    const int pos = FindMenuItemByText(bar, QString::fromUtf8(text::kSubjectsMenu));
+    const int pos = FindMenuItemByText(bar, Tx(text::kSubjectsMenu));
     if (pos < 0)
         return;
     bar->actions().at(pos)->setEnabled(enabled);
@@ -368,7 +369,7 @@ void CMainFrame::SetModePaneText(const QString& text)
 void CMainFrame::SetMessageText(const QString& text)
 {
     if (QLabel* pane = StatusPane(0))
-        pane->setText(text.isEmpty() ? QString::fromUtf8(text::kReady) : text);
+        pane->setText(text.isEmpty() ? Tx(text::kReady) : text);
 }
 
 CommandRoute CMainFrame::ActiveRoute()

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <deque>
 
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 
 namespace tavelo::gui {
@@ -19,7 +20,7 @@ int g_tracked = 0;
 
 QAction* MakeAction(const MenuItemDef& item, QWidget* parent)
 {
-    auto* action = new QAction(QString::fromUtf8(item.text), parent);
+    auto* action = new QAction(Tx(item.text), parent);
     action->setData(item.id);
     action->setStatusTip(CommandPrompt(item.id));
     action->setObjectName(QStringLiteral("command_%1").arg(item.id));
@@ -29,7 +30,7 @@ QAction* MakeAction(const MenuItemDef& item, QWidget* parent)
 
 QMenu* BuildPopup(const PopupDef& popup, QWidget* parent)
 {
-    auto* menu = new QMenu(QString::fromUtf8(popup.title), parent);
+    auto* menu = new QMenu(Tx(popup.title), parent);
     for (const MenuItemDef& item : popup.items) {
         if (item.id == 0)
             menu->addSeparator();

@@ -7,6 +7,7 @@
 
 #include "app/resource_ids.h"
 #include "app/resources.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -22,7 +23,7 @@ QLabel* MakeLine(QWidget* parent, const QString& textValue)
 
 QPushButton* MakeButton(QWidget* parent, const char* label, int id)
 {
-    auto* button = new QPushButton(QString::fromUtf8(label), parent);
+    auto* button = new QPushButton(Tx(label), parent);
     button->setProperty("controlId", id);
     return button;
 }
@@ -40,11 +41,11 @@ QWidget* FindControl(const QWidget* dialog, int id)
 CReservationDlg::CReservationDlg(const QString& fileName, QWidget* parent)
     : QDialog(parent), m_strFileName(fileName)
 {
-    setWindowTitle(QString::fromUtf8(text::kReservationTitle));
+    setWindowTitle(Tx(text::kReservationTitle));
     setModal(true);
-    m_strLine = m_strFileName + QString::fromUtf8(text::kReservationLine);
+    m_strLine = m_strFileName + Tx(text::kReservationLine);
     m_line = MakeLine(this, m_strLine);
-    auto* hint = new QLabel(QString::fromUtf8(text::kReservationHint), this);
+    auto* hint = new QLabel(Tx(text::kReservationHint), this);
     hint->setWordWrap(true);
     m_holder = new QLabel(this);
     m_holder->setObjectName(QStringLiteral("holderLine"));
@@ -98,11 +99,11 @@ QWidget* CReservationDlg::Control(int id) const
 
 CAvailableDlg::CAvailableDlg(const QString& fileName, QWidget* parent) : QDialog(parent), m_strFileName(fileName)
 {
-    setWindowTitle(QString::fromUtf8(text::kReservationTitle));
+    setWindowTitle(Tx(text::kReservationTitle));
     setModal(true);
-    m_strLine = m_strFileName + QString::fromUtf8(text::kAvailableLine);
+    m_strLine = m_strFileName + Tx(text::kAvailableLine);
     m_line = MakeLine(this, m_strLine);
-    auto* hint = new QLabel(QString::fromUtf8(text::kAvailableHint), this);
+    auto* hint = new QLabel(Tx(text::kAvailableHint), this);
     hint->setWordWrap(true);
     m_readWrite = MakeButton(this, text::kReadWriteButton, IDOK);
     m_cancel = MakeButton(this, text::kAvailableCancel, IDCANCEL);

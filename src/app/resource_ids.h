@@ -23,6 +23,7 @@ enum CommandId : int {
     ID_NAVIGATION_SEARCH = 32790,
     ID_MERGE = 32795,
     ID_COPY_SUBJECT = 32796,
+    ID_HELP_EXAMPLE = 32800, // opens the example book ("&?" menu)
     ID_CLEAR_TEXT_CACHE = 32910,
     // Tools for documents that moved or went missing.
     ID_CHECK_DOCUMENTS = 32810,

@@ -2,83 +2,85 @@
 
 #include <unordered_map>
 
+#include "app/translation.h"
+
 namespace tavelo::gui {
 
 namespace {
 
 const std::vector<PopupDef> kMenu128 = {
-    {"&Fichier",
-     {{ID_FILE_NEW, "&Nouveau\tCtrl+N"},
-      {ID_FILE_OPEN, "&Ouvrir...\tCtrl+O"},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Fichier"),
+     {{ID_FILE_NEW, QT_TRANSLATE_NOOP("Tavelo", "&Nouveau\tCtrl+N")},
+      {ID_FILE_OPEN, QT_TRANSLATE_NOOP("Tavelo", "&Ouvrir...\tCtrl+O")},
       {0, nullptr},
-      {ID_IMPORT, "&Importer\tCtrl+I"},
-      {ID_EXPORT, "E&xporter\tCtrl+X"},
+      {ID_IMPORT, QT_TRANSLATE_NOOP("Tavelo", "&Importer\tCtrl+I")},
+      {ID_EXPORT, QT_TRANSLATE_NOOP("Tavelo", "E&xporter\tCtrl+X")},
       {0, nullptr},
       {ID_FILE_MRU_FIRST, text::kRecentPlaceholder},
       {0, nullptr},
-      {ID_APP_EXIT, "&Quitter"}}},
-    {"&Affichage", {{ID_VIEW_TOOLBAR, "&Barre d'outils"}, {ID_VIEW_STATUS_BAR, "Barre d'é&tat"}}},
-    {"&?", {{ID_APP_ABOUT, "&A propos de Tavelo..."}}},
+      {ID_APP_EXIT, QT_TRANSLATE_NOOP("Tavelo", "&Quitter")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Affichage"), {{ID_VIEW_TOOLBAR, QT_TRANSLATE_NOOP("Tavelo", "&Barre d'outils")}, {ID_VIEW_STATUS_BAR, QT_TRANSLATE_NOOP("Tavelo", "Barre d'é&tat")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&?"), {{ID_HELP_EXAMPLE, QT_TRANSLATE_NOOP("Tavelo", "Livre d'e&xemple")}, {0, nullptr}, {ID_APP_ABOUT, QT_TRANSLATE_NOOP("Tavelo", "&A propos de Tavelo...")}}},
 };
 
 const std::vector<PopupDef> kMenu129 = {
-    {"&Fichier",
-     {{ID_FILE_NEW, "&Nouveau document\tCtrl+N"},
-      {ID_FILE_OPEN, "&Ouvrir document\tCtrl+O"},
-      {ID_FILE_CLOSE, "&Fermer document"},
-      {ID_FILE_SAVE, "&Enregistrer\tCtrl+S"},
-      {ID_FILE_SAVE_AS, "En&registrer sous..."},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Fichier"),
+     {{ID_FILE_NEW, QT_TRANSLATE_NOOP("Tavelo", "&Nouveau document\tCtrl+N")},
+      {ID_FILE_OPEN, QT_TRANSLATE_NOOP("Tavelo", "&Ouvrir document\tCtrl+O")},
+      {ID_FILE_CLOSE, QT_TRANSLATE_NOOP("Tavelo", "&Fermer document")},
+      {ID_FILE_SAVE, QT_TRANSLATE_NOOP("Tavelo", "&Enregistrer\tCtrl+S")},
+      {ID_FILE_SAVE_AS, QT_TRANSLATE_NOOP("Tavelo", "En&registrer sous...")},
       {0, nullptr},
-      {ID_IMPORT, "&Importer\tCtrl+I"},
-      {ID_EXPORT, "E&xporter\tCtrl+X"},
-      {ID_MERGE, "&Fusionner\tCtrl+F"},
+      {ID_IMPORT, QT_TRANSLATE_NOOP("Tavelo", "&Importer\tCtrl+I")},
+      {ID_EXPORT, QT_TRANSLATE_NOOP("Tavelo", "E&xporter\tCtrl+X")},
+      {ID_MERGE, QT_TRANSLATE_NOOP("Tavelo", "&Fusionner\tCtrl+F")},
       {0, nullptr},
       {ID_FILE_MRU_FIRST, text::kRecentPlaceholder},
       {0, nullptr},
-      {ID_APP_EXIT, "&Quitter"}}},
-    {"&Edition", {{ID_COPY_SUBJECT, "&Copier le sujet"}, {0, nullptr}, {ID_EDIT_FIND, "&Rechercher un sujet"}}},
+      {ID_APP_EXIT, QT_TRANSLATE_NOOP("Tavelo", "&Quitter")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Edition"), {{ID_COPY_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Copier le sujet")}, {0, nullptr}, {ID_EDIT_FIND, QT_TRANSLATE_NOOP("Tavelo", "&Rechercher un sujet")}}},
     {text::kSubjectsMenu,
-     {{ID_NEW_SUBJECT, "&Nouveau Sujet\tCtrl+A"},
-      {ID_DELETE_SUBJECT, "&Supprimer le sujet\tCtrl+Sup"},
-      {ID_RENAME_SUBJECT, "&Renommer le sujet"},
+     {{ID_NEW_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Nouveau Sujet\tCtrl+A")},
+      {ID_DELETE_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Supprimer le sujet\tCtrl+Sup")},
+      {ID_RENAME_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Renommer le sujet")},
       {0, nullptr},
-      {ID_CLOSE_SUBJECT, "&Clotûrer le sujet"},
+      {ID_CLOSE_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Clotûrer le sujet")},
       {0, nullptr},
-      {ID_EXPECTED_TEXT, "&Attendu"}}},
-    {"&Mode de Navigation",
-     {{ID_NAVIGATION_STANDARD, "Navigation Standard"}, {ID_NAVIGATION_SEARCH, "Navigation par recherche"}}},
-    {"&Outils",
-     {{ID_CHANGE_FOLDER, "&Changement de dossier\tCtrl+D"},
+      {ID_EXPECTED_TEXT, QT_TRANSLATE_NOOP("Tavelo", "&Attendu")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Mode de Navigation"),
+     {{ID_NAVIGATION_STANDARD, QT_TRANSLATE_NOOP("Tavelo", "Navigation Standard")}, {ID_NAVIGATION_SEARCH, QT_TRANSLATE_NOOP("Tavelo", "Navigation par recherche")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Outils"),
+     {{ID_CHANGE_FOLDER, QT_TRANSLATE_NOOP("Tavelo", "&Changement de dossier\tCtrl+D")},
       {0, nullptr},
-      {ID_CHECK_DOCUMENTS, "&Vérifier les documents"},
-      {ID_RELINK_DOCUMENTS, "&Retrouver les documents déplacés…"},
+      {ID_CHECK_DOCUMENTS, QT_TRANSLATE_NOOP("Tavelo", "&Vérifier les documents")},
+      {ID_RELINK_DOCUMENTS, QT_TRANSLATE_NOOP("Tavelo", "&Retrouver les documents déplacés…")},
       {0, nullptr},
-      {ID_CLEAR_TEXT_CACHE, "&Vider le cache des textes"}}},
-    {"&Affichage", {{ID_VIEW_TOOLBAR, "&Barre d'outils"}, {ID_VIEW_STATUS_BAR, "Barre d'é&tat"}}},
-    {"Fe&nêtre",
-     {{ID_WINDOW_NEW, "&Nouvelle fenêtre"},
-      {ID_WINDOW_CASCADE, "&Cascade"},
-      {ID_WINDOW_TILE_HORZ, "&Mosaïque"},
-      {ID_WINDOW_ARRANGE, "&Réorganiser les icônes"}}},
-    {"&?", {{ID_APP_ABOUT, "&A propos de Tavelo..."}}},
+      {ID_CLEAR_TEXT_CACHE, QT_TRANSLATE_NOOP("Tavelo", "&Vider le cache des textes")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&Affichage"), {{ID_VIEW_TOOLBAR, QT_TRANSLATE_NOOP("Tavelo", "&Barre d'outils")}, {ID_VIEW_STATUS_BAR, QT_TRANSLATE_NOOP("Tavelo", "Barre d'é&tat")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "Fe&nêtre"),
+     {{ID_WINDOW_NEW, QT_TRANSLATE_NOOP("Tavelo", "&Nouvelle fenêtre")},
+      {ID_WINDOW_CASCADE, QT_TRANSLATE_NOOP("Tavelo", "&Cascade")},
+      {ID_WINDOW_TILE_HORZ, QT_TRANSLATE_NOOP("Tavelo", "&Mosaïque")},
+      {ID_WINDOW_ARRANGE, QT_TRANSLATE_NOOP("Tavelo", "&Réorganiser les icônes")}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "&?"), {{ID_HELP_EXAMPLE, QT_TRANSLATE_NOOP("Tavelo", "Livre d'e&xemple")}, {0, nullptr}, {ID_APP_ABOUT, QT_TRANSLATE_NOOP("Tavelo", "&A propos de Tavelo...")}}},
 };
 
 const std::vector<PopupDef> kMenu133 = {
-    {"POP", {{ID_REMOVE_DOCUMENT, "&Supprimer un document\tSuppr"}, {ID_MODIFY_DOCUMENT_PATH, "&Modifier le chemin du document"}}},
+    {QT_TRANSLATE_NOOP("Tavelo", "POP"), {{ID_REMOVE_DOCUMENT, QT_TRANSLATE_NOOP("Tavelo", "&Supprimer un document\tSuppr")}, {ID_MODIFY_DOCUMENT_PATH, QT_TRANSLATE_NOOP("Tavelo", "&Modifier le chemin du document")}}},
 };
 
 const std::vector<PopupDef> kMenu134 = {
-    {"POP",
-     {{ID_ADD_DOCUMENT, "&Ajouter un document"},
+    {QT_TRANSLATE_NOOP("Tavelo", "POP"),
+     {{ID_ADD_DOCUMENT, QT_TRANSLATE_NOOP("Tavelo", "&Ajouter un document")},
       {0, nullptr},
-      {ID_DELETE_SUBJECT, "&Supprimer le sujet"},
-      {ID_RENAME_SUBJECT, "&Renommer le sujet"},
+      {ID_DELETE_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Supprimer le sujet")},
+      {ID_RENAME_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Renommer le sujet")},
       {0, nullptr},
-      {ID_CLOSE_SUBJECT, "&Clotûrer le sujet"},
+      {ID_CLOSE_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Clotûrer le sujet")},
       {0, nullptr},
-      {ID_COPY_SUBJECT, "&Copier le sujet"},
+      {ID_COPY_SUBJECT, QT_TRANSLATE_NOOP("Tavelo", "&Copier le sujet")},
       {0, nullptr},
-      {ID_EXPECTED_TEXT, "A&ttendu"}}},
+      {ID_EXPECTED_TEXT, QT_TRANSLATE_NOOP("Tavelo", "A&ttendu")}}},
 };
 
 struct CommandString {
@@ -89,43 +91,48 @@ struct CommandString {
 const std::unordered_map<int, CommandString>& CommandStrings()
 {
     static const std::unordered_map<int, CommandString> strings = {
-        {ID_NEW_SUBJECT, {"Ajoute un nouveau sujet", "Nouveau sujet"}},
-        {ID_ADD_DOCUMENT, {"Permet d'ajouter un document", "Ajoute un document"}},
-        {ID_REMOVE_DOCUMENT, {"Permet d'enlever un document", "Enlève le document"}},
-        {ID_DELETE_SUBJECT, {"Permet de supprimer ce sujet", "Supprime ce sujet"}},
-        {ID_CLOSE_SUBJECT, {"Permet de cloturer le suivi de ce sujet ", "Cloture le sujet"}},
-        {ID_MODIFY_DOCUMENT_PATH, {"Permet de modifier le chemin du document", "Modifie le chemin"}},
-        {ID_IMPORT, {"Importe un nouveau document Tavelo avec tous ses fichiers associés", "Importe"}},
-        {ID_EXPORT, {"Exporte un nouveau document Tavelo avec ses fichiers associés", "Export"}},
-        {ID_CHANGE_FOLDER, {"Change de dossier à tous les documents du fichier Tavelo en cours", "Change de dossier"}},
-        {ID_RENAME_SUBJECT, {"Permet de modifier le nom du sujet en cours", "Modifie le nom du sujet"}},
-        {ID_EXPECTED_TEXT, {"Permet de modifier l'attendu du sujet en cours", "Modifie l'attendu du sujet"}},
-        {ID_NAVIGATION_STANDARD, {"Permet de passer au mode de navigation par défaut", "Navigation Standard"}},
-        {ID_NAVIGATION_SEARCH, {"Passe en navigation par recherche", "Navigation par recherche"}},
-        {ID_MERGE, {"Fusionne deux fichiers de type .tvo en un seul", "Fusionne"}},
-        {ID_COPY_SUBJECT, {"Copie les documents du sujet spécifié dans un dossier", "Copie le sujet spécifié"}},
-        {ID_CHECK_DOCUMENTS, {"Liste les documents absents ou illisibles du livre", "Vérifie les documents"}},
-        {ID_RELINK_DOCUMENTS, {"Retrouve dans un dossier les documents qui ont été déplacés", "Retrouve les documents"}},
+        {ID_NEW_SUBJECT, {QT_TRANSLATE_NOOP("Tavelo", "Ajoute un nouveau sujet"), QT_TRANSLATE_NOOP("Tavelo", "Nouveau sujet")}},
+        {ID_ADD_DOCUMENT, {QT_TRANSLATE_NOOP("Tavelo", "Permet d'ajouter un document"), QT_TRANSLATE_NOOP("Tavelo", "Ajoute un document")}},
+        {ID_REMOVE_DOCUMENT, {QT_TRANSLATE_NOOP("Tavelo", "Permet d'enlever un document"), QT_TRANSLATE_NOOP("Tavelo", "Enlève le document")}},
+        {ID_DELETE_SUBJECT, {QT_TRANSLATE_NOOP("Tavelo", "Permet de supprimer ce sujet"), QT_TRANSLATE_NOOP("Tavelo", "Supprime ce sujet")}},
+        {ID_CLOSE_SUBJECT, {QT_TRANSLATE_NOOP("Tavelo", "Permet de cloturer le suivi de ce sujet "), QT_TRANSLATE_NOOP("Tavelo", "Cloture le sujet")}},
+        {ID_MODIFY_DOCUMENT_PATH, {QT_TRANSLATE_NOOP("Tavelo", "Permet de modifier le chemin du document"), QT_TRANSLATE_NOOP("Tavelo", "Modifie le chemin")}},
+        {ID_IMPORT, {QT_TRANSLATE_NOOP("Tavelo", "Importe un nouveau document Tavelo avec tous ses fichiers associés"), QT_TRANSLATE_NOOP("Tavelo", "Importe")}},
+        {ID_EXPORT, {QT_TRANSLATE_NOOP("Tavelo", "Exporte un nouveau document Tavelo avec ses fichiers associés"), QT_TRANSLATE_NOOP("Tavelo", "Export")}},
+        {ID_CHANGE_FOLDER, {QT_TRANSLATE_NOOP("Tavelo", "Change de dossier à tous les documents du fichier Tavelo en cours"), QT_TRANSLATE_NOOP("Tavelo", "Change de dossier")}},
+        {ID_RENAME_SUBJECT, {QT_TRANSLATE_NOOP("Tavelo", "Permet de modifier le nom du sujet en cours"), QT_TRANSLATE_NOOP("Tavelo", "Modifie le nom du sujet")}},
+        {ID_EXPECTED_TEXT, {QT_TRANSLATE_NOOP("Tavelo", "Permet de modifier l'attendu du sujet en cours"), QT_TRANSLATE_NOOP("Tavelo", "Modifie l'attendu du sujet")}},
+        {ID_NAVIGATION_STANDARD, {QT_TRANSLATE_NOOP("Tavelo", "Permet de passer au mode de navigation par défaut"), QT_TRANSLATE_NOOP("Tavelo", "Navigation Standard")}},
+        {ID_NAVIGATION_SEARCH, {QT_TRANSLATE_NOOP("Tavelo", "Passe en navigation par recherche"), QT_TRANSLATE_NOOP("Tavelo", "Navigation par recherche")}},
+        {ID_MERGE, {QT_TRANSLATE_NOOP("Tavelo", "Fusionne deux fichiers de type .tvo en un seul"), QT_TRANSLATE_NOOP("Tavelo", "Fusionne")}},
+        {ID_COPY_SUBJECT, {QT_TRANSLATE_NOOP("Tavelo", "Copie les documents du sujet spécifié dans un dossier"), QT_TRANSLATE_NOOP("Tavelo", "Copie le sujet spécifié")}},
+        {ID_HELP_EXAMPLE, {QT_TRANSLATE_NOOP("Tavelo", "Ouvre un petit livre d'exemple avec ses documents"), QT_TRANSLATE_NOOP("Tavelo", "Livre d'exemple")}},
+        {ID_CHECK_DOCUMENTS,
+         {QT_TRANSLATE_NOOP("Tavelo", "Liste les documents absents ou illisibles du livre"),
+          QT_TRANSLATE_NOOP("Tavelo", "Vérifie les documents")}},
+        {ID_RELINK_DOCUMENTS,
+         {QT_TRANSLATE_NOOP("Tavelo", "Retrouve dans un dossier les documents qui ont été déplacés"),
+          QT_TRANSLATE_NOOP("Tavelo", "Retrouve les documents")}},
         {ID_CLEAR_TEXT_CACHE,
-         {"Oublie le texte des documents gardé pour la recherche ; ils seront relus à la prochaine recherche",
-          "Vide le cache des textes"}},
-        {ID_FILE_NEW, {"Crée un nouveau document Tavelo", "Nouveau"}},
-        {ID_FILE_OPEN, {"Ouvre un document Tavelo existant", "Ouvrir"}},
-        {ID_FILE_CLOSE, {"Ferme le document actif", "Fermer"}},
-        {ID_FILE_SAVE, {"Enregistre le document actif", "Enregistrer"}},
-        {ID_FILE_SAVE_AS, {"Enregistre le document actif sous un nouveau nom", "Enregistrer sous"}},
-        {ID_EDIT_FIND, {"Recherche le sujet spécifié", "Rechercher un sujet"}},
-        {ID_WINDOW_NEW, {"Ouvre une nouvelle fenêtre pour le document actif", "Nouvelle fenêtre"}},
-        {ID_WINDOW_ARRANGE, {"Réorganise les icônes en bas de la fenêtre", "Réorganise les icônes"}},
-        {ID_WINDOW_CASCADE, {"Réorganise les fenêtres en cascade", "Cascade"}},
-        {ID_WINDOW_TILE_HORZ, {"Réorganise les fenêtres en une mosaïque", "Mosaïque"}},
-        {ID_APP_EXIT, {"Ferme l'application ; propose d'enregistrer les documents", "Quitter"}},
-        {ID_VIEW_TOOLBAR, {"Affiche ou masque la barre d'outils", "Barre d'outils"}},
-        {ID_VIEW_STATUS_BAR, {"Affiche ou masque la barre d'état", "Barre d'état"}},
-        {ID_NEXT_PANE, {"Passe au volet de fenêtre suivant", "Volet suivant"}},
-        {ID_PREV_PANE, {"Revient au volet précédent", "Volet précédent"}},
+         {QT_TRANSLATE_NOOP("Tavelo", "Oublie le texte des documents gardé pour la recherche ; ils seront relus à la prochaine recherche"),
+          QT_TRANSLATE_NOOP("Tavelo", "Vide le cache des textes")}},
+        {ID_FILE_NEW, {QT_TRANSLATE_NOOP("Tavelo", "Crée un nouveau document Tavelo"), QT_TRANSLATE_NOOP("Tavelo", "Nouveau")}},
+        {ID_FILE_OPEN, {QT_TRANSLATE_NOOP("Tavelo", "Ouvre un document Tavelo existant"), QT_TRANSLATE_NOOP("Tavelo", "Ouvrir")}},
+        {ID_FILE_CLOSE, {QT_TRANSLATE_NOOP("Tavelo", "Ferme le document actif"), QT_TRANSLATE_NOOP("Tavelo", "Fermer")}},
+        {ID_FILE_SAVE, {QT_TRANSLATE_NOOP("Tavelo", "Enregistre le document actif"), QT_TRANSLATE_NOOP("Tavelo", "Enregistrer")}},
+        {ID_FILE_SAVE_AS, {QT_TRANSLATE_NOOP("Tavelo", "Enregistre le document actif sous un nouveau nom"), QT_TRANSLATE_NOOP("Tavelo", "Enregistrer sous")}},
+        {ID_EDIT_FIND, {QT_TRANSLATE_NOOP("Tavelo", "Recherche le sujet spécifié"), QT_TRANSLATE_NOOP("Tavelo", "Rechercher un sujet")}},
+        {ID_WINDOW_NEW, {QT_TRANSLATE_NOOP("Tavelo", "Ouvre une nouvelle fenêtre pour le document actif"), QT_TRANSLATE_NOOP("Tavelo", "Nouvelle fenêtre")}},
+        {ID_WINDOW_ARRANGE, {QT_TRANSLATE_NOOP("Tavelo", "Réorganise les icônes en bas de la fenêtre"), QT_TRANSLATE_NOOP("Tavelo", "Réorganise les icônes")}},
+        {ID_WINDOW_CASCADE, {QT_TRANSLATE_NOOP("Tavelo", "Réorganise les fenêtres en cascade"), QT_TRANSLATE_NOOP("Tavelo", "Cascade")}},
+        {ID_WINDOW_TILE_HORZ, {QT_TRANSLATE_NOOP("Tavelo", "Réorganise les fenêtres en une mosaïque"), QT_TRANSLATE_NOOP("Tavelo", "Mosaïque")}},
+        {ID_APP_EXIT, {QT_TRANSLATE_NOOP("Tavelo", "Ferme l'application ; propose d'enregistrer les documents"), QT_TRANSLATE_NOOP("Tavelo", "Quitter")}},
+        {ID_VIEW_TOOLBAR, {QT_TRANSLATE_NOOP("Tavelo", "Affiche ou masque la barre d'outils"), QT_TRANSLATE_NOOP("Tavelo", "Barre d'outils")}},
+        {ID_VIEW_STATUS_BAR, {QT_TRANSLATE_NOOP("Tavelo", "Affiche ou masque la barre d'état"), QT_TRANSLATE_NOOP("Tavelo", "Barre d'état")}},
+        {ID_NEXT_PANE, {QT_TRANSLATE_NOOP("Tavelo", "Passe au volet de fenêtre suivant"), QT_TRANSLATE_NOOP("Tavelo", "Volet suivant")}},
+        {ID_PREV_PANE, {QT_TRANSLATE_NOOP("Tavelo", "Revient au volet précédent"), QT_TRANSLATE_NOOP("Tavelo", "Volet précédent")}},
         // The about command's string is the framework's own.
-        {ID_APP_ABOUT, {"Affiche des informations sur le programme", "A propos de"}},
+        {ID_APP_ABOUT, {QT_TRANSLATE_NOOP("Tavelo", "Affiche des informations sur le programme"), QT_TRANSLATE_NOOP("Tavelo", "A propos de")}},
     };
     return strings;
 }
@@ -191,17 +198,17 @@ const std::vector<int>& StatusIndicators()
 QString CommandPrompt(int id)
 {
     if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST)
-        return QStringLiteral("Ouvre ce document");
+        return Tx(QT_TRANSLATE_NOOP("Tavelo", "Ouvre ce document"));
     const auto& strings = CommandStrings();
     const auto it = strings.find(id);
-    return it == strings.end() ? QString() : QString::fromUtf8(it->second.prompt);
+    return it == strings.end() ? QString() : Tx(it->second.prompt);
 }
 
 QString CommandTooltip(int id)
 {
     const auto& strings = CommandStrings();
     const auto it = strings.find(id);
-    return it == strings.end() ? QString() : QString::fromUtf8(it->second.tooltip);
+    return it == strings.end() ? QString() : Tx(it->second.tooltip);
 }
 
 QString LoadString(int id)
@@ -210,13 +217,13 @@ QString LoadString(int id)
     case IDR_MAINFRAME:
         return QString::fromUtf8(text::kAppName);
     case ID_INDICATOR_MODE:
-        return QString::fromUtf8(text::kModeSearch);
+        return Tx(text::kModeSearch);
     case ID_INDICATOR_CAPS:
-        return QString::fromUtf8(text::kIndicatorCaps);
+        return Tx(text::kIndicatorCaps);
     case ID_INDICATOR_NUM:
-        return QString::fromUtf8(text::kIndicatorNum);
+        return Tx(text::kIndicatorNum);
     case ID_INDICATOR_SCRL:
-        return QString::fromUtf8(text::kIndicatorScroll);
+        return Tx(text::kIndicatorScroll);
     default:
         return {};
     }

@@ -11,6 +11,7 @@
 #include "app/resources.h"
 #include "app/search_dialogs.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "reading/text_source.h"
 #include "search/search_pattern.h"
@@ -154,7 +155,7 @@ private:
         if (!view->m_searchHits.empty())
             view->OnSearchNavigation();
         else
-            MessageBox::Show(owner, ToQ(kNoSubjectFoundMessage), MessageBox::NoIcon);
+            MessageBox::Show(owner, ToQ(Tr("Search", kNoSubjectFoundMessage)), MessageBox::NoIcon);
         for (const std::string* notice : {&result.readerNotice, &result.cacheWarning})
             if (!notice->empty())
                 MessageBox::Show(owner, ToQ(*notice), MessageBox::Exclamation);
@@ -184,14 +185,14 @@ SearchJob* JobOf(const CTenorelView& view)
 
 void ClearTextCache(QWidget* parent)
 {
-    if (MessageBox::Show(parent, QString::fromUtf8(text::kClearTextCacheQuestion), MessageBox::Exclamation,
+    if (MessageBox::Show(parent, Tx(text::kClearTextCacheQuestion), MessageBox::Exclamation,
                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     std::string reason;
     if (DefaultTextSource().Cache().Clear(reason))
-        MessageBox::Show(parent, QString::fromUtf8(text::kTextCacheCleared), MessageBox::Information);
+        MessageBox::Show(parent, Tx(text::kTextCacheCleared), MessageBox::Information);
     else
-        MessageBox::Show(parent, QString::fromUtf8(text::kTextCacheNotCleared).arg(ToQ(reason)), MessageBox::Exclamation);
+        MessageBox::Show(parent, Tx(text::kTextCacheNotCleared).arg(ToQ(Tr("Search", reason))), MessageBox::Exclamation);
 }
 
 bool IsSearchRunning()
@@ -268,7 +269,7 @@ void RegisterSearchCommands()
         ID_INDICATOR_MODE, [](CTenorelView&) {},
         [](CTenorelView& view, CCmdUI& ui) {
             ui.Enable(true);
-            ui.SetText(QString::fromUtf8(view.m_bSearchMode ? text::kModeSearch : text::kModeStandard));
+            ui.SetText(Tx(view.m_bSearchMode ? text::kModeSearch : text::kModeStandard));
         });
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/resource_ids.h"
 #include "app/resources.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -28,7 +29,7 @@ QWidget* FindControl(const QWidget* dialog, int id)
 
 QCheckBox* MakeCheck(QWidget* parent, const char* label, int id)
 {
-    auto* box = new QCheckBox(QString::fromUtf8(label), parent);
+    auto* box = new QCheckBox(Tx(label), parent);
     box->setProperty("controlId", id);
     return box;
 }
@@ -37,12 +38,12 @@ QCheckBox* MakeCheck(QWidget* parent, const char* label, int id)
 
 CSearchCriteriaDlg::CSearchCriteriaDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8(text::kSearchTitle));
+    setWindowTitle(Tx(text::kSearchTitle));
     setObjectName(QStringLiteral("searchCriteria"));
     setProperty("dialogId", int{IDD_SEARCH_CRITERIA});
     setModal(true);
 
-    auto* wordLabel = new QLabel(QString::fromUtf8(text::kSearchWordLabel), this);
+    auto* wordLabel = new QLabel(Tx(text::kSearchWordLabel), this);
     m_editWord = new QLineEdit(this);
     m_editWord->setProperty("controlId", int{IDC_SEARCH_WORD});
     wordLabel->setBuddy(m_editWord);
@@ -50,7 +51,7 @@ CSearchCriteriaDlg::CSearchCriteriaDlg(QWidget* parent) : QDialog(parent)
     m_checkWholeWord = MakeCheck(this, text::kSearchWholeWord, IDC_WHOLE_WORD);
     m_checkMatchCase = MakeCheck(this, text::kSearchMatchCase, IDC_MATCH_CASE);
 
-    auto* zone = new QGroupBox(QString::fromUtf8(text::kSearchZone), this);
+    auto* zone = new QGroupBox(Tx(text::kSearchZone), this);
     m_checkSubjectTitles = MakeCheck(zone, text::kSearchSubjectTitles, IDC_SUBJECT_TITLES);
     m_checkDocumentTitles = MakeCheck(zone, text::kSearchDocumentTitles, IDC_DOCUMENT_TITLES);
     m_checkExpectedTexts = MakeCheck(zone, text::kSearchExpectedTexts, IDC_EXPECTED_TEXTS);
@@ -61,10 +62,10 @@ CSearchCriteriaDlg::CSearchCriteriaDlg(QWidget* parent) : QDialog(parent)
     zoneLayout->addWidget(m_checkExpectedTexts);
     zoneLayout->addWidget(m_checkDocumentContents);
 
-    m_btnOK = new QPushButton(QString::fromUtf8(text::kOkButton), this);
+    m_btnOK = new QPushButton(Tx(text::kOkButton), this);
     m_btnOK->setProperty("controlId", int{IDOK});
     m_btnOK->setDefault(true);
-    m_btnCancel = new QPushButton(QString::fromUtf8(text::kCancelButton), this);
+    m_btnCancel = new QPushButton(Tx(text::kCancelButton), this);
     m_btnCancel->setProperty("controlId", int{IDCANCEL});
     m_btnCancel->setAutoDefault(false);
 
@@ -147,7 +148,7 @@ void CSearchCriteriaDlg::accept()
 CSearchProgressDlg::CSearchProgressDlg(int subjectCount, QWidget* parent)
     : QDialog(parent), m_nSubjectCount(subjectCount)
 {
-    setWindowTitle(QString::fromUtf8(text::kSearchProgressTitle));
+    setWindowTitle(Tx(text::kSearchProgressTitle));
     setObjectName(QStringLiteral("searchProgress"));
     setProperty("dialogId", int{IDD_SEARCH_PROGRESS});
     setModal(false);
@@ -164,7 +165,7 @@ CSearchProgressDlg::CSearchProgressDlg(int subjectCount, QWidget* parent)
     m_progress = new QProgressBar(this);
     m_progress->setProperty("controlId", int{IDC_SEARCH_PROGRESS});
     m_progress->setTextVisible(false);
-    m_btnCancel = new QPushButton(QString::fromUtf8(text::kCancelButton), this);
+    m_btnCancel = new QPushButton(Tx(text::kCancelButton), this);
     m_btnCancel->setProperty("controlId", int{IDCANCEL});
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -210,11 +211,11 @@ void CSearchProgressDlg::Show(const SearchProgress::Snapshot& progress)
     SetCurrentFile(QString::fromUtf8(progress.line.data(), static_cast<qsizetype>(progress.line.size())));
     QString count;
     if (progress.documentsToRead > 0)
-        count = QString::fromUtf8(text::kSearchDocumentCount).arg(progress.documentsRead).arg(progress.documentsToRead);
+        count = Tx(text::kSearchDocumentCount).arg(progress.documentsRead).arg(progress.documentsToRead);
     if (progress.firstReadings == 1)
-        count += QString::fromUtf8(text::kSearchFirstReading);
+        count += Tx(text::kSearchFirstReading);
     else if (progress.firstReadings > 1)
-        count += QString::fromUtf8(text::kSearchFirstReadings).arg(progress.firstReadings);
+        count += Tx(text::kSearchFirstReadings).arg(progress.firstReadings);
     m_countLine->setText(count);
     m_progress->setValue(static_cast<int>(std::min<std::size_t>(progress.subjectsExamined,
                                                                 static_cast<std::size_t>(m_progress->maximum()))));

@@ -30,25 +30,25 @@ enum SearchResourceId : int {
 };
 
 namespace text {
-inline constexpr const char* kSearchTitle = "Rechercher";
-inline constexpr const char* kSearchWordLabel = "Rechercher :";
-inline constexpr const char* kSearchZone = "Zone de recherche";
-inline constexpr const char* kSearchSubjectTitles = "Titres des sujets";
-inline constexpr const char* kSearchDocumentTitles = "Titre des documents";
-inline constexpr const char* kSearchExpectedTexts = "Attendus";
-inline constexpr const char* kSearchDocumentContents = "Documents des sujets";
-inline constexpr const char* kSearchWholeWord = "Mot entier uniquement";
-inline constexpr const char* kSearchMatchCase = "Respecter la casse";
-inline constexpr const char* kSearchProgressTitle = "Etat de la recherche";
-inline constexpr const char* kSearchInterrupted = "La recherche a été interrompue : %1";
-inline constexpr const char* kSearchDocumentCount = "Documents lus : %1 sur %2";
-inline constexpr const char* kSearchFirstReading = ", dont 1 jamais lu auparavant";
-inline constexpr const char* kSearchFirstReadings = ", dont %1 jamais lus auparavant";
+inline constexpr const char* kSearchTitle = QT_TRANSLATE_NOOP("Tavelo", "Rechercher");
+inline constexpr const char* kSearchWordLabel = QT_TRANSLATE_NOOP("Tavelo", "Rechercher :");
+inline constexpr const char* kSearchZone = QT_TRANSLATE_NOOP("Tavelo", "Zone de recherche");
+inline constexpr const char* kSearchSubjectTitles = QT_TRANSLATE_NOOP("Tavelo", "Titres des sujets");
+inline constexpr const char* kSearchDocumentTitles = QT_TRANSLATE_NOOP("Tavelo", "Titre des documents");
+inline constexpr const char* kSearchExpectedTexts = QT_TRANSLATE_NOOP("Tavelo", "Attendus");
+inline constexpr const char* kSearchDocumentContents = QT_TRANSLATE_NOOP("Tavelo", "Documents des sujets");
+inline constexpr const char* kSearchWholeWord = QT_TRANSLATE_NOOP("Tavelo", "Mot entier uniquement");
+inline constexpr const char* kSearchMatchCase = QT_TRANSLATE_NOOP("Tavelo", "Respecter la casse");
+inline constexpr const char* kSearchProgressTitle = QT_TRANSLATE_NOOP("Tavelo", "Etat de la recherche");
+inline constexpr const char* kSearchInterrupted = QT_TRANSLATE_NOOP("Tavelo", "La recherche a été interrompue : %1");
+inline constexpr const char* kSearchDocumentCount = QT_TRANSLATE_NOOP("Tavelo", "Documents lus : %1 sur %2");
+inline constexpr const char* kSearchFirstReading = QT_TRANSLATE_NOOP("Tavelo", ", dont 1 jamais lu auparavant");
+inline constexpr const char* kSearchFirstReadings = QT_TRANSLATE_NOOP("Tavelo", ", dont %1 jamais lus auparavant");
 inline constexpr const char* kClearTextCacheQuestion =
-    "Oublier le texte de tous les documents lus jusqu'ici ? Ils seront relus à la prochaine recherche "
-    "(les documents numérisés seront de nouveau reconnus, ce qui peut être long).";
-inline constexpr const char* kTextCacheCleared = "Le cache des textes des documents est vide.";
-inline constexpr const char* kTextCacheNotCleared = "Impossible de vider le cache des textes des documents : %1.";
+    QT_TRANSLATE_NOOP("Tavelo", "Oublier le texte de tous les documents lus jusqu'ici ? Ils seront relus à la prochaine recherche "
+    "(les documents numérisés seront de nouveau reconnus, ce qui peut être long).");
+inline constexpr const char* kTextCacheCleared = QT_TRANSLATE_NOOP("Tavelo", "Le cache des textes des documents est vide.");
+inline constexpr const char* kTextCacheNotCleared = QT_TRANSLATE_NOOP("Tavelo", "Impossible de vider le cache des textes des documents : %1.");
 } // namespace text
 
 // Modal. Every dialog opens with nothing checked and an empty word; OK is

@@ -10,6 +10,7 @@
 
 #include "app/resource_ids.h"
 #include "app/resources.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -26,7 +27,7 @@ QLineEdit* MakeLineEdit(QWidget* parent, int id)
 
 QLabel* MakeLabel(QWidget* parent, const char* textValue, QWidget* buddy)
 {
-    auto* label = new QLabel(QString::fromUtf8(textValue), parent);
+    auto* label = new QLabel(Tx(textValue), parent);
     label->setBuddy(buddy);
     return label;
 }
@@ -34,11 +35,11 @@ QLabel* MakeLabel(QWidget* parent, const char* textValue, QWidget* buddy)
 // "OK" (default) and "Annuler", right-aligned, added below `layout`.
 QPushButton* AddButtons(QDialog* dialog, QVBoxLayout* layout)
 {
-    auto* ok = new QPushButton(QString::fromUtf8(text::kOkButton), dialog);
+    auto* ok = new QPushButton(Tx(text::kOkButton), dialog);
     ok->setProperty("controlId", int{IDOK});
     ok->setDefault(true);
     ok->setAutoDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8(text::kCancelDialogButton), dialog);
+    auto* cancel = new QPushButton(Tx(text::kCancelDialogButton), dialog);
     cancel->setProperty("controlId", int{IDCANCEL});
     cancel->setAutoDefault(false);
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
@@ -65,7 +66,7 @@ QWidget* FindControl(const QWidget* dialog, int id)
 CNewSubjectDlg::CNewSubjectDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("newSubjectDlg"));
-    setWindowTitle(QString::fromUtf8(text::kNewSubjectTitle));
+    setWindowTitle(Tx(text::kNewSubjectTitle));
     setModal(true);
     m_generalTitle = MakeLineEdit(this, IDC_GENERAL_TITLE);
     m_subjectName = MakeLineEdit(this, IDC_SUBJECT_NAME);
@@ -104,7 +105,7 @@ QWidget* CNewSubjectDlg::Control(int id) const
 CRenameSubjectDlg::CRenameSubjectDlg(const QString& name, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("renameSubjectDlg"));
-    setWindowTitle(QString::fromUtf8(text::kRenameSubjectTitle));
+    setWindowTitle(Tx(text::kRenameSubjectTitle));
     setModal(true);
     m_name = MakeLineEdit(this, IDC_RENAME_NAME);
     m_name->setText(name);
@@ -131,7 +132,7 @@ CExpectedTextDlg::CExpectedTextDlg(const QString& storedText, QWidget* parent)
     : QDialog(parent), m_storedText(storedText), m_shownText(ToDisplay(storedText))
 {
     setObjectName(QStringLiteral("expectedTextDlg"));
-    setWindowTitle(QString::fromUtf8(text::kExpectedTextTitle));
+    setWindowTitle(Tx(text::kExpectedTextTitle));
     setModal(true);
     m_edit = new QPlainTextEdit(this);
     m_edit->setProperty("controlId", int{IDC_EXPECTED_TEXT});

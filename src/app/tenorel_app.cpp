@@ -1,6 +1,7 @@
 #include "app/tenorel_app.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPrinter>
@@ -12,6 +13,7 @@
 #include "app/desktop_association.h"
 #include "app/document_tools.h"
 #include "app/editing_commands.h"
+#include "app/example_book.h"
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/search_commands.h"
@@ -19,6 +21,7 @@
 #include "app/tenorel_doc.h"
 #include "app/tool_commands.h"
 #include "app/toolbar_icons.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "views/tenorel_view.h"
 
@@ -64,6 +67,7 @@ void CTenorelApp::InstallCommands()
     OnCommand(ID_CLEAR_TEXT_CACHE, [this] { ClearTextCache(MainFrame()); });
     OnUpdate(ID_CLEAR_TEXT_CACHE, [](CCmdUI& ui) { ui.Enable(!IsSearchRunning()); });
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    OnCommand(ID_HELP_EXAMPLE, [this] { OnOpenExample(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
     OnCommand(ID_FILE_PRINT_SETUP, [this] {
         if (!m_printer)
@@ -97,16 +101,19 @@ bool CTenorelApp::InitInstance(const QStringList& arguments)
 
     m_pMainWnd = std::make_unique<CMainFrame>(this);
 
-    WriteDesktopAssociation(QCoreApplication::applicationFilePath());
+    RegisterForBuildTree();
 
     QString path;
+    bool example = false;
     for (const QString& argument : arguments) {
-        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+        if (argument == QLatin1String("--exemple")) {
+            example = true;
+        } else if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             path = argument;
             break;
         }
     }
-    CTenorelDoc* doc = path.isEmpty() ? OnFileNew() : OpenDocumentFile(path);
+    CTenorelDoc* doc = example ? OnOpenExample() : path.isEmpty() ? OnFileNew() : OpenDocumentFile(path);
     if (!doc)
         return false;
 
@@ -137,15 +144,15 @@ CTenorelDoc* CTenorelApp::OnFileNew()
 {
     CTenorelDoc* doc = MakeDocument();
     doc->OnNewDocument();
-    doc->SetTitle(QString::fromUtf8(text::kDocumentName) + QString::number(++m_nUntitledCount));
+    doc->SetTitle(Tx(text::kDocumentName) + QString::number(++m_nUntitledCount));
     CreateBookWindow(doc);
     return doc;
 }
 
 void CTenorelApp::OnFileOpen()
 {
-    const QString filter = QString::fromUtf8(text::kFileFilter) + QStringLiteral(";;") + QString::fromUtf8(text::kAllFilesFilter);
-    const QString path = FileDialog::GetOpenFileName(m_pMainWnd.get(), QString::fromUtf8(text::kOpenTitle), QString(), filter);
+    const QString filter = Tx(text::kFileFilter) + QStringLiteral(";;") + Tx(text::kAllFilesFilter);
+    const QString path = FileDialog::GetOpenFileName(m_pMainWnd.get(), Tx(text::kOpenTitle), QString(), filter);
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
@@ -274,6 +281,35 @@ void CTenorelApp::OnAppAbout()
 {
     CAboutDlg dialog(m_pMainWnd.get());
     DialogRunner::Exec(dialog);
+}
+
+CTenorelDoc* CTenorelApp::OnOpenExample()
+{
+    if (!m_exampleFolder)
+        m_exampleFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tavelo-exemple-XXXXXX"));
+    QString book;
+    if (m_exampleFolder->isValid()) {
+        book = m_exampleFolder->filePath(ExampleBookFileName());
+        const bool open = std::any_of(m_documents.begin(), m_documents.end(),
+                                      [&](const CTenorelDoc* doc) { return doc->GetPathName() == book; });
+        if (!open)
+            book = WriteExampleBook(m_exampleFolder->path());
+    }
+    if (book.isEmpty()) {
+        MessageBox::Show(m_pMainWnd.get(), Tx(text::kExampleFailed), MessageBox::Stop);
+        return nullptr;
+    }
+    CTenorelDoc* doc = OpenDocumentFile(book);
+    CSplitter* window = m_pMainWnd ? m_pMainWnd->ActiveBookWindow() : nullptr;
+    if (doc && window && window->GetDocument() == doc) {
+        CTenorelView* tree = window->Tree();
+        tree->expandAll();
+        const QList<QTreeWidgetItem*> found =
+            tree->findItems(ExampleFirstSubject(), Qt::MatchExactly | Qt::MatchRecursive);
+        if (!found.isEmpty())
+            tree->setCurrentItem(found.front());
+    }
+    return doc;
 }
 
 void CTenorelApp::ScheduleCapture()

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     // One more window, with its own three views, on the book.
     CSplitter* CreateBookWindow(CTenorelDoc* doc);
     void OnAppAbout();
+    // The example book, written into a temporary folder that lives as long as
+    // the application, opened on its first subject; none on failure.
+    CTenorelDoc* OnOpenExample();
 
     // Offers to save every modified book; false when the user cancels.
     bool SaveAllModified();
@@ -61,6 +65,7 @@ private:
     std::vector<CTenorelDoc*> m_documents;
     std::unique_ptr<QPrinter> m_printer;
     tavelo::gui::RecentFiles m_recentFiles;
+    std::unique_ptr<QTemporaryDir> m_exampleFolder;
     int m_nUntitledCount = 0;
     bool m_closingAll = false;
 };

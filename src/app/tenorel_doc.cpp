@@ -11,8 +11,10 @@
 #include "app/main_frame.h"
 #include "app/reservation_dlg.h"
 #include "app/resources.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
+#include "book/held_file.h"
 #include "views/html_view.h"
 #include "views/liste_view.h"
 #include "views/tenorel_view.h"
@@ -30,7 +32,7 @@ std::string ToStd(const QString& s)
 QString TitleFromPath(const QString& path)
 {
     QString name = QFileInfo(path).fileName();
-    const QString suffix = QStringLiteral(".") + QString::fromUtf8(text::kFileExtension);
+    const QString suffix = QStringLiteral(".") + Tx(text::kFileExtension);
     if (name.endsWith(suffix, Qt::CaseInsensitive) && name.size() > suffix.size())
         name.chop(suffix.size());
     return name;
@@ -128,7 +130,7 @@ std::unique_ptr<HeldFile> CTenorelDoc::TakeBookFile(const QString& path, bool& n
     HeldFileStatus status;
     std::unique_ptr<HeldFile> file = m_storage->OpenFile(ToStd(path), readOnly, status);
     if (!file) {
-        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kOpenError).arg(path), MessageBox::NoIcon);
+        MessageBox::Show(DialogParent(), QString::fromStdString(OpenErrorMessage(path.toStdString())), MessageBox::NoIcon);
         return nullptr;
     }
     if (!readOnly)
@@ -165,11 +167,11 @@ bool CTenorelDoc::ReadBookFile(const HeldFile& file, const QString& path)
         Deserialize(bytes.View(), notice);
         return true;
     } catch (const std::bad_alloc&) {
-        reason = QString::fromUtf8(text::kOutOfMemory);
+        reason = Tx(text::kOutOfMemory);
     } catch (const std::exception& e) {
         reason = QString::fromUtf8(e.what());
     }
-    MessageBox::Show(DialogParent(), QString::fromUtf8(text::kLoadFailed).arg(path, reason), MessageBox::Stop);
+    MessageBox::Show(DialogParent(), Tx(text::kLoadFailed).arg(path, reason), MessageBox::Stop);
     return false;
 }
 
@@ -192,7 +194,7 @@ void CTenorelDoc::OnBookAvailable()
     // Reading the file again replaces what was changed here; the user may
     // rather keep it (and save it under another name).
     if (IsModified()) {
-        const auto answer = MessageBox::Show(DialogParent(), QString::fromUtf8(text::kReloadDropsChanges).arg(m_strTitle),
+        const auto answer = MessageBox::Show(DialogParent(), Tx(text::kReloadDropsChanges).arg(m_strTitle),
                                              MessageBox::Exclamation, QMessageBox::Yes | QMessageBox::No,
                                              QMessageBox::No);
         if (answer != QMessageBox::Yes || !self)
@@ -236,7 +238,7 @@ void CTenorelDoc::ShowReloadedSubjects()
     if (leftSearchMode) {
         if (auto* frame = dynamic_cast<CMainFrame*>(CommandHost::Instance())) {
             frame->EnableSubjectsMenu(true);
-            frame->SetModePaneText(QString::fromUtf8(text::kModeStandard));
+            frame->SetModePaneText(Tx(text::kModeStandard));
         }
     }
 }
@@ -254,10 +256,10 @@ bool CTenorelDoc::OnSaveDocument(const QString& path)
     case SaveOutcome::kSaved:
         break;
     case SaveOutcome::kInUse:
-        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kFileInUse).arg(path), MessageBox::NoIcon);
+        MessageBox::Show(DialogParent(), QString::fromStdString(InUseMessage(path.toStdString())), MessageBox::NoIcon);
         return false;
     case SaveOutcome::kFailed:
-        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kSaveFailed).arg(path, QString::fromStdString(result.message)),
+        MessageBox::Show(DialogParent(), Tx(text::kSaveFailed).arg(path, QString::fromStdString(result.message)),
                          MessageBox::Stop);
         return false;
     }
@@ -289,10 +291,10 @@ bool CTenorelDoc::DoSave(const QString& path, bool replace)
     if (target.isEmpty()) {
         QString initial = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
         if (QFileInfo(initial).suffix().isEmpty())
-            initial += QStringLiteral(".") + QString::fromUtf8(text::kFileExtension);
-        target = FileDialog::GetSaveFileName(DialogParent(), QString::fromUtf8(text::kSaveAsTitle), initial,
-                                             QString::fromUtf8(text::kFileFilter),
-                                             QString::fromUtf8(text::kFileExtension));
+            initial += QStringLiteral(".") + Tx(text::kFileExtension);
+        target = FileDialog::GetSaveFileName(DialogParent(), Tx(text::kSaveAsTitle), initial,
+                                             Tx(text::kFileFilter),
+                                             Tx(text::kFileExtension));
         if (target.isEmpty())
             return false;
     }
@@ -310,7 +312,7 @@ bool CTenorelDoc::SaveModified()
     if (!IsModified())
         return true;
     const auto answer =
-        MessageBox::Show(DialogParent(), QString::fromUtf8(text::kSaveChanges).arg(m_strTitle), MessageBox::Exclamation,
+        MessageBox::Show(DialogParent(), Tx(text::kSaveChanges).arg(m_strTitle), MessageBox::Exclamation,
                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Cancel)
         return false;

@@ -8,6 +8,7 @@
 #include "app/resource_ids.h"
 #include "app/tenorel_app.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/held_file.h"
 #include "book/merge.h"
@@ -173,8 +174,8 @@ void MergeBook(CTenorelView& tree)
     if (!doc)
         return;
     QWidget* parent = tree.window();
-    QString path = FileDialog::GetOpenFileName(parent, QString::fromUtf8(kMergeTitle), QString(),
-                                               QString::fromUtf8(kMergeFilter));
+    QString path = FileDialog::GetOpenFileName(parent, Tx(kMergeTitle), QString(),
+                                               Tx(kMergeFilter));
     if (path.isEmpty())
         return;
     path = WithBookExtension(path);
@@ -187,7 +188,7 @@ void MergeBook(CTenorelView& tree)
         MessageBox::Show(parent, ToQ(message), MessageBox::Stop);
     };
     if (IsOpenHere(path)) {
-        MessageBox::Show(parent, ToQ(tavelo::kMergeRefusedMessage), MessageBox::Stop);
+        MessageBox::Show(parent, ToQ(tavelo::Tr("Book", tavelo::kMergeRefusedMessage)), MessageBox::Stop);
         return;
     }
     tavelo::MergeRead read = tavelo::ReadBookForMerge(path.toStdString(), notice);

@@ -17,8 +17,8 @@ class CExportProgressDlg;
 class CTenorelDoc;
 class CTenorelView;
 
-inline constexpr const char* kMergeTitle = "Choix du fichier à fusionner";
-inline constexpr const char* kMergeFilter = "Fichier (*.tvo)";
+inline constexpr const char* kMergeTitle = QT_TRANSLATE_NOOP("Tavelo", "Choix du fichier à fusionner");
+inline constexpr const char* kMergeFilter = QT_TRANSLATE_NOOP("Tavelo", "Fichier (*.tvo)");
 
 // The copying tools' questions and reports, for one book.
 class WindowCopyObserver : public tavelo::CopyObserver {

@@ -117,22 +117,6 @@ void DrawQuestion(QPainter& p)
     p.drawText(QRectF(1, 1.5, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
 }
 
-void DrawBook(QPainter& p)
-{
-    p.setPen(QPen(QColor(0x1d, 0x3a, 0x66), 0.8));
-    p.setBrush(QColor(0x2f, 0x5f, 0xa8));
-    p.drawRoundedRect(QRectF(2.5, 1.5, 11, 13), 1.2, 1.2);
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(4.5, 3, 7.5, 10));
-    p.setPen(QPen(QColor(0x2e, 0xa0, 0x3c), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QPainterPath tick;
-    tick.moveTo(5.6, 8.2);
-    tick.lineTo(7.6, 10.4);
-    tick.lineTo(11, 5.2);
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(tick);
-}
-
 } // namespace
 
 QIcon ToolbarIcon(int commandId)
@@ -165,7 +149,13 @@ QIcon ToolbarIcon(int commandId)
 
 QIcon ApplicationIcon()
 {
-    static const QIcon icon = Render(DrawBook);
+    // The icon the desktop shows (desktop/icons), built into the program.
+    static const QIcon icon = [] {
+        QIcon result;
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            result.addFile(QStringLiteral(":/icons/%1x%1/tavelo.png").arg(size), QSize(size, size));
+        return result;
+    }();
     return icon;
 }
 

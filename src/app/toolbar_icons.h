@@ -1,5 +1,5 @@
 #pragma once
-// The toolbar's five pictures and the program's icon, drawn in code.
+// The toolbar's five pictures, drawn in code, and the program's icon.
 
 #include <QIcon>
 

@@ -7,6 +7,7 @@
 #include <QPrinter>
 
 #include "app/resources.h"
+#include "app/translation.h"
 
 namespace tavelo::gui {
 
@@ -84,17 +85,17 @@ QMessageBox* MessageBox::Create(QWidget* parent, const QString& text, Look look,
         icon = QMessageBox::Information;
         break;
     }
-    auto* box = new QMessageBox(icon, QString::fromUtf8(text::kAppName), text, buttons, parent);
+    auto* box = new QMessageBox(icon, Tx(text::kAppName), text, buttons, parent);
     // Messages quote names, paths and the user's words: never read as markup.
     box->setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box->setDefaultButton(defaultButton);
     if (QAbstractButton* b = box->button(QMessageBox::Yes))
-        b->setText(QString::fromUtf8(text::kYesButton));
+        b->setText(Tx(text::kYesButton));
     if (QAbstractButton* b = box->button(QMessageBox::No))
-        b->setText(QString::fromUtf8(text::kNoButton));
+        b->setText(Tx(text::kNoButton));
     if (QAbstractButton* b = box->button(QMessageBox::Cancel))
-        b->setText(QString::fromUtf8(text::kAvailableCancel));
+        b->setText(Tx(text::kAvailableCancel));
     return box;
 }
 
@@ -118,7 +119,7 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, const QString& tex
             answer = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
         delete box;
     }
-    MutableHistory().push_back({QString::fromUtf8(text::kAppName), text, look, buttons, answer});
+    MutableHistory().push_back({Tx(text::kAppName), text, look, buttons, answer});
     return answer;
 }
 

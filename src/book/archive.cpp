@@ -1,5 +1,6 @@
 #include "book/archive.h"
 
+#include "base/tr.h"
 #include "book/text.h"
 
 namespace tavelo {
@@ -65,7 +66,7 @@ void ArchiveWriter::WriteText(std::string_view utf8)
 void ArchiveReader::Require(std::uint64_t n) const
 {
     if (n > Remaining())
-        throw BookFormatError("Le fichier est tronqué : sa fin est atteinte au milieu d'un sujet.");
+        throw BookFormatError(Tr("Book", "Le fichier est tronqué : sa fin est atteinte au milieu d'un sujet."));
 }
 
 std::string_view ArchiveReader::ReadBytes(std::uint64_t n)
@@ -115,7 +116,7 @@ std::uint64_t ArchiveReader::ReadLength(bool& utf16)
     const std::uint16_t w = ReadUInt16();
     if (w == 0xFFFE) {
         if (utf16)
-            throw BookFormatError("Le fichier est endommagé : une longueur de texte est invalide.");
+            throw BookFormatError(Tr("Book", "Le fichier est endommagé : une longueur de texte est invalide."));
         utf16 = true;
         return ReadLength(utf16);
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/tr.h"
 #include "book/text.h"
 
 namespace tavelo {
@@ -17,7 +18,7 @@ constexpr std::uint32_t kBigClassTag = 0x80000000;
 
 [[noreturn]] void Damaged(const std::string& why)
 {
-    throw BookFormatError("Le fichier est endommagé : " + why);
+    throw BookFormatError(Format(Tr("Book", "Le fichier est endommagé : %1"), {Tr("Book", why)}));
 }
 
 } // namespace
@@ -52,7 +53,8 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
             const std::uint16_t nameLength = ar.ReadUInt16();
             const std::string_view name = ar.ReadBytes(nameLength);
             if (name != kRecordClassName)
-                throw BookFormatError("Ce fichier n'est pas un livre Tavelo : il contient des objets d'une autre classe que CTenorels.");
+                throw BookFormatError(
+                    Tr("Book", "Ce fichier n'est pas un livre Tavelo : il contient des objets d'une autre classe que CTenorels."));
             loaded.push_back({Kind::Class, schema});
             classIndex = loaded.size() - 1;
         } else {
@@ -64,10 +66,10 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
             if (obTag & kBigClassTag) {
                 classIndex = obTag & ~kBigClassTag;
                 if (classIndex >= loaded.size() || loaded[classIndex].kind != Kind::Class)
-                    Damaged("une étiquette de classe désigne une classe inconnue.");
+                    Damaged(TAVELO_TR_NOOP("Book", "une étiquette de classe désigne une classe inconnue."));
             } else {
                 if (obTag >= loaded.size() || loaded[obTag].kind == Kind::Class)
-                    Damaged("une référence désigne un objet qui n'a pas été lu.");
+                    Damaged(TAVELO_TR_NOOP("Book", "une référence désigne un objet qui n'a pas été lu."));
                 // An empty object or a record already read: nothing to add.
                 continue;
             }
@@ -76,9 +78,9 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
         const int schema = loaded[classIndex].schema;
         if (schema != 1 && schema != 2) {
             if (notice)
-                notice(kUnknownFormatMessage);
-            throw BookFormatError(std::string(kUnknownFormatMessage) + " : les sujets sont enregistrés sous la version " +
-                                  std::to_string(schema) + ", que Tavelo ne sait pas lire.");
+                notice(Tr("Book", kUnknownFormatMessage.data()));
+            throw BookFormatError(Format(Tr("Book", "%1 : les sujets sont enregistrés sous la version %2, que Tavelo ne sait pas lire."),
+                                         {Tr("Book", kUnknownFormatMessage.data()), std::to_string(schema)}));
         }
         loaded.push_back({Kind::Record, schema});
         auto record = std::make_unique<CTenorels>();

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/tr.h"
 #include "book/archive.h"
 #include "book/file_io.h"
 #include "book/tenorels.h"
@@ -19,7 +20,7 @@ using SubjectList = std::vector<std::unique_ptr<CTenorels>>;
 
 inline constexpr std::string_view kRecordClassName = "CTenorels";
 inline constexpr int kRecordSchema = 2;
-inline constexpr std::string_view kUnknownFormatMessage = "Format du fichier inconnu";
+inline constexpr std::string_view kUnknownFormatMessage = TAVELO_TR_NOOP("Book", "Format du fichier inconnu");
 
 // Called once for every record that the file stores under a schema other than
 // 1 or 2, with the message to show, before the load fails.

@@ -1,5 +1,7 @@
 #include "book/file_io.h"
 
+#include "base/tr.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,20 +20,20 @@ namespace tavelo {
 std::string DescribeError(int error)
 {
     switch (error) {
-    case ENOENT: return "le fichier ou le dossier n'existe pas";
+    case ENOENT: return Tr("Book", "le fichier ou le dossier n'existe pas");
     case EACCES:
-    case EPERM: return "accès refusé";
-    case ENOSPC: return "le disque est plein";
-    case EDQUOT: return "le quota de disque est dépassé";
-    case EROFS: return "le système de fichiers est en lecture seule";
-    case EISDIR: return "c'est un dossier";
-    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
-    case EIO: return "erreur d'entrée-sortie";
-    case EEXIST: return "le fichier existe déjà";
-    case ENAMETOOLONG: return "le nom est trop long";
-    case EFBIG: return "le fichier est trop grand";
-    case ENOLCK: return "le verrouillage de fichiers n'est pas disponible sur ce dossier";
-    case EAGAIN: return "le fichier est verrouillé par un autre programme";
+    case EPERM: return Tr("Book", "accès refusé");
+    case ENOSPC: return Tr("Book", "le disque est plein");
+    case EDQUOT: return Tr("Book", "le quota de disque est dépassé");
+    case EROFS: return Tr("Book", "le système de fichiers est en lecture seule");
+    case EISDIR: return Tr("Book", "c'est un dossier");
+    case ENOTDIR: return Tr("Book", "un élément du chemin n'est pas un dossier");
+    case EIO: return Tr("Book", "erreur d'entrée-sortie");
+    case EEXIST: return Tr("Book", "le fichier existe déjà");
+    case ENAMETOOLONG: return Tr("Book", "le nom est trop long");
+    case EFBIG: return Tr("Book", "le fichier est trop grand");
+    case ENOLCK: return Tr("Book", "le verrouillage de fichiers n'est pas disponible sur ce dossier");
+    case EAGAIN: return Tr("Book", "le fichier est verrouillé par un autre programme");
     default: return std::strerror(error);
     }
 }
@@ -99,7 +101,7 @@ void FileBytes::Append(std::string_view bytes)
 FileBytes ReadFileBytes(int fd, const std::string& path, std::size_t maxBytes)
 {
     const auto fail = [&](int error) -> FileError {
-        return FileError("Impossible de lire le fichier « " + path + " » : " + DescribeError(error) + ".", error);
+        return FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeError(error)}), error);
     };
     struct stat st {};
     if (::fstat(fd, &st) != 0)
@@ -139,7 +141,7 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw FileError("Impossible de lire le fichier « " + path + " » : " + DescribeError(errno) + ".", errno);
+        throw FileError(Format(Tr("Book", "Impossible de lire le fichier « %1 » : %2."), {path, DescribeError(errno)}), errno);
     try {
         FileBytes bytes = ReadFileBytes(fd, path, maxBytes);
         ::close(fd);
@@ -200,7 +202,7 @@ void WriteNewFile(const std::string& path, std::string_view bytes, bool replace)
 void WriteNewFile(const std::string& path, const std::function<void(const ByteSink&)>& produce, bool replace)
 {
     const auto fail = [&](int error) -> FileError {
-        return FileError("Impossible d'écrire le fichier « " + path + " » : " + DescribeError(error) + ".", error);
+        return FileError(Format(Tr("Book", "Impossible d'écrire le fichier « %1 » : %2."), {path, DescribeError(error)}), error);
     };
     const std::string folder = ParentFolder(path);
     std::string temp = folder + "/.tavelo-XXXXXX";

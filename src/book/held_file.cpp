@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/safe_save.h"
 #include "book/tenorels.h"
@@ -34,8 +35,8 @@ private:
 FileError LockFailure(const std::string& path, int error)
 {
     if (error == EAGAIN)
-        return FileError("Le livre « " + path + " » est en cours d'enregistrement par une autre instance de Tavelo ; réessayez plus tard.", error);
-    return FileError("Impossible de verrouiller le livre « " + path + " » : " + DescribeError(error) + ".", error);
+        return FileError(Format(Tr("Book", "Le livre « %1 » est en cours d'enregistrement par une autre instance de Tavelo ; réessayez plus tard."), {path}), error);
+    return FileError(Format(Tr("Book", "Impossible de verrouiller le livre « %1 » : %2."), {path, DescribeError(error)}), error);
 }
 
 void SetStatus(HeldFileStatus* status, HeldFileError kind, int error, std::string reason)
@@ -47,15 +48,6 @@ void SetStatus(HeldFileStatus* status, HeldFileError kind, int error, std::strin
 bool MayWrite(const std::string& path)
 {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-}
-
-std::string FillPath(std::string_view text, const std::string& path)
-{
-    std::string out(text);
-    const auto at = out.find("%s");
-    if (at != std::string::npos)
-        out.replace(at, 2, path);
-    return out;
 }
 
 } // namespace
@@ -79,11 +71,11 @@ std::string HeldFile::DescribeReadOnly() const
     case ReadOnlyReason::kHeldElsewhere:
         return DescribeHolder(m_lock.ReadHolderInfo());
     case ReadOnlyReason::kBookNotWritable:
-        return "Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.";
+        return Tr("Book", "Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.");
     case ReadOnlyReason::kFolderReadOnly:
-        return "Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.";
+        return Tr("Book", "Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.");
     case ReadOnlyReason::kNoLocking:
-        return "Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.";
+        return Tr("Book", "Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.");
     }
     return {};
 }
@@ -122,12 +114,12 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& path, bool& readOnly, 
     SetStatus(status, HeldFileError::kNone, 0, {});
     const auto cannotOpen = [&](int error) -> std::unique_ptr<HeldFile> {
         SetStatus(status, HeldFileError::kCannotOpen, error,
-                  "Impossible d'ouvrir le fichier « " + path + " » : " + DescribeError(error) + ".");
+                  Format(Tr("Book", "Impossible d'ouvrir le fichier « %1 » : %2."), {path, DescribeError(error)}));
         return nullptr;
     };
     const auto cannotReserve = [&](int error) -> std::unique_ptr<HeldFile> {
         SetStatus(status, HeldFileError::kCannotReserve, error,
-                  "Impossible de réserver le fichier « " + path + " » : " + DescribeError(error) + ".");
+                  Format(Tr("Book", "Impossible de réserver le fichier « %1 » : %2."), {path, DescribeError(error)}));
         return nullptr;
     };
 
@@ -270,12 +262,12 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
 
 std::string OpenErrorMessage(const std::string& path)
 {
-    return FillPath("Erreur lors de l'ouverture du fichier '%s'", path);
+    return Format(Tr("Book", "Erreur lors de l'ouverture du fichier '%1'"), {path});
 }
 
 std::string InUseMessage(const std::string& path)
 {
-    return FillPath("Le fichier '%s' est utilisé.\nSauvegarder le sous un nom différent.", path);
+    return Format(Tr("Book", "Le fichier '%1' est utilisé.\nSauvegarder le sous un nom différent."), {path});
 }
 
 } // namespace tavelo

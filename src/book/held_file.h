@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/file_system.h"
 #include "book/safe_save.h"
@@ -115,9 +116,10 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
 SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
                         const BookBytesProducer& produce, FileSystemOps& fs = DefaultFileSystem());
 
-// The messages of the reservation, with the path filled in.
-std::string OpenErrorMessage(const std::string& path); // "Erreur lors de l'ouverture du fichier '%s'"
-std::string InUseMessage(const std::string& path);     // "Le fichier '%s' est utilisé.\n..."
-inline constexpr std::string_view kMergeRefusedMessage = "Le fichier devant être fusionné n'a pas pu être ouvert";
+// The messages of the reservation, with the path filled in, translated.
+std::string OpenErrorMessage(const std::string& path); // "Erreur lors de l'ouverture du fichier '%1'"
+std::string InUseMessage(const std::string& path);     // "Le fichier '%1' est utilisé.\n..."
+inline constexpr std::string_view kMergeRefusedMessage =
+    TAVELO_TR_NOOP("Book", "Le fichier devant être fusionné n'a pas pu être ouvert");
 
 } // namespace tavelo

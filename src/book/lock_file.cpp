@@ -1,5 +1,7 @@
 #include "book/lock_file.h"
 
+#include "base/tr.h"
+
 #include <cerrno>
 #include <charconv>
 #include <ctime>
@@ -258,18 +260,19 @@ HolderInfo ReadBookHolder(const std::string& bookPath)
 std::string DescribeHolder(const HolderInfo& info)
 {
     if (info.user.empty())
-        return "Le livre est réservé par une autre instance de Tavelo.";
-    std::string line = "Réservé par " + info.user;
+        return Tr("Book", "Le livre est réservé par une autre instance de Tavelo.");
+    std::string line = Format(Tr("Book", "Réservé par %1"), {info.user});
     if (!info.host.empty())
-        line += " sur le poste " + info.host;
+        line += Format(Tr("Book", " sur le poste %1"), {info.host});
     if (info.pid > 0)
-        line += " (processus " + std::to_string(info.pid) + ")";
+        line += Format(Tr("Book", " (processus %1)"), {std::to_string(info.pid)});
     if (info.since > 0) {
         const std::time_t t = static_cast<std::time_t>(info.since);
         struct tm local {};
         char when[64];
-        if (::localtime_r(&t, &local) && std::strftime(when, sizeof when, "%d/%m/%Y à %H:%M", &local) > 0)
-            line += std::string(" depuis le ") + when;
+        const std::string format = Tr("Book", "%d/%m/%Y à %H:%M");
+        if (::localtime_r(&t, &local) && std::strftime(when, sizeof when, format.c_str(), &local) > 0)
+            line += Format(Tr("Book", " depuis le %1"), {when});
     }
     return line + ".";
 }

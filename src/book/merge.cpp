@@ -1,5 +1,6 @@
 #include "book/merge.h"
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/held_file.h"
 #include "book/subject_book.h"
@@ -11,7 +12,7 @@ MergeRead ReadBookForMerge(const std::string& path, const FormatNotice& notice)
     MergeRead result;
     if (IsBookInUse(path)) {
         result.outcome = MergeReadOutcome::kRefused;
-        result.message = std::string(kMergeRefusedMessage);
+        result.message = Tr("Book", kMergeRefusedMessage);
         return result;
     }
     FileBytes bytes;
@@ -19,14 +20,14 @@ MergeRead ReadBookForMerge(const std::string& path, const FormatNotice& notice)
         bytes = ReadFileBytes(path);
     } catch (const FileError&) {
         result.outcome = MergeReadOutcome::kRefused;
-        result.message = std::string(kMergeRefusedMessage);
+        result.message = Tr("Book", kMergeRefusedMessage);
         return result;
     }
     try {
         result.subjects = ReadSubjectList(bytes.View(), notice);
     } catch (const BookFormatError& e) {
         result.outcome = MergeReadOutcome::kDamaged;
-        result.message = "Le fichier « " + path + " » ne peut pas être fusionné : " + e.what();
+        result.message = Format(Tr("Book", "Le fichier « %1 » ne peut pas être fusionné : %2"), {path, e.what()});
     }
     return result;
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/lock_file.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 FileError SaveFailure(const std::string& path, int error)
 {
-    return FileError("Impossible d'enregistrer le livre « " + path + " » : " + DescribeError(error) + ".", error);
+    return FileError(Format(Tr("Book", "Impossible d'enregistrer le livre « %1 » : %2."), {path, DescribeError(error)}), error);
 }
 
 // 0 or an errno value.

@@ -5,17 +5,19 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/held_file.h"
 #include "cli/book_json.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
 
 namespace tavelo::cli {
 
 int RunDump(const Args& args, Streams io)
 {
     if (args.size() != 1) {
-        io.err << "Usage : tavelo-cli dump LIVRE.tvo\n";
+        io.err << CommandUsage("dump");
         return 1;
     }
     const std::string& path = args[0];
@@ -24,14 +26,14 @@ int RunDump(const Args& args, Streams io)
         io.out << BookToJson(subjects).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         io.out.flush();
         if (!io.out) {
-            io.err << "Impossible d'écrire sur la sortie standard.\n";
+            io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
             return 1;
         }
         return 0;
     } catch (const FileError& e) {
         io.err << e.what() << '\n';
     } catch (const BookFormatError& e) {
-        io.err << "Impossible de lire le livre « " << path << " » : " << e.what() << '\n';
+        io.err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {path, e.what()}) << '\n';
     }
     return 1;
 }
@@ -47,7 +49,7 @@ int RunCreate(const Args& args, Streams io)
             positional.push_back(a);
     }
     if (positional.size() != 2) {
-        io.err << "Usage : tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n";
+        io.err << CommandUsage("create");
         return 1;
     }
     const std::string& jsonPath = positional[0];
@@ -58,7 +60,7 @@ int RunCreate(const Args& args, Streams io)
         try {
             json = nlohmann::json::parse(text);
         } catch (const nlohmann::json::parse_error& e) {
-            io.err << "Le fichier JSON « " << jsonPath << " » est mal formé (octet " << e.byte << ").\n";
+            io.err << Format(Tr("tavelo-cli", "Le fichier JSON « %1 » est mal formé (octet %2)."), {jsonPath, std::to_string(e.byte)}) << '\n';
             return 1;
         }
         const SubjectList subjects = BookFromJson(json);
@@ -73,7 +75,7 @@ int RunCreate(const Args& args, Streams io)
         std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, true, &status);
         if (!held) {
             if (status.kind == HeldFileError::kInUse)
-                io.err << "Le livre « " << bookPath << " » est ouvert en modification par une instance de Tavelo ; il n'est pas remplacé.\n"
+                io.err << Format(Tr("tavelo-cli", "Le livre « %1 » est ouvert en modification par une instance de Tavelo ; il n'est pas remplacé."), {bookPath}) << '\n'
                        << DescribeHolder(ReadBookHolder(bookPath)) << '\n';
             else
                 io.err << status.reason << '\n';
@@ -82,10 +84,10 @@ int RunCreate(const Args& args, Streams io)
         held->Save(SerializeSubjects(subjects).View());
         return 0;
     } catch (const JsonShapeError& e) {
-        io.err << "Le fichier JSON « " << jsonPath << " » n'a pas la forme d'un livre : " << e.what() << '\n';
+        io.err << Format(Tr("tavelo-cli", "Le fichier JSON « %1 » n'a pas la forme d'un livre : %2"), {jsonPath, e.what()}) << '\n';
     } catch (const FileError& e) {
         if (e.Error() == EEXIST && !force)
-            io.err << "Le fichier « " << bookPath << " » existe déjà ; ajoutez --force pour le remplacer.\n";
+            io.err << Format(Tr("tavelo-cli", "Le fichier « %1 » existe déjà ; ajoutez --force pour le remplacer."), {bookPath}) << '\n';
         else
             io.err << e.what() << '\n';
     }

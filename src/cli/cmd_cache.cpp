@@ -3,13 +3,13 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "base/tr.h"
+#include "cli/manual.h"
 #include "reading/text_cache.h"
 
 namespace tavelo::cli {
 
 namespace {
-
-constexpr const char* kCacheUsage = "Usage : tavelo-cli cache stats|clear\n";
 
 std::string Mebibytes(std::uint64_t bytes)
 {
@@ -22,7 +22,7 @@ std::string Mebibytes(std::uint64_t bytes)
 int RunCache(const Args& args, Streams io)
 {
     if (args.size() != 1 || (args[0] != "stats" && args[0] != "clear")) {
-        io.err << kCacheUsage;
+        io.err << CommandUsage("cache");
         return 2;
     }
     const std::unique_ptr<TextCache> cache = TextCache::Open();
@@ -33,10 +33,10 @@ int RunCache(const Args& args, Streams io)
     if (args[0] == "clear") {
         std::string reason;
         if (!cache->Clear(reason)) {
-            io.err << "Impossible de vider le cache des textes des documents : " << reason << ".\n";
+            io.err << Format(Tr("tavelo-cli", "Impossible de vider le cache des textes des documents : %1."), {Tr("Search", reason)}) << '\n';
             return 1;
         }
-        io.out << "Le cache des textes des documents est vide.\n";
+        io.out << Tr("tavelo-cli", "Le cache des textes des documents est vide.") << '\n';
         return 0;
     }
     const std::optional<CacheStats> stats = cache->Stats();
@@ -44,11 +44,11 @@ int RunCache(const Args& args, Streams io)
         io.err << cache->TakeWarning() << '\n';
         return 1;
     }
-    io.out << "Dossier : " << stats->folder << '\n'
-           << "Documents connus : " << stats->files << '\n'
-           << "Textes gardés : " << stats->texts << " (" << Mebibytes(stats->textBytes) << ")\n"
-           << "Taille sur le disque : " << Mebibytes(stats->fileBytes) << '\n'
-           << "Taille maximale : " << Mebibytes(stats->capBytes) << '\n';
+    io.out << Format(Tr("tavelo-cli", "Dossier : %1"), {stats->folder}) << '\n'
+           << Format(Tr("tavelo-cli", "Documents connus : %1"), {std::to_string(stats->files)}) << '\n'
+           << Format(Tr("tavelo-cli", "Textes gardés : %1 (%2)"), {std::to_string(stats->texts), Mebibytes(stats->textBytes)}) << '\n'
+           << Format(Tr("tavelo-cli", "Taille sur le disque : %1"), {Mebibytes(stats->fileBytes)}) << '\n'
+           << Format(Tr("tavelo-cli", "Taille maximale : %1"), {Mebibytes(stats->capBytes)}) << '\n';
     return 0;
 }
 

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
 #include "editing/copy_observer.h"
 #include "editing/document_check.h"
 #include "editing/export.h"
@@ -37,7 +39,7 @@ bool LoadBook(const std::string& path, SubjectBook& book, std::ostream& err)
     } catch (const FileError& e) {
         err << e.what() << '\n';
     } catch (const BookFormatError& e) {
-        err << "Impossible de lire le livre « " << path << " » : " << e.what() << '\n';
+        err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {path, e.what()}) << '\n';
     }
     return false;
 }
@@ -66,7 +68,7 @@ std::string Field(std::string_view text)
 int RunExport(const Args& args, Streams io)
 {
     if (args.size() != 2) {
-        io.err << "Usage : tavelo-cli export LIVRE.tvo DOSSIER\n";
+        io.err << CommandUsage("export");
         return 1;
     }
     const std::string& bookPath = args[0];
@@ -81,7 +83,7 @@ int RunExport(const Args& args, Streams io)
 int RunCheck(const Args& args, Streams io)
 {
     if (args.size() != 1) {
-        io.err << "Usage : tavelo-cli check LIVRE.tvo\n";
+        io.err << CommandUsage("check");
         return 1;
     }
     SubjectBook book;
@@ -94,7 +96,7 @@ int RunCheck(const Args& args, Streams io)
     }
     io.out.flush();
     if (!io.out) {
-        io.err << "Impossible d'écrire sur la sortie standard.\n";
+        io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
         return 1;
     }
     return missing.empty() ? 0 : 1;

@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "book/file_io.h"
+#include "base/tr.h"
+#include "cli/manual.h"
 #include "reading/text_source.h"
 #include "cli/commands.h"
 #include "search/search_pattern.h"
@@ -13,10 +15,6 @@
 namespace tavelo::cli {
 
 namespace {
-
-constexpr const char* kSearchUsage =
-    "Usage : tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case]\n"
-    "                         [--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]\n";
 
 // A whole number in [1, limit] after "--name=".
 bool ParseCount(const std::string& arg, std::string_view name, unsigned long limit, unsigned long& value)
@@ -71,7 +69,9 @@ int RunSearch(const Args& args, Streams io)
             if (a.rfind(name, 0) != 0)
                 return false;
             if (!ParseCount(a, name, limit, number)) {
-                io.err << "Valeur invalide : " << a << " (un nombre entier de 1 à " << limit << " est attendu).\n";
+                io.err << Format(Tr("tavelo-cli", "Valeur invalide : %1 (un nombre entier de 1 à %2 est attendu)."),
+                                 {a, std::to_string(limit)})
+                       << '\n';
                 number = 0;
             }
             return true;
@@ -102,7 +102,7 @@ int RunSearch(const Args& args, Streams io)
             std::string list;
             if (a == "--scope") {
                 if (++i == args.size()) {
-                    io.err << kSearchUsage;
+                    io.err << CommandUsage("search");
                     return kBadInput;
                 }
                 list = args[i];
@@ -110,19 +110,20 @@ int RunSearch(const Args& args, Streams io)
                 list = a.substr(8);
             }
             if (!ParseScopes(list, scopes)) {
-                io.err << "Zone de recherche inconnue : « " << list
-                       << " » (attendu : names, expected, files, contents, séparés par des virgules).\n";
+                io.err << Format(Tr("tavelo-cli", "Zone de recherche inconnue : « %1 » (attendu : names, expected, files, contents, séparés par des virgules)."),
+                                 {list})
+                       << '\n';
                 return kBadInput;
             }
         } else if (a.rfind("--", 0) == 0 && a.size() > 2) {
-            io.err << "Option inconnue : " << a << "\n" << kSearchUsage;
+            io.err << Format(Tr("tavelo-cli", "Option inconnue : %1"), {a}) << "\n" << CommandUsage("search");
             return kBadInput;
         } else {
             positional.push_back(a);
         }
     }
     if (positional.size() != 2) {
-        io.err << kSearchUsage;
+        io.err << CommandUsage("search");
         return kBadInput;
     }
     const std::string& bookPath = positional[0];
@@ -130,7 +131,7 @@ int RunSearch(const Args& args, Streams io)
     std::string word = positional[1];
     word.erase(0, word.find_first_not_of(" \t\r\n\v\f"));
     if (word.empty()) {
-        io.err << "Le mot à rechercher est vide.\n";
+        io.err << Tr("tavelo-cli", "Le mot à rechercher est vide.") << '\n';
         return kBadInput;
     }
 
@@ -141,7 +142,7 @@ int RunSearch(const Args& args, Streams io)
         io.err << e.what() << '\n';
         return kBadInput;
     } catch (const BookFormatError& e) {
-        io.err << "Impossible de lire le livre « " << bookPath << " » : " << e.what() << '\n';
+        io.err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {bookPath, e.what()}) << '\n';
         return kBadInput;
     }
 
@@ -165,11 +166,11 @@ int RunSearch(const Args& args, Streams io)
     if (const std::string kinds = DescribeUnreadKinds(result.unreadKinds); !kinds.empty())
         io.err << kinds << '\n';
     if (!io.out) {
-        io.err << "Impossible d'écrire sur la sortie standard.\n";
+        io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
         return kBadInput;
     }
     if (result.hits.empty()) {
-        io.err << kNoSubjectFoundMessage << '\n';
+        io.err << Tr("Search", kNoSubjectFoundMessage) << '\n';
         return kNotFound;
     }
     return kFound;

@@ -2,7 +2,10 @@
 #include <map>
 #include <string_view>
 
+#include "base/catalogue.h"
+#include "base/tr.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
 
 namespace {
 
@@ -24,19 +27,8 @@ const std::map<std::string_view, Command>& Commands()
 
 int Usage()
 {
-    std::cerr << "Usage :\n"
-                 "  tavelo-cli dump LIVRE.tvo                     affiche le livre en JSON\n"
-                 "  tavelo-cli create FICHIER.json LIVRE.tvo [--force]\n"
-                 "                                                écrit un livre depuis du JSON\n"
-                 "  tavelo-cli export LIVRE.tvo DOSSIER           exporte le livre et ses documents\n"
-                 "  tavelo-cli check LIVRE.tvo                    liste les documents absents ou illisibles\n"
-                 "  tavelo-cli search LIVRE.tvo MOT [--scope names,expected,files,contents]\n"
-                 "             [--whole-word] [--match-case] [--no-cache] [--readers=N]\n"
-                 "             [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]\n"
-                 "                                                affiche les sujets trouvés\n"
-                 "  tavelo-cli cache stats|clear                  le cache des textes des documents\n"
-                 "  tavelo-cli relink LIVRE.tvo DOSSIER [--dry-run]\n"
-                 "                                                retrouve les documents déplacés\n";
+    std::cerr << tavelo::UsageText(tavelo::cli::CliManual())
+              << tavelo::Tr("tavelo-cli", "Pour en savoir plus : tavelo-cli --help") << "\n";
     return 1;
 }
 
@@ -44,11 +36,21 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    tavelo::UseCatalogue(tavelo::LanguageFromEnvironment());
     if (argc < 2)
         return Usage();
-    const auto it = Commands().find(argv[1]);
+    const std::string_view first = argv[1];
+    if (first == "--help" || first == "-h") {
+        std::cout << tavelo::HelpText(tavelo::cli::CliManual());
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << tavelo::VersionText(tavelo::cli::CliManual());
+        return 0;
+    }
+    const auto it = Commands().find(first);
     if (it == Commands().end()) {
-        std::cerr << "Commande inconnue : " << argv[1] << "\n";
+        std::cerr << tavelo::Format(tavelo::Tr("tavelo-cli", "Commande inconnue : %1"), {first}) << "\n";
         return Usage();
     }
     const tavelo::cli::Args args(argv + 2, argv + argc);

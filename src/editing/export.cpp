@@ -43,7 +43,7 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
     const std::string exportFolder = JoinPath(folder, title);
     if (!IsPlainFileName(title) || ::mkdir(exportFolder.c_str(), 0777) != 0) {
         result.outcome = ExportResult::Outcome::FolderNotCreated;
-        ui.Message(std::string(msg::kFolderNotCreated), MessageLook::Stop);
+        ui.Message(Tr("Editing", msg::kFolderNotCreated), MessageLook::Stop);
         return result;
     }
 
@@ -60,23 +60,23 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
         WriteNewFile(bookPath, book.Serialize(), true);
     } catch (const FileError&) {
         result.outcome = ExportResult::Outcome::BookNotCreated;
-        ui.Message(std::string(msg::kFilesNotCreated), MessageLook::Stop);
+        ui.Message(Tr("Editing", msg::kFilesNotCreated), MessageLook::Stop);
         return result;
     }
 
-    ui.ProgressOpen(std::string(msg::kExportTitle), std::string(msg::kExportTopText) + folder,
+    ui.ProgressOpen(Tr("Editing", msg::kExportTitle), Tr("Editing", msg::kExportTopText) + folder,
                     static_cast<int>(book.GetSubjectCount()));
 
     PendingFile report;
     if (report.Open(folder) != 0)
-        ui.Message(std::string(msg::kReportNotCreated), MessageLook::Exclamation);
+        ui.Message(Tr("Editing", msg::kReportNotCreated), MessageLook::Exclamation);
 
     std::string reportText;
     RunTargets targets;
     for (const auto& subject : book.Subjects()) {
         for (const std::string& path : subject->GetDocumentPaths()) {
             const std::string name = GetDocumentFileName(path);
-            ui.ProgressText(std::string(msg::kCopyingFile) + name);
+            ui.ProgressText(Tr("Editing", msg::kCopyingFile) + name);
             ++result.documents;
             if (CopyForExport(path, name, exportFolder, targets)) {
                 reportText += msg::ReportCopied(name);
@@ -97,21 +97,21 @@ ExportResult ExportBook(const SubjectBook& book, std::string_view title, const s
             result.reportWritten = true;
         } else {
             report.Abandon();
-            ui.Message(std::string(msg::kReportNotCreated), MessageLook::Exclamation);
+            ui.Message(Tr("Editing", msg::kReportNotCreated), MessageLook::Exclamation);
         }
     }
 
     result.outcome = ExportResult::Outcome::Finished;
     if (result.failed > 0)
-        ui.Message(std::string(msg::kExportErrors), MessageLook::Exclamation);
+        ui.Message(Tr("Editing", msg::kExportErrors), MessageLook::Exclamation);
     else
-        ui.Message(std::string(msg::kExportSuccess), MessageLook::Information);
+        ui.Message(Tr("Editing", msg::kExportSuccess), MessageLook::Information);
     return result;
 }
 
 ExportResult RunExportCommand(SubjectBook& book, std::string_view title, CopyObserver& ui)
 {
-    ui.Message(std::string(messages::kExportPrompt), MessageLook::None);
+    ui.Message(Tr("Editing", messages::kExportPrompt), MessageLook::None);
     book.SetChosenFolder(ui.ChooseFolder());
     if (book.GetChosenFolder().empty())
         return {};

@@ -14,7 +14,7 @@ std::string Concat(std::string_view a, std::string_view b, std::string_view c)
 
 std::string CopyWarning(std::string_view fileName)
 {
-    return Concat("Attention le fichier ", fileName, " n'a pas pu être copié, vous devez le faire manuellement");
+    return Format(Tr("Editing", "Attention le fichier %1 n'a pas pu être copié, vous devez le faire manuellement"), {fileName});
 }
 
 std::string ReportCopied(std::string_view fileName)
@@ -29,13 +29,13 @@ std::string ReportNotCopied(std::string_view fileName)
 
 std::string BookFileExists(std::string_view bookFile)
 {
-    return Concat("Impossible de créer les fichiers \n Le fichier ", bookFile,
-                  " existe déjà dans le dossier choisi, il n'est pas remplacé");
+    return Format(Tr("Editing", "Impossible de créer les fichiers \n Le fichier %1 existe déjà dans le dossier choisi, il n'est pas remplacé"),
+                  {bookFile});
 }
 
 std::string ReplaceQuestion(std::string_view fileName)
 {
-    return Concat("Le fichier ", fileName, " existe déjà dans le dossier spécifié \n Voulez-vous le remplacer ?");
+    return Format(Tr("Editing", "Le fichier %1 existe déjà dans le dossier spécifié \n Voulez-vous le remplacer ?"), {fileName});
 }
 
 } // namespace tavelo::messages

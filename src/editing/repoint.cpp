@@ -19,7 +19,7 @@ void ChangeFolder(SubjectBook& book, std::string_view folder)
 
 bool RunFolderChangeCommand(SubjectBook& book, CopyObserver& ui)
 {
-    ui.Message(std::string(messages::kFolderChangePrompt), MessageLook::None);
+    ui.Message(Tr("Editing", messages::kFolderChangePrompt), MessageLook::None);
     book.SetChosenFolder(ui.ChooseFolder());
     if (book.GetChosenFolder().empty())
         return false;

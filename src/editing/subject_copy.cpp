@@ -92,7 +92,7 @@ SubjectCopyResult CopySubject(const CTenorels& subject, const std::string& folde
         return result;
     result.ran = true;
 
-    ui.ProgressOpen(std::string(msg::kSubjectCopyTitle), std::string(msg::kExportTopText) + folder,
+    ui.ProgressOpen(Tr("Editing", msg::kSubjectCopyTitle), Tr("Editing", msg::kExportTopText) + folder,
                     subject.GetDocumentCount());
     const std::string& expected = subject.GetExpectedText();
     SubjectCopier copier(folder, !expected.empty(), ui);
@@ -100,7 +100,7 @@ SubjectCopyResult CopySubject(const CTenorels& subject, const std::string& folde
         ++result.documents;
         if (!copier.Copy(path))
             ++result.failed;
-        ui.ProgressText(std::string(msg::kCopyingFile) + path);
+        ui.ProgressText(Tr("Editing", msg::kCopyingFile) + path);
         ui.ProgressStep();
     }
 
@@ -112,11 +112,11 @@ SubjectCopyResult CopySubject(const CTenorels& subject, const std::string& folde
     ui.ProgressClose();
 
     if (expectedFailed)
-        ui.Message(std::string(msg::kExpectedNotWritten), MessageLook::Exclamation);
+        ui.Message(Tr("Editing", msg::kExpectedNotWritten), MessageLook::Exclamation);
     if (result.AllCopied())
-        ui.Message(std::string(msg::kSubjectCopySuccess), MessageLook::Information);
+        ui.Message(Tr("Editing", msg::kSubjectCopySuccess), MessageLook::Information);
     else
-        ui.Message(std::string(msg::kSubjectCopyErrors), MessageLook::Exclamation);
+        ui.Message(Tr("Editing", msg::kSubjectCopyErrors), MessageLook::Exclamation);
     return result;
 }
 
@@ -125,7 +125,7 @@ SubjectCopyResult RunSubjectCopyCommand(SubjectBook& book, CopyObserver& ui)
     const CTenorels* subject = book.GetCurrentSubject();
     if (subject == nullptr)
         return {};
-    ui.Message(std::string(messages::kSubjectCopyPrompt), MessageLook::None);
+    ui.Message(Tr("Editing", messages::kSubjectCopyPrompt), MessageLook::None);
     book.SetChosenFolder(ui.ChooseFolder());
     if (book.GetChosenFolder().empty())
         return {};

@@ -10,6 +10,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 
 namespace tavelo {
@@ -40,7 +41,7 @@ std::optional<ContentHash> HashDescriptor(int fd, std::string& reason)
     };
     const std::unique_ptr<XXH3_state_t, StateDeleter> state(XXH3_createState());
     if (!state || XXH3_128bits_reset(state.get()) != XXH_OK) {
-        reason = "la mémoire manque";
+        reason = TAVELO_TR_NOOP("Search", "la mémoire manque");
         return std::nullopt;
     }
     constexpr std::size_t kChunk = 256 * 1024;
@@ -72,7 +73,7 @@ std::optional<ContentHash> HashFile(const std::string& path, std::string& reason
     if (::fstat(fd, &st) != 0)
         reason = DescribeError(errno);
     else if (!S_ISREG(st.st_mode))
-        reason = "ce n'est pas un fichier ordinaire";
+        reason = TAVELO_TR_NOOP("Search", "ce n'est pas un fichier ordinaire");
     else
         hash = HashDescriptor(fd, reason);
     ::close(fd);

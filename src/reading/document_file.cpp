@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 
 namespace tavelo {
@@ -14,7 +15,7 @@ namespace {
 
 FileError Failure(const std::string& path, int error)
 {
-    return FileError("Impossible de lire le document « " + path + " » : " + DescribeError(error) + ".", error);
+    return FileError(Format(Tr("Search", "Impossible de lire le document « %1 » : %2."), {path, DescribeError(error)}), error);
 }
 
 class Fd {
@@ -46,7 +47,8 @@ Fd OpenRegular(const std::string& path, struct stat& st)
     if (S_ISDIR(st.st_mode))
         throw Failure(path, EISDIR);
     if (!S_ISREG(st.st_mode))
-        throw FileError("Impossible de lire le document « " + path + " » : ce n'est pas un fichier ordinaire.", EINVAL);
+        throw FileError(Format(Tr("Search", "Impossible de lire le document « %1 » : %2."), {path, Tr("Search", "ce n'est pas un fichier ordinaire")}),
+                        EINVAL);
     return fd;
 }
 

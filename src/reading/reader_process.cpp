@@ -16,6 +16,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/helper_program.h"
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/text.h"
 #include "reading/reader_protocol.h"
@@ -29,19 +31,13 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr const char* kTooLong = "trop long à lire";
-constexpr const char* kTooMuchMemory = "trop de mémoire";
-constexpr const char* kReaderStopped = "le programme de lecture s'est arrêté en le lisant";
-constexpr const char* kIncoherent = "sa lecture a donné une réponse incohérente";
+constexpr const char* kTooLong = TAVELO_TR_NOOP("Search", "trop long à lire");
+constexpr const char* kTooMuchMemory = TAVELO_TR_NOOP("Search", "trop de mémoire");
+constexpr const char* kReaderStopped = TAVELO_TR_NOOP("Search", "le programme de lecture s'est arrêté en le lisant");
+constexpr const char* kIncoherent = TAVELO_TR_NOOP("Search", "sa lecture a donné une réponse incohérente");
 constexpr auto kPollSlice = std::chrono::milliseconds(50);
 // Text and the frames around it; a reader sending more is out of step.
 constexpr std::size_t kMaxTextBytes = std::size_t{32} << 20;
-
-bool IsExecutable(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
-}
 
 // Waits for `events` on `fd` for at most one slice; false when nothing came.
 bool WaitSlice(int fd, short events, Clock::time_point deadline)
@@ -68,21 +64,7 @@ std::string Arg(const char* name, unsigned long long value)
 
 std::string FindReaderProgram()
 {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        for (const std::filesystem::path& candidate :
-             {self.parent_path() / kReaderProgramName,
-              self.parent_path().parent_path() / "libexec" / "tavelo" / kReaderProgramName}) {
-            if (IsExecutable(candidate))
-                return candidate.string();
-        }
-    }
-#ifdef TAVELO_READER_BUILD_PATH
-    if (IsExecutable(TAVELO_READER_BUILD_PATH))
-        return TAVELO_READER_BUILD_PATH;
-#endif
-    return {};
+    return FindHelperProgram(kReaderProgramName);
 }
 
 enum class ReaderProcess::Exchange {
@@ -110,12 +92,12 @@ ReaderProcess::~ReaderProcess()
 bool ReaderProcess::Start(std::string& reason)
 {
     if (m_executable.empty()) {
-        reason = "le programme de lecture des documents (" + std::string(kReaderProgramName) + ") est introuvable";
+        reason = Format(Tr("Search", "le programme de lecture des documents (%1) est introuvable"), {kReaderProgramName});
         return false;
     }
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        reason = "le système refuse de lancer le programme de lecture : " + DescribeError(errno);
+        reason = Format(Tr("Search", "le système refuse de lancer le programme de lecture : %1"), {DescribeError(errno)});
         return false;
     }
     int child = ends[1];
@@ -125,7 +107,7 @@ bool ReaderProcess::Start(std::string& reason)
         ::close(ends[1]);
         if (child < 0) {
             ::close(ends[0]);
-            reason = "le système refuse de lancer le programme de lecture : " + DescribeError(errno);
+            reason = Format(Tr("Search", "le système refuse de lancer le programme de lecture : %1"), {DescribeError(errno)});
             return false;
         }
     }
@@ -175,8 +157,8 @@ bool ReaderProcess::Start(std::string& reason)
     ::close(child);
     if (spawned != 0) {
         ::close(ends[0]);
-        reason = "le programme de lecture des documents (" + m_executable + ") ne peut pas être lancé : " +
-                 DescribeError(spawned);
+        reason = Format(Tr("Search", "le programme de lecture des documents (%1) ne peut pas être lancé : %2"),
+                        {m_executable, DescribeError(spawned)});
         return false;
     }
     m_pid = pid;
@@ -401,13 +383,14 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
     case Exchange::kNoHello:
         Stop();
         outcome.status = ReadStatus::kNoReader;
-        outcome.reason = "le programme de lecture des documents (" + m_executable +
-                         ") ne répond pas comme attendu ; il ne correspond sans doute pas à cette version de Tavelo";
+        outcome.reason = Format(Tr("Search", "le programme de lecture des documents (%1) ne répond pas comme attendu ; "
+                                             "il ne correspond sans doute pas à cette version de Tavelo"),
+                                {m_executable});
         break;
     case Exchange::kDiedAtStart:
         Stop();
         outcome.status = ReadStatus::kNoReader;
-        outcome.reason = "le programme de lecture des documents (" + m_executable + ") s'arrête dès son lancement";
+        outcome.reason = Format(Tr("Search", "le programme de lecture des documents (%1) s'arrête dès son lancement"), {m_executable});
         break;
     case Exchange::kTimedOut:
         Stop();

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 
 namespace tavelo {
@@ -228,8 +229,8 @@ std::unique_ptr<TextCache> TextCache::Open(const std::string& folder, std::uint6
 {
     std::unique_ptr<TextCache> cache(new TextCache(folder, capBytes));
     if (folder.empty()) {
-        cache->Warn("Le cache des textes des documents n'a pas d'emplacement (ni XDG_CACHE_HOME ni HOME) : "
-                    "les documents seront lus à chaque recherche.");
+        cache->Warn(Tr("Search", "Le cache des textes des documents n'a pas d'emplacement (ni XDG_CACHE_HOME ni HOME) : "
+                                 "les documents seront lus à chaque recherche."));
         return cache;
     }
     cache->m_enabled = cache->OpenDatabase();
@@ -248,8 +249,9 @@ bool TextCache::OpenDatabase()
     }
     struct stat st {};
     if (::stat(m_folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        Warn("Le dossier du cache des textes des documents (" + m_folder + ") ne peut pas être créé : " +
-             DescribeError(errno) + ". Les documents seront lus à chaque recherche.");
+        Warn(Format(Tr("Search", "Le dossier du cache des textes des documents (%1) ne peut pas être créé : %2. "
+                                 "Les documents seront lus à chaque recherche."),
+                    {m_folder, DescribeError(errno)}));
         return false;
     }
     if (st.st_uid == ::geteuid() && (st.st_mode & 0077) != 0)
@@ -307,15 +309,16 @@ bool TextCache::OpenDatabase()
         if (IsDamage(code) && attempt == 0) {
             for (const char* suffix : {"", "-wal", "-shm"})
                 ::unlink((m_path + suffix).c_str());
-            Warn("Le cache des textes des documents (" + m_folder + ") était endommagé : il a été recréé.");
+            Warn(Format(Tr("Search", "Le cache des textes des documents (%1) était endommagé : il a été recréé."), {m_folder}));
             continue;
         }
         if (IsBusy(code))
-            Warn("Le cache des textes des documents est occupé par un autre programme : "
-                 "cette recherche lit les documents eux-mêmes.");
+            Warn(Tr("Search", "Le cache des textes des documents est occupé par un autre programme : "
+                              "cette recherche lit les documents eux-mêmes."));
         else
-            Warn("Le cache des textes des documents (" + m_folder + ") ne peut pas être utilisé (" + detail +
-                 ") : les documents seront lus à chaque recherche.");
+            Warn(Format(Tr("Search", "Le cache des textes des documents (%1) ne peut pas être utilisé (%2) : "
+                                     "les documents seront lus à chaque recherche."),
+                        {m_folder, detail}));
         return false;
     }
     return false;
@@ -346,24 +349,26 @@ void TextCache::Failed(int code, const char* what)
     if (IsBusy(code)) {
         // Each further wait would hold the search up as long: the rest of it
         // reads the documents themselves.
-        Warn("Le cache des textes des documents est occupé par un autre programme : une partie des documents "
-             "a été lue à nouveau.");
+        Warn(Tr("Search", "Le cache des textes des documents est occupé par un autre programme : une partie des documents "
+                          "a été lue à nouveau."));
         m_pausedWhileBusy = m_enabled;
         m_enabled = false;
         return;
     }
     if (IsDamage(code)) {
-        Warn("Le cache des textes des documents (" + m_folder + ") est endommagé : il sera recréé à la prochaine "
-             "recherche.");
+        Warn(Format(Tr("Search", "Le cache des textes des documents (%1) est endommagé : il sera recréé à la prochaine recherche."),
+                    {m_folder}));
         // Emptied under the next search, whose schema check starts afresh.
         if (m_writer)
             m_writer->Exec("PRAGMA user_version=0");
     } else if ((code & 0xFF) == SQLITE_FULL) {
-        Warn("Le disque du cache des textes des documents (" + m_folder + ") est plein : les documents "
-             "seront lus à chaque recherche.");
+        Warn(Format(Tr("Search", "Le disque du cache des textes des documents (%1) est plein : les documents seront lus à "
+                                 "chaque recherche."),
+                    {m_folder}));
     } else {
-        Warn(std::string("Le cache des textes des documents ne peut pas être ") + what + " (" + sqlite3_errstr(code) +
-             ") : les documents seront lus à chaque recherche.");
+        Warn(Format(Tr("Search", "Le cache des textes des documents ne peut pas être %1 (%2) : les documents seront lus à "
+                                 "chaque recherche."),
+                    {Tr("Search", what), sqlite3_errstr(code)}));
     }
     m_enabled = false;
 }
@@ -391,7 +396,7 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
     }
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
-        Failed(code, "ouvert");
+        Failed(code, TAVELO_TR_NOOP("Search", "ouvert"));
         return nullptr;
     }
     return connection;
@@ -454,7 +459,7 @@ std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind k
     Release(std::move(connection));
     const std::lock_guard lock(m_mutex);
     if (code != SQLITE_OK)
-        Failed(code, "lu");
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
     if (touched)
         m_touched.push_back(entry->textId);
     return entry;
@@ -488,7 +493,7 @@ std::optional<CacheEntry> TextCache::FindContent(const ContentHash& hash, Docume
     Release(std::move(connection));
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
-        Failed(code, "lu");
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
     }
     return entry;
 }
@@ -520,7 +525,7 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
     Release(std::move(connection));
     if (code != SQLITE_OK || damaged) {
         const std::lock_guard lock(m_mutex);
-        Failed(damaged ? SQLITE_CORRUPT : code, "lu");
+        Failed(damaged ? SQLITE_CORRUPT : code, TAVELO_TR_NOOP("Search", "lu"));
     }
     return text;
 }
@@ -572,7 +577,7 @@ std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::
     Release(std::move(connection));
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
-        Failed(code, "lu");
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
     }
     return candidates;
 }
@@ -678,7 +683,7 @@ void TextCache::WriterLoop()
         lock.lock();
         m_writing = false;
         if (code != SQLITE_OK)
-            Failed(code, "écrit");
+            Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
         m_caughtUp.notify_all();
     }
 }
@@ -770,7 +775,7 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
     Release(std::move(connection));
     if (code != SQLITE_OK) {
         const std::lock_guard lock(m_mutex);
-        Failed(code, "lu");
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
     }
     return known;
 }
@@ -812,7 +817,7 @@ void TextCache::Evict()
         code = m_writer->Exec("COMMIT");
     if (code != SQLITE_OK) {
         m_writer->Exec("ROLLBACK");
-        Failed(code, "écrit");
+        Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
     }
 }
 
@@ -868,7 +873,7 @@ std::optional<CacheStats> TextCache::Stats()
             stats.textBytes = static_cast<std::uint64_t>(sqlite3_column_int64(row, 2));
         });
     if (code != SQLITE_OK) {
-        Failed(code, "lu");
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
         return std::nullopt;
     }
     for (const char* suffix : {"", "-wal", "-shm"}) {
@@ -885,7 +890,7 @@ bool TextCache::Clear(std::string& reason)
     WaitForWriter(lock);
     EndReading();
     if (!m_enabled || !m_writer) {
-        reason = m_warning.empty() ? "le cache des textes des documents n'est pas disponible" : m_warning;
+        reason = m_warning.empty() ? TAVELO_TR_NOOP("Search", "le cache des textes des documents n'est pas disponible") : m_warning;
         return false;
     }
     m_touched.clear();
@@ -897,7 +902,7 @@ bool TextCache::Clear(std::string& reason)
         code = m_writer->Exec("COMMIT");
     if (code != SQLITE_OK) {
         m_writer->Exec("ROLLBACK");
-        reason = IsBusy(code) ? "il est occupé par un autre programme" : sqlite3_errmsg(m_writer->db);
+        reason = IsBusy(code) ? TAVELO_TR_NOOP("Search", "il est occupé par un autre programme") : sqlite3_errmsg(m_writer->db);
         return false;
     }
     // Gives the room back to the disk; a cache in use elsewhere keeps it.

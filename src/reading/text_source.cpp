@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "reading/content_hash.h"
 #include "reading/document_file.h"
@@ -39,7 +40,7 @@ DocumentRead Unreadable(std::string reason)
     return read;
 }
 
-const char* const kNotRegular = "ce n'est pas un fichier ordinaire";
+const char* const kNotRegular = TAVELO_TR_NOOP("Search", "ce n'est pas un fichier ordinaire");
 
 // O_NONBLOCK keeps a named pipe or a device from holding the search up at
 // open; anything but a regular file is refused right after.
@@ -133,7 +134,7 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
         return Unreadable(reason);
     DocumentRead read;
     if (static_cast<std::uint64_t>(st.st_size) > kMaxDocumentBytes)
-        return Unreadable("le document est trop volumineux");
+        return Unreadable(TAVELO_TR_NOOP("Search", "le document est trop volumineux"));
     try {
         // One byte more than the size, so that a file that grew is read whole.
         read.bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
@@ -141,7 +142,7 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
         for (;;) {
             if (done == read.bytes.size()) {
                 if (read.bytes.size() > kMaxDocumentBytes)
-                    return Unreadable("le document est trop volumineux");
+                    return Unreadable(TAVELO_TR_NOOP("Search", "le document est trop volumineux"));
                 read.bytes.resize(std::min(kMaxDocumentBytes + 1, read.bytes.size() * 2));
             }
             const ssize_t n = ::read(fd.get(), read.bytes.data() + done, read.bytes.size() - done);
@@ -155,7 +156,7 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
         }
         read.bytes.resize(done);
     } catch (const std::bad_alloc&) {
-        return Unreadable("la mémoire manque pour le lire");
+        return Unreadable(TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire"));
     }
     if (m_cache->Enabled())
         m_cache->RememberPath(path, read.bytes.size(), HashBytes(read.bytes));
@@ -183,8 +184,8 @@ DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadCon
     if (outcome.status == ReadStatus::kNoReader) {
         const std::lock_guard lock(m_mutex);
         if (m_notice.empty())
-            m_notice = "Les documents autres que le texte brut n'ont pas pu être lus : " + outcome.reason + ".";
-        m_readerFailure = "le programme de lecture des documents n'a pas pu être utilisé";
+            m_notice = Format(Tr("Search", "Les documents autres que le texte brut n'ont pas pu être lus : %1."), {outcome.reason});
+        m_readerFailure = TAVELO_TR_NOOP("Search", "le programme de lecture des documents n'a pas pu être utilisé");
         read.reason = m_readerFailure;
         return read;
     }

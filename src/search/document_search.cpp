@@ -1,5 +1,6 @@
 #include "search/document_search.h"
 
+#include "base/tr.h"
 #include "reading/text_decoding.h"
 #include "reading/text_source.h"
 #include "search/search_pattern.h"
@@ -59,11 +60,11 @@ DocumentMatch MatchRead(const DocumentRead& read, DocumentKind kind, const Searc
         }
         }
     } catch (const std::bad_alloc&) {
-        match = {DocumentMatch::kUnreadable, "la mémoire manque pour le lire"};
+        match = {DocumentMatch::kUnreadable, TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire")};
     } catch (const std::runtime_error&) {
         // The regular-expression library gives up on matches whose cost
         // explodes rather than running without end.
-        match = {DocumentMatch::kUnreadable, "l'expression recherchée est trop complexe pour ce document"};
+        match = {DocumentMatch::kUnreadable, TAVELO_TR_NOOP("Search", "l'expression recherchée est trop complexe pour ce document")};
     }
     return match;
 }
@@ -74,13 +75,13 @@ DocumentMatch SearchDocumentFile(const std::string& path, DocumentKind kind, con
     try {
         return MatchRead(source.Read(path, kind, context), kind, pattern);
     } catch (const std::bad_alloc&) {
-        return {DocumentMatch::kUnreadable, "la mémoire manque pour le lire"};
+        return {DocumentMatch::kUnreadable, TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire")};
     }
 }
 
 std::string UnreadableDocumentMessage(const std::string& path, const std::string& reason)
 {
-    return "Impossible de lire le document « " + path + " » : " + reason + ".";
+    return Format(Tr("Search", "Impossible de lire le document « %1 » : %2."), {path, Tr("Search", reason)});
 }
 
 int FindWord(const SearchPattern* pattern, const char* path)

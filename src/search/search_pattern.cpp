@@ -4,6 +4,7 @@
 
 #include <boost/regex/icu.hpp>
 
+#include "base/tr.h"
 #include "book/text.h"
 
 namespace tavelo {
@@ -105,20 +106,20 @@ std::string DescribeSyntaxError(boost::regex_constants::error_type code)
 {
     namespace rc = boost::regex_constants;
     switch (code) {
-    case rc::error_paren: return "une parenthèse n'est pas appariée";
-    case rc::error_brack: return "un crochet n'est pas fermé";
-    case rc::error_badrepeat: return "une répétition ne porte sur rien";
-    case rc::error_escape: return "une barre oblique inverse est mal placée";
-    case rc::error_brace: return "des accolades sont mal formées";
-    case rc::error_badbrace: return "un nombre de répétitions entre accolades est invalide";
-    case rc::error_range: return "un intervalle entre crochets est invalide";
-    case rc::error_ctype: return "un nom de classe de caractères est inconnu";
-    case rc::error_collate: return "un nom d'élément entre crochets est inconnu";
-    case rc::error_backref: return "une référence arrière ne renvoie à aucun groupe";
+    case rc::error_paren: return Tr("Search", "une parenthèse n'est pas appariée");
+    case rc::error_brack: return Tr("Search", "un crochet n'est pas fermé");
+    case rc::error_badrepeat: return Tr("Search", "une répétition ne porte sur rien");
+    case rc::error_escape: return Tr("Search", "une barre oblique inverse est mal placée");
+    case rc::error_brace: return Tr("Search", "des accolades sont mal formées");
+    case rc::error_badbrace: return Tr("Search", "un nombre de répétitions entre accolades est invalide");
+    case rc::error_range: return Tr("Search", "un intervalle entre crochets est invalide");
+    case rc::error_ctype: return Tr("Search", "un nom de classe de caractères est inconnu");
+    case rc::error_collate: return Tr("Search", "un nom d'élément entre crochets est inconnu");
+    case rc::error_backref: return Tr("Search", "une référence arrière ne renvoie à aucun groupe");
     case rc::error_complexity:
     case rc::error_space:
-    case rc::error_stack: return "l'expression est trop complexe";
-    default: return "l'expression est mal formée";
+    case rc::error_stack: return Tr("Search", "l'expression est trop complexe");
+    default: return Tr("Search", "l'expression est mal formée");
     }
 }
 
@@ -263,9 +264,9 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
         else
             m_compiled->pattern = Compile(TranslateCaseInsensitiveSyntax(m_patternText), rc::perl | rc::icase);
     } catch (const boost::regex_error& e) {
-        throw PatternError("Le mot « " + m_word + " » ne peut pas être recherché : " + DescribeSyntaxError(e.code()) + ".");
+        throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, DescribeSyntaxError(e.code())}));
     } catch (const std::exception&) {
-        throw PatternError("Le mot « " + m_word + " » ne peut pas être recherché : l'expression est mal formée.");
+        throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, Tr("Search", "l'expression est mal formée")}));
     }
     std::string literal = EscapeLiteral(m_word);
     std::string cell = CellWildcardToPerl(m_word);

@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/tr.h"
+
 namespace tavelo {
 
 class CTenorels;
 
-inline constexpr std::string_view kSearchingFilePrefix = "Recherche dans le fichier : ";
-inline constexpr std::string_view kRecognisingPrefix = "Reconnaissance du texte : ";
-inline constexpr std::string_view kNoSubjectFoundMessage = "Aucun sujet ne correspond aux critères";
+inline constexpr std::string_view kSearchingFilePrefix = TAVELO_TR_NOOP("Search", "Recherche dans le fichier : ");
+inline constexpr std::string_view kRecognisingPrefix = TAVELO_TR_NOOP("Search", "Reconnaissance du texte : ");
+inline constexpr std::string_view kNoSubjectFoundMessage = TAVELO_TR_NOOP("Search", "Aucun sujet ne correspond aux critères");
 
 // A document whose content could not be searched.
 struct UnreadableDocument {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "base/tr.h"
 #include "reading/reader_protocol.h"
 #include "reading/text_source.h"
 #include "search/document_search.h"
@@ -197,7 +198,7 @@ private:
         SearchProgress* progress = m_environment.progress;
         const std::string name = task.subject->GetDocumentFileName(task.document);
         if (progress != nullptr)
-            progress->SetLine(std::string(kSearchingFilePrefix) + name);
+            progress->SetLine(Tr("Search", kSearchingFilePrefix) + name);
         ReadContext context;
         context.cancel = m_environment.cancel;
         context.candidates = m_candidates ? &*m_candidates : nullptr;
@@ -211,7 +212,7 @@ private:
             match = MatchRead(m_source.Read(task.subject->GetDocumentPath(task.document), task.kind, context, &lookup),
                               task.kind, m_pattern);
         } catch (const std::bad_alloc&) {
-            match = {DocumentMatch::kUnreadable, "la mémoire manque pour le lire"};
+            match = {DocumentMatch::kUnreadable, TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire")};
         }
         if (progress != nullptr)
             progress->DocumentRead();
@@ -249,9 +250,9 @@ private:
 
 std::string RecognitionLine(const std::string& fileName, std::size_t page, std::size_t pages)
 {
-    std::string line = std::string(kRecognisingPrefix) + fileName;
+    std::string line = Tr("Search", kRecognisingPrefix) + fileName;
     if (pages > 1)
-        line += ", page " + std::to_string(page) + " sur " + std::to_string(pages);
+        line += Format(Tr("Search", ", page %1 sur %2"), {std::to_string(page), std::to_string(pages)});
     return line;
 }
 
@@ -352,11 +353,11 @@ std::string DescribeUnreadKinds(const std::map<std::string, std::size_t>& unread
         kinds += (kinds.empty() ? "." : ", .") + extension + " (" + std::to_string(documents) + ")";
     }
     if (withoutExtension > 0)
-        kinds += (kinds.empty() ? "" : ", ") + std::string("sans extension (") + std::to_string(withoutExtension) + ")";
+        kinds += (kinds.empty() ? "" : ", ") + Format(Tr("Search", "sans extension (%1)"), {std::to_string(withoutExtension)});
     if (total == 0)
         return {};
-    return (total == 1 ? std::string("Un document n'a pas été examiné, son genre n'est pas lu : ")
-                       : std::to_string(total) + " documents n'ont pas été examinés, leur genre n'est pas lu : ") +
+    return (total == 1 ? Tr("Search", "Un document n'a pas été examiné, son genre n'est pas lu : ")
+                       : Format(Tr("Search", "%1 documents n'ont pas été examinés, leur genre n'est pas lu : "), {std::to_string(total)})) +
            kinds + ".";
 }
 
@@ -364,9 +365,10 @@ std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& u
 {
     if (unreadable.empty())
         return {};
-    std::string message = unreadable.size() == 1 ? "Un document n'a pas pu être lu pendant la recherche :\n"
-                                                  : std::to_string(unreadable.size()) +
-                                                        " documents n'ont pas pu être lus pendant la recherche :\n";
+    std::string message =
+        unreadable.size() == 1
+            ? Tr("Search", "Un document n'a pas pu être lu pendant la recherche :\n")
+            : Format(Tr("Search", "%1 documents n'ont pas pu être lus pendant la recherche :\n"), {std::to_string(unreadable.size())});
     const std::size_t listed = std::min(unreadable.size(), kListedUnreadable);
     for (std::size_t i = 0; i < listed; ++i) {
         message += unreadable[i].message;
@@ -374,9 +376,9 @@ std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& u
     }
     const std::size_t rest = unreadable.size() - listed;
     if (rest == 1)
-        message += "… et un autre document.\n";
+        message += Tr("Search", "… et un autre document.\n");
     else if (rest > 1)
-        message += "… et " + std::to_string(rest) + " autres documents.\n";
+        message += Format(Tr("Search", "… et %1 autres documents.\n"), {std::to_string(rest)});
     return message;
 }
 

@@ -56,7 +56,7 @@ struct SearchEnvironment {
 SearchResult RunSearch(const SubjectList& subjects, const SearchPattern& pattern, unsigned scopes,
                        const SearchEnvironment& environment = {});
 
-// The French message that lists the unreadable documents at the end of a
+// The message, translated, that lists the unreadable documents at the end of a
 // search (the first ones, then how many others); empty when there is none.
 std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& unreadable);
 

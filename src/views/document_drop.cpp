@@ -13,6 +13,7 @@
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "views/tenorel_view.h"
 #include "views/view.h"
 
@@ -34,7 +35,7 @@ QList<QUrl> LocalFiles(const QMimeData* mime)
 
 bool IsBookFile(const QUrl& url)
 {
-    return QFileInfo(url.toLocalFile()).suffix().compare(QString::fromUtf8(text::kFileExtension), Qt::CaseInsensitive) == 0;
+    return QFileInfo(url.toLocalFile()).suffix().compare(Tx(text::kFileExtension), Qt::CaseInsensitive) == 0;
 }
 
 class DocumentDropFilter : public QObject {

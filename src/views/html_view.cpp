@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/resources.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
 #include "book/text.h"
@@ -70,7 +71,7 @@ CHTMLView::CHTMLView(CTenorelDoc* document, QWidget* parent) : QStackedWidget(pa
     m_noPreviewLabel->setWordWrap(true);
     m_noPreviewLabel->setAlignment(Qt::AlignCenter);
     m_noPreviewLabel->setTextFormat(Qt::PlainText);
-    m_openButton = new QPushButton(QString::fromUtf8(text::kOpenWithDefault), m_noPreview);
+    m_openButton = new QPushButton(Tx(text::kOpenWithDefault), m_noPreview);
     layout->addStretch();
     layout->addWidget(m_noPreviewLabel);
     layout->addWidget(m_openButton, 0, Qt::AlignHCenter);
@@ -110,7 +111,7 @@ void CHTMLView::Navigate(const QString& path)
     m_path = path;
     const QFileInfo info(path);
     if (!info.exists()) {
-        ShowError(QString::fromUtf8(text::kPreviewMissing).arg(path));
+        ShowError(Tx(text::kPreviewMissing).arg(path));
         return;
     }
     if (HasSuffix(path, {"txt"}))
@@ -134,7 +135,7 @@ bool CHTMLView::ReadPreviewText(const QString& path, QString& text)
         text = QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size()));
         return true;
     } catch (const FileError& e) {
-        ShowError(QString::fromUtf8(text::kPreviewUnreadable).arg(path, QString::fromUtf8(e.what())));
+        ShowError(Tx(text::kPreviewUnreadable).arg(path, QString::fromUtf8(e.what())));
         return false;
     }
 }
@@ -166,7 +167,7 @@ void CHTMLView::ShowImage(const QString& path)
     QImageReader reader(path);
     const QSize size = reader.size();
     if (!reader.canRead()) {
-        ShowError(QString::fromUtf8(text::kPreviewUnreadable).arg(path, reader.errorString()));
+        ShowError(Tx(text::kPreviewUnreadable).arg(path, reader.errorString()));
         return;
     }
     const int available = std::max(64, m_browser->viewport()->width() - 24);
@@ -183,8 +184,8 @@ void CHTMLView::ShowPdf(const QString& path)
 {
     const QPdfDocument::Error error = m_pdfDocument->load(path);
     if (error != QPdfDocument::Error::None) {
-        ShowError(QString::fromUtf8(text::kPreviewUnreadable)
-                      .arg(path, QString::fromUtf8(text::kPdfUnreadable)));
+        ShowError(Tx(text::kPreviewUnreadable)
+                      .arg(path, Tx(text::kPdfUnreadable)));
         return;
     }
     setCurrentWidget(m_pdfView);
@@ -193,7 +194,7 @@ void CHTMLView::ShowPdf(const QString& path)
 
 void CHTMLView::ShowNoPreview(const QString& path)
 {
-    m_noPreviewLabel->setText(QString::fromUtf8(text::kNoPreview).arg(QFileInfo(path).fileName()));
+    m_noPreviewLabel->setText(Tx(text::kNoPreview).arg(QFileInfo(path).fileName()));
     m_openButton->setEnabled(QFileInfo(path).isFile());
     setCurrentWidget(m_noPreview);
     m_page = Page::NoPreview;
@@ -202,7 +203,7 @@ void CHTMLView::ShowNoPreview(const QString& path)
 void CHTMLView::ShowError(const QString& message)
 {
     m_browser->setHtml(QStringLiteral("<html><body><h3>%1</h3><p>%2</p></body></html>")
-                           .arg(QString::fromUtf8(text::kPreviewErrorTitle).toHtmlEscaped(), message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
+                           .arg(Tx(text::kPreviewErrorTitle).toHtmlEscaped(), message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
     setCurrentWidget(m_browser);
     m_page = Page::Error;
 }
@@ -212,7 +213,7 @@ void CHTMLView::OpenExternally()
     if (m_path.isEmpty())
         return;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_path)))
-        MessageBox::Show(window(), QString::fromUtf8(text::kOpenWithDefaultFailed).arg(m_path), MessageBox::Exclamation);
+        MessageBox::Show(window(), Tx(text::kOpenWithDefaultFailed).arg(m_path), MessageBox::Exclamation);
 }
 
 } // namespace tavelo::gui

@@ -12,6 +12,7 @@
 #include "app/menu_builder.h"
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
 #include "views/document_drop.h"
@@ -398,9 +399,9 @@ void CTenorelView::RunContextMenu(const QPoint& screenPos, bool fromKeyboard)
     if (CTenorels* current = doc ? doc->GetCurrentSubject() : nullptr) {
         if (QAction* closeItem = FindCommandAction(menu, ID_CLOSE_SUBJECT)) {
             if (current->GetState() == CTenorels::kClosed)
-                closeItem->setText(QString::fromUtf8(text::kPopupReopenSubject));
+                closeItem->setText(Tx(text::kPopupReopenSubject));
             else if (current->GetState() == CTenorels::kOpen)
-                closeItem->setText(QString::fromUtf8(text::kPopupCloseSubject));
+                closeItem->setText(Tx(text::kPopupCloseSubject));
         }
     }
 
@@ -432,7 +433,7 @@ void CTenorelView::OnAddDocument()
     CTenorels* subject = doc ? doc->GetCurrentSubject() : nullptr;
     if (!subject)
         return;
-    const QString path = FileDialog::GetOpenFileName(window(), QString::fromUtf8(text::kOpenTitle), QString(), QString());
+    const QString path = FileDialog::GetOpenFileName(window(), Tx(text::kOpenTitle), QString(), QString());
     if (path.isEmpty())
         return;
     AddDocumentToCurrentSubject(*doc, path, window());
@@ -445,7 +446,7 @@ bool CTenorelView::AddDocumentToCurrentSubject(CTenorelDoc& doc, const QString& 
         return false;
     const std::string chosen = path.toStdString();
     if (subject->HasDocumentPath(chosen)) {
-        MessageBox::Show(messageParent, QString::fromUtf8(text::kDocumentPresent), MessageBox::Exclamation);
+        MessageBox::Show(messageParent, Tx(text::kDocumentPresent), MessageBox::Exclamation);
         return false;
     }
     subject->AddDocumentPath(chosen);
@@ -492,7 +493,7 @@ void CTenorelView::OnFilePrint(bool withDialog)
     if (withDialog && !PrintDialog::Exec(printer, window()))
         return;
     if (!PrintTree(printer))
-        MessageBox::Show(window(), QString::fromUtf8(text::kPrintFailed), MessageBox::Stop);
+        MessageBox::Show(window(), Tx(text::kPrintFailed), MessageBox::Stop);
 }
 
 } // namespace tavelo::gui

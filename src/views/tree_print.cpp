@@ -7,6 +7,7 @@
 
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/state_marks.h"
 #include "views/tenorel_view.h"
@@ -64,7 +65,7 @@ bool CTenorelView::PrintTree(QPagedPaintDevice& device) const
             const int x = page.left() + 2 * indent;
             const QIcon& mark = closed ? ClosedSubjectMark() : OpenSubjectMark();
             mark.paint(&painter, QRect(x, y + (lineHeight - markSize) / 2, markSize, markSize));
-            const QString state = QString::fromUtf8(closed ? text::kStateClosed : text::kStateOpen);
+            const QString state = Tx(closed ? text::kStateClosed : text::kStateOpen);
             painter.drawText(QRect(x + markSize + markSize / 2, y, page.width() - x - markSize * 2, lineHeight),
                              Qt::AlignLeft | Qt::AlignVCenter, item->text(0) + QStringLiteral(" (") + state + QStringLiteral(")"));
             y += lineHeight;

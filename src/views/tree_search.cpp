@@ -6,6 +6,7 @@
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/tenorel_view.h"
 
@@ -49,7 +50,7 @@ void CTenorelView::OnSearchNavigation()
     // document list and a blank preview.
     OnSelectionChanged(nullptr);
     m_bSearchMode = true;
-    frame->SetModePaneText(QString::fromUtf8(text::kModeSearch));
+    frame->SetModePaneText(Tx(text::kModeSearch));
     FillSubjects(m_searchHits);
     if (QTreeWidgetItem* root = GetRootItem())
         expandItem(root);
@@ -64,7 +65,7 @@ void CTenorelView::OnStandardNavigation()
         return;
     frame->EnableSubjectsMenu(true);
     m_bSearchMode = false;
-    frame->SetModePaneText(QString::fromUtf8(text::kModeStandard));
+    frame->SetModePaneText(Tx(text::kModeStandard));
     FillSubjects({});
     OnSelectionChanged(nullptr);
     if (!GetDocument())

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/catalogue.h"
 #include "book/file_io.h"
 #include "cli/commands.h"
 
@@ -113,4 +114,27 @@ TEST_F(CliBook, DumpOfDamagedOrMissingBooksFails)
     // A zero-length file is an empty book.
     EXPECT_EQ(Run(cli::RunDump, {Write("empty.tvo", "")}), 0);
     EXPECT_EQ(out.str(), "{\"subjects\":[]}\n");
+}
+
+TEST_F(CliBook, MessagesAndUsageFollowTheLanguage)
+{
+    // French by default; the English catalogue (what tavelo-cli installs under
+    // an English locale) translates messages, usage and the reasons that come
+    // from the book layer, with the file names put in their place.
+    const std::string damaged = Write("abime.tvo", std::string("\x01\x00\xFF\xFF\x02\x00", 6));
+    EXPECT_EQ(Run(&cli::RunSearch, {"livre.tvo", "mot", "--nimporte"}), 2);
+    EXPECT_EQ(err.str(), "Option inconnue : --nimporte\nUsage : tavelo-cli search LIVRE.tvo MOT [--scope "
+                         "names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] "
+                         "[--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]\n");
+    UseCatalogue(UiLanguage::kEnglish);
+    EXPECT_EQ(Run(&cli::RunSearch, {"livre.tvo", "mot", "--nimporte"}), 2);
+    EXPECT_EQ(err.str(), "Unknown option: --nimporte\nUsage: tavelo-cli search BOOK.tvo WORD [--scope "
+                         "names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] "
+                         "[--memory=MiB] [--time=SECONDS] [--ocr-time=SECONDS]\n");
+    EXPECT_EQ(Run(&cli::RunDump, {damaged}), 1);
+    EXPECT_EQ(err.str(), "The book \"" + damaged + "\" cannot be read: The file is truncated: it ends in the middle of a subject.\n");
+    EXPECT_EQ(Run(&cli::RunCreate, {Write("vide.json", "[]"), (dir / "x.tvo").string()}), 1);
+    EXPECT_NE(err.str().find("does not have the shape of a book: the JSON document must be an object."), std::string::npos)
+        << err.str();
+    UseCatalogue(UiLanguage::kFrench);
 }

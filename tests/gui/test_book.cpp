@@ -1,6 +1,6 @@
 // Books through their windows: start-up, open failures, save and save as,
 // read-only books and the reservation dialogs, closing and quitting, a second
-// window on one book, recent files, the desktop association and printing.
+// window on one book, recent files and printing.
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,6 @@
 #include <QSettings>
 
 #include "app/book_storage.h"
-#include "app/desktop_association.h"
 #include "app/reservation_dlg.h"
 #include "gui_fixture.h"
 
@@ -280,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(app->Documents().size(), std::size_t{1});
     }
 
-    void recentFilesAndAssociation()
+    void recentFiles()
     {
         const QString a = WriteBook(m_dir, QStringLiteral("r1.tvo"), {});
         const QString b = WriteBook(m_dir, QStringLiteral("r2.tvo"), {});
@@ -299,23 +298,6 @@ private Q_SLOTS:
         QAction* entry = FindCommandAction(file, ID_FILE_MRU_FIRST + 3);
         QVERIFY(entry && entry->isEnabled());
         QCOMPARE(entry->text(), QStringLiteral("&4 ") + m_dir.filePath(QStringLiteral("r3.tvo")));
-
-        const QString data = qEnvironmentVariable("XDG_DATA_HOME");
-        QVERIFY(!data.isEmpty());
-        const QString shared = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        const QByteArray mime = ReadBytes(shared + QStringLiteral("/mime/packages/tavelo.xml"));
-        QVERIFY(mime.contains("<glob pattern=\"*.tvo\"/>"));
-        QVERIFY(mime.contains("<comment>Tavelo Document</comment>"));
-        const QByteArray desktop = ReadBytes(shared + QStringLiteral("/applications/tavelo.desktop"));
-        QVERIFY(desktop.contains("MimeType=application/x-tavelo;"));
-        QVERIFY(desktop.contains("Exec="));
-
-        // A program path with spaces, quotes and percent signs stays one argument.
-        QTemporaryDir folder;
-        QVERIFY(WriteDesktopAssociation(QStringLiteral("/opt/mon appli/ta\"ve%lo"), folder.path()));
-        const QByteArray desktopEntry = ReadBytes(folder.path() + QStringLiteral("/applications/tavelo.desktop"));
-        QVERIFY2(desktopEntry.contains("Exec=\"/opt/mon appli/ta\\\\\"ve%%lo\" %f\n"), desktopEntry.constData());
-        QVERIFY(QFile::exists(folder.path() + QStringLiteral("/icons/hicolor/48x48/apps/tavelo.png")));
     }
 
     void openCommandAndDroppedFiles()

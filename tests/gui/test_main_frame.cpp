@@ -47,7 +47,8 @@ const MenuSpec kMenu128 = {
       {0, {}},
       {57665, QStringLiteral("&Quitter")}}},
     {QStringLiteral("&Affichage"), {{59392, QStringLiteral("&Barre d'outils")}, {59393, QStringLiteral("Barre d'é&tat")}}},
-    {QStringLiteral("&?"), {{57664, QStringLiteral("&A propos de Tavelo...")}}},
+    {QStringLiteral("&?"),
+     {{32800, QStringLiteral("Livre d'e&xemple")}, {0, {}}, {57664, QStringLiteral("&A propos de Tavelo...")}}},
 };
 
 const MenuSpec kMenu129 = {
@@ -90,7 +91,8 @@ const MenuSpec kMenu129 = {
       {57650, QStringLiteral("&Cascade")},
       {57651, QStringLiteral("&Mosaïque")},
       {57649, QStringLiteral("&Réorganiser les icônes")}}},
-    {QStringLiteral("&?"), {{57664, QStringLiteral("&A propos de Tavelo...")}}},
+    {QStringLiteral("&?"),
+     {{32800, QStringLiteral("Livre d'e&xemple")}, {0, {}}, {57664, QStringLiteral("&A propos de Tavelo...")}}},
 };
 
 void CompareMenus(const MenuSpec& actual, const MenuSpec& expected)

@@ -1,5 +1,7 @@
 #include "reading/formats/format.h"
 
+#include "base/tr.h"
+
 namespace tavelo {
 
 #define TAVELO_DECLARE_READER(name, code, version, extensions) \
@@ -9,7 +11,7 @@ TAVELO_DOCUMENT_KINDS(TAVELO_DECLARE_READER)
 
 const char* TooMuchTextReason()
 {
-    return "son texte dépasse 32 Mio";
+    return TAVELO_TR_NOOP("Search", "son texte dépasse 32 Mio");
 }
 
 FormatReader ReaderOf(DocumentKind kind)
@@ -36,7 +38,7 @@ bool ReadDocumentText(DocumentKind kind, const FormatInput& input, DocumentText&
 {
     const FormatReader read = ReaderOf(kind);
     if (read == nullptr) {
-        reason = "ce genre de document n'est pas lu";
+        reason = TAVELO_TR_NOOP("Search", "ce genre de document n'est pas lu");
         return false;
     }
     CollectingSink sink;

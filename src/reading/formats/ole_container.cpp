@@ -1,5 +1,7 @@
 #include "reading/formats/ole_container.h"
 
+#include "base/tr.h"
+
 #include <mutex>
 
 #include <gsf/gsf-infile-msole.h>
@@ -50,7 +52,7 @@ std::optional<OleContainer> OleContainer::Open(std::string_view bytes, std::stri
     handle->input.reset(gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.data()),
                                              static_cast<gsf_off_t>(bytes.size()), FALSE));
     if (!handle->input) {
-        reason = "le fichier est vide";
+        reason = TAVELO_TR_NOOP("Search", "le fichier est vide");
         return std::nullopt;
     }
     GError* error = nullptr;
@@ -58,7 +60,7 @@ std::optional<OleContainer> OleContainer::Open(std::string_view bytes, std::stri
     if (error != nullptr)
         g_error_free(error);
     if (!handle->infile) {
-        reason = "ce n'est pas un document Office 97-2003 valide";
+        reason = TAVELO_TR_NOOP("Search", "ce n'est pas un document Office 97-2003 valide");
         return std::nullopt;
     }
     return OleContainer(std::move(handle));

@@ -11,6 +11,8 @@
 
 #include "reading/formats/format.h"
 
+#include "base/tr.h"
+
 namespace tavelo {
 
 namespace {
@@ -27,18 +29,18 @@ bool ReadPdf(const FormatInput& input, TextSink& sink, std::string& reason)
     std::call_once(quiet, [] { poppler::set_debug_error_function(IgnorePopplerMessage, nullptr); });
 
     if (input.bytes.size() > static_cast<std::size_t>(INT_MAX)) {
-        reason = "le document est trop volumineux";
+        reason = TAVELO_TR_NOOP("Search", "le document est trop volumineux");
         return false;
     }
     // poppler keeps a pointer to the bytes, which outlive the document here.
     const std::unique_ptr<poppler::document> document(poppler::document::load_from_raw_data(
         input.bytes.data(), static_cast<int>(input.bytes.size())));
     if (!document) {
-        reason = "ce n'est pas un document PDF lisible";
+        reason = TAVELO_TR_NOOP("Search", "ce n'est pas un document PDF lisible");
         return false;
     }
     if (document->is_locked()) {
-        reason = "le document est protégé par un mot de passe";
+        reason = TAVELO_TR_NOOP("Search", "le document est protégé par un mot de passe");
         return false;
     }
     const int pages = document->pages();

@@ -7,6 +7,7 @@
 
 #include <freexl.h>
 
+#include "base/tr.h"
 #include "book/text.h"
 
 namespace tavelo {
@@ -20,8 +21,8 @@ struct CloseWorkbook {
 std::string DescribeFreexlError(int code)
 {
     switch (code) {
-    case FREEXL_FILE_NOT_FOUND: return "le fichier n'existe pas ou ne peut pas être ouvert";
-    case FREEXL_INSUFFICIENT_MEMORY: return "la mémoire manque pour le lire";
+    case FREEXL_FILE_NOT_FOUND: return TAVELO_TR_NOOP("Search", "le fichier n'existe pas ou ne peut pas être ouvert");
+    case FREEXL_INSUFFICIENT_MEMORY: return TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire");
     case FREEXL_INVALID_CFBF_HEADER:
     case FREEXL_BIFF_INVALID_BOF:
     case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
@@ -34,9 +35,9 @@ std::string DescribeFreexlError(int code)
     case FREEXL_CFBF_EMPTY_FAT_CHAIN:
     case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
     case FREEXL_INVALID_MINI_STREAM:
-    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY: return "ce n'est pas un classeur Excel 97-2003 valide";
-    case FREEXL_UNSUPPORTED_CHARSET: return "son jeu de caractères n'est pas pris en charge";
-    default: return "le classeur est endommagé";
+    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY: return TAVELO_TR_NOOP("Search", "ce n'est pas un classeur Excel 97-2003 valide");
+    case FREEXL_UNSUPPORTED_CHARSET: return TAVELO_TR_NOOP("Search", "son jeu de caractères n'est pas pris en charge");
+    default: return TAVELO_TR_NOOP("Search", "le classeur est endommagé");
     }
 }
 
@@ -64,12 +65,12 @@ CellWalk ForEachCell(const std::string& path, const std::function<bool(std::stri
     }
     unsigned int password = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password == FREEXL_BIFF_OBFUSCATED) {
-        reason = "le classeur est protégé par un mot de passe";
+        reason = TAVELO_TR_NOOP("Search", "le classeur est protégé par un mot de passe");
         return CellWalk::kUnreadable;
     }
     unsigned int sheets = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK) {
-        reason = "le classeur est endommagé";
+        reason = TAVELO_TR_NOOP("Search", "le classeur est endommagé");
         return CellWalk::kUnreadable;
     }
     std::string text;
@@ -78,7 +79,7 @@ CellWalk ForEachCell(const std::string& path, const std::function<bool(std::stri
         unsigned short columns = 0;
         if (freexl_select_active_worksheet(raw, static_cast<unsigned short>(sheet)) != FREEXL_OK ||
             freexl_worksheet_dimensions(raw, &rows, &columns) != FREEXL_OK) {
-            reason = "une feuille du classeur est endommagée";
+            reason = TAVELO_TR_NOOP("Search", "une feuille du classeur est endommagée");
             return CellWalk::kUnreadable;
         }
         for (unsigned int row = 0; row < rows; ++row) {
@@ -122,7 +123,7 @@ CellWalk ForEachCell(const std::string& path, const std::function<bool(std::stri
 bool ReadSpreadsheet(const FormatInput& input, TextSink& sink, std::string& reason)
 {
     if (input.path.empty()) {
-        reason = "le fichier n'existe pas ou ne peut pas être ouvert";
+        reason = TAVELO_TR_NOOP("Search", "le fichier n'existe pas ou ne peut pas être ouvert");
         return false;
     }
     bool full = false;

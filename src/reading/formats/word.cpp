@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/tr.h"
 #include "book/text.h"
 #include "reading/formats/format.h"
 #include "reading/formats/ole_container.h"
@@ -125,18 +126,18 @@ struct Fib {
 std::optional<Fib> ReadFib(std::string_view ws, std::string& reason)
 {
     const auto damaged = [&reason] {
-        reason = "l'en-tête du document Word est endommagé";
+        reason = TAVELO_TR_NOOP("Search", "l'en-tête du document Word est endommagé");
         return std::nullopt;
     };
     if (ws.size() < kFibBaseSize + 2 || U16(ws, 0) != kWordIdent)
         return damaged();
     if (U16(ws, 2) < kFirstWord97Fib) {
-        reason = "les documents antérieurs à Word 97 ne sont pas pris en charge";
+        reason = TAVELO_TR_NOOP("Search", "les documents antérieurs à Word 97 ne sont pas pris en charge");
         return std::nullopt;
     }
     const std::uint16_t flags = U16(ws, 0x0A);
     if (flags & kEncryptedFlag) {
-        reason = "le document est protégé par un mot de passe";
+        reason = TAVELO_TR_NOOP("Search", "le document est protégé par un mot de passe");
         return std::nullopt;
     }
     std::size_t pos = kFibBaseSize;
@@ -182,7 +183,7 @@ bool AddPieces(std::string_view ws, std::string_view plc, TextBuilder& text, std
 {
     // n + 1 character positions, then n piece descriptors of 8 bytes.
     if (plc.size() < 4 || (plc.size() - 4) % 12 != 0) {
-        reason = "la table des fragments du document est endommagée";
+        reason = TAVELO_TR_NOOP("Search", "la table des fragments du document est endommagée");
         return false;
     }
     const std::size_t n = (plc.size() - 4) / 12;
@@ -198,12 +199,12 @@ bool AddPieces(std::string_view ws, std::string_view plc, TextBuilder& text, std
             continue;
         std::size_t count = cpEnd - cpStart;
         if (count > budget) {
-            reason = "la table des fragments du document est endommagée";
+            reason = TAVELO_TR_NOOP("Search", "la table des fragments du document est endommagée");
             return false;
         }
         budget -= count;
         if (count > kMaxWordCharacters - text.Size()) {
-            reason = "le document est trop volumineux";
+            reason = TAVELO_TR_NOOP("Search", "le document est trop volumineux");
             return false;
         }
         const std::size_t pcd = (n + 1) * 4 + i * 8;
@@ -213,14 +214,14 @@ bool AddPieces(std::string_view ws, std::string_view plc, TextBuilder& text, std
         if (compressed) {
             const std::size_t start = fc / 2;
             if (start > ws.size() || count > ws.size() - start) {
-                reason = "un fragment de texte sort du document";
+                reason = TAVELO_TR_NOOP("Search", "un fragment de texte sort du document");
                 return false;
             }
             for (std::size_t k = 0; k < count; ++k)
                 text.Add(table[static_cast<unsigned char>(ws[start + k])]);
         } else {
             if (fc > ws.size() || count > (ws.size() - fc) / 2) {
-                reason = "un fragment de texte sort du document";
+                reason = TAVELO_TR_NOOP("Search", "un fragment de texte sort du document");
                 return false;
             }
             for (std::size_t k = 0; k < count; ++k)
@@ -239,7 +240,7 @@ std::optional<std::string> ReadWordText(std::string_view fileBytes, std::string&
         return std::nullopt;
     std::string ws;
     if (!ole->ReadStream("WordDocument", ws)) {
-        reason = "ce n'est pas un document Word";
+        reason = TAVELO_TR_NOOP("Search", "ce n'est pas un document Word");
         return std::nullopt;
     }
     const std::optional<Fib> fib = ReadFib(ws, reason);
@@ -247,17 +248,17 @@ std::optional<std::string> ReadWordText(std::string_view fileBytes, std::string&
         return std::nullopt;
     std::string tableStream;
     if (!ole->ReadStream(fib->oneTable ? "1Table" : "0Table", tableStream)) {
-        reason = "la table du document Word est absente";
+        reason = TAVELO_TR_NOOP("Search", "la table du document Word est absente");
         return std::nullopt;
     }
     if (fib->fcClx > tableStream.size() || fib->lcbClx > tableStream.size() - fib->fcClx) {
-        reason = "la table des fragments du document est endommagée";
+        reason = TAVELO_TR_NOOP("Search", "la table des fragments du document est endommagée");
         return std::nullopt;
     }
     const std::optional<std::string_view> plc =
         FindPlcPcd(std::string_view(tableStream).substr(fib->fcClx, fib->lcbClx));
     if (!plc) {
-        reason = "la table des fragments du document est endommagée";
+        reason = TAVELO_TR_NOOP("Search", "la table des fragments du document est endommagée");
         return std::nullopt;
     }
     TextBuilder text;

@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "book/file_io.h"
+#include "base/tr.h"
 #include "book/text.h"
 #include "reading/document_file.h"
 #include "reading/formats/format.h"
@@ -290,7 +291,7 @@ void ReadOne(tavelo::DocumentKind kind, int fd, const Settings& settings)
     FrameSink sink(settings.pageCpuSeconds);
     const tavelo::FormatReader read = tavelo::ReaderOf(kind);
     if (read == nullptr) {
-        sink.End(false, "ce genre de document n'est pas lu");
+        sink.End(false, TAVELO_TR_NOOP("Search", "ce genre de document n'est pas lu"));
         return;
     }
     std::string reason;
@@ -306,9 +307,9 @@ void ReadOne(tavelo::DocumentKind kind, int fd, const Settings& settings)
     } catch (const tavelo::FileError& e) {
         if (e.Error() == ENOMEM)
             OutOfMemory();
-        reason = e.Error() == EFBIG ? "le document est trop volumineux" : tavelo::DescribeError(e.Error());
+        reason = e.Error() == EFBIG ? TAVELO_TR_NOOP("Search", "le document est trop volumineux") : tavelo::DescribeError(e.Error());
     } catch (const std::exception&) {
-        reason = "le document est endommagé";
+        reason = TAVELO_TR_NOOP("Search", "le document est endommagé");
     }
     sink.End(done, reason);
 }

@@ -1,0 +1,108 @@
+#include "cli/manual.h"
+
+#include "base/tr.h"
+
+namespace tavelo::cli {
+
+const Manual& CliManual()
+{
+    static const Manual manual{
+        "Manual tavelo-cli",
+        "tavelo-cli",
+        TAVELO_TR_NOOP("Manual tavelo-cli", "lit, écrit, cherche et exporte les livres Tavelo sans fenêtre"),
+        {
+            TAVELO_TR_NOOP("Manual tavelo-cli", "dump LIVRE.tvo"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] "
+                                 "[--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "--help | --version"),
+        },
+        {
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "DESCRIPTION"),
+             {TAVELO_TR_NOOP("Manual tavelo-cli", "tavelo-cli sert les scripts et les sauvegardes : il lit et écrit les livres de Tavelo (fichiers "
+                ".tvo), y cherche un mot comme la fenêtre le fait, exporte un livre avec la copie de ses documents "
+                "et vérifie que ses documents existent. Il n'ouvre aucune fenêtre."),
+              TAVELO_TR_NOOP("Manual tavelo-cli", "Un livre ouvert en modification par une instance de Tavelo reste lisible ; tavelo-cli ne le "
+                "remplace jamais.")},
+             {}},
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "COMMANDES"),
+             {},
+             {
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "dump LIVRE.tvo"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit le livre en JSON (UTF-8) sur la sortie standard, sous la forme "
+                    "{\"subjects\": [{\"general_title\": \"Impôts\", \"name\": \"2006\", \"state\": 1, "
+                    "\"expected\": \"\", \"documents\": [\"/home/ana/avis.pdf\"]}]}.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit un nouveau livre depuis un JSON de cette forme ; state, expected et documents peuvent "
+                    "manquer (0, \"\" et []). Un livre existant n'est remplacé qu'avec --force, et jamais quand une "
+                    "instance de Tavelo l'a ouvert en modification.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche MOT dans les intitulés des sujets, les attendus, les noms et le contenu des documents "
+                    "(texte, RTF, PDF, Word 97-2003, Excel 97-2003). Affiche les sujets trouvés dans l'ordre du "
+                    "livre, un par ligne : titre général, tabulation, intitulé. Les documents qui n'ont pas pu être "
+                    "lus sont signalés sur la sortie d'erreur.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Exporte le livre dans DOSSIER avec la copie de tous ses documents et le compte rendu "
+                    "Compte_rendu.txt, comme la commande Exporter de la fenêtre.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Liste les documents absents ou illisibles, un par ligne : titre général, intitulé et chemin, "
+                    "séparés par des tabulations.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "stats décrit le cache des textes des documents que garde la recherche (dans "
+                                 "$XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents "
+                                 "seront relus à la prochaine recherche.")},
+             }},
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "OPTIONS"),
+             {},
+             {
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--scope LISTE"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : où chercher, parmi names (intitulés), expected (attendus), files (noms des "
+                    "documents) et contents (contenu des documents), séparés par des virgules. Par défaut, partout.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--whole-word"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le mot entier seulement.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--match-case"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : respecte les majuscules et les minuscules.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--no-cache"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : lit chaque document sans passer par le cache des textes.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--readers=N"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le nombre de programmes de lecture qui travaillent ensemble (par défaut, "
+                                 "un par processeur).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--memory=Mio"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : la mémoire que peut prendre un programme de lecture (512 Mio par défaut).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--time=SECONDES"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le temps que peut prendre la lecture d'un document (20 secondes par défaut).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--ocr-time=SECONDES"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le temps que peut prendre la reconnaissance du texte d'une page numérisée "
+                                 "(60 secondes par défaut).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--force"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create : remplace un livre existant.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--help"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche cette aide et s'arrête.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--version"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche la version et s'arrête.")},
+             }},
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "CODE DE SORTIE"),
+             {TAVELO_TR_NOOP("Manual tavelo-cli", "0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents "
+                "copiés ; check : aucun document absent ou illisible). 1 sinon, ou en cas d'erreur ; pour search, 1 "
+                "quand rien n'est trouvé et 2 sur une entrée incorrecte. En cas d'erreur, un message est écrit sur "
+                "la sortie d'erreur et aucun fichier n'est écrit.")},
+             {}},
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "ENVIRONNEMENT"),
+             {TAVELO_TR_NOOP("Manual tavelo-cli", "LANGUAGE, LC_ALL, LC_MESSAGES, LANG : la langue des messages. Les messages sont en anglais pour "
+                "une langue anglaise (en), en français sinon.")},
+             {}},
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "VOIR AUSSI"), {TAVELO_TR_NOOP("Manual tavelo-cli", "tavelo(1)")}, {}},
+        },
+    };
+    return manual;
+}
+
+std::string CommandUsage(std::string_view command)
+{
+    const Manual& manual = CliManual();
+    for (const char* arguments : manual.synopsis) {
+        const std::string_view line = arguments;
+        if (line.size() > command.size() && line.substr(0, command.size()) == command && line[command.size()] == ' ')
+            return Tr("Manual", "Usage :") + " " + manual.program + " " + Tr(manual.context, arguments) + "\n";
+    }
+    return UsageText(manual);
+}
+
+} // namespace tavelo::cli

@@ -1,0 +1,1909 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>Book</name>
+    <message>
+        <source>Le fichier est tronqué : sa fin est atteinte au milieu d&apos;un sujet.</source>
+        <translation>The file is truncated: it ends in the middle of a subject.</translation>
+    </message>
+    <message>
+        <source>Le fichier est endommagé : une longueur de texte est invalide.</source>
+        <translation>The file is damaged: a text length is invalid.</translation>
+    </message>
+    <message>
+        <source>Le fichier est endommagé : %1</source>
+        <translation>The file is damaged: %1</translation>
+    </message>
+    <message>
+        <source>Ce fichier n&apos;est pas un livre Tavelo : il contient des objets d&apos;une autre classe que CTenorels.</source>
+        <translation>This file is not a Tavelo book: it holds objects of another class than CTenorels.</translation>
+    </message>
+    <message>
+        <source>une étiquette de classe désigne une classe inconnue.</source>
+        <translation>a class tag names an unknown class.</translation>
+    </message>
+    <message>
+        <source>une référence désigne un objet qui n&apos;a pas été lu.</source>
+        <translation>a reference names an object that was not read.</translation>
+    </message>
+    <message>
+        <source>%1 : les sujets sont enregistrés sous la version %2, que Tavelo ne sait pas lire.</source>
+        <translation>%1: the subjects are stored in version %2, which Tavelo cannot read.</translation>
+    </message>
+    <message>
+        <source>Format du fichier inconnu</source>
+        <translation>Unknown file format</translation>
+    </message>
+    <message>
+        <source>le fichier ou le dossier n&apos;existe pas</source>
+        <translation>the file or folder does not exist</translation>
+    </message>
+    <message>
+        <source>accès refusé</source>
+        <translation>access denied</translation>
+    </message>
+    <message>
+        <source>le disque est plein</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>le quota de disque est dépassé</source>
+        <translation>the disk quota is exceeded</translation>
+    </message>
+    <message>
+        <source>le système de fichiers est en lecture seule</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>c&apos;est un dossier</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>un élément du chemin n&apos;est pas un dossier</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>erreur d&apos;entrée-sortie</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>le fichier existe déjà</source>
+        <translation>the file already exists</translation>
+    </message>
+    <message>
+        <source>le nom est trop long</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>le fichier est trop grand</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>le verrouillage de fichiers n&apos;est pas disponible sur ce dossier</source>
+        <translation>file locking is not available in this folder</translation>
+    </message>
+    <message>
+        <source>le fichier est verrouillé par un autre programme</source>
+        <translation>the file is locked by another program</translation>
+    </message>
+    <message>
+        <source>Impossible de lire le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be written: %2.</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » est en cours d&apos;enregistrement par une autre instance de Tavelo ; réessayez plus tard.</source>
+        <translation>The book &quot;%1&quot; is being saved by another instance of Tavelo; try again later.</translation>
+    </message>
+    <message>
+        <source>Impossible de verrouiller le livre « %1 » : %2.</source>
+        <translation>The book &quot;%1&quot; cannot be locked: %2.</translation>
+    </message>
+    <message>
+        <source>Vous n&apos;avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.</source>
+        <translation>You may not change this file: it is open read-only.</translation>
+    </message>
+    <message>
+        <source>Le dossier de ce fichier ne permet pas de le réserver (partage en lecture seule) : il est ouvert en lecture seule.</source>
+        <translation>This file&apos;s folder does not allow reserving it (read-only share): it is open read-only.</translation>
+    </message>
+    <message>
+        <source>Le dossier de ce fichier ne permet pas le verrouillage entre postes : il est ouvert en lecture seule.</source>
+        <translation>This file&apos;s folder does not allow locking between computers: it is open read-only.</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be opened: %2.</translation>
+    </message>
+    <message>
+        <source>Impossible de réserver le fichier « %1 » : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be reserved: %2.</translation>
+    </message>
+    <message>
+        <source>Erreur lors de l&apos;ouverture du fichier &apos;%1&apos;</source>
+        <translation>Error while opening the file &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Le fichier &apos;%1&apos; est utilisé.
+Sauvegarder le sous un nom différent.</source>
+        <translation>The file &apos;%1&apos; is in use.
+Save it under another name.</translation>
+    </message>
+    <message>
+        <source>Le fichier devant être fusionné n&apos;a pas pu être ouvert</source>
+        <translation>The file to merge could not be opened</translation>
+    </message>
+    <message>
+        <source>Le livre est réservé par une autre instance de Tavelo.</source>
+        <translation>The book is reserved by another instance of Tavelo.</translation>
+    </message>
+    <message>
+        <source>Réservé par %1</source>
+        <translation>Reserved by %1</translation>
+    </message>
+    <message>
+        <source> sur le poste %1</source>
+        <translation> on the computer %1</translation>
+    </message>
+    <message>
+        <source> (processus %1)</source>
+        <translation> (process %1)</translation>
+    </message>
+    <message>
+        <source>%d/%m/%Y à %H:%M</source>
+        <translation>%d/%m/%Y at %H:%M</translation>
+    </message>
+    <message>
+        <source> depuis le %1</source>
+        <translation> since %1</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » ne peut pas être fusionné : %2</source>
+        <translation>The file &quot;%1&quot; cannot be merged: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;enregistrer le livre « %1 » : %2.</source>
+        <translation>The book &quot;%1&quot; cannot be saved: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Editing</name>
+    <message>
+        <source>Attention le fichier %1 n&apos;a pas pu être copié, vous devez le faire manuellement</source>
+        <translation>Warning: the file %1 could not be copied, you must copy it yourself</translation>
+    </message>
+    <message>
+        <source>Impossible de créer les fichiers 
+ Le fichier %1 existe déjà dans le dossier choisi, il n&apos;est pas remplacé</source>
+        <translation>The files cannot be created 
+ The file %1 already exists in the chosen folder, it is not replaced</translation>
+    </message>
+    <message>
+        <source>Le fichier %1 existe déjà dans le dossier spécifié 
+ Voulez-vous le remplacer ?</source>
+        <translation>The file %1 already exists in the folder 
+ Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>Donner le dossier où exporter les fichiers</source>
+        <translation>Give the folder to export the files into</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le dossier 
+ 1/ Assurez-vous d&apos;avoir les droits 
+ 2/ Assurez-vous qu&apos;aucun dossier n&apos;existe dans le répertoire de sauvegarde</source>
+        <translation>The folder cannot be created 
+ 1/ Make sure you have the rights 
+ 2/ Make sure no folder of that name exists in the backup folder</translation>
+    </message>
+    <message>
+        <source>Impossible de créer les fichiers 
+ Assurez-vous d&apos;avoir les droits</source>
+        <translation>The files cannot be created 
+ Make sure you have the rights</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier de compte rendu</source>
+        <translation>The report file cannot be created</translation>
+    </message>
+    <message>
+        <source>Il existe des erreurs 
+ Vous pouvez consulter le fichier de compte-rendu pour les connaitre</source>
+        <translation>There are errors 
+ See the report file for them</translation>
+    </message>
+    <message>
+        <source>Le fichier a été exporté avec succès 
+ Vous pouvez consulter le fichier de compte-rendu</source>
+        <translation>The file was exported 
+ See the report file</translation>
+    </message>
+    <message>
+        <source>Exportation</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Exportation vers le dossier </source>
+        <translation>Exporting to the folder </translation>
+    </message>
+    <message>
+        <source>Copie du fichier </source>
+        <translation>Copying the file </translation>
+    </message>
+    <message>
+        <source>Donner le dossier où copier les documents</source>
+        <translation>Give the folder to copy the documents into</translation>
+    </message>
+    <message>
+        <source>Copie du sujet</source>
+        <translation>Copy of the subject</translation>
+    </message>
+    <message>
+        <source>Les documents ont été correctement copié dans le dossier spécifié</source>
+        <translation>The documents were copied into the folder</translation>
+    </message>
+    <message>
+        <source>Il existe au moins un document qui n&apos;a pas été copié correctementé</source>
+        <translation>At least one document was not copied</translation>
+    </message>
+    <message>
+        <source>Donner le dossier où se trouve désormais les fichiers</source>
+        <translation>Give the folder where the files now are</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le fichier Attendu.txt dans le dossier spécifié</source>
+        <translation>The file Attendu.txt cannot be created in the folder</translation>
+    </message>
+</context>
+<context>
+    <name>Example</name>
+    <message>
+        <source>Bienvenue</source>
+        <translation>Welcome</translation>
+    </message>
+    <message>
+        <source>Lisez-moi.txt</source>
+        <translation>Read me.txt</translation>
+    </message>
+    <message>
+        <source>Contrat EDF.txt</source>
+        <translation>Electricity contract.txt</translation>
+    </message>
+    <message>
+        <source>Facture EDF mars.html</source>
+        <translation>Electricity bill March.html</translation>
+    </message>
+    <message>
+        <source>Avis d&apos;impôt 2024.pdf</source>
+        <translation>Tax notice 2024.pdf</translation>
+    </message>
+    <message>
+        <source>Déclaration 2025.txt</source>
+        <translation>Tax return 2025.txt</translation>
+    </message>
+    <message>
+        <source>Attestation assurance.rtf</source>
+        <translation>Insurance certificate.rtf</translation>
+    </message>
+    <message>
+        <source>Ce livre d&apos;exemple montre Tavelo avec quelques sujets.
+
+Chaque sujet est rangé sous un titre général (Tavelo, EDF, Impôts, Logement). Un sujet vert est clôturé, un sujet rouge est en cours.
+Cliquez sur un sujet : l&apos;aperçu montre ce qui est attendu, la liste en dessous ses documents. Double-cliquez sur un document pour l&apos;afficher.
+</source>
+        <translation>This example book shows Tavelo with a few subjects.
+
+Each subject is filed under a general title (Tavelo, Electricity, Taxes, Home). A green subject is closed, a red subject is open.
+Click a subject: the preview shows what is expected, the list below it its documents. Double-click a document to show it.
+</translation>
+    </message>
+    <message>
+        <source>Contrat d&apos;électricité - maison
+
+Titulaire : Ana Martin
+Puissance : 6 kVA
+Numéro du compteur : 0923 4471 0086
+Relevé du compteur : chaque trimestre, en ligne ou par téléphone.
+</source>
+        <translation>Electricity contract - house
+
+Holder: Ana Martin
+Power: 6 kVA
+Meter number: 0923 4471 0086
+Meter reading: every quarter, online or by telephone.
+</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body&gt;&lt;h2&gt;Facture d&apos;électricité - mars&lt;/h2&gt;&lt;table border=&quot;1&quot; cellpadding=&quot;4&quot;&gt;&lt;tr&gt;&lt;td&gt;Consommation&lt;/td&gt;&lt;td&gt;412 kWh&lt;/td&gt;&lt;/tr&gt;&lt;tr&gt;&lt;td&gt;Abonnement&lt;/td&gt;&lt;td&gt;15,20 €&lt;/td&gt;&lt;/tr&gt;&lt;tr&gt;&lt;td&gt;&lt;b&gt;Total&lt;/b&gt;&lt;/td&gt;&lt;td&gt;&lt;b&gt;98,75 €&lt;/b&gt;&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;p&gt;Index du compteur relevé le 28 mars.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body&gt;&lt;h2&gt;Electricity bill - March&lt;/h2&gt;&lt;table border=&quot;1&quot; cellpadding=&quot;4&quot;&gt;&lt;tr&gt;&lt;td&gt;Consumption&lt;/td&gt;&lt;td&gt;412 kWh&lt;/td&gt;&lt;/tr&gt;&lt;tr&gt;&lt;td&gt;Standing charge&lt;/td&gt;&lt;td&gt;€15.20&lt;/td&gt;&lt;/tr&gt;&lt;tr&gt;&lt;td&gt;&lt;b&gt;Total&lt;/b&gt;&lt;/td&gt;&lt;td&gt;&lt;b&gt;€98.75&lt;/b&gt;&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;p&gt;Meter read on 28 March.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Avis d&apos;impôt sur les revenus 2024</source>
+        <translation>Income tax notice 2024</translation>
+    </message>
+    <message>
+        <source>Foyer fiscal : Ana Martin</source>
+        <translation>Tax household: Ana Martin</translation>
+    </message>
+    <message>
+        <source>Revenu fiscal de référence : 31 240 €</source>
+        <translation>Reference taxable income: €31,240</translation>
+    </message>
+    <message>
+        <source>Montant de l&apos;impôt : 1 874 €</source>
+        <translation>Tax due: €1,874</translation>
+    </message>
+    <message>
+        <source>Prélevé à la source : 1 874 €</source>
+        <translation>Withheld at source: €1,874</translation>
+    </message>
+    <message>
+        <source>Reste à payer : 0 €</source>
+        <translation>Left to pay: €0</translation>
+    </message>
+    <message>
+        <source>Déclaration des revenus 2025
+
+Déposée en ligne le 22 mai.
+Accusé de réception numéro 2025-118-0044.
+</source>
+        <translation>Tax return 2025
+
+Filed online on 22 May.
+Acknowledgement number 2025-118-0044.
+</translation>
+    </message>
+    <message>
+        <source>Attestation d&apos;assurance habitation
+Contrat multirisque habitation en cours de validité jusqu&apos;au 31 décembre.
+Adresse assurée : 12 rue des Lilas.</source>
+        <translation>Home insurance certificate
+Comprehensive home insurance valid until 31 December.
+Insured address: 12 rue des Lilas.</translation>
+    </message>
+    <message>
+        <source>Tavelo</source>
+        <translation>Tavelo</translation>
+    </message>
+    <message>
+        <source>Voici un livre d&apos;exemple. À gauche, l&apos;arbre des sujets ; ici, l&apos;aperçu de ce qui est attendu pour clôturer le sujet ; en bas, les documents du sujet.</source>
+        <translation>This is an example book. On the left, the tree of subjects; here, the preview of what is expected before the subject can be closed; below, the documents of the subject.</translation>
+    </message>
+    <message>
+        <source>Essayez « Edition &gt; Rechercher un sujet » avec le mot « compteur » : la recherche le trouve dans les attendus et dans le contenu des documents.</source>
+        <translation>Try &quot;Edit &gt; Find a subject&quot; with the word &quot;meter&quot;: the search finds it in the expected texts and inside the documents.</translation>
+    </message>
+    <message>
+        <source>EDF</source>
+        <translation>Electricity</translation>
+    </message>
+    <message>
+        <source>Contrat maison</source>
+        <translation>House contract</translation>
+    </message>
+    <message>
+        <source>Relevé du compteur à envoyer avant la fin du mois</source>
+        <translation>Meter reading to send before the end of the month</translation>
+    </message>
+    <message>
+        <source>Impôts</source>
+        <translation>Taxes</translation>
+    </message>
+    <message>
+        <source>2024</source>
+        <translation>2024</translation>
+    </message>
+    <message>
+        <source>2025</source>
+        <translation>2025</translation>
+    </message>
+    <message>
+        <source>Avis d&apos;imposition attendu en septembre</source>
+        <translation>Tax notice expected in September</translation>
+    </message>
+    <message>
+        <source>Logement</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>Assurance habitation</source>
+        <translation>Home insurance</translation>
+    </message>
+    <message>
+        <source>Attestation de l&apos;an prochain à recevoir</source>
+        <translation>Next year&apos;s certificate to come</translation>
+    </message>
+    <message>
+        <source>Exemple.tvo</source>
+        <translation>Example.tvo</translation>
+    </message>
+</context>
+<context>
+    <name>Manual</name>
+    <message>
+        <source>Usage :</source>
+        <translation>Usage:</translation>
+    </message>
+    <message>
+        <source>Commandes utilisateur</source>
+        <translation>User Commands</translation>
+    </message>
+    <message>
+        <source>NOM</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>SYNOPSIS</source>
+        <translation>SYNOPSIS</translation>
+    </message>
+</context>
+<context>
+    <name>Manual tavelo</name>
+    <message>
+        <source>registre des papiers personnels classés par sujet</source>
+        <translation>register of personal paperwork kept by subject</translation>
+    </message>
+    <message>
+        <source>[LIVRE.tvo]</source>
+        <translation>[BOOK.tvo]</translation>
+    </message>
+    <message>
+        <source>--exemple</source>
+        <translation>--exemple</translation>
+    </message>
+    <message>
+        <source>--help | --version</source>
+        <translation>--help | --version</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>Tavelo range les papiers personnels par sujet : chaque facture, avis d&apos;impôt ou courrier d&apos;une même affaire est rangé sous un sujet, les sujets sont groupés sous des titres généraux, marqués ouverts ou clos, avec ce qui est encore attendu et les chemins des documents. Un registre est un livre, un fichier .tvo.</source>
+        <translation>Tavelo files personal paperwork by subject: every bill, tax notice or letter about one matter goes under a subject; subjects are grouped under general titles, marked open or closed, with what is still expected and the paths of their documents. A register is a book, one .tvo file.</translation>
+    </message>
+    <message>
+        <source>Sans argument, Tavelo ouvre un livre vide. Avec le chemin d&apos;un livre, il l&apos;ouvre ; s&apos;il ne peut pas être ouvert, un message l&apos;explique et le programme s&apos;arrête. Chaque livre s&apos;affiche en trois volets : l&apos;arbre des sujets, l&apos;aperçu et la liste des documents.</source>
+        <translation>Without an argument, Tavelo opens an empty book. Given the path of a book, it opens it; when the book cannot be opened, a message says why and the program ends. Each book is shown in three panes: the tree of subjects, the preview and the list of documents.</translation>
+    </message>
+    <message>
+        <source>Le premier programme qui ouvre un livre le réserve pour la modification ; les autres l&apos;ouvrent en lecture seule et peuvent demander à être avertis quand il se libère.</source>
+        <translation>The first program that opens a book reserves it for editing; the others open it read-only and may ask to be told when it becomes free.</translation>
+    </message>
+    <message>
+        <source>OPTIONS</source>
+        <translation>OPTIONS</translation>
+    </message>
+    <message>
+        <source>Ouvre un petit livre d&apos;exemple, avec ses documents, dans un dossier temporaire : le menu ? l&apos;ouvre aussi.</source>
+        <translation>Opens a small example book, with its documents, in a temporary folder; the ? menu opens it too.</translation>
+    </message>
+    <message>
+        <source>--help</source>
+        <translation>--help</translation>
+    </message>
+    <message>
+        <source>Affiche cette aide et s&apos;arrête.</source>
+        <translation>Shows this help and exits.</translation>
+    </message>
+    <message>
+        <source>--version</source>
+        <translation>--version</translation>
+    </message>
+    <message>
+        <source>Affiche la version et s&apos;arrête.</source>
+        <translation>Shows the version and exits.</translation>
+    </message>
+    <message>
+        <source>FICHIERS</source>
+        <translation>FILES</translation>
+    </message>
+    <message>
+        <source>~/.config/Morv/Tavelo.conf</source>
+        <translation>~/.config/Morv/Tavelo.conf</translation>
+    </message>
+    <message>
+        <source>Les quatre derniers livres ouverts.</source>
+        <translation>The last four books opened.</translation>
+    </message>
+    <message>
+        <source>.LIVRE.tvo.lock</source>
+        <translation>.BOOK.tvo.lock</translation>
+    </message>
+    <message>
+        <source>Fichier caché à côté de chaque livre ouvert : la réservation entre les instances de Tavelo.</source>
+        <translation>Hidden file beside each open book: the reservation between instances of Tavelo.</translation>
+    </message>
+    <message>
+        <source>ENVIRONNEMENT</source>
+        <translation>ENVIRONMENT</translation>
+    </message>
+    <message>
+        <source>LANGUAGE, LC_ALL, LC_MESSAGES, LANG : la langue de l&apos;interface. Elle est en anglais pour une langue anglaise (en), en français sinon.</source>
+        <translation>LANGUAGE, LC_ALL, LC_MESSAGES, LANG: the language of the interface. It is English for an English language (en), French otherwise.</translation>
+    </message>
+    <message>
+        <source>VOIR AUSSI</source>
+        <translation>SEE ALSO</translation>
+    </message>
+    <message>
+        <source>tavelo-cli(1)</source>
+        <translation>tavelo-cli(1)</translation>
+    </message>
+</context>
+<context>
+    <name>Manual tavelo-cli</name>
+    <message>
+        <source>lit, écrit, cherche et exporte les livres Tavelo sans fenêtre</source>
+        <translation>reads, writes, searches and exports Tavelo books without a window</translation>
+    </message>
+    <message>
+        <source>dump LIVRE.tvo</source>
+        <translation>dump BOOK.tvo</translation>
+    </message>
+    <message>
+        <source>create FICHIER.json LIVRE.tvo [--force]</source>
+        <translation>create FILE.json BOOK.tvo [--force]</translation>
+    </message>
+    <message>
+        <source>export LIVRE.tvo DOSSIER</source>
+        <translation>export BOOK.tvo FOLDER</translation>
+    </message>
+    <message>
+        <source>check LIVRE.tvo</source>
+        <translation>check BOOK.tvo</translation>
+    </message>
+    <message>
+        <source>--help | --version</source>
+        <translation>--help | --version</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>tavelo-cli sert les scripts et les sauvegardes : il lit et écrit les livres de Tavelo (fichiers .tvo), y cherche un mot comme la fenêtre le fait, exporte un livre avec la copie de ses documents et vérifie que ses documents existent. Il n&apos;ouvre aucune fenêtre.</source>
+        <translation>tavelo-cli serves scripts and backups: it reads and writes Tavelo books (.tvo files), searches them for a word as the window does, exports a book with copies of its documents and checks that its documents exist. It opens no window.</translation>
+    </message>
+    <message>
+        <source>Un livre ouvert en modification par une instance de Tavelo reste lisible ; tavelo-cli ne le remplace jamais.</source>
+        <translation>A book open for editing in an instance of Tavelo can still be read; tavelo-cli never replaces it.</translation>
+    </message>
+    <message>
+        <source>COMMANDES</source>
+        <translation>COMMANDS</translation>
+    </message>
+    <message>
+        <source>Écrit un nouveau livre depuis un JSON de cette forme ; state, expected et documents peuvent manquer (0, &quot;&quot; et []). Un livre existant n&apos;est remplacé qu&apos;avec --force, et jamais quand une instance de Tavelo l&apos;a ouvert en modification.</source>
+        <translation>Writes a new book from JSON of that shape; state, expected and documents may be left out (0, &quot;&quot; and []). An existing book is replaced only with --force, and never while an instance of Tavelo has it open for editing.</translation>
+    </message>
+    <message>
+        <source>search LIVRE.tvo MOT</source>
+        <translation>search BOOK.tvo WORD</translation>
+    </message>
+    <message>
+        <source>Cherche MOT dans les intitulés des sujets, les attendus, les noms et le contenu des documents (texte, RTF, PDF, Word 97-2003, Excel 97-2003). Affiche les sujets trouvés dans l&apos;ordre du livre, un par ligne : titre général, tabulation, intitulé. Les documents qui n&apos;ont pas pu être lus sont signalés sur la sortie d&apos;erreur.</source>
+        <translation>Searches for WORD in subject names, expected texts, document names and inside the documents (text, RTF, PDF, Word 97-2003, Excel 97-2003). Prints the subjects found in the order of the book, one per line: general title, tab, subject name. Documents that could not be read are reported on standard error.</translation>
+    </message>
+    <message>
+        <source>Exporte le livre dans DOSSIER avec la copie de tous ses documents et le compte rendu Compte_rendu.txt, comme la commande Exporter de la fenêtre.</source>
+        <translation>Exports the book into FOLDER with copies of all its documents and the report Compte_rendu.txt, as the Export command of the window does.</translation>
+    </message>
+    <message>
+        <source>Liste les documents absents ou illisibles, un par ligne : titre général, intitulé et chemin, séparés par des tabulations.</source>
+        <translation>Lists the documents that are missing or unreadable, one per line: general title, subject name and path, separated by tabs.</translation>
+    </message>
+    <message>
+        <source>OPTIONS</source>
+        <translation>OPTIONS</translation>
+    </message>
+    <message>
+        <source>--scope LISTE</source>
+        <translation>--scope LIST</translation>
+    </message>
+    <message>
+        <source>Pour search : où chercher, parmi names (intitulés), expected (attendus), files (noms des documents) et contents (contenu des documents), séparés par des virgules. Par défaut, partout.</source>
+        <translation>For search: where to search, among names (subject names), expected (expected texts), files (document names) and contents (inside the documents), separated by commas. Everywhere by default.</translation>
+    </message>
+    <message>
+        <source>--whole-word</source>
+        <translation>--whole-word</translation>
+    </message>
+    <message>
+        <source>Pour search : le mot entier seulement.</source>
+        <translation>For search: whole words only.</translation>
+    </message>
+    <message>
+        <source>--match-case</source>
+        <translation>--match-case</translation>
+    </message>
+    <message>
+        <source>Pour search : respecte les majuscules et les minuscules.</source>
+        <translation>For search: upper and lower case must match.</translation>
+    </message>
+    <message>
+        <source>--force</source>
+        <translation>--force</translation>
+    </message>
+    <message>
+        <source>Pour create : remplace un livre existant.</source>
+        <translation>For create: replaces an existing book.</translation>
+    </message>
+    <message>
+        <source>--help</source>
+        <translation>--help</translation>
+    </message>
+    <message>
+        <source>Affiche cette aide et s&apos;arrête.</source>
+        <translation>Shows this help and exits.</translation>
+    </message>
+    <message>
+        <source>--version</source>
+        <translation>--version</translation>
+    </message>
+    <message>
+        <source>Affiche la version et s&apos;arrête.</source>
+        <translation>Shows the version and exits.</translation>
+    </message>
+    <message>
+        <source>CODE DE SORTIE</source>
+        <translation>EXIT STATUS</translation>
+    </message>
+    <message>
+        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible). 1 sinon, ou en cas d&apos;erreur ; pour search, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
+        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no document missing or unreadable). 1 otherwise, or on an error; for search, 1 when nothing is found and 2 on wrong input. On an error, a message is written on standard error and no file is written.</translation>
+    </message>
+    <message>
+        <source>ENVIRONNEMENT</source>
+        <translation>ENVIRONMENT</translation>
+    </message>
+    <message>
+        <source>LANGUAGE, LC_ALL, LC_MESSAGES, LANG : la langue des messages. Les messages sont en anglais pour une langue anglaise (en), en français sinon.</source>
+        <translation>LANGUAGE, LC_ALL, LC_MESSAGES, LANG: the language of the messages. Messages are in English for an English language (en), in French otherwise.</translation>
+    </message>
+    <message>
+        <source>VOIR AUSSI</source>
+        <translation>SEE ALSO</translation>
+    </message>
+    <message>
+        <source>tavelo(1)</source>
+        <translation>tavelo(1)</translation>
+    </message>
+    <message>
+        <source>Écrit le livre en JSON (UTF-8) sur la sortie standard, sous la forme {&quot;subjects&quot;: [{&quot;general_title&quot;: &quot;Impôts&quot;, &quot;name&quot;: &quot;2006&quot;, &quot;state&quot;: 1, &quot;expected&quot;: &quot;&quot;, &quot;documents&quot;: [&quot;/home/ana/avis.pdf&quot;]}]}.</source>
+        <translation>Writes the book as JSON (UTF-8) on standard output, in the shape {&quot;subjects&quot;: [{&quot;general_title&quot;: &quot;Impôts&quot;, &quot;name&quot;: &quot;2006&quot;, &quot;state&quot;: 1, &quot;expected&quot;: &quot;&quot;, &quot;documents&quot;: [&quot;/home/ana/avis.pdf&quot;]}]}.</translation>
+    </message>
+    <message>
+        <source>search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]</source>
+        <translation>search BOOK.tvo WORD [--scope names,expected,files,contents] [--whole-word] [--match-case] [--no-cache] [--readers=N] [--memory=MiB] [--time=SECONDS] [--ocr-time=SECONDS]</translation>
+    </message>
+    <message>
+        <source>cache stats|clear</source>
+        <translation>cache stats|clear</translation>
+    </message>
+    <message>
+        <source>stats décrit le cache des textes des documents que garde la recherche (dans $XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents seront relus à la prochaine recherche.</source>
+        <translation>stats describes the text cache of the documents that the search keeps (in $XDG_CACHE_HOME/tavelo, ~/.cache/tavelo by default); clear empties it: the documents will be read again at the next search.</translation>
+    </message>
+    <message>
+        <source>--no-cache</source>
+        <translation>--no-cache</translation>
+    </message>
+    <message>
+        <source>Pour search : lit chaque document sans passer par le cache des textes.</source>
+        <translation>For search: reads every document without the text cache.</translation>
+    </message>
+    <message>
+        <source>--readers=N</source>
+        <translation>--readers=N</translation>
+    </message>
+    <message>
+        <source>Pour search : le nombre de programmes de lecture qui travaillent ensemble (par défaut, un par processeur).</source>
+        <translation>For search: the number of reader programs working together (one per processor by default).</translation>
+    </message>
+    <message>
+        <source>--memory=Mio</source>
+        <translation>--memory=MiB</translation>
+    </message>
+    <message>
+        <source>Pour search : la mémoire que peut prendre un programme de lecture (512 Mio par défaut).</source>
+        <translation>For search: the memory a reader program may take (512 MiB by default).</translation>
+    </message>
+    <message>
+        <source>--time=SECONDES</source>
+        <translation>--time=SECONDS</translation>
+    </message>
+    <message>
+        <source>Pour search : le temps que peut prendre la lecture d&apos;un document (20 secondes par défaut).</source>
+        <translation>For search: the time reading one document may take (20 seconds by default).</translation>
+    </message>
+    <message>
+        <source>--ocr-time=SECONDES</source>
+        <translation>--ocr-time=SECONDS</translation>
+    </message>
+    <message>
+        <source>Pour search : le temps que peut prendre la reconnaissance du texte d&apos;une page numérisée (60 secondes par défaut).</source>
+        <translation>For search: the time recognising the text of one scanned page may take (60 seconds by default).</translation>
+    </message>
+</context>
+<context>
+    <name>Search</name>
+    <message>
+        <source>Impossible de lire le document « %1 » : %2.</source>
+        <translation>The document &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un fichier ordinaire</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>la mémoire manque pour le lire</source>
+        <translation>there is not enough memory to read it</translation>
+    </message>
+    <message>
+        <source>l&apos;expression recherchée est trop complexe pour ce document</source>
+        <translation>the searched expression is too complex for this document</translation>
+    </message>
+    <message>
+        <source>le fichier est vide</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document Office 97-2003 valide</source>
+        <translation>it is not a valid Office 97-2003 document</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document PDF lisible</source>
+        <translation>it is not a readable PDF document</translation>
+    </message>
+    <message>
+        <source>le document est protégé par un mot de passe</source>
+        <translation>the document is protected by a password</translation>
+    </message>
+    <message>
+        <source>une parenthèse n&apos;est pas appariée</source>
+        <translation>a parenthesis is not matched</translation>
+    </message>
+    <message>
+        <source>un crochet n&apos;est pas fermé</source>
+        <translation>a bracket is not closed</translation>
+    </message>
+    <message>
+        <source>une répétition ne porte sur rien</source>
+        <translation>a repetition applies to nothing</translation>
+    </message>
+    <message>
+        <source>une barre oblique inverse est mal placée</source>
+        <translation>a backslash is misplaced</translation>
+    </message>
+    <message>
+        <source>des accolades sont mal formées</source>
+        <translation>braces are malformed</translation>
+    </message>
+    <message>
+        <source>un nombre de répétitions entre accolades est invalide</source>
+        <translation>a repetition count in braces is invalid</translation>
+    </message>
+    <message>
+        <source>un intervalle entre crochets est invalide</source>
+        <translation>a range in brackets is invalid</translation>
+    </message>
+    <message>
+        <source>un nom de classe de caractères est inconnu</source>
+        <translation>a character class name is unknown</translation>
+    </message>
+    <message>
+        <source>un nom d&apos;élément entre crochets est inconnu</source>
+        <translation>an element name in brackets is unknown</translation>
+    </message>
+    <message>
+        <source>une référence arrière ne renvoie à aucun groupe</source>
+        <translation>a back-reference refers to no group</translation>
+    </message>
+    <message>
+        <source>l&apos;expression est trop complexe</source>
+        <translation>the expression is too complex</translation>
+    </message>
+    <message>
+        <source>l&apos;expression est mal formée</source>
+        <translation>the expression is malformed</translation>
+    </message>
+    <message>
+        <source>Le mot « %1 » ne peut pas être recherché : %2.</source>
+        <translation>The word &quot;%1&quot; cannot be searched for: %2.</translation>
+    </message>
+    <message>
+        <source>Recherche dans le fichier : </source>
+        <translation>Searching the file: </translation>
+    </message>
+    <message>
+        <source>Aucun sujet ne correspond aux critères</source>
+        <translation>No subject matches the criteria</translation>
+    </message>
+    <message>
+        <source>Un document n&apos;a pas pu être lu pendant la recherche :
+</source>
+        <translation>One document could not be read during the search:
+</translation>
+    </message>
+    <message>
+        <source>%1 documents n&apos;ont pas pu être lus pendant la recherche :
+</source>
+        <translation>%1 documents could not be read during the search:
+</translation>
+    </message>
+    <message>
+        <source>le fichier n&apos;existe pas ou ne peut pas être ouvert</source>
+        <translation>the file does not exist or cannot be opened</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un classeur Excel 97-2003 valide</source>
+        <translation>it is not a valid Excel 97-2003 workbook</translation>
+    </message>
+    <message>
+        <source>son jeu de caractères n&apos;est pas pris en charge</source>
+        <translation>its character set is not supported</translation>
+    </message>
+    <message>
+        <source>le classeur est endommagé</source>
+        <translation>the workbook is damaged</translation>
+    </message>
+    <message>
+        <source>le classeur est protégé par un mot de passe</source>
+        <translation>the workbook is protected by a password</translation>
+    </message>
+    <message>
+        <source>une feuille du classeur est endommagée</source>
+        <translation>a sheet of the workbook is damaged</translation>
+    </message>
+    <message>
+        <source>sa lecture a donné une réponse incohérente</source>
+        <translation>reading it gave an incoherent answer</translation>
+    </message>
+    <message>
+        <source>l&apos;en-tête du document Word est endommagé</source>
+        <translation>the header of the Word document is damaged</translation>
+    </message>
+    <message>
+        <source>les documents antérieurs à Word 97 ne sont pas pris en charge</source>
+        <translation>documents older than Word 97 are not supported</translation>
+    </message>
+    <message>
+        <source>la table des fragments du document est endommagée</source>
+        <translation>the document&apos;s piece table is damaged</translation>
+    </message>
+    <message>
+        <source>le document est trop volumineux</source>
+        <translation>the document is too large</translation>
+    </message>
+    <message>
+        <source>un fragment de texte sort du document</source>
+        <translation>a piece of text lies outside the document</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un document Word</source>
+        <translation>it is not a Word document</translation>
+    </message>
+    <message>
+        <source>la table du document Word est absente</source>
+        <translation>the table stream of the Word document is missing</translation>
+    </message>
+    <message>
+        <source>la mémoire manque</source>
+        <translation>there is not enough memory</translation>
+    </message>
+    <message>
+        <source>son texte dépasse 32 Mio</source>
+        <translation>its text is larger than 32 MiB</translation>
+    </message>
+    <message>
+        <source>ce genre de document n&apos;est pas lu</source>
+        <translation>this kind of document is not read</translation>
+    </message>
+    <message>
+        <source>le document est endommagé</source>
+        <translation>the document is damaged</translation>
+    </message>
+    <message>
+        <source>trop long à lire</source>
+        <translation>too long to read</translation>
+    </message>
+    <message>
+        <source>trop de mémoire</source>
+        <translation>too much memory</translation>
+    </message>
+    <message>
+        <source>le programme de lecture s&apos;est arrêté en le lisant</source>
+        <translation>the reader program stopped while reading it</translation>
+    </message>
+    <message>
+        <source>le cache des textes des documents n&apos;est pas disponible</source>
+        <translation>the text cache of the documents is not available</translation>
+    </message>
+    <message>
+        <source>il est occupé par un autre programme</source>
+        <translation>it is busy with another program</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents n&apos;a pas pu être utilisé</source>
+        <translation>the document reader program could not be used</translation>
+    </message>
+    <message>
+        <source>Reconnaissance du texte : </source>
+        <translation>Recognising the text: </translation>
+    </message>
+    <message>
+        <source>, page %1 sur %2</source>
+        <translation>, page %1 of %2</translation>
+    </message>
+    <message>
+        <source>sans extension (%1)</source>
+        <translation>without extension (%1)</translation>
+    </message>
+    <message>
+        <source>Un document n&apos;a pas été examiné, son genre n&apos;est pas lu : </source>
+        <translation>One document was not examined, its kind is not read: </translation>
+    </message>
+    <message>
+        <source>%1 documents n&apos;ont pas été examinés, leur genre n&apos;est pas lu : </source>
+        <translation>%1 documents were not examined, their kind is not read: </translation>
+    </message>
+    <message>
+        <source>… et un autre document.
+</source>
+        <translation>… and one more document.
+</translation>
+    </message>
+    <message>
+        <source>… et %1 autres documents.
+</source>
+        <translation>… and %1 more documents.
+</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) est introuvable</source>
+        <translation>the document reader program (%1) cannot be found</translation>
+    </message>
+    <message>
+        <source>le système refuse de lancer le programme de lecture : %1</source>
+        <translation>the system refuses to start the reader program: %1</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) ne peut pas être lancé : %2</source>
+        <translation>the document reader program (%1) cannot be started: %2</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) ne répond pas comme attendu ; il ne correspond sans doute pas à cette version de Tavelo</source>
+        <translation>the document reader program (%1) does not answer as expected; it probably does not match this version of Tavelo</translation>
+    </message>
+    <message>
+        <source>le programme de lecture des documents (%1) s&apos;arrête dès son lancement</source>
+        <translation>the document reader program (%1) stops as soon as it starts</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents n&apos;a pas d&apos;emplacement (ni XDG_CACHE_HOME ni HOME) : les documents seront lus à chaque recherche.</source>
+        <translation>The text cache of the documents has no place (neither XDG_CACHE_HOME nor HOME): the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le dossier du cache des textes des documents (%1) ne peut pas être créé : %2. Les documents seront lus à chaque recherche.</source>
+        <translation>The folder of the text cache (%1) cannot be created: %2. The documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents (%1) était endommagé : il a été recréé.</source>
+        <translation>The text cache of the documents (%1) was damaged: it has been made again.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est occupé par un autre programme : cette recherche lit les documents eux-mêmes.</source>
+        <translation>The text cache of the documents is busy with another program: this search reads the documents themselves.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents (%1) ne peut pas être utilisé (%2) : les documents seront lus à chaque recherche.</source>
+        <translation>The text cache of the documents (%1) cannot be used (%2): the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est occupé par un autre programme : une partie des documents a été lue à nouveau.</source>
+        <translation>The text cache of the documents is busy with another program: some of the documents were read again.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents (%1) est endommagé : il sera recréé à la prochaine recherche.</source>
+        <translation>The text cache of the documents (%1) is damaged: it will be made again at the next search.</translation>
+    </message>
+    <message>
+        <source>Le disque du cache des textes des documents (%1) est plein : les documents seront lus à chaque recherche.</source>
+        <translation>The disk of the text cache (%1) is full: the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents ne peut pas être %1 (%2) : les documents seront lus à chaque recherche.</source>
+        <translation>The text cache of the documents cannot be %1 (%2): the documents will be read at every search.</translation>
+    </message>
+    <message>
+        <source>ouvert</source>
+        <translation>opened</translation>
+    </message>
+    <message>
+        <source>lu</source>
+        <translation>read</translation>
+    </message>
+    <message>
+        <source>écrit</source>
+        <translation>written</translation>
+    </message>
+    <message>
+        <source>Les documents autres que le texte brut n&apos;ont pas pu être lus : %1.</source>
+        <translation>The documents other than plain text could not be read: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>Tavelo</name>
+    <message>
+        <source>Choix du dossier</source>
+        <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>&amp;Fichier</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Nouveau	Ctrl+N</source>
+        <translation>&amp;New	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir...	Ctrl+O</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Importer	Ctrl+I</source>
+        <translation>&amp;Import	Ctrl+I</translation>
+    </message>
+    <message>
+        <source>E&amp;xporter	Ctrl+X</source>
+        <translation>E&amp;xport	Ctrl+X</translation>
+    </message>
+    <message>
+        <source>&amp;Quitter</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>&amp;Affichage</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Barre d&apos;outils</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>Barre d&apos;é&amp;tat</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>&amp;?</source>
+        <translation>&amp;?</translation>
+    </message>
+    <message>
+        <source>Livre d&apos;e&amp;xemple</source>
+        <translation>&amp;Example book</translation>
+    </message>
+    <message>
+        <source>&amp;A propos de Tavelo...</source>
+        <translation>&amp;About Tavelo...</translation>
+    </message>
+    <message>
+        <source>&amp;Nouveau document	Ctrl+N</source>
+        <translation>&amp;New book	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir document	Ctrl+O</source>
+        <translation>&amp;Open book	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Fermer document</source>
+        <translation>&amp;Close book</translation>
+    </message>
+    <message>
+        <source>&amp;Enregistrer	Ctrl+S</source>
+        <translation>&amp;Save	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>En&amp;registrer sous...</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>&amp;Fusionner	Ctrl+F</source>
+        <translation>&amp;Merge	Ctrl+F</translation>
+    </message>
+    <message>
+        <source>&amp;Edition</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>&amp;Copier le sujet</source>
+        <translation>&amp;Copy the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Rechercher un sujet</source>
+        <translation>&amp;Find a subject</translation>
+    </message>
+    <message>
+        <source>&amp;Nouveau Sujet	Ctrl+A</source>
+        <translation>&amp;New Subject	Ctrl+A</translation>
+    </message>
+    <message>
+        <source>&amp;Supprimer le sujet	Ctrl+Sup</source>
+        <translation>&amp;Delete the subject	Ctrl+Del</translation>
+    </message>
+    <message>
+        <source>&amp;Renommer le sujet</source>
+        <translation>&amp;Rename the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Clotûrer le sujet</source>
+        <translation>&amp;Close the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Attendu</source>
+        <translation>&amp;Expected</translation>
+    </message>
+    <message>
+        <source>&amp;Mode de Navigation</source>
+        <translation>&amp;Navigation Mode</translation>
+    </message>
+    <message>
+        <source>Navigation Standard</source>
+        <translation>Standard Navigation</translation>
+    </message>
+    <message>
+        <source>Navigation par recherche</source>
+        <translation>Search Navigation</translation>
+    </message>
+    <message>
+        <source>&amp;Outils</source>
+        <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>&amp;Changement de dossier	Ctrl+D</source>
+        <translation>&amp;Change of folder	Ctrl+D</translation>
+    </message>
+    <message>
+        <source>Fe&amp;nêtre</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>&amp;Nouvelle fenêtre</source>
+        <translation>&amp;New Window</translation>
+    </message>
+    <message>
+        <source>&amp;Cascade</source>
+        <translation>&amp;Cascade</translation>
+    </message>
+    <message>
+        <source>&amp;Mosaïque</source>
+        <translation>&amp;Tile</translation>
+    </message>
+    <message>
+        <source>&amp;Réorganiser les icônes</source>
+        <translation>&amp;Arrange Icons</translation>
+    </message>
+    <message>
+        <source>POP</source>
+        <translation>POP</translation>
+    </message>
+    <message>
+        <source>&amp;Supprimer un document	Suppr</source>
+        <translation>&amp;Remove a document	Del</translation>
+    </message>
+    <message>
+        <source>&amp;Modifier le chemin du document</source>
+        <translation>&amp;Change the document path</translation>
+    </message>
+    <message>
+        <source>&amp;Ajouter un document</source>
+        <translation>&amp;Add a document</translation>
+    </message>
+    <message>
+        <source>&amp;Supprimer le sujet</source>
+        <translation>&amp;Delete the subject</translation>
+    </message>
+    <message>
+        <source>A&amp;ttendu</source>
+        <translation>E&amp;xpected</translation>
+    </message>
+    <message>
+        <source>Ajoute un nouveau sujet</source>
+        <translation>Adds a new subject</translation>
+    </message>
+    <message>
+        <source>Nouveau sujet</source>
+        <translation>New subject</translation>
+    </message>
+    <message>
+        <source>Permet d&apos;ajouter un document</source>
+        <translation>Adds a document</translation>
+    </message>
+    <message>
+        <source>Ajoute un document</source>
+        <translation>Adds a document</translation>
+    </message>
+    <message>
+        <source>Permet d&apos;enlever un document</source>
+        <translation>Removes a document</translation>
+    </message>
+    <message>
+        <source>Enlève le document</source>
+        <translation>Removes the document</translation>
+    </message>
+    <message>
+        <source>Permet de supprimer ce sujet</source>
+        <translation>Deletes this subject</translation>
+    </message>
+    <message>
+        <source>Supprime ce sujet</source>
+        <translation>Deletes this subject</translation>
+    </message>
+    <message>
+        <source>Permet de cloturer le suivi de ce sujet </source>
+        <translation>Closes the follow-up of this subject </translation>
+    </message>
+    <message>
+        <source>Cloture le sujet</source>
+        <translation>Closes the subject</translation>
+    </message>
+    <message>
+        <source>Permet de modifier le chemin du document</source>
+        <translation>Changes the path of the document</translation>
+    </message>
+    <message>
+        <source>Modifie le chemin</source>
+        <translation>Changes the path</translation>
+    </message>
+    <message>
+        <source>Importe un nouveau document Tavelo avec tous ses fichiers associés</source>
+        <translation>Imports a new Tavelo book with all its files</translation>
+    </message>
+    <message>
+        <source>Importe</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>Exporte un nouveau document Tavelo avec ses fichiers associés</source>
+        <translation>Exports a new Tavelo book with its files</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Change de dossier à tous les documents du fichier Tavelo en cours</source>
+        <translation>Moves every document of the current Tavelo book to another folder</translation>
+    </message>
+    <message>
+        <source>Change de dossier</source>
+        <translation>Change of folder</translation>
+    </message>
+    <message>
+        <source>Permet de modifier le nom du sujet en cours</source>
+        <translation>Changes the name of the current subject</translation>
+    </message>
+    <message>
+        <source>Modifie le nom du sujet</source>
+        <translation>Renames the subject</translation>
+    </message>
+    <message>
+        <source>Permet de modifier l&apos;attendu du sujet en cours</source>
+        <translation>Changes the expected text of the current subject</translation>
+    </message>
+    <message>
+        <source>Modifie l&apos;attendu du sujet</source>
+        <translation>Changes the expected text</translation>
+    </message>
+    <message>
+        <source>Permet de passer au mode de navigation par défaut</source>
+        <translation>Goes back to the default navigation mode</translation>
+    </message>
+    <message>
+        <source>Passe en navigation par recherche</source>
+        <translation>Goes to search navigation</translation>
+    </message>
+    <message>
+        <source>Fusionne deux fichiers de type .tvo en un seul</source>
+        <translation>Merges two .tvo files into one</translation>
+    </message>
+    <message>
+        <source>Fusionne</source>
+        <translation>Merge</translation>
+    </message>
+    <message>
+        <source>Copie les documents du sujet spécifié dans un dossier</source>
+        <translation>Copies the subject&apos;s documents into a folder</translation>
+    </message>
+    <message>
+        <source>Copie le sujet spécifié</source>
+        <translation>Copies the subject</translation>
+    </message>
+    <message>
+        <source>Ouvre un petit livre d&apos;exemple avec ses documents</source>
+        <translation>Opens a small example book with its documents</translation>
+    </message>
+    <message>
+        <source>Livre d&apos;exemple</source>
+        <translation>Example book</translation>
+    </message>
+    <message>
+        <source>Crée un nouveau document Tavelo</source>
+        <translation>Creates a new Tavelo book</translation>
+    </message>
+    <message>
+        <source>Nouveau</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>Ouvre un document Tavelo existant</source>
+        <translation>Opens an existing Tavelo book</translation>
+    </message>
+    <message>
+        <source>Ouvrir</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Ferme le document actif</source>
+        <translation>Closes the active book</translation>
+    </message>
+    <message>
+        <source>Fermer</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Enregistre le document actif</source>
+        <translation>Saves the active book</translation>
+    </message>
+    <message>
+        <source>Enregistrer</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Enregistre le document actif sous un nouveau nom</source>
+        <translation>Saves the active book under a new name</translation>
+    </message>
+    <message>
+        <source>Enregistrer sous</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>Recherche le sujet spécifié</source>
+        <translation>Finds subjects</translation>
+    </message>
+    <message>
+        <source>Rechercher un sujet</source>
+        <translation>Find a subject</translation>
+    </message>
+    <message>
+        <source>Ouvre une nouvelle fenêtre pour le document actif</source>
+        <translation>Opens another window on the active book</translation>
+    </message>
+    <message>
+        <source>Nouvelle fenêtre</source>
+        <translation>New Window</translation>
+    </message>
+    <message>
+        <source>Réorganise les icônes en bas de la fenêtre</source>
+        <translation>Arranges the icons at the bottom of the window</translation>
+    </message>
+    <message>
+        <source>Réorganise les icônes</source>
+        <translation>Arrange Icons</translation>
+    </message>
+    <message>
+        <source>Réorganise les fenêtres en cascade</source>
+        <translation>Arranges the windows in a cascade</translation>
+    </message>
+    <message>
+        <source>Cascade</source>
+        <translation>Cascade</translation>
+    </message>
+    <message>
+        <source>Réorganise les fenêtres en une mosaïque</source>
+        <translation>Arranges the windows as tiles</translation>
+    </message>
+    <message>
+        <source>Mosaïque</source>
+        <translation>Tile</translation>
+    </message>
+    <message>
+        <source>Ferme l&apos;application ; propose d&apos;enregistrer les documents</source>
+        <translation>Quits the application; offers to save the books</translation>
+    </message>
+    <message>
+        <source>Quitter</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Affiche ou masque la barre d&apos;outils</source>
+        <translation>Shows or hides the toolbar</translation>
+    </message>
+    <message>
+        <source>Barre d&apos;outils</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>Affiche ou masque la barre d&apos;état</source>
+        <translation>Shows or hides the status bar</translation>
+    </message>
+    <message>
+        <source>Barre d&apos;état</source>
+        <translation>Status Bar</translation>
+    </message>
+    <message>
+        <source>Passe au volet de fenêtre suivant</source>
+        <translation>Goes to the next pane of the window</translation>
+    </message>
+    <message>
+        <source>Volet suivant</source>
+        <translation>Next Pane</translation>
+    </message>
+    <message>
+        <source>Revient au volet précédent</source>
+        <translation>Goes back to the previous pane</translation>
+    </message>
+    <message>
+        <source>Volet précédent</source>
+        <translation>Previous Pane</translation>
+    </message>
+    <message>
+        <source>Affiche des informations sur le programme</source>
+        <translation>Shows information about the program</translation>
+    </message>
+    <message>
+        <source>A propos de</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Ouvre ce document</source>
+        <translation>Opens this book</translation>
+    </message>
+    <message>
+        <source>Prêt</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>Mode Recherche</source>
+        <translation>Search Mode</translation>
+    </message>
+    <message>
+        <source>Mode Standard</source>
+        <translation>Standard Mode</translation>
+    </message>
+    <message>
+        <source>MAJ</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>NUM</source>
+        <translation>NUM</translation>
+    </message>
+    <message>
+        <source>DEF</source>
+        <translation>SCRL</translation>
+    </message>
+    <message>
+        <source>&amp;Sujets</source>
+        <translation>&amp;Subjects</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir ce sujet</source>
+        <translation>&amp;Reopen this subject</translation>
+    </message>
+    <message>
+        <source>&amp;Cloturer ce sujet</source>
+        <translation>&amp;Close this subject</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir le sujet</source>
+        <translation>&amp;Reopen the subject</translation>
+    </message>
+    <message>
+        <source>&amp;Cloturer le sujet</source>
+        <translation>&amp;Close the subject</translation>
+    </message>
+    <message>
+        <source>Fichier récent</source>
+        <translation>Recent File</translation>
+    </message>
+    <message>
+        <source>Fichiers Tavelo (*.tvo)</source>
+        <translation>Tavelo files (*.tvo)</translation>
+    </message>
+    <message>
+        <source>A propos de Tavelo</source>
+        <translation>About Tavelo</translation>
+    </message>
+    <message>
+        <source>Tavelo version 1.0.2.0</source>
+        <translation>Tavelo version 1.0.2.0</translation>
+    </message>
+    <message>
+        <source>Impossible de lire le livre &apos;%1&apos;.
+%2</source>
+        <translation>The book &apos;%1&apos; cannot be read.
+%2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;enregistrer le livre &apos;%1&apos;.
+%2</source>
+        <translation>The book &apos;%1&apos; cannot be saved.
+%2</translation>
+    </message>
+    <message>
+        <source>Enregistrer les modifications de %1 ?</source>
+        <translation>Save the changes to %1?</translation>
+    </message>
+    <message>
+        <source>Ce document est déjà présent</source>
+        <translation>This document is already there</translation>
+    </message>
+    <message>
+        <source>Titre Général (Ex : EDF - Impôts etc...)</source>
+        <translation>General Title (e.g. Electricity - Taxes etc...)</translation>
+    </message>
+    <message>
+        <source>Intitulé du sujet</source>
+        <translation>Subject name</translation>
+    </message>
+    <message>
+        <source>Modification du nom du sujet sélectionné</source>
+        <translation>Renaming the selected subject</translation>
+    </message>
+    <message>
+        <source>Nom du sujet</source>
+        <translation>Subject name</translation>
+    </message>
+    <message>
+        <source>Modification du texte permettant de savoir ce qui est attendu pour clôturer le sujet</source>
+        <translation>Editing the text that says what is expected before the subject can be closed</translation>
+    </message>
+    <message>
+        <source>Texte renseignant l&apos;attente pour clôturer le sujet</source>
+        <translation>Text saying what is awaited before the subject can be closed</translation>
+    </message>
+    <message>
+        <source>Annuler</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Vous êtes sûr de supprimer ce sujet</source>
+        <translation>Are you sure you want to delete this subject</translation>
+    </message>
+    <message>
+        <source>Fichier (*.%1)</source>
+        <translation>File (*.%1)</translation>
+    </message>
+    <message>
+        <source>Fichier (*)</source>
+        <translation>File (*)</translation>
+    </message>
+    <message>
+        <source>Réservation de fichier</source>
+        <translation>File reservation</translation>
+    </message>
+    <message>
+        <source> est en modification</source>
+        <translation> is being edited</translation>
+    </message>
+    <message>
+        <source>Ouvrez en lecture seule ou cliquez sur Notifier pour être averti quand ce dernier sera disponible</source>
+        <translation>Open it read-only, or click Notify to be told when it becomes available</translation>
+    </message>
+    <message>
+        <source>&amp;Lecture seule</source>
+        <translation>&amp;Read Only</translation>
+    </message>
+    <message>
+        <source>&amp;Notifier</source>
+        <translation>&amp;Notify</translation>
+    </message>
+    <message>
+        <source>&amp;Annuler</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source> est maintenant disponible pour modification</source>
+        <translation> is now available for editing</translation>
+    </message>
+    <message>
+        <source>Ouvrez le fichier en lecture-écriture pour le modifier</source>
+        <translation>Open the file read-write to edit it</translation>
+    </message>
+    <message>
+        <source>Lecture-Ecriture</source>
+        <translation>Read-Write</translation>
+    </message>
+    <message>
+        <source>Les modifications de %1 seront perdues : le livre va être relu depuis son fichier. Continuer ?</source>
+        <translation>The changes to %1 will be lost: the book is going to be read again from its file. Continue?</translation>
+    </message>
+    <message>
+        <source>Mémoire insuffisante.</source>
+        <translation>Not enough memory.</translation>
+    </message>
+    <message>
+        <source>Aucun aperçu n&apos;est disponible pour le fichier « %1 ».</source>
+        <translation>No preview is available for the file &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Ouvrir avec l&apos;application associée</source>
+        <translation>Open with the associated application</translation>
+    </message>
+    <message>
+        <source>Aucune application ne sait ouvrir le fichier « %1 ».</source>
+        <translation>No application can open the file &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » est introuvable.</source>
+        <translation>The file &quot;%1&quot; cannot be found.</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » ne peut pas être affiché.
+%2</source>
+        <translation>The file &quot;%1&quot; cannot be shown.
+%2</translation>
+    </message>
+    <message>
+        <source>Impression de %1</source>
+        <translation>Printing %1</translation>
+    </message>
+    <message>
+        <source>clôturé</source>
+        <translation>closed</translation>
+    </message>
+    <message>
+        <source>en cours</source>
+        <translation>open</translation>
+    </message>
+    <message>
+        <source>L&apos;impression a échoué.</source>
+        <translation>Printing failed.</translation>
+    </message>
+    <message>
+        <source>Tous les fichiers (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>&amp;Oui</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;Non</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Aperçu impossible</source>
+        <translation>No preview</translation>
+    </message>
+    <message>
+        <source>Le fichier PDF est illisible ou protégé.</source>
+        <translation>The PDF file is unreadable or protected.</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le livre d&apos;exemple dans le dossier temporaire.</source>
+        <translation>The example book cannot be made in the temporary folder.</translation>
+    </message>
+    <message>
+        <source>Rechercher</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>Rechercher :</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>Zone de recherche</source>
+        <translation>Where to search</translation>
+    </message>
+    <message>
+        <source>Titres des sujets</source>
+        <translation>Subject names</translation>
+    </message>
+    <message>
+        <source>Titre des documents</source>
+        <translation>Document names</translation>
+    </message>
+    <message>
+        <source>Attendus</source>
+        <translation>Expected texts</translation>
+    </message>
+    <message>
+        <source>Documents des sujets</source>
+        <translation>Inside the documents</translation>
+    </message>
+    <message>
+        <source>Mot entier uniquement</source>
+        <translation>Whole word only</translation>
+    </message>
+    <message>
+        <source>Respecter la casse</source>
+        <translation>Match case</translation>
+    </message>
+    <message>
+        <source>Etat de la recherche</source>
+        <translation>Search progress</translation>
+    </message>
+    <message>
+        <source>La recherche a été interrompue : %1</source>
+        <translation>The search was interrupted: %1</translation>
+    </message>
+    <message>
+        <source>Choix du fichier à fusionner</source>
+        <translation>Choose the file to merge</translation>
+    </message>
+    <message>
+        <source>Fichier (*.tvo)</source>
+        <translation>File (*.tvo)</translation>
+    </message>
+    <message>
+        <source>&amp;Vider le cache des textes</source>
+        <translation>&amp;Empty the text cache</translation>
+    </message>
+    <message>
+        <source>Oublie le texte des documents gardé pour la recherche ; ils seront relus à la prochaine recherche</source>
+        <translation>Forgets the text of the documents kept for the search; they will be read again at the next search</translation>
+    </message>
+    <message>
+        <source>Vide le cache des textes</source>
+        <translation>Empties the text cache</translation>
+    </message>
+    <message>
+        <source>Documents lus : %1 sur %2</source>
+        <translation>Documents read: %1 of %2</translation>
+    </message>
+    <message>
+        <source>, dont 1 jamais lu auparavant</source>
+        <translation>, 1 of them never read before</translation>
+    </message>
+    <message>
+        <source>, dont %1 jamais lus auparavant</source>
+        <translation>, %1 of them never read before</translation>
+    </message>
+    <message>
+        <source>Oublier le texte de tous les documents lus jusqu&apos;ici ? Ils seront relus à la prochaine recherche (les documents numérisés seront de nouveau reconnus, ce qui peut être long).</source>
+        <translation>Forget the text of every document read so far? They will be read again at the next search (scanned documents will be recognised again, which can take long).</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est vide.</source>
+        <translation>The text cache of the documents is empty.</translation>
+    </message>
+    <message>
+        <source>Impossible de vider le cache des textes des documents : %1.</source>
+        <translation>The text cache of the documents cannot be emptied: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>tavelo-cli</name>
+    <message>
+        <source>Pour en savoir plus : tavelo-cli --help</source>
+        <translation>For more: tavelo-cli --help</translation>
+    </message>
+    <message>
+        <source>Commande inconnue : %1</source>
+        <translation>Unknown command: %1</translation>
+    </message>
+    <message>
+        <source>sujet n° %1</source>
+        <translation>subject no. %1</translation>
+    </message>
+    <message>
+        <source>%1 : la clé « %2 » manque.</source>
+        <translation>%1: the key &quot;%2&quot; is missing.</translation>
+    </message>
+    <message>
+        <source>%1 : « %2 » doit être un texte.</source>
+        <translation>%1: &quot;%2&quot; must be a text.</translation>
+    </message>
+    <message>
+        <source>le document JSON doit être un objet.</source>
+        <translation>the JSON document must be an object.</translation>
+    </message>
+    <message>
+        <source>la clé « subjects » manque.</source>
+        <translation>the key &quot;subjects&quot; is missing.</translation>
+    </message>
+    <message>
+        <source>« subjects » doit être une liste.</source>
+        <translation>&quot;subjects&quot; must be a list.</translation>
+    </message>
+    <message>
+        <source>%1 : chaque sujet doit être un objet.</source>
+        <translation>%1: each subject must be an object.</translation>
+    </message>
+    <message>
+        <source>%1 : « state » doit être un nombre entier.</source>
+        <translation>%1: &quot;state&quot; must be an integer.</translation>
+    </message>
+    <message>
+        <source>%1 : « state » est hors des limites d&apos;un entier de 32 bits.</source>
+        <translation>%1: &quot;state&quot; is out of the range of a 32-bit integer.</translation>
+    </message>
+    <message>
+        <source>%1 : « documents » doit être une liste de chemins.</source>
+        <translation>%1: &quot;documents&quot; must be a list of paths.</translation>
+    </message>
+    <message>
+        <source>%1 : chaque document doit être un chemin (un texte).</source>
+        <translation>%1: each document must be a path (a text).</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire sur la sortie standard.</source>
+        <translation>Standard output cannot be written.</translation>
+    </message>
+    <message>
+        <source>Impossible de lire le livre « %1 » : %2</source>
+        <translation>The book &quot;%1&quot; cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>Le fichier JSON « %1 » est mal formé (octet %2).</source>
+        <translation>The JSON file &quot;%1&quot; is malformed (byte %2).</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » est ouvert en modification par une instance de Tavelo ; il n&apos;est pas remplacé.</source>
+        <translation>The book &quot;%1&quot; is open for editing in an instance of Tavelo; it is not replaced.</translation>
+    </message>
+    <message>
+        <source>Le fichier JSON « %1 » n&apos;a pas la forme d&apos;un livre : %2</source>
+        <translation>The JSON file &quot;%1&quot; does not have the shape of a book: %2</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » existe déjà ; ajoutez --force pour le remplacer.</source>
+        <translation>The file &quot;%1&quot; already exists; add --force to replace it.</translation>
+    </message>
+    <message>
+        <source>Zone de recherche inconnue : « %1 » (attendu : names, expected, files, contents, séparés par des virgules).</source>
+        <translation>Unknown search scope: &quot;%1&quot; (expected: names, expected, files, contents, separated by commas).</translation>
+    </message>
+    <message>
+        <source>Option inconnue : %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>Le mot à rechercher est vide.</source>
+        <translation>The word to search for is empty.</translation>
+    </message>
+    <message>
+        <source>Impossible de vider le cache des textes des documents : %1.</source>
+        <translation>The text cache of the documents cannot be emptied: %1.</translation>
+    </message>
+    <message>
+        <source>Le cache des textes des documents est vide.</source>
+        <translation>The text cache of the documents is empty.</translation>
+    </message>
+    <message>
+        <source>Dossier : %1</source>
+        <translation>Folder: %1</translation>
+    </message>
+    <message>
+        <source>Documents connus : %1</source>
+        <translation>Known documents: %1</translation>
+    </message>
+    <message>
+        <source>Textes gardés : %1 (%2)</source>
+        <translation>Texts kept: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Taille sur le disque : %1</source>
+        <translation>Size on disk: %1</translation>
+    </message>
+    <message>
+        <source>Taille maximale : %1</source>
+        <translation>Largest size: %1</translation>
+    </message>
+    <message>
+        <source>Valeur invalide : %1 (un nombre entier de 1 à %2 est attendu).</source>
+        <translation>Invalid value: %1 (a whole number from 1 to %2 is expected).</translation>
+    </message>
+</context>
+</TS>
