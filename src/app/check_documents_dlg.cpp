@@ -11,20 +11,22 @@
 #include <thread>
 
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 
 namespace tavelo::gui {
 
 namespace {
 
-constexpr const char* kRunning = "Vérification de %1 documents…";
-constexpr const char* kAllGood = "Les %1 documents du livre sont présents et lisibles.";
-constexpr const char* kFoundOne = "1 document absent ou illisible sur %1.";
-constexpr const char* kFoundMany = "%1 documents absents ou illisibles sur %2.";
-constexpr const char* kStopped = "Vérification arrêtée après %1 documents sur %2 ; absents ou illisibles : %3.";
-constexpr const char* kStop = "Arrêter";
-constexpr const char* kClose = "Fermer";
-const char* const kColumns[] = {"Sujet", "Document", "Raison"};
+constexpr const char* kRunning = QT_TRANSLATE_NOOP("Tavelo", "Vérification de %1 documents…");
+constexpr const char* kAllGood = QT_TRANSLATE_NOOP("Tavelo", "Les %1 documents du livre sont présents et lisibles.");
+constexpr const char* kFoundOne = QT_TRANSLATE_NOOP("Tavelo", "1 document absent ou illisible sur %1.");
+constexpr const char* kFoundMany = QT_TRANSLATE_NOOP("Tavelo", "%1 documents absents ou illisibles sur %2.");
+constexpr const char* kStopped = QT_TRANSLATE_NOOP("Tavelo", "Vérification arrêtée après %1 documents sur %2 ; absents ou illisibles : %3.");
+constexpr const char* kStop = QT_TRANSLATE_NOOP("Tavelo", "Arrêter");
+constexpr const char* kClose = QT_TRANSLATE_NOOP("Tavelo", "Fermer");
+const char* const kColumns[] = {QT_TRANSLATE_NOOP("Tavelo", "Sujet"), QT_TRANSLATE_NOOP("Tavelo", "Document"),
+                                QT_TRANSLATE_NOOP("Tavelo", "Raison")};
 constexpr int kSubjectRole = Qt::UserRole + 1;
 constexpr int kIndexRole = Qt::UserRole + 2;
 
@@ -48,14 +50,14 @@ CCheckDocumentsDlg::CCheckDocumentsDlg(CTenorelDoc& doc, QWidget* parent)
     : QDialog(parent), m_doc(&doc), m_mailbox(this), m_cancel(std::make_shared<std::atomic<bool>>(false))
 {
     setObjectName(QStringLiteral("checkDocuments"));
-    setWindowTitle(QString::fromUtf8(kCheckTitle) + QStringLiteral(" - ") + doc.GetTitle());
+    setWindowTitle(Tx(kCheckTitle) + QStringLiteral(" - ") + doc.GetTitle());
     setAttribute(Qt::WA_DeleteOnClose);
     m_summary = new QLabel(this);
     m_results = new QTreeWidget(this);
     m_results->setColumnCount(3);
     QStringList headers;
     for (const char* h : kColumns)
-        headers << QString::fromUtf8(h);
+        headers << Tx(h);
     m_results->setHeaderLabels(headers);
     m_results->setRootIsDecorated(false);
     m_results->setUniformRowHeights(true);
@@ -63,7 +65,7 @@ CCheckDocumentsDlg::CCheckDocumentsDlg(CTenorelDoc& doc, QWidget* parent)
     m_results->header()->resizeSection(1, 380);
     m_bar = new QProgressBar(this);
     auto* buttons = new QDialogButtonBox(this);
-    m_button = buttons->addButton(QString::fromUtf8(kStop), QDialogButtonBox::RejectRole);
+    m_button = buttons->addButton(Tx(kStop), QDialogButtonBox::RejectRole);
     connect(m_button, &QPushButton::clicked, this, [this] { OnButton(); });
     connect(m_results, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (onChosen)
@@ -95,7 +97,7 @@ void CCheckDocumentsDlg::Start()
     m_total = documents.size();
     m_bar->setRange(0, static_cast<int>(std::max<std::size_t>(m_total, 1)));
     m_bar->setValue(0);
-    m_summary->setText(QString::fromUtf8(kRunning).arg(m_total));
+    m_summary->setText(Tx(kRunning).arg(m_total));
     m_running = true;
 
     DocumentProber prober;
@@ -149,16 +151,16 @@ void CCheckDocumentsDlg::OnFinished(bool cancelled)
     if (!m_running)
         return;
     m_running = false;
-    m_button->setText(QString::fromUtf8(kClose));
+    m_button->setText(Tx(kClose));
     const int found = m_results->topLevelItemCount();
     if (cancelled)
-        m_summary->setText(QString::fromUtf8(kStopped).arg(m_done).arg(m_total).arg(found));
+        m_summary->setText(Tx(kStopped).arg(m_done).arg(m_total).arg(found));
     else if (found == 0)
-        m_summary->setText(QString::fromUtf8(kAllGood).arg(m_total));
+        m_summary->setText(Tx(kAllGood).arg(m_total));
     else if (found == 1)
-        m_summary->setText(QString::fromUtf8(kFoundOne).arg(m_total));
+        m_summary->setText(Tx(kFoundOne).arg(m_total));
     else
-        m_summary->setText(QString::fromUtf8(kFoundMany).arg(found).arg(m_total));
+        m_summary->setText(Tx(kFoundMany).arg(found).arg(m_total));
     if (!cancelled)
         m_bar->setValue(m_bar->maximum());
 }

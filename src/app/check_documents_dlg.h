@@ -6,6 +6,7 @@
 // windows. A double click selects that subject and document in the book's
 // window.
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
@@ -26,7 +27,7 @@ namespace tavelo::gui {
 
 class CTenorelDoc;
 
-inline constexpr const char* kCheckTitle = "Vérification des documents";
+inline constexpr const char* kCheckTitle = QT_TRANSLATE_NOOP("Tavelo", "Vérification des documents");
 
 class CCheckDocumentsDlg : public QDialog {
     Q_OBJECT

@@ -13,6 +13,7 @@
 #include "app/resource_ids.h"
 #include "app/splitter.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/tenorels.h"
 #include "editing/relink_cache.h"
@@ -26,8 +27,8 @@ namespace tavelo::gui {
 
 namespace {
 
-constexpr const char* kNothingMissing = "Aucun document du livre n'est absent ou illisible.";
-constexpr const char* kNothingFound = "Aucun des %1 documents absents n'a été retrouvé dans « %2 ».";
+constexpr const char* kNothingMissing = QT_TRANSLATE_NOOP("Tavelo", "Aucun document du livre n'est absent ou illisible.");
+constexpr const char* kNothingFound = QT_TRANSLATE_NOOP("Tavelo", "Aucun des %1 documents absents n'a été retrouvé dans « %2 ».");
 
 CMainFrame* MainFrame()
 {
@@ -115,7 +116,7 @@ void OnRelinkDocuments(CTenorelDoc& doc)
 {
     QWidget* parent = CTenorelDoc::DialogParent();
     const QString folder =
-        FileDialog::GetExistingDirectory(parent, QString::fromUtf8(kChooseFolderTitle), QString());
+        FileDialog::GetExistingDirectory(parent, Tx(kChooseFolderTitle), QString());
     if (folder.isEmpty())
         return;
     const LongOperation busy;
@@ -124,11 +125,11 @@ void OnRelinkDocuments(CTenorelDoc& doc)
         return;
     const std::size_t missing = scan->proposals.size() + scan->notFound.size();
     if (missing == 0) {
-        MessageBox::Show(parent, QString::fromUtf8(kNothingMissing), MessageBox::Information);
+        MessageBox::Show(parent, Tx(kNothingMissing), MessageBox::Information);
         return;
     }
     if (scan->proposals.empty()) {
-        MessageBox::Show(parent, QString::fromUtf8(kNothingFound).arg(missing).arg(folder), MessageBox::Information);
+        MessageBox::Show(parent, Tx(kNothingFound).arg(missing).arg(folder), MessageBox::Information);
         return;
     }
     CRelinkDlg confirm(*scan, folder, parent);

@@ -10,7 +10,9 @@
 #include <QVBoxLayout>
 #include <thread>
 
+#include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/window_mailbox.h"
 
@@ -18,18 +20,19 @@ namespace tavelo::gui {
 
 namespace {
 
-constexpr const char* kChecking = "Vérification des documents du livre : %1 sur %2";
-constexpr const char* kWalking = "Parcours de « %1 » : %2 fichiers dans %3 dossiers";
-constexpr const char* kStop = "Arrêter";
-constexpr const char* kFoundSummary = "Documents absents retrouvés dans « %1 » : %2 sur %3. "
-                                      "Cochez ceux à faire pointer vers le fichier retrouvé.";
-constexpr const char* kNotFoundOne = "1 document absent n'a pas été retrouvé.";
-constexpr const char* kNotFoundMany = "%1 documents absents n'ont pas été retrouvés.";
-constexpr const char* kUnreadableOne = "1 dossier n'a pas pu être lu.";
-constexpr const char* kUnreadableMany = "%1 dossiers n'ont pas pu être lus.";
-constexpr const char* kCheckAll = "Tout cocher";
-constexpr const char* kCheckNone = "Tout décocher";
-const char* const kColumns[] = {"Document absent", "Fichier retrouvé", "Correspondance"};
+constexpr const char* kChecking = QT_TRANSLATE_NOOP("Tavelo", "Vérification des documents du livre : %1 sur %2");
+constexpr const char* kWalking = QT_TRANSLATE_NOOP("Tavelo", "Parcours de « %1 » : %2 fichiers dans %3 dossiers");
+constexpr const char* kStop = QT_TRANSLATE_NOOP("Tavelo", "Arrêter");
+constexpr const char* kFoundSummary = QT_TRANSLATE_NOOP("Tavelo", "Documents absents retrouvés dans « %1 » : %2 sur %3. "
+                                                        "Cochez ceux à faire pointer vers le fichier retrouvé.");
+constexpr const char* kNotFoundOne = QT_TRANSLATE_NOOP("Tavelo", "1 document absent n'a pas été retrouvé.");
+constexpr const char* kNotFoundMany = QT_TRANSLATE_NOOP("Tavelo", "%1 documents absents n'ont pas été retrouvés.");
+constexpr const char* kUnreadableOne = QT_TRANSLATE_NOOP("Tavelo", "1 dossier n'a pas pu être lu.");
+constexpr const char* kUnreadableMany = QT_TRANSLATE_NOOP("Tavelo", "%1 dossiers n'ont pas pu être lus.");
+constexpr const char* kCheckAll = QT_TRANSLATE_NOOP("Tavelo", "Tout cocher");
+constexpr const char* kCheckNone = QT_TRANSLATE_NOOP("Tavelo", "Tout décocher");
+const char* const kColumns[] = {QT_TRANSLATE_NOOP("Tavelo", "Document absent"), QT_TRANSLATE_NOOP("Tavelo", "Fichier retrouvé"),
+                                QT_TRANSLATE_NOOP("Tavelo", "Correspondance")};
 constexpr int kProposalRole = Qt::UserRole + 1;
 constexpr int kCandidateRole = Qt::UserRole + 2;
 
@@ -42,13 +45,13 @@ QString DescribeMatch(MatchKind kind)
 {
     switch (kind) {
     case MatchKind::kSameNameAndSize:
-        return QStringLiteral("même nom et même taille");
+        return Tx(QT_TRANSLATE_NOOP("Tavelo", "même nom et même taille"));
     case MatchKind::kSameContent:
-        return QStringLiteral("même contenu");
+        return Tx(QT_TRANSLATE_NOOP("Tavelo", "même contenu"));
     case MatchKind::kSameName:
-        return QStringLiteral("même nom");
+        return Tx(QT_TRANSLATE_NOOP("Tavelo", "même nom"));
     case MatchKind::kSameNameOtherSize:
-        return QStringLiteral("même nom, autre taille");
+        return Tx(QT_TRANSLATE_NOOP("Tavelo", "même nom, autre taille"));
     }
     return {};
 }
@@ -60,12 +63,12 @@ std::optional<RelinkScan> RunRelinkSearch(CTenorelDoc& doc, const QString& folde
 {
     QDialog progress(parent);
     progress.setObjectName(QStringLiteral("relinkProgress"));
-    progress.setWindowTitle(QString::fromUtf8(kRelinkTitle));
+    progress.setWindowTitle(Tx(kRelinkTitle));
     progress.setWindowModality(Qt::ApplicationModal);
     auto* line = new QLabel(&progress);
     auto* bar = new QProgressBar(&progress);
     auto* buttons = new QDialogButtonBox(&progress);
-    QPushButton* stop = buttons->addButton(QString::fromUtf8(kStop), QDialogButtonBox::RejectRole);
+    QPushButton* stop = buttons->addButton(Tx(kStop), QDialogButtonBox::RejectRole);
     auto* layout = new QVBoxLayout(&progress);
     layout->addWidget(line);
     layout->addWidget(bar);
@@ -75,7 +78,7 @@ std::optional<RelinkScan> RunRelinkSearch(CTenorelDoc& doc, const QString& folde
     std::vector<DocumentRef> documents = ListDocuments(doc);
     const std::size_t total = documents.size();
     bar->setRange(0, static_cast<int>(std::max<std::size_t>(total, 1)));
-    line->setText(QString::fromUtf8(kChecking).arg(0).arg(total));
+    line->setText(Tx(kChecking).arg(0).arg(total));
 
     std::optional<RelinkScan> result;
     QEventLoop loop;
@@ -100,7 +103,7 @@ std::optional<RelinkScan> RunRelinkSearch(CTenorelDoc& doc, const QString& folde
             if (done % step == 0 || done == total)
                 mailbox.Post([line, bar, done, total] {
                     bar->setValue(static_cast<int>(done));
-                    line->setText(QString::fromUtf8(kChecking).arg(done).arg(total));
+                    line->setText(Tx(kChecking).arg(done).arg(total));
                 });
         };
         const std::vector<MissingDocument> missing = CheckDocuments(documents, check);
@@ -112,7 +115,7 @@ std::optional<RelinkScan> RunRelinkSearch(CTenorelDoc& doc, const QString& folde
             const QString shownFolder = QString::fromStdString(folder);
             walk.progress = [&](const ScanProgress& p) {
                 mailbox.Post([line, shownFolder, p] {
-                    line->setText(QString::fromUtf8(kWalking).arg(shownFolder).arg(p.files).arg(p.folders));
+                    line->setText(Tx(kWalking).arg(shownFolder).arg(p.files).arg(p.folders));
                 });
             };
             scan = FindMovedDocuments(missing, folder, sources, walk);
@@ -135,12 +138,12 @@ CRelinkDlg::CRelinkDlg(const RelinkScan& scan, const QString& folder, QWidget* p
     : QDialog(parent), m_proposals(scan.proposals)
 {
     setObjectName(QStringLiteral("relinkDocuments"));
-    setWindowTitle(QString::fromUtf8(kRelinkTitle));
+    setWindowTitle(Tx(kRelinkTitle));
     const std::size_t missing = scan.proposals.size() + scan.notFound.size();
-    QString summary = QString::fromUtf8(kFoundSummary).arg(folder).arg(scan.proposals.size()).arg(missing);
+    QString summary = Tx(kFoundSummary).arg(folder).arg(scan.proposals.size()).arg(missing);
     const auto line = [&summary](std::size_t n, const char* one, const char* many) {
         if (n > 0)
-            summary += QLatin1Char('\n') + (n == 1 ? QString::fromUtf8(one) : QString::fromUtf8(many).arg(n));
+            summary += QLatin1Char('\n') + (n == 1 ? Tx(one) : Tx(many).arg(n));
     };
     line(scan.notFound.size(), kNotFoundOne, kNotFoundMany);
     line(scan.scan.unreadableFolders.size(), kUnreadableOne, kUnreadableMany);
@@ -150,7 +153,7 @@ CRelinkDlg::CRelinkDlg(const RelinkScan& scan, const QString& folder, QWidget* p
     m_list = new QTreeWidget(this);
     QStringList headers;
     for (const char* h : kColumns)
-        headers << QString::fromUtf8(h);
+        headers << Tx(h);
     m_list->setHeaderLabels(headers);
     m_list->header()->resizeSection(0, 300);
     m_list->header()->resizeSection(1, 380);
@@ -178,9 +181,9 @@ CRelinkDlg::CRelinkDlg(const RelinkScan& scan, const QString& folder, QWidget* p
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) { OnItemChanged(item); });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
-    QPushButton* all = buttons->addButton(QString::fromUtf8(kCheckAll), QDialogButtonBox::ActionRole);
-    QPushButton* none = buttons->addButton(QString::fromUtf8(kCheckNone), QDialogButtonBox::ActionRole);
+    buttons->button(QDialogButtonBox::Cancel)->setText(Tx(text::kCancelDialogButton));
+    QPushButton* all = buttons->addButton(Tx(kCheckAll), QDialogButtonBox::ActionRole);
+    QPushButton* none = buttons->addButton(Tx(kCheckNone), QDialogButtonBox::ActionRole);
     all->setObjectName(QStringLiteral("checkAll"));
     none->setObjectName(QStringLiteral("checkNone"));
     connect(all, &QPushButton::clicked, this, [this] { CheckAll(); });

@@ -4,6 +4,7 @@
 // shows how far it got and can stop it; then the list of what was found, where
 // the user ticks the documents to re-point.
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <optional>
 
@@ -17,7 +18,7 @@ namespace tavelo::gui {
 
 class CTenorelDoc;
 
-inline constexpr const char* kRelinkTitle = "Retrouver les documents déplacés";
+inline constexpr const char* kRelinkTitle = QT_TRANSLATE_NOOP("Tavelo", "Retrouver les documents déplacés");
 
 // Checks the book's documents, then walks `folder` for the missing ones.
 // Returns none when the user stops it.

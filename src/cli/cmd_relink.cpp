@@ -5,10 +5,12 @@
 
 #include <iostream>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 #include "book/held_file.h"
 #include "book/tenorels.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
 #include "editing/document_check.h"
 #include "editing/relink.h"
 #include "editing/relink_cache.h"
@@ -48,14 +50,14 @@ void TellUnsettled(const RelinkScan& scan, std::ostream& err)
     for (const RelinkProposal& p : scan.proposals) {
         if (p.chosen >= 0)
             continue;
-        err << "« " << Field(p.document.path) << " » n'est pas re-pointé ; fichiers possibles :\n";
+        err << Format(Tr("tavelo-cli", "« %1 » n'est pas re-pointé ; fichiers possibles :"), {Field(p.document.path)}) << '\n';
         for (const RelinkCandidate& c : p.candidates)
             err << "  " << Field(c.path) << '\n';
     }
     for (const MissingDocument& m : scan.notFound)
-        err << "« " << Field(m.path) << " » n'a pas été retrouvé.\n";
+        err << Format(Tr("tavelo-cli", "« %1 » n'a pas été retrouvé."), {Field(m.path)}) << '\n';
     for (const std::string& folder : scan.scan.unreadableFolders)
-        err << "Le dossier « " << Field(folder) << " » n'a pas pu être lu.\n";
+        err << Format(Tr("tavelo-cli", "Le dossier « %1 » n'a pas pu être lu."), {Field(folder)}) << '\n';
 }
 
 } // namespace
@@ -71,13 +73,13 @@ int RunRelink(const Args& args, Streams io)
             positional.push_back(a);
     }
     if (positional.size() != 2) {
-        io.err << "Usage : tavelo-cli relink LIVRE.tvo DOSSIER [--dry-run]\n";
+        io.err << CommandUsage("relink");
         return 1;
     }
     const std::string& bookPath = positional[0];
     const std::string& folder = positional[1];
     if (!IsFolder(folder)) {
-        io.err << "Le dossier « " << folder << " » n'existe pas ou n'est pas un dossier.\n";
+        io.err << Format(Tr("tavelo-cli", "Le dossier « %1 » n'existe pas ou n'est pas un dossier."), {folder}) << '\n';
         return 1;
     }
     try {
@@ -91,7 +93,8 @@ int RunRelink(const Args& args, Streams io)
             return 1;
         }
         if (readOnly && !dryRun) {
-            io.err << "Le livre « " << bookPath << " » ne peut pas être modifié : " << held->DescribeReadOnly() << '\n';
+            io.err << Format(Tr("tavelo-cli", "Le livre « %1 » ne peut pas être modifié : %2"), {bookPath, held->DescribeReadOnly()})
+                   << '\n';
             return 1;
         }
         SubjectBook book;
@@ -113,14 +116,14 @@ int RunRelink(const Args& args, Streams io)
         if (!dryRun && ApplyRelinks(book, relinks) > 0)
             held->Save([&book](const ByteSink& sink) { book.Serialize(sink); });
         if (!io.out) {
-            io.err << "Impossible d'écrire sur la sortie standard.\n";
+            io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
             return 1;
         }
         return relinks.size() == scan.proposals.size() && scan.notFound.empty() ? 0 : 1;
     } catch (const FileError& e) {
         io.err << e.what() << '\n';
     } catch (const BookFormatError& e) {
-        io.err << "Impossible de lire le livre « " << bookPath << " » : " << e.what() << '\n';
+        io.err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {bookPath, e.what()}) << '\n';
     }
     return 1;
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/tr.h"
 #include "book/file_io.h"
 
 namespace tavelo {
@@ -65,12 +66,12 @@ std::string DescribeProbe(const DocumentProbe& probe)
     case DocumentStatus::kReadable:
         return {};
     case DocumentStatus::kMissing:
-        return probe.error == ENOTDIR ? DescribeError(ENOTDIR) : "le fichier n'existe pas";
+        return probe.error == ENOTDIR ? DescribeError(ENOTDIR) : Tr("Editing", "le fichier n'existe pas");
     case DocumentStatus::kUnreadable:
         if (probe.error == 0)
-            return "ce n'est pas un fichier ordinaire";
+            return Tr("Editing", "ce n'est pas un fichier ordinaire");
         if (probe.error == ELOOP)
-            return "trop de liens symboliques";
+            return Tr("Editing", "trop de liens symboliques");
         return DescribeError(probe.error);
     }
     return {};

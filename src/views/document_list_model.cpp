@@ -7,16 +7,22 @@
 #include <QStyle>
 #include <limits>
 
+#include "app/translation.h"
 #include "book/tenorels.h"
 
 namespace tavelo::gui {
 
 namespace {
 
-const char* const kHeaders[] = {"Nom", "Dossier", "Type", "Taille", "Modifié le"};
-constexpr const char* kMissing = "Document absent : %1";
-constexpr const char* kUnreadable = "Document illisible : %1";
-constexpr const char* kChecking = "Vérification en cours…";
+const char* const kHeaders[] = {QT_TRANSLATE_NOOP("Tavelo", "Nom"), QT_TRANSLATE_NOOP("Tavelo", "Dossier"),
+                                QT_TRANSLATE_NOOP("Tavelo", "Type"), QT_TRANSLATE_NOOP("Tavelo", "Taille"),
+                                QT_TRANSLATE_NOOP("Tavelo", "Modifié le")};
+constexpr const char* kMissing = QT_TRANSLATE_NOOP("Tavelo", "Document absent : %1");
+constexpr const char* kUnreadable = QT_TRANSLATE_NOOP("Tavelo", "Document illisible : %1");
+constexpr const char* kChecking = QT_TRANSLATE_NOOP("Tavelo", "Vérification en cours…");
+constexpr const char* kBytes = QT_TRANSLATE_NOOP("Tavelo", "%1 octets");
+const char* const kUnits[] = {QT_TRANSLATE_NOOP("Tavelo", "Ko"), QT_TRANSLATE_NOOP("Tavelo", "Mo"),
+                              QT_TRANSLATE_NOOP("Tavelo", "Go"), QT_TRANSLATE_NOOP("Tavelo", "To")};
 // Missing and unreadable rows are written in this red.
 const QColor kProblemColour(178, 34, 34);
 
@@ -70,15 +76,14 @@ bool IsProblem(DocumentListModel::State state)
 QString DocumentListModel::FormatSize(std::uint64_t size)
 {
     if (size < 1024)
-        return QStringLiteral("%1 octets").arg(size);
-    const char* const units[] = {"Ko", "Mo", "Go", "To"};
+        return Tx(kBytes).arg(size);
     double value = static_cast<double>(size) / 1024.0;
     int unit = 0;
     while (value >= 1024.0 && unit < 3) {
         value /= 1024.0;
         ++unit;
     }
-    return French().toString(value, 'f', value < 10.0 ? 1 : 0) + QLatin1Char(' ') + QLatin1String(units[unit]);
+    return French().toString(value, 'f', value < 10.0 ? 1 : 0) + QLatin1Char(' ') + Tx(kUnits[unit]);
 }
 
 void DocumentListModel::SetDocuments(const std::vector<std::string>& paths)
@@ -145,13 +150,13 @@ QString DocumentListModel::ToolTip(const Row& row) const
 {
     switch (row.state) {
     case State::kChecking:
-        return row.path + QLatin1Char('\n') + QString::fromUtf8(kChecking);
+        return row.path + QLatin1Char('\n') + Tx(kChecking);
     case State::kReadable:
         return row.path;
     case State::kMissing:
-        return row.path + QLatin1Char('\n') + QString::fromUtf8(kMissing).arg(row.reason);
+        return row.path + QLatin1Char('\n') + Tx(kMissing).arg(row.reason);
     case State::kUnreadable:
-        return row.path + QLatin1Char('\n') + QString::fromUtf8(kUnreadable).arg(row.reason);
+        return row.path + QLatin1Char('\n') + Tx(kUnreadable).arg(row.reason);
     }
     return row.path;
 }
@@ -209,7 +214,7 @@ QVariant DocumentListModel::data(const QModelIndex& index, int role) const
 QVariant DocumentListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
-        return QString::fromUtf8(kHeaders[section]);
+        return Tx(kHeaders[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

@@ -12,6 +12,7 @@
 #include "app/menu_builder.h"
 #include "app/resources.h"
 #include "app/tenorel_doc.h"
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/document_drop.h"
 #include "views/html_view.h"
@@ -124,7 +125,7 @@ void CListeView::HeaderMenu(const QPoint& pos)
 {
     QMenu menu(this);
     constexpr int kBookOrderItem = 1;
-    QAction* bookOrder = menu.addAction(QString::fromUtf8(kBookOrder));
+    QAction* bookOrder = menu.addAction(Tx(kBookOrder));
     bookOrder->setEnabled(header()->sortIndicatorSection() >= 0);
     bookOrder->setData(kBookOrderItem);
     if (PopupMenu::Track(menu, header()->viewport()->mapToGlobal(pos)) == kBookOrderItem)

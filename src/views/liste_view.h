@@ -7,6 +7,7 @@
 // missing or unreadable. A double click shows the selected document in the
 // preview.
 
+#include <QCoreApplication>
 #include <QTreeView>
 
 #include "editing/probe_pool.h"
@@ -48,7 +49,7 @@ public:
     // Back to the subject's order.
     void ShowBookOrder();
 
-    inline static const char* const kBookOrder = "Ordre du livre";
+    inline static const char* const kBookOrder = QT_TRANSLATE_NOOP("Tavelo", "Ordre du livre");
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;

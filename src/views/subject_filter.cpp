@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <array>
 
+#include "app/translation.h"
 #include "book/tenorels.h"
 #include "views/tenorel_view.h"
 
@@ -54,7 +55,7 @@ const std::array<QString, kTableEnd>& FoldTable()
 SubjectFilter::SubjectFilter(CTenorelView* tree, QWidget* parent) : QLineEdit(parent), m_tree(tree)
 {
     setObjectName(QStringLiteral("subjectFilter"));
-    setPlaceholderText(QString::fromUtf8(kPlaceholder));
+    setPlaceholderText(Tx(kPlaceholder));
     setClearButtonEnabled(true);
     connect(this, &QLineEdit::textChanged, this, [this] { Apply(); });
     connect(tree, &CTenorelView::itemsReplaced, this, [this] {

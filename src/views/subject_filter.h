@@ -8,6 +8,7 @@
 // without a match are hidden whole, and the rows of a title's subjects are
 // hidden only once the title is open (when it opens, for a closed one).
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QLineEdit>
 #include <QSet>
@@ -37,7 +38,7 @@ public:
     // The text as it is compared: accents dropped, case folded.
     static QString Fold(const QString& text);
 
-    inline static const char* const kPlaceholder = "Filtrer les sujets";
+    inline static const char* const kPlaceholder = QT_TRANSLATE_NOOP("Tavelo", "Filtrer les sujets");
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
