@@ -12,11 +12,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-pdf-dev qt6-tools-dev qt6-l10n-tools python3
   libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
-  libsqlite3-dev libxxhash-dev libseccomp-dev
+  libsqlite3-dev libxxhash-dev libseccomp-dev libxml2-dev libgmime-3.0-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth poppler-utils catdoc antiword ripgrep
+  xvfb xauth poppler-utils catdoc antiword ripgrep html2text ripmime
   desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
   dpkg-dev fakeroot lintian debootstrap
 )

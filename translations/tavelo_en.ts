@@ -1065,6 +1065,38 @@ Insured address: 12 rue des Lilas.</translation>
         <source>Les documents autres que le texte brut n&apos;ont pas pu être lus : %1.</source>
         <translation>The documents other than plain text could not be read: %1.</translation>
     </message>
+    <message>
+        <source>la page imbrique ses éléments trop profondément</source>
+        <translation>the page nests its elements too deeply</translation>
+    </message>
+    <message>
+        <source>la page est trop volumineuse</source>
+        <translation>the page is too large</translation>
+    </message>
+    <message>
+        <source>la page ne peut pas être lue</source>
+        <translation>the page cannot be read</translation>
+    </message>
+    <message>
+        <source>le message a trop de parties</source>
+        <translation>the message has too many parts</translation>
+    </message>
+    <message>
+        <source>le message a trop de lignes d&apos;en-tête</source>
+        <translation>the message has too many header lines</translation>
+    </message>
+    <message>
+        <source>le message est trop volumineux</source>
+        <translation>the message is too large</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un message électronique lisible</source>
+        <translation>it is not a readable e-mail</translation>
+    </message>
+    <message>
+        <source>les pièces du message sont imbriquées trop profondément</source>
+        <translation>the parts of the message are nested too deeply</translation>
+    </message>
 </context>
 <context>
     <name>Tavelo</name>

@@ -1,5 +1,8 @@
 #include "corpus.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,6 +84,65 @@ std::string MakePdf(std::mt19937& rng, bool withSought)
     return pdf;
 }
 
+// A saved web page: its words in paragraphs and table cells, accents as
+// entities, a script and a style the search leaves out.
+std::string MakeHtml(std::mt19937& rng, bool withSought)
+{
+    std::string words = Words(rng, 1200, withSought);
+    std::string body;
+    std::size_t line = 0;
+    for (std::size_t end; (end = words.find('\n', line)) != std::string::npos; line = end + 1) {
+        std::string text = words.substr(line, end - line);
+        for (std::size_t at; (at = text.find("é")) != std::string::npos;)
+            text.replace(at, 2, "&eacute;");
+        body += (line % 3 == 0) ? "<tr><td>" + text + "</td><td>12,50&nbsp;&euro;</td></tr>\n" : "<p>" + text + "</p>\n";
+    }
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Facture</title>"
+           "<style>td { padding: 2px }</style><script>var x = 1;</script></head><body><table>\n" +
+           body + "</table></body></html>\n";
+}
+
+// A message as mail programs write it: a text part in quoted-printable and
+// the same text as HTML in base64.
+std::string MakeMail(std::mt19937& rng, bool withSought)
+{
+    const std::string words = Words(rng, 600, withSought);
+    std::string qp;
+    std::size_t column = 0;
+    for (const unsigned char c : words) {
+        const std::string piece = c == '\n' ? "\n" : (c >= 0x80 || c == '=') ? [c] {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "=%02X", c);
+            return std::string(hex);
+        }() : std::string(1, static_cast<char>(c));
+        if (c != '\n' && column + piece.size() > 75) {
+            qp += "=\n";
+            column = 0;
+        }
+        qp += piece;
+        column = c == '\n' ? 0 : column + piece.size();
+    }
+    const std::string html = "<html><body><p>" + words + "</p></body></html>";
+    static const char* const digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string base64;
+    for (std::size_t i = 0; i < html.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, html.size() - i);
+        std::uint32_t v = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            v = v << 8 | (k < n ? static_cast<unsigned char>(html[i + k]) : 0);
+        for (std::size_t k = 0; k < 4; ++k)
+            base64 += k <= n ? digits[(v >> (18 - 6 * k)) & 63] : '=';
+        if (i % 57 == 54)
+            base64 += '\n';
+    }
+    return "From: =?utf-8?q?Agn=C3=A8s?= <agnes@example.fr>\nTo: compta@example.fr\n"
+           "Subject: =?utf-8?q?Relev=C3=A9?=\nDate: Tue, 14 Mar 2023 10:30:00 +0100\nMIME-Version: 1.0\n"
+           "Content-Type: multipart/alternative; boundary=\"limite\"\n\n--limite\n"
+           "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: quoted-printable\n\n" +
+           qp + "\n--limite\nContent-Type: text/html; charset=utf-8\nContent-Transfer-Encoding: base64\n\n" +
+           base64 + "\n--limite--\n";
+}
+
 // Replaces, in the raw bytes of an office file, every occurrence of the ASCII
 // words given (stored one byte or two bytes per character) by random letters,
 // and the first one by the sought word when asked: the file stays valid.
@@ -142,8 +204,12 @@ Corpus MakeCorpus(int perKind)
         Write(corpus.word.back(), Vary(doc, {"Salutations", "Quincaillerie", "Madame", "Monsieur", "Veuillez"}, rng, sought));
         corpus.spreadsheet.push_back(corpus.folder + "/x" + n + ".xls");
         Write(corpus.spreadsheet.back(), Vary(xls, {"Assurance", "habitation", "Montant"}, rng, sought));
+        corpus.html.push_back(corpus.folder + "/h" + n + ".html");
+        Write(corpus.html.back(), MakeHtml(rng, sought));
+        corpus.mail.push_back(corpus.folder + "/m" + n + ".eml");
+        Write(corpus.mail.back(), MakeMail(rng, sought));
         if (sought)
-            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet})
+            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.html, &corpus.mail})
                 corpus.withWord.insert(kind->back());
     }
     LastCorpus() = corpus.withWord;

@@ -1,6 +1,8 @@
 // Content search over a generated corpus (kPerKind documents of each kind),
 // beside the usual command-line tools doing the same work on the same files:
-// grep and rg for text, pdftotext for PDF, catdoc for Word, xls2csv for Excel.
+// grep and rg for text, pdftotext for PDF, catdoc for Word, xls2csv for Excel,
+// html2text for web pages, ripmime (which decodes every part of a message to
+// a file) for e-mails.
 //
 //   Tavelo/<kind>/cold      empty text cache, one reader per processor
 //   Tavelo/<kind>/cold1     empty text cache, one reader
@@ -57,7 +59,7 @@ const Corpus& TheCorpus()
     return corpus;
 }
 
-enum Kind { kText, kPdf, kWord, kSpreadsheet, kAll };
+enum Kind { kText, kPdf, kWord, kSpreadsheet, kHtml, kMail, kAll };
 
 std::vector<std::string> Files(Kind kind)
 {
@@ -67,10 +69,12 @@ std::vector<std::string> Files(Kind kind)
     case kPdf: return c.pdf;
     case kWord: return c.word;
     case kSpreadsheet: return c.spreadsheet;
+    case kHtml: return c.html;
+    case kMail: return c.mail;
     case kAll: break;
     }
     std::vector<std::string> all;
-    for (const auto* files : {&c.text, &c.pdf, &c.word, &c.spreadsheet})
+    for (const auto* files : {&c.text, &c.pdf, &c.word, &c.spreadsheet, &c.html, &c.mail})
         all.insert(all.end(), files->begin(), files->end());
     return all;
 }
@@ -283,9 +287,16 @@ int Run(const std::vector<std::string>& argv)
 
 // One run of the tool per file, `parallel` at a time, as the search reads
 // with one reader per processor.
+// Stands, in a reference command, for a folder of the corpus that the tool
+// may write into (ripmime writes each decoded part to a file).
+constexpr const char* kOutputFolder = "<output>";
+
 void ReferenceEach(benchmark::State& state, Kind kind, std::vector<std::string> command)
 {
     const std::vector<std::string> files = Files(kind);
+    for (std::string& argument : command)
+        if (argument == kOutputFolder)
+            argument = FreshFolder("output");
     const unsigned parallel = std::max(1u, std::thread::hardware_concurrency());
     for (auto _ : state) {
         std::atomic<std::size_t> next{0};
@@ -351,6 +362,15 @@ BENCHMARK_CAPTURE(Tavelo, xls/cold, kSpreadsheet, false, kAllReaders)->Apply(Onc
 BENCHMARK_CAPTURE(Tavelo, xls/cold1, kSpreadsheet, false, 1)->Apply(Once);
 BENCHMARK_CAPTURE(Tavelo, xls/warm, kSpreadsheet, true, kAllReaders)->Apply(Configure);
 BENCHMARK_CAPTURE(ReferenceEach, xls_xls2csv, kSpreadsheet, std::vector<std::string>{"xls2csv"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, html/cold, kHtml, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, html/cold1, kHtml, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, html/warm, kHtml, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, html_html2text, kHtml, std::vector<std::string>{"html2text", "-utf8"})->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, eml/cold, kMail, false, kAllReaders)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, eml/cold1, kMail, false, 1)->Apply(Once);
+BENCHMARK_CAPTURE(Tavelo, eml/warm, kMail, true, kAllReaders)->Apply(Configure);
+BENCHMARK_CAPTURE(ReferenceEach, eml_ripmime, kMail,
+                  std::vector<std::string>{"ripmime", "--overwrite", "-q", "-d", kOutputFolder, "-i"})->Apply(Once);
 BENCHMARK_CAPTURE(Tavelo, all/warm, kAll, true, kAllReaders)->Apply(Configure);
 BENCHMARK(TaveloCached100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(MemoryOfASearch)->Iterations(1);

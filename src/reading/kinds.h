@@ -13,11 +13,13 @@
 #include <string_view>
 
 #define TAVELO_DOCUMENT_KINDS(X)        \
-    X(Text, 1, 1, "txt")                \
+    X(Text, 1, 1, "txt text md markdown csv tsv log") \
     X(Rtf, 2, 1, "rtf")                 \
     X(Pdf, 3, 1, "pdf")                 \
     X(Word, 4, 1, "doc")                \
-    X(Spreadsheet, 5, 1, "xls")
+    X(Spreadsheet, 5, 1, "xls")         \
+    X(Html, 12, 1, "html htm xhtml")    \
+    X(Mail, 13, 1, "eml mht mhtml")
 
 namespace tavelo {
 

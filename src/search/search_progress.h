@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/tr.h"
 
@@ -52,7 +54,7 @@ public:
         s.documentsToRead = m_documentsToRead.load();
         s.firstReadings = m_firstReadings.load();
         const std::lock_guard lock(m_mutex);
-        s.line = m_line;
+        s.line = m_reading.empty() ? m_line : m_reading.back().second;
         return s;
     }
 
@@ -60,12 +62,34 @@ public:
     void Begin(std::size_t subjectCount) { m_subjectCount = subjectCount; }
     void SubjectExamined() { ++m_subjectsExamined; }
     void DocumentsQueued(std::size_t count) { m_documentsToRead += count; }
-    void DocumentRead() { ++m_documentsRead; }
     void DocumentToReadFirstTime() { ++m_firstReadings; }
-    void SetLine(std::string line)
+    // The line of a document being read (`task` names it in the search),
+    // until DocumentDone: the line shows the last document started of those
+    // still being read, else the last one read.
+    void SetLine(std::size_t task, std::string line)
     {
         const std::lock_guard lock(m_mutex);
-        m_line = std::move(line);
+        for (auto& [reading, text] : m_reading) {
+            if (reading == task) {
+                text = std::move(line);
+                return;
+            }
+        }
+        m_reading.emplace_back(task, std::move(line));
+    }
+    void DocumentDone(std::size_t task)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            for (auto it = m_reading.begin(); it != m_reading.end(); ++it) {
+                if (it->first == task) {
+                    m_line = std::move(it->second);
+                    m_reading.erase(it);
+                    break;
+                }
+            }
+        }
+        ++m_documentsRead;
     }
 
 private:
@@ -75,6 +99,7 @@ private:
     std::atomic<std::size_t> m_documentsToRead{0};
     std::atomic<std::size_t> m_firstReadings{0};
     mutable std::mutex m_mutex;
+    std::vector<std::pair<std::size_t, std::string>> m_reading;
     std::string m_line;
 };
 

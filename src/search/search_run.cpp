@@ -175,7 +175,7 @@ private:
                 std::this_thread::yield();
             // A document after the one that matched is never looked at.
             if (m_foundAt[task.subjectIndex].load(std::memory_order_relaxed) > task.document)
-                verdict = Examine(task, m_lookups[index], outcome.reason);
+                verdict = Examine(index, task, m_lookups[index], outcome.reason);
             if (verdict == Verdict::kPending)
                 return false; // cancelled
             if (verdict == Verdict::kFound) {
@@ -193,19 +193,19 @@ private:
         }
     }
 
-    Verdict Examine(const Task& task, const DocumentLookup& lookup, std::string& reason)
+    Verdict Examine(std::size_t index, const Task& task, const DocumentLookup& lookup, std::string& reason)
     {
         SearchProgress* progress = m_environment.progress;
         const std::string name = task.subject->GetDocumentFileName(task.document);
         if (progress != nullptr)
-            progress->SetLine(Tr("Search", kSearchingFilePrefix) + name);
+            progress->SetLine(index, Tr("Search", kSearchingFilePrefix) + name);
         ReadContext context;
         context.cancel = m_environment.cancel;
         context.candidates = m_candidates ? &*m_candidates : nullptr;
         if (progress != nullptr)
-            context.progress = [progress, &name](std::string_view unit, std::size_t done, std::size_t total) {
+            context.progress = [progress, index, &name](std::string_view unit, std::size_t done, std::size_t total) {
                 if (unit == reader_protocol::kOcrPageUnit)
-                    progress->SetLine(RecognitionLine(name, done, total));
+                    progress->SetLine(index, RecognitionLine(name, done, total));
             };
         DocumentMatch match;
         try {
@@ -215,7 +215,7 @@ private:
             match = {DocumentMatch::kUnreadable, TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire")};
         }
         if (progress != nullptr)
-            progress->DocumentRead();
+            progress->DocumentDone(index);
         switch (match.status) {
         case DocumentMatch::kFound: return Verdict::kFound;
         case DocumentMatch::kNotFound: return Verdict::kNotFound;

@@ -176,6 +176,22 @@ TEST(SearchRun, TheProgressSaysWhatIsRecognisedAndWhatIsReadForTheFirstTime)
     EXPECT_EQ(RecognitionLine("photo.jpg", 1, 1), "Reconnaissance du texte : photo.jpg");
 }
 
+TEST(SearchRun, TheLineShowsADocumentStillBeingRead)
+{
+    // Two threads: the slow document's line must not be hidden by a quick
+    // one whose line came later but which is already done.
+    SearchProgress progress;
+    progress.SetLine(5, "lent.pdf");
+    progress.SetLine(4, "vite.txt");
+    progress.DocumentDone(4);
+    EXPECT_EQ(progress.Take().line, "lent.pdf");
+    progress.SetLine(5, "lent.pdf, page 2");
+    EXPECT_EQ(progress.Take().line, "lent.pdf, page 2");
+    progress.DocumentDone(5);
+    EXPECT_EQ(progress.Take().line, "lent.pdf, page 2"); // the last one read stays
+    EXPECT_EQ(progress.Take().documentsRead, 2u);
+}
+
 TEST(SearchRun, UnreadableOfficeDocumentsDoNotEndTheSearch)
 {
     TempDir dir;

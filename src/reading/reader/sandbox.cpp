@@ -74,8 +74,11 @@ bool FilterSystemCalls()
     // open and openat with any flag that writes or creates.
     for (const scmp_datum_t flag : {scmp_datum_t{O_WRONLY}, scmp_datum_t{O_RDWR}, scmp_datum_t{O_CREAT},
                                     scmp_datum_t{O_TRUNC}}) {
-        ok = ok && seccomp_rule_add(ctx, deny, SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, flag, flag)) == 0;
-        ok = ok && seccomp_rule_add(ctx, deny, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, flag, flag)) == 0;
+        // The flags are open's second argument and openat's third.
+        const scmp_arg_cmp openFlags{1, SCMP_CMP_MASKED_EQ, flag, flag};
+        const scmp_arg_cmp openatFlags{2, SCMP_CMP_MASKED_EQ, flag, flag};
+        ok = ok && seccomp_rule_add(ctx, deny, SCMP_SYS(open), 1, openFlags) == 0;
+        ok = ok && seccomp_rule_add(ctx, deny, SCMP_SYS(openat), 1, openatFlags) == 0;
     }
     // openat2 passes its flags in a structure the filter cannot read; the C
     // library falls back to openat when it is missing.
