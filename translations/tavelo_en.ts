@@ -314,6 +314,18 @@ Save it under another name.</translation>
         <source>Impossible de créer le fichier Attendu.txt dans le dossier spécifié</source>
         <translation>The file Attendu.txt cannot be created in the folder</translation>
     </message>
+    <message>
+        <source>le fichier n&apos;existe pas</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un fichier ordinaire</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>trop de liens symboliques</source>
+        <translation>too many symbolic links</translation>
+    </message>
 </context>
 <context>
     <name>Example</name>
@@ -711,10 +723,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>EXIT STATUS</translation>
     </message>
     <message>
-        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible). 1 sinon, ou en cas d&apos;erreur ; pour search, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
-        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no document missing or unreadable). 1 otherwise, or on an error; for search, 1 when nothing is found and 2 on wrong input. On an error, a message is written on standard error and no file is written.</translation>
-    </message>
-    <message>
         <source>ENVIRONNEMENT</source>
         <translation>ENVIRONMENT</translation>
     </message>
@@ -785,6 +793,26 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Pour search : le temps que peut prendre la reconnaissance du texte d&apos;une page numérisée (60 secondes par défaut).</source>
         <translation>For search: the time recognising the text of one scanned page may take (60 seconds by default).</translation>
+    </message>
+    <message>
+        <source>relink LIVRE.tvo DOSSIER [--dry-run]</source>
+        <translation>relink BOOK.tvo FOLDER [--dry-run]</translation>
+    </message>
+    <message>
+        <source>Cherche dans DOSSIER et ses sous-dossiers les documents absents du livre : même nom (et même taille quand elle est connue), ou même contenu pour un document renommé que la recherche avait lu. Re-pointe ceux pour lesquels un seul fichier convient et écrit pour chacun le titre général, l&apos;intitulé, l&apos;ancien et le nouveau chemin, séparés par des tabulations ; les autres sont signalés sur la sortie d&apos;erreur. Un livre ouvert en modification par une instance de Tavelo n&apos;est pas modifié.</source>
+        <translation>Looks in FOLDER and its sub-folders for the missing documents of the book: same name (and same size when it is known), or same content for a renamed document that the search had read. Re-points those for which one file alone fits and prints for each the general title, the subject name, the old and the new path, separated by tabs; the others are reported on standard error. A book open for editing in an instance of Tavelo is not changed.</translation>
+    </message>
+    <message>
+        <source>--dry-run</source>
+        <translation>--dry-run</translation>
+    </message>
+    <message>
+        <source>Pour relink : écrit ce qui serait re-pointé, sans toucher au livre.</source>
+        <translation>For relink: prints what would be re-pointed, without touching the book.</translation>
+    </message>
+    <message>
+        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
+        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search, 1 when nothing is found and 2 on incorrect input. On an error, a message is written on standard error and no file is written.</translation>
     </message>
 </context>
 <context>
@@ -1957,6 +1985,206 @@ Insured address: 12 rue des Lilas.</translation>
         <source>Tavelo ne peut pas ouvrir sa fenêtre : aucun affichage ne répond (DISPLAY=%1).</source>
         <translation>Tavelo cannot open its window: no display answers (DISPLAY=%1).</translation>
     </message>
+    <message>
+        <source>Vérification de %1 documents…</source>
+        <translation>Checking %1 documents…</translation>
+    </message>
+    <message>
+        <source>Les %1 documents du livre sont présents et lisibles.</source>
+        <translation>The %1 documents of the book are there and readable.</translation>
+    </message>
+    <message>
+        <source>1 document absent ou illisible sur %1.</source>
+        <translation>1 document missing or unreadable out of %1.</translation>
+    </message>
+    <message>
+        <source>%1 documents absents ou illisibles sur %2.</source>
+        <translation>%1 documents missing or unreadable out of %2.</translation>
+    </message>
+    <message>
+        <source>Vérification arrêtée après %1 documents sur %2 ; absents ou illisibles : %3.</source>
+        <translation>Check stopped after %1 documents out of %2; missing or unreadable: %3.</translation>
+    </message>
+    <message>
+        <source>Arrêter</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Sujet</source>
+        <translation>Subject</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>Document</translation>
+    </message>
+    <message>
+        <source>Raison</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>Vérification des documents</source>
+        <translation>Document check</translation>
+    </message>
+    <message>
+        <source>Aucun document du livre n&apos;est absent ou illisible.</source>
+        <translation>No document of the book is missing or unreadable.</translation>
+    </message>
+    <message>
+        <source>Aucun des %1 documents absents n&apos;a été retrouvé dans « %2 ».</source>
+        <translation>None of the %1 missing documents was found in &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>Vérification des documents du livre : %1 sur %2</source>
+        <translation>Checking the documents of the book: %1 of %2</translation>
+    </message>
+    <message>
+        <source>Parcours de « %1 » : %2 fichiers dans %3 dossiers</source>
+        <translation>Looking through &quot;%1&quot;: %2 files in %3 folders</translation>
+    </message>
+    <message>
+        <source>Documents absents retrouvés dans « %1 » : %2 sur %3. Cochez ceux à faire pointer vers le fichier retrouvé.</source>
+        <translation>Missing documents found in &quot;%1&quot;: %2 of %3. Tick those to point to the file found.</translation>
+    </message>
+    <message>
+        <source>1 document absent n&apos;a pas été retrouvé.</source>
+        <translation>1 missing document was not found.</translation>
+    </message>
+    <message>
+        <source>%1 documents absents n&apos;ont pas été retrouvés.</source>
+        <translation>%1 missing documents were not found.</translation>
+    </message>
+    <message>
+        <source>1 dossier n&apos;a pas pu être lu.</source>
+        <translation>1 folder could not be read.</translation>
+    </message>
+    <message>
+        <source>%1 dossiers n&apos;ont pas pu être lus.</source>
+        <translation>%1 folders could not be read.</translation>
+    </message>
+    <message>
+        <source>Tout cocher</source>
+        <translation>Tick all</translation>
+    </message>
+    <message>
+        <source>Tout décocher</source>
+        <translation>Untick all</translation>
+    </message>
+    <message>
+        <source>Document absent</source>
+        <translation>Missing document</translation>
+    </message>
+    <message>
+        <source>Fichier retrouvé</source>
+        <translation>File found</translation>
+    </message>
+    <message>
+        <source>Correspondance</source>
+        <translation>Match</translation>
+    </message>
+    <message>
+        <source>même nom et même taille</source>
+        <translation>same name and size</translation>
+    </message>
+    <message>
+        <source>même contenu</source>
+        <translation>same content</translation>
+    </message>
+    <message>
+        <source>même nom</source>
+        <translation>same name</translation>
+    </message>
+    <message>
+        <source>même nom, autre taille</source>
+        <translation>same name, other size</translation>
+    </message>
+    <message>
+        <source>Retrouver les documents déplacés</source>
+        <translation>Find moved documents</translation>
+    </message>
+    <message>
+        <source>&amp;Vérifier les documents</source>
+        <translation>&amp;Check the documents</translation>
+    </message>
+    <message>
+        <source>&amp;Retrouver les documents déplacés…</source>
+        <translation>&amp;Find moved documents…</translation>
+    </message>
+    <message>
+        <source>Liste les documents absents ou illisibles du livre</source>
+        <translation>Lists the missing or unreadable documents of the book</translation>
+    </message>
+    <message>
+        <source>Vérifie les documents</source>
+        <translation>Checks the documents</translation>
+    </message>
+    <message>
+        <source>Retrouve dans un dossier les documents qui ont été déplacés</source>
+        <translation>Finds in a folder the documents that were moved</translation>
+    </message>
+    <message>
+        <source>Retrouve les documents</source>
+        <translation>Finds the documents</translation>
+    </message>
+    <message>
+        <source>Nom</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Dossier</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Taille</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>Modifié le</source>
+        <translation>Modified</translation>
+    </message>
+    <message>
+        <source>Document absent : %1</source>
+        <translation>Missing document: %1</translation>
+    </message>
+    <message>
+        <source>Document illisible : %1</source>
+        <translation>Unreadable document: %1</translation>
+    </message>
+    <message>
+        <source>Vérification en cours…</source>
+        <translation>Being checked…</translation>
+    </message>
+    <message>
+        <source>%1 octets</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>Ko</source>
+        <translation>KB</translation>
+    </message>
+    <message>
+        <source>Mo</source>
+        <translation>MB</translation>
+    </message>
+    <message>
+        <source>Go</source>
+        <translation>GB</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>TB</translation>
+    </message>
+    <message>
+        <source>Ordre du livre</source>
+        <translation>Order of the book</translation>
+    </message>
+    <message>
+        <source>Filtrer les sujets</source>
+        <translation>Filter the subjects</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>
@@ -2095,6 +2323,26 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Erreur inattendue, la commande « %1 » est abandonnée.</source>
         <translation>Unexpected error, the command &quot;%1&quot; is abandoned.</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;est pas re-pointé ; fichiers possibles :</source>
+        <translation>&quot;%1&quot; is not re-pointed; possible files:</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;a pas été retrouvé.</source>
+        <translation>&quot;%1&quot; was not found.</translation>
+    </message>
+    <message>
+        <source>Le dossier « %1 » n&apos;a pas pu être lu.</source>
+        <translation>The folder &quot;%1&quot; could not be read.</translation>
+    </message>
+    <message>
+        <source>Le dossier « %1 » n&apos;existe pas ou n&apos;est pas un dossier.</source>
+        <translation>The folder &quot;%1&quot; does not exist or is not a folder.</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » ne peut pas être modifié : %2</source>
+        <translation>The book &quot;%1&quot; cannot be changed: %2</translation>
     </message>
 </context>
 </TS>

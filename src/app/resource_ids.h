@@ -25,6 +25,9 @@ enum CommandId : int {
     ID_COPY_SUBJECT = 32796,
     ID_HELP_EXAMPLE = 32800, // opens the example book ("&?" menu)
     ID_CLEAR_TEXT_CACHE = 32910,
+    // Tools for documents that moved or went missing.
+    ID_CHECK_DOCUMENTS = 32810,
+    ID_RELINK_DOCUMENTS = 32811,
 
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,

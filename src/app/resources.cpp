@@ -50,7 +50,12 @@ const std::vector<PopupDef> kMenu129 = {
     {QT_TRANSLATE_NOOP("Tavelo", "&Mode de Navigation"),
      {{ID_NAVIGATION_STANDARD, QT_TRANSLATE_NOOP("Tavelo", "Navigation Standard")}, {ID_NAVIGATION_SEARCH, QT_TRANSLATE_NOOP("Tavelo", "Navigation par recherche")}}},
     {QT_TRANSLATE_NOOP("Tavelo", "&Outils"),
-     {{ID_CHANGE_FOLDER, QT_TRANSLATE_NOOP("Tavelo", "&Changement de dossier\tCtrl+D")}, {0, nullptr}, {ID_CLEAR_TEXT_CACHE, QT_TRANSLATE_NOOP("Tavelo", "&Vider le cache des textes")}}},
+     {{ID_CHANGE_FOLDER, QT_TRANSLATE_NOOP("Tavelo", "&Changement de dossier\tCtrl+D")},
+      {0, nullptr},
+      {ID_CHECK_DOCUMENTS, QT_TRANSLATE_NOOP("Tavelo", "&Vérifier les documents")},
+      {ID_RELINK_DOCUMENTS, QT_TRANSLATE_NOOP("Tavelo", "&Retrouver les documents déplacés…")},
+      {0, nullptr},
+      {ID_CLEAR_TEXT_CACHE, QT_TRANSLATE_NOOP("Tavelo", "&Vider le cache des textes")}}},
     {QT_TRANSLATE_NOOP("Tavelo", "&Affichage"), {{ID_VIEW_TOOLBAR, QT_TRANSLATE_NOOP("Tavelo", "&Barre d'outils")}, {ID_VIEW_STATUS_BAR, QT_TRANSLATE_NOOP("Tavelo", "Barre d'é&tat")}}},
     {QT_TRANSLATE_NOOP("Tavelo", "Fe&nêtre"),
      {{ID_WINDOW_NEW, QT_TRANSLATE_NOOP("Tavelo", "&Nouvelle fenêtre")},
@@ -102,6 +107,12 @@ const std::unordered_map<int, CommandString>& CommandStrings()
         {ID_MERGE, {QT_TRANSLATE_NOOP("Tavelo", "Fusionne deux fichiers de type .tvo en un seul"), QT_TRANSLATE_NOOP("Tavelo", "Fusionne")}},
         {ID_COPY_SUBJECT, {QT_TRANSLATE_NOOP("Tavelo", "Copie les documents du sujet spécifié dans un dossier"), QT_TRANSLATE_NOOP("Tavelo", "Copie le sujet spécifié")}},
         {ID_HELP_EXAMPLE, {QT_TRANSLATE_NOOP("Tavelo", "Ouvre un petit livre d'exemple avec ses documents"), QT_TRANSLATE_NOOP("Tavelo", "Livre d'exemple")}},
+        {ID_CHECK_DOCUMENTS,
+         {QT_TRANSLATE_NOOP("Tavelo", "Liste les documents absents ou illisibles du livre"),
+          QT_TRANSLATE_NOOP("Tavelo", "Vérifie les documents")}},
+        {ID_RELINK_DOCUMENTS,
+         {QT_TRANSLATE_NOOP("Tavelo", "Retrouve dans un dossier les documents qui ont été déplacés"),
+          QT_TRANSLATE_NOOP("Tavelo", "Retrouve les documents")}},
         {ID_CLEAR_TEXT_CACHE,
          {QT_TRANSLATE_NOOP("Tavelo", "Oublie le texte des documents gardé pour la recherche ; ils seront relus à la prochaine recherche"),
           QT_TRANSLATE_NOOP("Tavelo", "Vide le cache des textes")}},
@@ -148,7 +159,10 @@ const std::vector<PopupDef>& MenuResource(int id)
 const std::vector<AcceleratorDef>& AcceleratorTable()
 {
     static const std::vector<AcceleratorDef> table = {
-        {QKeySequence(Qt::CTRL | Qt::Key_C), ID_CHANGE_FOLDER},
+        // The keys the menus show. Ctrl+C is left to copying.
+        {QKeySequence(Qt::CTRL | Qt::Key_A), ID_NEW_SUBJECT},
+        {QKeySequence(Qt::CTRL | Qt::Key_D), ID_CHANGE_FOLDER},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), ID_MERGE},
         {QKeySequence(Qt::CTRL | Qt::Key_I), ID_IMPORT},
         {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
         {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QStackedWidget>
 #include <QSplitter>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "app/tenorel_doc.h"
 #include "views/html_view.h"
 #include "views/liste_view.h"
+#include "views/subject_filter.h"
 #include "views/tenorel_view.h"
 
 namespace tavelo::gui {
@@ -25,13 +27,20 @@ CSplitter::CSplitter(CTenorelDoc* document, QWidget* parent) : QMdiSubWindow(par
     m_wndSplitter->setObjectName(QStringLiteral("outerSplitter"));
     m_wndSplitter->setChildrenCollapsible(false);
     // Views are made in the order tree, preview, list: the book addresses them so.
-    m_tree = new CTenorelView(document, m_wndSplitter);
+    m_treePane = new QWidget(m_wndSplitter);
+    m_tree = new CTenorelView(document, m_treePane);
+    m_filter = new SubjectFilter(m_tree, m_treePane);
+    auto* treeLayout = new QVBoxLayout(m_treePane);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->setSpacing(2);
+    treeLayout->addWidget(m_filter);
+    treeLayout->addWidget(m_tree);
     m_wndSplitter2 = new QSplitter(Qt::Vertical, m_wndSplitter);
     m_wndSplitter2->setObjectName(QStringLiteral("innerSplitter"));
     m_wndSplitter2->setChildrenCollapsible(false);
     m_preview = new CHTMLView(document, m_wndSplitter2);
     m_list = new CListeView(document, m_wndSplitter2);
-    m_wndSplitter->addWidget(m_tree);
+    m_wndSplitter->addWidget(m_treePane);
     m_wndSplitter->addWidget(m_wndSplitter2);
     m_wndSplitter2->addWidget(m_preview);
     m_wndSplitter2->addWidget(m_list);
@@ -116,7 +125,7 @@ void CSplitter::SetActiveView(CView* view, bool focus)
 void CSplitter::OnFocusChanged(QWidget* now)
 {
     for (QWidget* w = now; w && w != this; w = w->parentWidget()) {
-        if (w == m_tree) {
+        if (w == m_tree || w == m_treePane) {
             m_pActiveView = m_tree;
             return;
         }

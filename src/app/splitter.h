@@ -18,6 +18,7 @@ class CTenorelView;
 class CHTMLView;
 class CListeView;
 class CView;
+class SubjectFilter;
 
 class CSplitter : public QMdiSubWindow, public CCmdTarget {
     Q_OBJECT
@@ -32,6 +33,8 @@ public:
     CTenorelView* Tree() const { return m_tree; }
     CHTMLView* Preview() const { return m_preview; }
     CListeView* List() const { return m_list; }
+    // The filter field above the tree; it belongs to the tree's pane.
+    SubjectFilter* Filter() const { return m_filter; }
     QSplitter* OuterSplitter() const { return m_wndSplitter; }
     QSplitter* InnerSplitter() const { return m_wndSplitter2; }
 
@@ -64,6 +67,8 @@ private:
     CTenorelView* m_tree;
     CHTMLView* m_preview;
     CListeView* m_list;
+    QWidget* m_treePane;
+    SubjectFilter* m_filter;
     CView* m_pActiveView = nullptr;
     bool m_sized = false;
     QMetaObject::Connection m_focusConnection;

@@ -11,6 +11,7 @@
 
 #include "app/about_dlg.h"
 #include "app/desktop_association.h"
+#include "app/document_tools.h"
 #include "app/editing_commands.h"
 #include "app/example_book.h"
 #include "app/main_frame.h"
@@ -39,6 +40,7 @@ CTenorelApp::CTenorelApp()
 {
     g_app = this;
     RegisterToolCommands();
+    RegisterDocumentTools();
     InstallCommands();
     RegisterSearchCommands();
     RegisterEditingCommands();

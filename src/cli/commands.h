@@ -21,5 +21,6 @@ int RunExport(const Args& args, Streams io);
 int RunCheck(const Args& args, Streams io);
 int RunSearch(const Args& args, Streams io);
 int RunCache(const Args& args, Streams io);
+int RunRelink(const Args& args, Streams io);
 
 } // namespace tavelo::cli

@@ -21,6 +21,7 @@ const std::map<std::string_view, Command>& Commands()
         {"check", &tavelo::cli::RunCheck},
         {"search", &tavelo::cli::RunSearch},
         {"cache", &tavelo::cli::RunCache},
+        {"relink", &tavelo::cli::RunRelink},
     };
     return table;
 }

@@ -18,6 +18,7 @@ const Manual& CliManual()
             TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run]"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "--help | --version"),
         },
         {
@@ -54,6 +55,13 @@ const Manual& CliManual()
                   TAVELO_TR_NOOP("Manual tavelo-cli", "stats décrit le cache des textes des documents que garde la recherche (dans "
                                  "$XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents "
                                  "seront relus à la prochaine recherche.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run]"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche dans DOSSIER et ses sous-dossiers les documents absents du livre : même nom "
+                                 "(et même taille quand elle est connue), ou même contenu pour un document renommé que "
+                                 "la recherche avait lu. Re-pointe ceux pour lesquels un seul fichier convient et écrit "
+                                 "pour chacun le titre général, l'intitulé, l'ancien et le nouveau chemin, séparés par "
+                                 "des tabulations ; les autres sont signalés sur la sortie d'erreur. Un livre ouvert en "
+                                 "modification par une instance de Tavelo n'est pas modifié.")},
              }},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "OPTIONS"),
              {},
@@ -75,12 +83,14 @@ const Manual& CliManual()
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le temps que peut prendre la reconnaissance du texte d'une page numérisée "
                                  "(60 secondes par défaut).")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--force"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create : remplace un livre existant.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--dry-run"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour relink : écrit ce qui serait re-pointé, sans toucher au livre.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--help"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche cette aide et s'arrête.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--version"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche la version et s'arrête.")},
              }},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "CODE DE SORTIE"),
              {TAVELO_TR_NOOP("Manual tavelo-cli", "0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents "
-                "copiés ; check : aucun document absent ou illisible). 1 sinon, ou en cas d'erreur ; pour search, 1 "
+                "copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d'erreur ; pour search, 1 "
                 "quand rien n'est trouvé et 2 sur une entrée incorrecte. En cas d'erreur, un message est écrit sur "
                 "la sortie d'erreur et aucun fichier n'est écrit.")},
              {}},

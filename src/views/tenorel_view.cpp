@@ -163,10 +163,13 @@ void CTenorelView::FillStandard()
 
 void CTenorelView::FillSubjects(const std::vector<CTenorels*>& subjects)
 {
-    const QSignalBlocker blocker(this);
+    QSignalBlocker blocker(this);
     clear();
-    if (subjects.empty())
+    if (subjects.empty()) {
+        blocker.unblock();
+        Q_EMIT itemsReplaced();
         return;
+    }
 
     struct Entry {
         QCollatorSortKey key;
@@ -213,6 +216,8 @@ void CTenorelView::FillSubjects(const std::vector<CTenorels*>& subjects)
         titleItems.append(titleItem);
     }
     root->addChildren(titleItems);
+    blocker.unblock();
+    Q_EMIT itemsReplaced();
 }
 
 QTreeWidgetItem* CTenorelView::FindGeneralTitleItem(const std::string& generalTitle) const
@@ -274,6 +279,7 @@ void CTenorelView::AddSubjectToTree(CTenorels* subject, bool select)
     subject->RemoveDuplicatePaths();
     auto* item = new SubjectTreeItem(subject);
     InsertSubjectSorted(titleItem, item);
+    Q_EMIT subjectItemAdded(item, select);
     if (select) {
         scrollToItem(item);
         setCurrentItem(item);

@@ -72,6 +72,10 @@ public:
 Q_SIGNALS:
     // A record was taken out of this tree because it left the book.
     void subjectRemoved(const tavelo::CTenorels* subject);
+    // The items were all replaced (a refill for a navigation mode).
+    void itemsReplaced();
+    // One subject item was added, and is about to be selected when asked.
+    void subjectItemAdded(QTreeWidgetItem* item, bool selected);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -117,8 +117,8 @@ inline QStringList ChildTexts(const QTreeWidgetItem* item)
 inline QStringList ListRows(const CListeView* list)
 {
     QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
+    for (int i = 0; i < list->GetRowCount(); ++i)
+        rows << list->DocumentPath(i);
     return rows;
 }
 inline QByteArray ReadBytes(const QString& path)

@@ -240,7 +240,7 @@ private Q_SLOTS:
         // Selecting in the second tree fills the book's (first window's) list.
         second->Tree()->setCurrentItem(FindItem(second->Tree(), QStringLiteral("2006")));
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
-        QCOMPARE(first->List()->count(), 1);
+        QCOMPARE(first->List()->GetRowCount(), 1);
 
         // The window menu lists both windows and activates the one chosen.
         QMenu* windowMenu = TopMenu(app->MainFrame()->menuBar(), QStringLiteral("Fe&nêtre"));

@@ -108,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(doc->Subjects().size(), std::size_t{5});
         QCOMPARE(window->Tree()->currentItem()->text(0), QStringLiteral("Bienvenue"));
         QVERIFY(window->Preview()->DisplayedText().contains(QStringLiteral("« compteur »")));
-        QCOMPARE(window->List()->count(), 1);
+        QCOMPARE(window->List()->GetRowCount(), 1);
 
         // Every document exists, and the word the welcome text suggests is
         // found inside them (a text file and the HTML bill), as is a word of

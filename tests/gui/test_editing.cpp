@@ -82,7 +82,7 @@ void ClickItem(CTenorelView* tree, QTreeWidgetItem* item)
 
 void ClickRow(CListeView* list, int row)
 {
-    const QRect r = list->visualItemRect(list->item(row));
+    const QRect r = list->RowRect(row);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
 }
 
@@ -237,7 +237,7 @@ private Q_SLOTS:
         QCOMPARE(ChildTexts(tree->FindGeneralTitleItem(" Impôts ")), QStringList{QStringLiteral("Taxe 2006")});
         QCOMPARE(CTenorelView::SubjectOf(tree->currentItem()), made);
         QCOMPARE(doc->GetCurrentSubject(), made);
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
     }
 
@@ -404,7 +404,7 @@ private Q_SLOTS:
         QCOMPARE(tree->m_searchHits, std::vector<CTenorels*>{a});
         QVERIFY(!doc->GetCurrentSubject());
         QVERIFY(doc->IsModified());
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
         QVERIFY(!tree->currentItem());
 
         // The subject commands are greyed until a subject is selected again.
@@ -493,7 +493,7 @@ private Q_SLOTS:
         // A row selected in the first window's list is not removed by the
         // Delete key pressed in the second window, whose list has no selection.
         ClickItem(firstTree, FindItem(firstTree, QStringLiteral("a")));
-        QCOMPARE(frame->BookWindows()[0]->List()->count(), 2);
+        QCOMPARE(frame->BookWindows()[0]->List()->GetRowCount(), 2);
         ClickRow(frame->BookWindows()[0]->List(), 1);
         frame->MdiArea()->setActiveSubWindow(second);
         QTRY_COMPARE(ActiveWindow(*app), second);
@@ -547,7 +547,7 @@ private Q_SLOTS:
         CListeView* list = window->List();
         CTenorels* subject = doc->GetSubject(0);
         ClickItem(window->Tree(), FindItem(window->Tree(), QStringLiteral("2006")));
-        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->GetRowCount(), 3);
 
         // No selected row: both commands do nothing.
         list->setFocus();

@@ -273,7 +273,7 @@ private Q_SLOTS:
         QVERIFY(item);
         window->Tree()->setCurrentItem(item);
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
-        QCOMPARE(window->List()->count(), 1);
+        QCOMPARE(window->List()->GetRowCount(), 1);
         window->Tree()->m_bSearchMode = true;
         window->Tree()->m_searchHits = {doc->GetSubject(0)};
         QTest::qWait(1200);
@@ -295,7 +295,7 @@ private Q_SLOTS:
         QVERIFY(!window->Tree()->m_bSearchMode);
         QVERIFY(window->Tree()->m_searchHits.empty());
         QVERIFY(doc->GetCurrentSubject() == nullptr);
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
         QVERIFY(IsHeldByUs(path));
         QVERIFY(MergeItem(*app)->isEnabled());
 

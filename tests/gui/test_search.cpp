@@ -366,7 +366,7 @@ private Q_SLOTS:
         QVERIFY(!tree->currentItem());
         // The subject that was current is no longer shown: none is current.
         QVERIFY(!doc->GetCurrentSubject());
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Blank);
 
         QVERIFY(Checked(frame, ID_NAVIGATION_SEARCH));
@@ -378,7 +378,7 @@ private Q_SLOTS:
         // Selecting a hit shows its documents as in standard mode.
         tree->setCurrentItem(FindItem(tree, QStringLiteral("Janvier")));
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
-        QCOMPARE(window->List()->count(), 2);
+        QCOMPARE(window->List()->GetRowCount(), 2);
 
         // A second window on the book starts in standard mode; the pane follows
         // the active tree, "&Sujets" stays grey.
@@ -515,7 +515,7 @@ private Q_SLOTS:
         QCOMPARE(TreeSubjects(tree), full);
         QCOMPARE(CTenorelView::SubjectOf(tree->currentItem()), doc->GetSubject(1));
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(1));
-        QCOMPARE(window->List()->count(), 2);
+        QCOMPARE(window->List()->GetRowCount(), 2);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
         QVERIFY(SubjectsMenuEnabled(frame));
         QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Standard"));
@@ -532,7 +532,7 @@ private Q_SLOTS:
         QVERIFY(ChooseMenu(frame, kNavigation, ID_NAVIGATION_STANDARD));
         QVERIFY(!tree->currentItem());
         QVERIFY(!doc->GetCurrentSubject());
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
 
         // The public entry the merge uses: subjects appended meanwhile appear.
         tree->setCurrentItem(FindItem(tree, QStringLiteral("Taxe")));
@@ -580,7 +580,7 @@ private Q_SLOTS:
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
         QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(0, 0), tree->mapToGlobal(QPoint(0, 0)));
         QApplication::sendEvent(tree, &keyboard);
-        window->List()->setCurrentRow(0);
+        window->List()->SelectDocument(0);
         QContextMenuEvent onList(QContextMenuEvent::Mouse, QPoint(5, 5), window->List()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(window->List()->viewport(), &onList);
         QCOMPARE(PopupMenu::TrackedCount(), tracked);

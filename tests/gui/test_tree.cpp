@@ -120,7 +120,7 @@ private Q_SLOTS:
         tree->AddSubjectToTree(s, true);
         QCOMPARE(tree->GetRootItem()->text(0), QStringLiteral("Tavelo1"));
         QCOMPARE(doc->GetCurrentSubject(), s);
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
         QCOMPARE(window->Preview()->DisplayedText(), QString());
         QCOMPARE(QFileInfo(ExpectedTextFile::Path()).size(), 0);
@@ -156,7 +156,7 @@ private Q_SLOTS:
         // A general title: no current subject, empty list, blank preview.
         tree->setCurrentItem(tree->FindGeneralTitleItem("Impôts"));
         QVERIFY(!doc->GetCurrentSubject());
-        QCOMPARE(window->List()->count(), 0);
+        QCOMPARE(window->List()->GetRowCount(), 0);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Blank);
 
         // Closing the window deletes Temp.txt.
@@ -217,13 +217,13 @@ private Q_SLOTS:
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
         QCOMPARE(window->Preview()->CurrentPath(), ExpectedTextFile::Path());
 
-        list->setCurrentRow(1);
-        const QRect r = list->visualItemRect(list->item(1));
+        list->SelectDocument(1);
+        const QRect r = list->RowRect(1);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
         QCOMPARE(window->Preview()->CurrentPath(), text);
         QCOMPARE(window->Preview()->DisplayedText(), QStringLiteral("Relevé de compte"));
 
-        list->setCurrentRow(0);
+        list->SelectDocument(0);
         list->OpenInPreview();
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Error);
         QVERIFY(window->Preview()->DisplayedText().contains(QStringLiteral("introuvable")));
@@ -327,7 +327,7 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::History().back().look, MessageBox::Exclamation);
         QCOMPARE(MessageBox::History().back().title, QStringLiteral("Tavelo"));
         QVERIFY(!doc->IsModified());
-        QCOMPARE(window->List()->count(), 1);
+        QCOMPARE(window->List()->GetRowCount(), 1);
 
         FileDialog::SetNextFileName(QStringLiteral("/d/b.pdf"));
         QVERIFY(ExecuteCommand({tree, doc}, ID_ADD_DOCUMENT));
@@ -338,7 +338,7 @@ private Q_SLOTS:
         // Cancelled dialog: nothing changes.
         FileDialog::SetNextFileName(QString());
         QVERIFY(ExecuteCommand({tree, doc}, ID_ADD_DOCUMENT));
-        QCOMPARE(window->List()->count(), 2);
+        QCOMPARE(window->List()->GetRowCount(), 2);
     }
 
     void documentListContextMenu()
@@ -352,7 +352,7 @@ private Q_SLOTS:
         QApplication::sendEvent(list->viewport(), &none);
         QCOMPARE(PopupMenu::TrackedCount(), tracked); // no row selected
 
-        list->setCurrentRow(1);
+        list->SelectDocument(1);
         QStringList texts;
         PopupMenu::SetNextChoice([&texts](QMenu& menu) {
             texts = MenuTexts(menu);

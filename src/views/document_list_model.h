@@ -1,0 +1,66 @@
+#pragma once
+// The rows of the document list: one per document path of the subject, in the
+// subject's order (row i is document i), with what the path tells at once
+// (name, folder, kind from the extension) and what a check of the file tells
+// later (size, modification date, missing or unreadable).
+
+#include <QAbstractTableModel>
+#include <QDateTime>
+#include <QIcon>
+#include <string>
+#include <vector>
+
+#include "editing/document_check.h"
+
+namespace tavelo::gui {
+
+class DocumentListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { kName, kFolder, kKind, kSize, kModified, kColumnCount };
+    enum class State { kChecking, kReadable, kMissing, kUnreadable };
+    // What the columns sort by: texts, or numbers for size and date.
+    static constexpr int kSortRole = Qt::UserRole + 1;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetDocuments(const std::vector<std::string>& paths);
+    // The check of row `row` came back.
+    void SetProbe(int row, const DocumentProbe& probe);
+
+    const QString& PathAt(int row) const { return m_rows[static_cast<std::size_t>(row)].path; }
+    State StateAt(int row) const { return m_rows[static_cast<std::size_t>(row)].state; }
+    // Rows whose check has not come back.
+    int PendingCount() const { return m_pending; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // "12 Ko", "1,5 Mo"...
+    static QString FormatSize(std::uint64_t size);
+
+Q_SIGNALS:
+    // Every row's check has come back.
+    void checked();
+
+private:
+    struct Row {
+        QString path;
+        QString name;
+        QString folder;
+        QString kind;
+        QString mimeName;
+        State state = State::kChecking;
+        qint64 size = -1;
+        QDateTime modified;
+        QString reason;
+    };
+    QString ToolTip(const Row& row) const;
+
+    std::vector<Row> m_rows;
+    int m_pending = 0;
+};
+
+} // namespace tavelo::gui
