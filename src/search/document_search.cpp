@@ -1,5 +1,7 @@
 #include "search/document_search.h"
 
+#include <stdexcept>
+
 #include "base/tr.h"
 #include "reading/text_decoding.h"
 #include "reading/text_source.h"
@@ -106,6 +108,87 @@ int FindWord(const SearchPattern* pattern, const char* path)
     if (pattern == nullptr || path == nullptr)
         return 0;
     return SearchDocumentFile(path, DocumentKind::kPdf, *pattern).status == DocumentMatch::kFound ? 1 : 0;
+}
+
+HitSpans FindHits(const DocumentText& text, const SearchPattern& pattern, std::size_t limit)
+{
+    HitSpans hits;
+    std::size_t start = 0;
+    try {
+        text.AnyPiece([&](const TextPiece& piece) {
+            for (const auto& [begin, end] : pattern.Matches(piece.text, piece.rule, limit - hits.size()))
+                hits.emplace_back(start + begin, start + end);
+            start += piece.text.size() + 1;
+            return hits.size() >= limit;
+        });
+    } catch (const std::runtime_error&) {
+        // The hits found so far are still right.
+    }
+    return hits;
+}
+
+HitSpans Utf8SpansToUtf16(std::string_view utf8, const HitSpans& spans)
+{
+    HitSpans converted;
+    converted.reserve(spans.size());
+    std::size_t byte = 0;
+    std::size_t unit = 0;
+    // The UTF-16 offset of a byte offset at or after the last one asked.
+    const auto unitAt = [&](std::size_t target) {
+        while (byte < target && byte < utf8.size()) {
+            const auto lead = static_cast<unsigned char>(utf8[byte]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            byte += length;
+            unit += length == 4 ? 2 : 1;
+        }
+        return unit;
+    };
+    for (const auto& [begin, end] : spans) {
+        const std::size_t from = unitAt(begin);
+        converted.emplace_back(from, unitAt(end));
+    }
+    return converted;
+}
+
+HitSpans FindHitsUtf16(std::u16string_view text, const SearchPattern& pattern, std::size_t limit)
+{
+    std::string utf8;
+    utf8.reserve(text.size() + text.size() / 4);
+    const auto put = [&utf8](char32_t c) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (c >> 18));
+            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            put(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            put(0xFFFD);
+        } else {
+            put(unit);
+        }
+    }
+    HitSpans hits;
+    try {
+        hits = pattern.Matches(utf8, MatchRule::kPattern, limit);
+    } catch (const std::runtime_error&) {
+        // Too complex for the regular-expression library: nothing to show.
+    }
+    return Utf8SpansToUtf16(utf8, hits);
 }
 
 } // namespace tavelo

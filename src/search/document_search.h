@@ -1,8 +1,11 @@
 #pragma once
 // Whether the search pattern occurs in what was read out of a document.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "reading/document_text.h"
 #include "reading/kinds.h"
@@ -39,6 +42,23 @@ std::string UnreadableDocumentMessage(const std::string& path, const std::string
 // regard to case. Throws std::runtime_error when a match is too complex for
 // the regular-expression library.
 bool MatchesText(const DocumentText& text, const SearchPattern& pattern);
+
+// Where the preview shows hits: [begin, end) offsets, left to right.
+using HitSpans = std::vector<std::pair<std::size_t, std::size_t>>;
+inline constexpr std::size_t kMaxShownHits = 10000;
+
+// Every match in a read document, each piece by its rule, as byte offsets in
+// its body; at most `limit`. A match too complex for the regular-expression
+// library ends the list there.
+HitSpans FindHits(const DocumentText& text, const SearchPattern& pattern, std::size_t limit = kMaxShownHits);
+
+// The matches of the pattern itself in a text of UTF-16 units, as a text view
+// holds it, as offsets in those units. A lone surrogate reads as U+FFFD.
+HitSpans FindHitsUtf16(std::u16string_view text, const SearchPattern& pattern, std::size_t limit = kMaxShownHits);
+
+// Byte offsets in a valid UTF-8 text made offsets in its UTF-16 units; `spans`
+// must be in order and within the text.
+HitSpans Utf8SpansToUtf16(std::string_view utf8, const HitSpans& spans);
 
 // Plain text in its file's bytes (decoded as DecodeTextFile does).
 bool SearchTextBytes(std::string_view bytes, const SearchPattern& pattern);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "search/document_search.h"
 #include "search/search_pattern.h"
 
 namespace tavelo {
@@ -189,6 +190,41 @@ TEST(SearchPattern, MatchesGiveTheSpansOfEachRule)
     for (const Case& c : cases)
         EXPECT_EQ(SearchPattern(c.word, c.options).Matches(text, c.rule), c.spans) << c.word;
     EXPECT_EQ(SearchPattern("a", {}).Matches(std::string(100, 'a'), MatchRule::kPattern, 3).size(), 3u);
+}
+
+} // namespace
+} // namespace tavelo
+
+namespace tavelo {
+namespace {
+
+// The spans the preview highlights: a read document piece by piece, and the
+// text a view holds in UTF-16 units (accents, characters past U+FFFF, lone
+// surrogates).
+TEST(SearchPattern, HitsInADocumentAndInUtf16)
+{
+    DocumentText read;
+    read.Append(MatchRule::kPattern, "Été : la facture");
+    read.Append(MatchRule::kWordProcessor, "fac.ure et facture");
+    read.Append(MatchRule::kCell, "Fac.ure");
+    const HitSpans bytes = FindHits(read, SearchPattern("fac.ure", {}));
+    EXPECT_EQ(bytes, (HitSpans{{11, 18}, {19, 26}, {38, 45}}));
+    EXPECT_EQ(FindHits(read, SearchPattern("fac.ure", {}), 2).size(), 2u);
+    EXPECT_EQ(Utf8SpansToUtf16(read.Body(), bytes), (HitSpans{{9, 16}, {17, 24}, {36, 43}}));
+
+    struct Case {
+        std::u16string text;
+        const char* word;
+        HitSpans spans;
+    };
+    const Case cases[] = {
+        {u"Été, été", "été", {{0, 3}, {5, 8}}},
+        {u"\U0001F600 reçu \U0001F600 reçu", "reçu", {{3, 7}, {11, 15}}},
+        {std::u16string(u"a\xD800 reçu"), "reçu", {{3, 7}}},
+        {u"rien", "reçu", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FindHitsUtf16(c.text, SearchPattern(c.word, {})), c.spans) << c.word;
 }
 
 } // namespace
