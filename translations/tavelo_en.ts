@@ -2185,6 +2185,50 @@ Insured address: 12 rue des Lilas.</translation>
         <source>Filtrer les sujets</source>
         <translation>Filter the subjects</translation>
     </message>
+    <message>
+        <source>Occurrence %1 sur %2</source>
+        <translation>Match %1 of %2</translation>
+    </message>
+    <message>
+        <source>Aucune occurrence de « %1 » dans ce document</source>
+        <translation>No match for &quot;%1&quot; in this document</translation>
+    </message>
+    <message>
+        <source>Page %1 sur %2 — occurrence %3 sur %4</source>
+        <translation>Page %1 of %2 — match %3 of %4</translation>
+    </message>
+    <message>
+        <source>Précédente</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>Suivante</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Occurrence précédente (Maj+F3)</source>
+        <translation>Previous match (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Occurrence suivante (F3)</source>
+        <translation>Next match (F3)</translation>
+    </message>
+    <message>
+        <source>Texte lu dans « %1 »</source>
+        <translation>Text read from &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Texte lu dans « %1 » (le début seulement)</source>
+        <translation>Text read from &quot;%1&quot; (the beginning only)</translation>
+    </message>
+    <message>
+        <source>Lecture du texte de « %1 »…</source>
+        <translation>Reading the text of &quot;%1&quot;…</translation>
+    </message>
+    <message>
+        <source>Le texte du fichier « %1 » ne peut pas être lu : %2.</source>
+        <translation>The text of the file &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>

@@ -152,8 +152,11 @@ private:
             }
         }
         view->m_searchHits = std::move(hits);
-        if (!view->m_searchHits.empty())
+        if (!view->m_searchHits.empty()) {
+            // The search thread is over: the pattern is the window's now.
+            view->m_searchPattern = std::shared_ptr<const SearchPattern>(std::move(m_state->pattern));
             view->OnSearchNavigation();
+        }
         else
             MessageBox::Show(owner, ToQ(Tr("Search", kNoSubjectFoundMessage)), MessageBox::NoIcon);
         for (const std::string* notice : {&result.readerNotice, &result.cacheWarning})

@@ -5,6 +5,7 @@
 
 #include <QTreeWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ class QPagedPaintDevice;
 
 namespace tavelo {
 class CTenorels;
+class SearchPattern;
 }
 
 namespace tavelo::gui {
@@ -68,6 +70,8 @@ public:
 
     bool m_bSearchMode = false;
     std::vector<CTenorels*> m_searchHits;
+    // The pattern that found them; the preview highlights its matches.
+    std::shared_ptr<const SearchPattern> m_searchPattern;
 
 Q_SIGNALS:
     // A record was taken out of this tree because it left the book.

@@ -8,6 +8,7 @@
 #include "app/tenorel_doc.h"
 #include "app/translation.h"
 #include "book/tenorels.h"
+#include "views/html_view.h"
 #include "views/tenorel_view.h"
 
 namespace tavelo::gui {
@@ -50,6 +51,8 @@ void CTenorelView::OnSearchNavigation()
     // document list and a blank preview.
     OnSelectionChanged(nullptr);
     m_bSearchMode = true;
+    if (CHTMLView* preview = GetDocument()->GetPreviewView())
+        preview->SetSearchPattern(m_searchPattern);
     frame->SetModePaneText(Tx(text::kModeSearch));
     FillSubjects(m_searchHits);
     if (QTreeWidgetItem* root = GetRootItem())
@@ -65,6 +68,9 @@ void CTenorelView::OnStandardNavigation()
         return;
     frame->EnableSubjectsMenu(true);
     m_bSearchMode = false;
+    if (GetDocument())
+        if (CHTMLView* preview = GetDocument()->GetPreviewView())
+            preview->SetSearchPattern(nullptr);
     frame->SetModePaneText(Tx(text::kModeStandard));
     FillSubjects({});
     OnSelectionChanged(nullptr);

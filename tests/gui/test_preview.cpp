@@ -9,7 +9,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <sys/stat.h>
+
+#include "search/search_pattern.h"
 
 #include "gui_fixture.h"
 
@@ -69,7 +72,7 @@ private Q_SLOTS:
         QVERIFY(image.save(png));
         preview.Navigate(png);
         QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Image);
-        QCOMPARE(preview.currentWidget(), static_cast<QWidget*>(preview.Browser()));
+        QCOMPARE(preview.currentWidget(), preview.Browser()->parentWidget());
 
         const QString pdf = m_dir.filePath(QStringLiteral("doc.pdf"));
         {
@@ -86,9 +89,9 @@ private Q_SLOTS:
         preview.Navigate(WriteFile(m_dir, QStringLiteral("faux.pdf"), "pas un pdf"));
         QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Error);
 
-        preview.Navigate(WriteFile(m_dir, QStringLiteral("lettre.odt"), "PK\x03\x04"));
+        preview.Navigate(WriteFile(m_dir, QStringLiteral("plan.dwg"), "AC1032"));
         QCOMPARE(preview.CurrentPage(), CHTMLView::Page::NoPreview);
-        QVERIFY(preview.DisplayedText().contains(QStringLiteral("lettre.odt")));
+        QVERIFY(preview.DisplayedText().contains(QStringLiteral("plan.dwg")));
         QVERIFY(preview.OpenButton()->isEnabled());
         QCOMPARE(preview.OpenButton()->text(), QStringLiteral("Ouvrir avec l'application associée"));
 
@@ -101,6 +104,130 @@ private Q_SLOTS:
         preview.Navigate(m_dir.path() + QStringLiteral("/"));
         QVERIFY(preview.CurrentPage() == CHTMLView::Page::NoPreview || preview.CurrentPage() == CHTMLView::Page::Error);
         QVERIFY(preview.CurrentPage() != CHTMLView::Page::NoPreview || !preview.OpenButton()->isEnabled());
+    }
+
+    // Office files and e-mails show the text the search reads out of them,
+    // read on a thread of their own, with the button that opens the file; a
+    // damaged one says why, and still offers the button.
+    void extractedTextOfTheOtherKinds()
+    {
+        CHTMLView preview(nullptr);
+        preview.resize(700, 500);
+        const QString fixtures = QStringLiteral(TAVELO_DOCUMENT_FIXTURES "/");
+        const std::pair<const char*, const char*> cases[] = {
+            {"courrier.docx", "Hirondelle"}, {"courrier.odt", "Libellule"}, {"courrier.eml", "Relevé trimestriel"},
+            {"budget.xlsx", "zèbre"}, {"lettre.doc", "Quincaillerie"},
+        };
+        for (const auto& [file, word] : cases) {
+            preview.Navigate(fixtures + QLatin1String(file));
+            QTRY_COMPARE_WITH_TIMEOUT(preview.CurrentPage(), CHTMLView::Page::Extracted, 30000);
+            QVERIFY2(preview.DisplayedText().contains(QString::fromUtf8(word), Qt::CaseInsensitive), file);
+            QCOMPARE(preview.HitBarText(), QStringLiteral("Texte lu dans « %1 »").arg(QLatin1String(file)));
+            QVERIFY(preview.BarOpenButton()->isVisibleTo(&preview));
+            QCOMPARE(preview.BarOpenButton()->text(), QStringLiteral("Ouvrir avec l'application associée"));
+        }
+        // A newer choice wins over a reading still under way.
+        preview.Navigate(fixtures + QStringLiteral("courrier.odt"));
+        preview.Navigate(fixtures + QStringLiteral("utf8.txt"));
+        QTest::qWait(300);
+        QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Text);
+
+        preview.Navigate(WriteFile(m_dir, QStringLiteral("abime.DOCX"), "PK\x03\x04 pas un zip"));
+        QTRY_COMPARE_WITH_TIMEOUT(preview.CurrentPage(), CHTMLView::Page::NoPreview, 30000);
+        QVERIFY2(preview.DisplayedText().startsWith(QStringLiteral("Le texte du fichier « abime.DOCX » ne peut pas être lu : ")),
+                 qPrintable(preview.DisplayedText()));
+        QVERIFY(preview.OpenButton()->isEnabled());
+    }
+
+    // In search navigation the matches are marked, the first one current, and
+    // the bar's buttons go round them; a PDF opens on the first page that
+    // holds one.
+    void hitsOfTheSearchAreShown()
+    {
+        CHTMLView preview(nullptr);
+        preview.resize(700, 500);
+        preview.SetSearchPattern(std::make_shared<SearchPattern>("fact.re", SearchOptions{}));
+        const auto selected = [&preview] { return preview.Browser()->textCursor().selectedText(); };
+
+        // Line ends of two characters, accents and a character past U+FFFF
+        // before the hits: the marks stay on the words.
+        preview.Navigate(WriteFile(m_dir, QStringLiteral("notes.md"),
+                                   "\xC3\x89t\xC3\xA9 \xF0\x9F\x98\x80\r\nFacture\r\n\r\nla facture, la FACTURE."));
+        QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Text);
+        QCOMPARE(preview.HitCount(), 3);
+        QCOMPARE(preview.Browser()->extraSelections().size(), 3);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Occurrence 1 sur 3"));
+        QCOMPARE(selected(), QStringLiteral("Facture"));
+        QTest::mouseClick(preview.NextHitButton(), Qt::LeftButton);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Occurrence 2 sur 3"));
+        QCOMPARE(selected(), QStringLiteral("facture"));
+        QTest::mouseClick(preview.PreviousHitButton(), Qt::LeftButton);
+        QTest::mouseClick(preview.PreviousHitButton(), Qt::LeftButton);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Occurrence 3 sur 3"));
+        QCOMPARE(selected(), QStringLiteral("FACTURE"));
+
+        preview.Navigate(WriteFile(m_dir, QStringLiteral("recu.HTM"),
+                                   "<html><body><p>Montant&nbsp;: 10&euro;</p><table><tr><td>a</td>"
+                                   "<td>La facture</td></tr></table><script>facture()</script></body></html>"));
+        QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Html);
+        QCOMPARE(preview.HitCount(), 1);
+        QCOMPARE(selected(), QStringLiteral("facture"));
+        QVERIFY(!preview.NextHitButton()->isEnabled());
+
+        preview.Navigate(WriteFile(m_dir, QStringLiteral("autre.txt"), "rien ici"));
+        QCOMPARE(preview.HitCount(), 0);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Aucune occurrence de « fact.re » dans ce document"));
+
+        // A word processor's text is searched for the word literally, as the
+        // search does.
+        preview.Navigate(QStringLiteral(TAVELO_DOCUMENT_FIXTURES "/courrier.odt"));
+        QTRY_COMPARE_WITH_TIMEOUT(preview.CurrentPage(), CHTMLView::Page::Extracted, 30000);
+        QCOMPARE(preview.HitCount(), 0);
+        preview.SetSearchPattern(std::make_shared<SearchPattern>("facture", SearchOptions{}));
+        preview.Navigate(QStringLiteral(TAVELO_DOCUMENT_FIXTURES "/courrier.odt"));
+        QTRY_COMPARE_WITH_TIMEOUT(preview.CurrentPage(), CHTMLView::Page::Extracted, 30000);
+        QVERIFY(preview.HitCount() >= 1);
+        QVERIFY2(preview.HitBarText().startsWith(QStringLiteral("Texte lu dans « courrier.odt » — Occurrence 1 sur ")),
+                 qPrintable(preview.HitBarText()));
+        QCOMPARE(selected().toLower(), QStringLiteral("facture"));
+
+        const QString pdf = m_dir.filePath(QStringLiteral("releve.pdf"));
+        {
+            QPdfWriter writer(pdf);
+            QPainter painter(&writer);
+            painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+            painter.drawText(200, 400, QStringLiteral("Bonjour"));
+            writer.newPage();
+            painter.drawText(200, 400, QStringLiteral("Montant de la facture"));
+            painter.drawText(200, 1400, QStringLiteral("Seconde facture"));
+        }
+        const auto yellowish = [](const QImage& image) {
+            int count = 0;
+            for (int y = 0; y < image.height(); y += 2)
+                for (int x = 0; x < image.width(); x += 2) {
+                    const QColor c = image.pixelColor(x, y);
+                    count += c.red() > 200 && c.green() > 120 && c.blue() < 120;
+                }
+            return count;
+        };
+        preview.Navigate(pdf);
+        QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Pdf);
+        QCOMPARE(preview.HitPdfPage(), 1);
+        QCOMPARE(preview.HitCount(), 2);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Page 2 sur 2 — occurrence 1 sur 2"));
+        QVERIFY(yellowish(preview.HitPdfImage()) > 20);
+        QTest::mouseClick(preview.NextHitButton(), Qt::LeftButton);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Page 2 sur 2 — occurrence 2 sur 2"));
+
+        // Back in standard navigation: nothing is marked, the PDF is shown whole.
+        preview.SetSearchPattern(nullptr);
+        preview.Navigate(pdf);
+        QCOMPARE(preview.currentWidget(), static_cast<QWidget*>(preview.PdfView()));
+        QCOMPARE(preview.HitPdfPage(), -1);
+        preview.Navigate(m_dir.filePath(QStringLiteral("notes.md")));
+        QCOMPARE(preview.HitCount(), 0);
+        QVERIFY(preview.Browser()->extraSelections().isEmpty());
+        QCOMPARE(preview.HitBarText(), QString());
     }
 
     void oddFilesAreNeverOpened()

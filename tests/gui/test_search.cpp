@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 
@@ -379,6 +380,12 @@ private Q_SLOTS:
         tree->setCurrentItem(FindItem(tree, QStringLiteral("Janvier")));
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(0));
         QCOMPARE(window->List()->GetRowCount(), 2);
+        // Its document opens with the word marked.
+        CListeView* list = window->List();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->RowRect(1).center());
+        QCOMPARE(window->Preview()->CurrentPath(), QString::fromStdString(Doc("bail.txt")));
+        QCOMPARE(window->Preview()->HitBarText(), QStringLiteral("Occurrence 1 sur 1"));
+        QCOMPARE(window->Preview()->Browser()->textCursor().selectedText(), QStringLiteral("Quittance"));
 
         // A second window on the book starts in standard mode; the pane follows
         // the active tree, "&Sujets" stays grey.
@@ -509,6 +516,9 @@ private Q_SLOTS:
         // The second of two subjects with the same name, selected in search mode.
         tree->setCurrentItem(tree->FindSubjectItem(doc->GetSubject(1)));
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(1));
+        // Its expected text holds no hit: no bar over a note.
+        QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
+        QCOMPARE(window->Preview()->HitBarText(), QString());
 
         QVERIFY(ChooseMenu(frame, kNavigation, ID_NAVIGATION_STANDARD));
         QVERIFY(!tree->m_bSearchMode);
@@ -517,6 +527,7 @@ private Q_SLOTS:
         QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(1));
         QCOMPARE(window->List()->GetRowCount(), 2);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
+        QCOMPARE(window->Preview()->HitBarText(), QString());
         QVERIFY(SubjectsMenuEnabled(frame));
         QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Standard"));
         QVERIFY(Checked(frame, ID_NAVIGATION_STANDARD));
