@@ -148,6 +148,10 @@ void Tavelo(benchmark::State& state, Kind kind, bool warm, unsigned readers)
     newSource();
     if (warm && !Check(state, RunSearch(book, pattern, kScopeDocumentContents, {source.get()}), expected))
         return;
+    // Warm: the full-text index has caught up with the first search, as it
+    // does between two searches in the window.
+    if (warm)
+        source->Cache().FinishIndexing();
     for (auto _ : state) {
         if (!warm) {
             state.PauseTiming();
@@ -189,6 +193,7 @@ void TaveloCached100k(benchmark::State& state)
     const SearchPattern pattern(kSoughtWord, {});
     if (!Check(state, RunSearch(book, pattern, kScopeDocumentContents, {&source}), expected))
         return;
+    source.Cache().FinishIndexing();
     for (auto _ : state)
         if (!Check(state, RunSearch(book, pattern, kScopeDocumentContents, {&source}), expected))
             return;

@@ -33,11 +33,6 @@ constexpr int kIndexRole = Qt::UserRole + 2;
 std::mutex g_proberMutex;
 DocumentProber g_prober;
 
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 } // namespace
 
 void CCheckDocumentsDlg::SetProber(DocumentProber prober)

@@ -19,11 +19,6 @@ namespace tavelo::gui {
 
 namespace {
 
-QString ToQ(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // Every subject tree of the book: the first window's, then those of the
 // windows opened later on it.
 std::vector<CTenorelView*> TreesOf(const CTenorelDoc& doc)

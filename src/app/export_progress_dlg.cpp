@@ -7,16 +7,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/translation.h"
 #include "editing/messages.h"
 
 namespace tavelo::gui {
-
-namespace {
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-} // namespace
 
 CExportProgressDlg::CExportProgressDlg()
     : m_strFolderText(ToQ(Tr("Editing", messages::kExportTopText)))

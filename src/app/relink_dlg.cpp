@@ -36,11 +36,6 @@ const char* const kColumns[] = {QT_TRANSLATE_NOOP("Tavelo", "Document absent"), 
 constexpr int kProposalRole = Qt::UserRole + 1;
 constexpr int kCandidateRole = Qt::UserRole + 2;
 
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QString DescribeMatch(MatchKind kind)
 {
     switch (kind) {

@@ -22,11 +22,6 @@ namespace tavelo::gui {
 
 namespace {
 
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // What the search thread works on: a copy of the subjects taken when the
 // search started, so that the book stays free to change in the window; the
 // hits come back as the book's own records.

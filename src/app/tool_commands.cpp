@@ -21,11 +21,6 @@ namespace tavelo::gui {
 
 namespace {
 
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 MessageBox::Look LookOf(tavelo::MessageLook look)
 {
     switch (look) {

@@ -4,6 +4,7 @@
 // the same .qm through QCoreApplication::translate.
 
 #include <QString>
+#include <string_view>
 
 #include "base/ui_language.h"
 
@@ -20,5 +21,11 @@ void RemoveInterfaceLanguage();
 // The app's own texts are in one context; a text marked with
 // QT_TRANSLATE_NOOP("Tavelo", ...) is shown through this.
 QString Tx(const char* text);
+
+// A text of the core (UTF-8) for the window.
+inline QString ToQ(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 } // namespace tavelo::gui

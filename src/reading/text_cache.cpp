@@ -20,7 +20,7 @@ namespace tavelo {
 namespace {
 
 // Raised whenever the tables change shape; an older cache is emptied.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
@@ -54,11 +54,12 @@ CREATE TABLE paths(
     path TEXT PRIMARY KEY,
     size INTEGER NOT NULL,
     hash BLOB NOT NULL) WITHOUT ROWID;
+-- The full-text index is built after the searches that stored the texts, in
+-- order of id: every text up to fts_state.indexed is in it, none after.
 CREATE VIRTUAL TABLE texts_fts USING fts5(body, content='texts', content_rowid='id', tokenize='trigram');
-CREATE TRIGGER texts_added AFTER INSERT ON texts BEGIN
-    INSERT INTO texts_fts(rowid, body) VALUES (new.id, new.body);
-END;
-CREATE TRIGGER texts_removed AFTER DELETE ON texts BEGIN
+CREATE TABLE fts_state(indexed INTEGER NOT NULL);
+INSERT INTO fts_state VALUES (0);
+CREATE TRIGGER texts_removed AFTER DELETE ON texts WHEN old.id <= (SELECT indexed FROM fts_state) BEGIN
     INSERT INTO texts_fts(texts_fts, rowid, body) VALUES ('delete', old.id, old.body);
 END;
 )SQL";
@@ -292,7 +293,7 @@ bool TextCache::OpenDatabase()
             // read again.
             code = connection->Exec("BEGIN IMMEDIATE");
             if (code == SQLITE_OK) {
-                connection->Exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS files; "
+                connection->Exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; DROP TABLE IF EXISTS files; "
                                  "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
                 code = connection->Exec(kSchema);
                 if (code == SQLITE_OK)
@@ -302,6 +303,8 @@ bool TextCache::OpenDatabase()
         }
         if (code == SQLITE_OK) {
             m_writer = std::move(connection);
+            // Texts an earlier run kept may still wait for the index.
+            m_indexPending = true;
             return true;
         }
         const std::string detail = connection->db != nullptr ? sqlite3_errmsg(connection->db) : sqlite3_errstr(code);
@@ -555,7 +558,7 @@ std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::
     // of the cache.
     int code = SQLITE_OK;
     std::optional<TextCandidates> candidates;
-    sqlite3_stmt* newest = connection->Prepare("SELECT coalesce(max(id), 0) FROM texts", code);
+    sqlite3_stmt* newest = connection->Prepare("SELECT indexed FROM fts_state", code);
     sqlite3_stmt* match = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
     if (newest != nullptr && match != nullptr) {
         candidates.emplace();
@@ -665,13 +668,74 @@ int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
     return code;
 }
 
+// Adds the oldest texts not yet in the full-text index to it; true when
+// more are left. A cache busy elsewhere is tried again after the next search.
+bool TextCache::IndexSome()
+{
+    constexpr int kTextsAtOnce = 64;
+    if (m_writer->Exec("BEGIN IMMEDIATE") != SQLITE_OK)
+        return false;
+    int code = SQLITE_OK;
+    std::int64_t indexed = 0;
+    std::int64_t reached = 0;
+    std::int64_t newest = 0;
+    sqlite3_stmt* state = m_writer->Prepare(
+        "SELECT indexed, (SELECT coalesce(max(id), 0) FROM "
+        "(SELECT id FROM texts WHERE id > indexed ORDER BY id LIMIT ?1)), "
+        "(SELECT coalesce(max(id), 0) FROM texts) FROM fts_state", code);
+    if (state != nullptr) {
+        sqlite3_bind_int(state, 1, kTextsAtOnce);
+        code = Run(state, [&](sqlite3_stmt* row) {
+            indexed = sqlite3_column_int64(row, 0);
+            reached = sqlite3_column_int64(row, 1);
+            newest = sqlite3_column_int64(row, 2);
+        });
+    }
+    if (code == SQLITE_OK && reached > indexed) {
+        sqlite3_stmt* add = m_writer->Prepare(
+            "INSERT INTO texts_fts(rowid, body) SELECT id, body FROM texts WHERE id > ?1 AND id <= ?2", code);
+        if (add != nullptr) {
+            sqlite3_bind_int64(add, 1, indexed);
+            sqlite3_bind_int64(add, 2, reached);
+            code = Run(add);
+        }
+        sqlite3_stmt* mark = code == SQLITE_OK ? m_writer->Prepare("UPDATE fts_state SET indexed = ?1", code) : nullptr;
+        if (mark != nullptr) {
+            sqlite3_bind_int64(mark, 1, reached);
+            code = Run(mark);
+        }
+    }
+    code = code == SQLITE_OK ? m_writer->Exec("COMMIT") : code;
+    if (code != SQLITE_OK) {
+        m_writer->Exec("ROLLBACK");
+        return false;
+    }
+    return reached > indexed && reached < newest;
+}
+
 void TextCache::WriterLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_queue.empty())
-            return; // stopping, and nothing left
+        const auto mayIndex = [this] { return m_indexPending && m_waiting == 0 && m_enabled && !m_searching; };
+        m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty() || mayIndex(); });
+        if (m_queue.empty()) {
+            // Between searches, and before the program ends: the index catches
+            // up, a few texts at a time, giving way to anyone who waits.
+            if (mayIndex()) {
+                m_writing = true;
+                lock.unlock();
+                const bool more = IndexSome();
+                lock.lock();
+                m_writing = false;
+                m_indexPending = more;
+                m_caughtUp.notify_all();
+                continue;
+            }
+            if (m_stopping)
+                return;
+            continue;
+        }
         std::vector<PendingWrite> batch = std::move(m_queue);
         m_queue.clear();
         m_queueBytes = 0;
@@ -691,7 +755,32 @@ void TextCache::WriterLoop()
 // Called with m_mutex held: the writer has written everything handed to it.
 void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
 {
+    ++m_waiting;
     m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+    --m_waiting;
+    // Leaves the index to the writer again once the lock is free.
+    if (m_indexPending && m_waiting == 0)
+        m_wake.notify_all();
+}
+
+void TextCache::StartWriter()
+{
+    if (!m_writerThread.joinable())
+        m_writerThread = std::thread([this] { WriterLoop(); });
+}
+
+void TextCache::FinishIndexing()
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_enabled || !m_writer)
+        return;
+    StartWriter();
+    m_searching = false;
+    m_indexPending = true;
+    m_wake.notify_all();
+    m_caughtUp.wait(lock, [this] { return (!m_indexPending || !m_enabled) && m_queue.empty() && !m_writing; });
+    // The next question sees the index as it is now.
+    EndReading();
 }
 
 void TextCache::Queue(PendingWrite write)
@@ -699,8 +788,7 @@ void TextCache::Queue(PendingWrite write)
     std::unique_lock lock(m_mutex);
     if (!m_enabled || !m_writer)
         return;
-    if (!m_writerThread.joinable())
-        m_writerThread = std::thread([this] { WriterLoop(); });
+    StartWriter();
     // Texts wait in memory for the writer; never more than this much.
     m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
     m_queueBytes += write.text.Size() + write.path.size() + 64;
@@ -740,6 +828,17 @@ void TextCache::Link(const std::string& path, const FileState& state, DocumentKi
 
 void TextCache::RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
+    constexpr std::size_t kMaxRemembered = 500000;
+    {
+        const std::lock_guard lock(m_mutex);
+        const std::pair<std::uint64_t, ContentHash> seen{size, hash};
+        const auto [it, added] = m_remembered.try_emplace(path, seen);
+        if (!added && it->second == seen)
+            return;
+        it->second = seen;
+        if (m_remembered.size() > kMaxRemembered)
+            m_remembered.clear();
+    }
     PendingWrite write;
     write.what = PendingWrite::kPath;
     write.path = path;
@@ -843,11 +942,19 @@ void TextCache::Flush()
     m_touched.clear();
     if (m_enabled)
         Evict();
+    // The texts of this search go into the full-text index now, off the
+    // search's time.
+    m_searching = false;
+    m_indexPending = true;
+    StartWriter();
+    m_wake.notify_all();
 }
 
 void TextCache::Resume()
 {
     const std::lock_guard lock(m_mutex);
+    // The index waits while a search runs: the readers have the processors.
+    m_searching = true;
     if (m_pausedWhileBusy) {
         m_pausedWhileBusy = false;
         m_enabled = true;
@@ -894,6 +1001,7 @@ bool TextCache::Clear(std::string& reason)
         return false;
     }
     m_touched.clear();
+    m_remembered.clear();
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)
         code = m_writer->Exec("DELETE FROM files; DELETE FROM paths; DELETE FROM texts; "

@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -123,7 +124,11 @@ public:
 
     // Writes what is pending and keeps the cache within its size; called at
     // the end of a search.
+    // Texts kept during a search go into the full-text index
+    // (TextsContaining) after it, on the writer's thread.
     void Flush();
+    // Waits until every text kept is in the full-text index.
+    void FinishIndexing();
     // Before a search: a cache that another program kept busy during the last
     // one is tried again.
     void Resume();
@@ -158,6 +163,8 @@ private:
     void Failed(int code, const char* what);
     void Queue(PendingWrite write);
     void WriterLoop();
+    void StartWriter();
+    bool IndexSome();
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
     int WriteBatch(const std::vector<PendingWrite>& batch);
     int WriteText(const PendingWrite& write, std::int64_t& id);
@@ -176,6 +183,12 @@ private:
     std::size_t m_queueBytes = 0;
     bool m_writing = false;
     bool m_stopping = false;
+    bool m_indexPending = false; // texts may be missing from the full-text index
+    bool m_searching = false;    // between Resume and Flush
+    int m_waiting = 0;           // threads in WaitForWriter
+    // What RememberPath wrote in this run, so that an unchanged file is not
+    // written again at every search.
+    std::unordered_map<std::string, std::pair<std::uint64_t, ContentHash>> m_remembered;
     std::condition_variable m_wake; // the writer: something to write
     std::condition_variable m_caughtUp; // the others: the writer caught up
     std::thread m_writerThread;

@@ -26,11 +26,6 @@ const char* const kUnits[] = {QT_TRANSLATE_NOOP("Tavelo", "Ko"), QT_TRANSLATE_NO
 // Missing and unreadable rows are written in this red.
 const QColor kProblemColour(178, 34, 34);
 
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 const QLocale& French()
 {
     static const QLocale locale(QLocale::French, QLocale::France);

@@ -98,11 +98,6 @@ std::u16string_view Units(const QString& text)
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
-QString ToQ(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // The text as the browser will hold it: its line ends one character each
 // (the browser makes one of "\r\n"), so that the hits found in it keep their
 // places; cut at a piece's end past `maxBytes`.

@@ -25,11 +25,6 @@ namespace tavelo::gui {
 
 namespace {
 
-QString ToQ(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 class TitleItem : public QTreeWidgetItem {
 public:
     TitleItem(const std::string& title, std::string key)

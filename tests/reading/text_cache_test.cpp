@@ -53,8 +53,49 @@ void Sql(const std::string& database, const std::string& sql)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    // As another instance of the program waits for a writer.
+    sqlite3_busy_timeout(db, 5000);
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+// The full-text index is built after a search, off its time: a text kept
+// meanwhile is never ruled out, and is found through the index once it has
+// caught up; removing texts, indexed or not, leaves the index whole.
+TEST(TextCache, TextsKeptDuringASearchAreIndexedAfterIt)
+{
+    TempDir dir;
+    auto cache = TextCache::Open(dir.File("cache"));
+    ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
+    const auto keep = [&](const char* name, const char* body) {
+        const std::string path = dir.Write(name, body);
+        const DocumentText text = TextOf({{MatchRule::kPattern, body}});
+        cache->Store(path, StateOfPath(path), DocumentKind::kRtf, HashBytes(body), &text);
+        cache->LastSeen(path); // waits for the writer, as any later question does
+        return cache->Find(StateOfPath(path), DocumentKind::kRtf)->textId;
+    };
+    const std::int64_t first = keep("a.rtf", "la quittance de mai");
+    cache->Flush(); // the search ends
+    cache->FinishIndexing();
+    cache->Resume(); // a search begins
+    const std::int64_t during = keep("b.rtf", "une autre quittance");
+    const std::int64_t other = keep("c.rtf", "rien");
+    cache->Resume();
+    const auto before = cache->TextsContaining({"quittance"});
+    ASSERT_TRUE(before);
+    EXPECT_FALSE(before->RulesOut(first));
+    EXPECT_FALSE(before->RulesOut(during));
+    EXPECT_FALSE(before->RulesOut(other));
+    cache->FinishIndexing();
+    const auto after = cache->TextsContaining({"quittance"});
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->ids, (std::unordered_set<std::int64_t>{first, during}));
+    EXPECT_TRUE(after->RulesOut(other));
+
+    cache.reset();
+    Sql(DatabaseOf(dir), "INSERT INTO texts(hash, kind, version, bytes, used, layout, body) "
+                         "VALUES (x'00', 2, 1, 5, 0, x'', 'neuve');"
+                         "DELETE FROM texts; INSERT INTO texts_fts(texts_fts) VALUES ('integrity-check');");
 }
 
 TEST(TextCache, TextsByFileStateThenByContent)
