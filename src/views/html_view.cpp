@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPdfDocument>
 #include <QPdfSelection>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -149,12 +151,10 @@ public:
         previous->setObjectName(QStringLiteral("previousHit"));
         previous->setText(Tx(kPreviousHit));
         previous->setToolTip(Tx(kPreviousHitTip));
-        previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
         next = new QToolButton(this);
         next->setObjectName(QStringLiteral("nextHit"));
         next->setText(Tx(kNextHit));
         next->setToolTip(Tx(kNextHitTip));
-        next->setShortcut(QKeySequence(Qt::Key_F3));
         open = new QPushButton(Tx(text::kOpenWithDefault), this);
         open->setObjectName(QStringLiteral("hitBarOpen"));
         layout->addWidget(label, 1);
@@ -752,6 +752,34 @@ QToolButton* CHTMLView::PreviousHitButton() const
 QPushButton* CHTMLView::BarOpenButton() const
 {
     return CurrentBar()->open;
+}
+
+void CHTMLView::showEvent(QShowEvent* event)
+{
+    QStackedWidget::showEvent(event);
+    if (m_shortcutsMade)
+        return;
+    m_shortcutsMade = true;
+    // F3 and Shift+F3 work wherever the focus is in this book's window, and
+    // only there: two windows side by side each keep their own.
+    QWidget* scope = this;
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        scope = w;
+        if (qobject_cast<QMdiSubWindow*>(w))
+            break;
+    }
+    const auto go = [this](bool forward) {
+        const HitBar* bar = CurrentBar();
+        if (bar->isVisible() && bar->next->isVisible())
+            forward ? NextHit() : PreviousHit();
+    };
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F3), scope, this, [go] { go(true); },
+                               Qt::WidgetWithChildrenShortcut);
+    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), scope, this, [go] { go(false); },
+                                   Qt::WidgetWithChildrenShortcut);
+    // Gone with the preview, whoever owns them.
+    connect(this, &QObject::destroyed, next, &QObject::deleteLater);
+    connect(this, &QObject::destroyed, previous, &QObject::deleteLater);
 }
 
 void CHTMLView::resizeEvent(QResizeEvent* event)

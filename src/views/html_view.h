@@ -108,6 +108,7 @@ private:
     HitBar* CurrentBar() const;
     void OpenExternally();
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     Page m_page = Page::Empty;
     QString m_path;
@@ -127,6 +128,7 @@ private:
     QLabel* m_pdfPicture;
     QImage m_pdfImage; // the page shown, hits marked
     int m_pdfShownPage = -1;
+    bool m_shortcutsMade = false;
 
     std::shared_ptr<const SearchPattern> m_pattern;
     HitSpans m_textHits; // in the browser's document positions

@@ -165,6 +165,13 @@ private Q_SLOTS:
         QTest::mouseClick(preview.PreviousHitButton(), Qt::LeftButton);
         QCOMPARE(preview.HitBarText(), QStringLiteral("Occurrence 3 sur 3"));
         QCOMPARE(selected(), QStringLiteral("FACTURE"));
+        // F3 and Shift+F3 wherever the focus is in the preview.
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QTest::keyClick(preview.Browser(), Qt::Key_F3);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Occurrence 1 sur 3"));
+        QTest::keyClick(preview.Browser(), Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(preview.HitBarText(), QStringLiteral("Occurrence 3 sur 3"));
 
         preview.Navigate(WriteFile(m_dir, QStringLiteral("recu.HTM"),
                                    "<html><body><p>Montant&nbsp;: 10&euro;</p><table><tr><td>a</td>"
