@@ -9,7 +9,7 @@ namespace {
 void Put(std::string& out, std::uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+        out.push_back(static_cast<char>(i < 8 ? value >> (8 * i) & 0xFF : 0));
 }
 
 void Header(std::string& out, const ZipEntry& e, bool central, std::uint64_t offset)
