@@ -553,22 +553,20 @@ int CHTMLView::HitCount() const
 
 void CHTMLView::NextHit()
 {
-    const int count = HitCount();
-    if (count == 0)
-        return;
-    m_currentHit = (m_currentHit + 1) % count;
-    if (m_page == Page::Pdf)
-        ShowCurrentPdfHit();
-    else
-        ShowCurrentTextHit();
+    StepHit(1);
 }
 
 void CHTMLView::PreviousHit()
 {
+    StepHit(-1);
+}
+
+void CHTMLView::StepHit(int step)
+{
     const int count = HitCount();
     if (count == 0)
         return;
-    m_currentHit = (m_currentHit + count - 1) % count;
+    m_currentHit = (m_currentHit + count + step) % count;
     if (m_page == Page::Pdf)
         ShowCurrentPdfHit();
     else

@@ -99,6 +99,7 @@ private:
     void OnExtracted(const std::shared_ptr<ExtractState>& state);
     void CancelExtract();
     void ShowBrowser(Page page);
+    void StepHit(int step);
     void MarkTextHits(HitSpans hits);
     void ShowCurrentTextHit();
     bool FindPdfHits();
