@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <string>
 
-#include "book/text.h"
-#include "reading/formats/format.h"
+#include "check_format.h"
 #include "zip_builder.h"
 
 namespace {
 
 using tavelo::DocumentKind;
+using tavelo::fuzz::CheckReader;
 using tavelo::test::Stored;
 
 const std::string kSheetNs = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
@@ -31,18 +31,6 @@ std::string Relationships(const std::vector<std::pair<std::string, std::string>>
     return xml + "</Relationships>";
 }
 
-void Check(DocumentKind kind, std::string_view bytes)
-{
-    tavelo::DocumentText text;
-    std::string reason;
-    if (tavelo::ReadDocumentText(kind, tavelo::FormatInput{bytes, {}}, text, reason)) {
-        if (!tavelo::IsValidUtf8(text.Body()))
-            __builtin_trap();
-    } else if (reason.empty()) {
-        __builtin_trap();
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -50,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view input(reinterpret_cast<const char*>(data), size);
     if (input.substr(0, 2) == "PK" || input.substr(0, 4) == "\xD0\xCF\x11\xE0") {
         for (const DocumentKind kind : {DocumentKind::kWordXml, DocumentKind::kSheetXml, DocumentKind::kSlidesXml})
-            Check(kind, input);
+            CheckReader(kind, input);
         return 0;
     }
     if (input.empty())
@@ -59,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input.remove_prefix(1);
     const auto part = [&](char which, std::string fixed) { return selector == which ? std::string(input) : fixed; };
     if (selector == 'w') {
-        Check(DocumentKind::kWordXml, tavelo::test::BuildZip({Stored("word/document.xml", input)}));
+        CheckReader(DocumentKind::kWordXml, tavelo::test::BuildZip({Stored("word/document.xml", input)}));
     } else if (selector == 's' || selector == 'S' || selector == 'y') {
         const std::string workbook = tavelo::test::BuildZip({
             Stored("xl/workbook.xml", "<workbook " + kSheetNs + " " + kIdNs +
@@ -74,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Stored("xl/styles.xml", part('y', "<styleSheet " + kSheetNs + "><cellXfs><xf numFmtId=\"0\"/>"
                                                                           "<xf numFmtId=\"14\"/></cellXfs></styleSheet>")),
         });
-        Check(DocumentKind::kSheetXml, workbook);
+        CheckReader(DocumentKind::kSheetXml, workbook);
     } else if (selector == 'p') {
         const std::string presentation = tavelo::test::BuildZip({
             Stored("ppt/presentation.xml",
@@ -83,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Stored("ppt/_rels/presentation.xml.rels", Relationships({{"slide", "slides/slide1.xml"}})),
             Stored("ppt/slides/slide1.xml", input),
         });
-        Check(DocumentKind::kSlidesXml, presentation);
+        CheckReader(DocumentKind::kSlidesXml, presentation);
     }
     return 0;
 }

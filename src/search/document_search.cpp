@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "base/tr.h"
+#include "book/text.h"
 #include "reading/text_decoding.h"
 #include "reading/text_source.h"
 #include "search/search_pattern.h"
@@ -152,36 +153,8 @@ HitSpans Utf8SpansToUtf16(std::string_view utf8, const HitSpans& spans)
 
 HitSpans FindHitsUtf16(std::u16string_view text, const SearchPattern& pattern, std::size_t limit)
 {
-    std::string utf8;
-    utf8.reserve(text.size() + text.size() / 4);
-    const auto put = [&utf8](char32_t c) {
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xF0 | (c >> 18));
-            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            put(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
-            ++i;
-        } else if (unit >= 0xD800 && unit < 0xE000) {
-            put(0xFFFD);
-        } else {
-            put(unit);
-        }
-    }
+    // A lone surrogate becomes U+FFFD: three bytes, one unit, as the spans count it.
+    const std::string utf8 = Utf16ToUtf8(text);
     HitSpans hits;
     try {
         hits = pattern.Matches(utf8, MatchRule::kPattern, limit);
