@@ -25,7 +25,7 @@ test_packages=(
 install_missing() {
   local missing=()
   for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) == "install ok installed" ]] || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installation des paquets manquants : ${missing[*]}"

@@ -51,14 +51,18 @@ installed=$(date +%s)
 echo "== run in the clean root"
 in_root tavelo-cli --version
 in_root tavelo --version
-in_root env LANG=en_US.UTF-8 tavelo-cli --help | head -1
+# Whole outputs are taken before they are looked at: under pipefail a reader
+# that stops early (head, grep -q) would end the writer by SIGPIPE.
+help=$(in_root env LANG=en_US.UTF-8 tavelo-cli --help)
+echo "${help%%$'\n'*}"
 [ -x "$root/usr/libexec/tavelo/tavelo-reader" ] || { echo "reader program missing"; exit 1; }
 # A book whose one document is read by the reader program, which the search
 # finds in /usr/libexec/tavelo.
 printf '{\\rtf1\\ansi Relev\\'"'"'e9 du compteur}' >"$root/tmp/releve.rtf"
 echo '{"subjects":[{"general_title":"EDF","name":"2006","documents":["/tmp/releve.rtf"]}]}' >"$root/tmp/essai.json"
 in_root tavelo-cli create /tmp/essai.json /tmp/essai.tvo
-in_root tavelo-cli dump /tmp/essai.tvo | grep -q '"name":"2006"'
+dump=$(in_root tavelo-cli dump /tmp/essai.tvo)
+[[ $dump == *'"name":"2006"'* ]] || { echo "the installed tool did not write the book"; exit 1; }
 [ "$(in_root tavelo-cli search /tmp/essai.tvo relevé --scope contents --no-cache)" = "$(printf 'EDF\t2006')" ] ||
   { echo "the installed search did not find the word in the document"; exit 1; }
 
