@@ -14,127 +14,20 @@
 
 #include "base/tr.h"
 #include "book/file_io.h"
+#include "reading/text_cache_sqlite.h"
+
+// The store: opening the cache, its connections, the questions a search asks
+// of it, and the writer thread that keeps what the readers made.
 
 namespace tavelo {
 
+using namespace text_cache_sql;
+
 namespace {
 
-// Raised whenever the tables change shape; an older cache is emptied.
-constexpr int kSchemaVersion = 4;
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
-
-constexpr const char* kSchema = R"SQL(
--- The text comes last: the columns before it are read without walking
--- through its pages.
--- Ids are never reused, so that a text newer than a query has a greater id.
-CREATE TABLE texts(
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
-    hash BLOB NOT NULL,
-    kind INTEGER NOT NULL,
-    version INTEGER NOT NULL,
-    reason TEXT,
-    bytes INTEGER NOT NULL,
-    used INTEGER NOT NULL,
-    layout BLOB NOT NULL,
-    body TEXT NOT NULL,
-    UNIQUE(hash, kind, version));
-CREATE INDEX texts_used ON texts(used);
-CREATE TABLE files(
-    dev INTEGER NOT NULL,
-    ino INTEGER NOT NULL,
-    kind INTEGER NOT NULL,
-    size INTEGER NOT NULL,
-    mtime INTEGER NOT NULL,
-    version INTEGER NOT NULL,
-    text_id INTEGER NOT NULL,
-    PRIMARY KEY(dev, ino, kind)) WITHOUT ROWID;
-CREATE TABLE paths(
-    path TEXT PRIMARY KEY,
-    size INTEGER NOT NULL,
-    hash BLOB NOT NULL) WITHOUT ROWID;
--- The full-text index is built after the searches that stored the texts, in
--- order of id: every text up to fts_state.indexed is in it, none after.
-CREATE VIRTUAL TABLE texts_fts USING fts5(body, content='texts', content_rowid='id', tokenize='trigram');
-CREATE TABLE fts_state(indexed INTEGER NOT NULL);
-INSERT INTO fts_state VALUES (0);
-CREATE TRIGGER texts_removed AFTER DELETE ON texts WHEN old.id <= (SELECT indexed FROM fts_state) BEGIN
-    INSERT INTO texts_fts(texts_fts, rowid, body) VALUES ('delete', old.id, old.body);
-END;
-)SQL";
-
-std::int64_t Today()
-{
-    using namespace std::chrono;
-    return duration_cast<hours>(system_clock::now().time_since_epoch()).count() / 24;
-}
-
-std::int64_t Signed(std::uint64_t value)
-{
-    return static_cast<std::int64_t>(value);
-}
-
-bool IsDamage(int code)
-{
-    const int primary = code & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
-bool IsBusy(int code)
-{
-    const int primary = code & 0xFF;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-}
-
-std::string ColumnText(sqlite3_stmt* statement, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text != nullptr ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
-                           : std::string();
-}
-
-std::string ColumnBlob(sqlite3_stmt* statement, int column)
-{
-    const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
-    return blob != nullptr ? std::string(blob, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
-                           : std::string();
-}
-
-// Runs a statement that returns no row, or one row read by `row`.
-template <typename Row>
-int Run(sqlite3_stmt* s, Row&& row)
-{
-    int code = sqlite3_step(s);
-    if (code == SQLITE_ROW) {
-        row(s);
-        code = sqlite3_step(s);
-    }
-    sqlite3_reset(s);
-    return code == SQLITE_DONE ? SQLITE_OK : code;
-}
-
-int Run(sqlite3_stmt* s)
-{
-    return Run(s, [](sqlite3_stmt*) {});
-}
-
-void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
-{
-    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
-}
-
-// An empty view may have no data at all, which SQLite would store as NULL.
-void BindText(sqlite3_stmt* s, int index, std::string_view text)
-{
-    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
-
-void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
-{
-    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-}
-
 
 } // namespace
 
@@ -147,51 +40,6 @@ FileState StateOf(const struct stat& st)
     state.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return state;
 }
-
-// One database connection and its statements, each prepared once.
-struct TextCache::Connection {
-    sqlite3* db = nullptr;
-    std::map<std::string, sqlite3_stmt*, std::less<>> statements;
-    // A read transaction spans a whole search: one snapshot, and no lock
-    // taken and released for every document.
-    bool reading = false;
-
-    void EndReading()
-    {
-        if (reading)
-            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        reading = false;
-    }
-
-    ~Connection()
-    {
-        for (auto& [sql, statement] : statements)
-            sqlite3_finalize(statement);
-        sqlite3_close_v2(db);
-    }
-
-    // The statement for `sql`, reset and ready for binding; nullptr on error
-    // (`code` says which).
-    sqlite3_stmt* Prepare(std::string_view sql, int& code)
-    {
-        const auto found = statements.find(sql);
-        if (found != statements.end()) {
-            sqlite3_reset(found->second);
-            sqlite3_clear_bindings(found->second);
-            code = SQLITE_OK;
-            return found->second;
-        }
-        sqlite3_stmt* statement = nullptr;
-        code = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &statement,
-                                  nullptr);
-        if (code != SQLITE_OK)
-            return nullptr;
-        statements.emplace(std::string(sql), statement);
-        return statement;
-    }
-
-    int Exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
-};
 
 std::string TextCache::DefaultFolder()
 {
@@ -291,15 +139,7 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK && version != kSchemaVersion) {
             // A new cache, or one of another schema: it only holds what can be
             // read again.
-            code = connection->Exec("BEGIN IMMEDIATE");
-            if (code == SQLITE_OK) {
-                connection->Exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; DROP TABLE IF EXISTS files; "
-                                 "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
-                code = connection->Exec(kSchema);
-                if (code == SQLITE_OK)
-                    code = connection->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
-                code = code == SQLITE_OK ? connection->Exec("COMMIT") : (connection->Exec("ROLLBACK"), code);
-            }
+            code = CreateSchema(connection->db);
         }
         if (code == SQLITE_OK) {
             m_writer = std::move(connection);
@@ -533,59 +373,6 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
     return text;
 }
 
-std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::string>& literals)
-{
-    if (literals.empty())
-        return std::nullopt;
-    std::vector<std::string> phrases;
-    for (const std::string& literal : literals) {
-        if (literal.size() < 3)
-            return std::nullopt;
-        std::string phrase = "\"";
-        for (const char c : literal) {
-            if (static_cast<unsigned char>(c) >= 0x80)
-                return std::nullopt;
-            phrase += c;
-            if (c == '"')
-                phrase += '"';
-        }
-        phrases.push_back(phrase + '"');
-    }
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return std::nullopt;
-    // Both questions in the read transaction the connection keeps: one state
-    // of the cache.
-    int code = SQLITE_OK;
-    std::optional<TextCandidates> candidates;
-    sqlite3_stmt* newest = connection->Prepare("SELECT indexed FROM fts_state", code);
-    sqlite3_stmt* match = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
-    if (newest != nullptr && match != nullptr) {
-        candidates.emplace();
-        code = Run(newest, [&candidates](sqlite3_stmt* row) { candidates->upTo = sqlite3_column_int64(row, 0); });
-        for (const std::string& phrase : phrases) {
-            if (code != SQLITE_OK)
-                break;
-            sqlite3_reset(match);
-            BindText(match, 1, phrase);
-            while ((code = sqlite3_step(match)) == SQLITE_ROW)
-                candidates->ids.insert(sqlite3_column_int64(match, 0));
-            if (code == SQLITE_DONE)
-                code = SQLITE_OK;
-            sqlite3_reset(match);
-        }
-        if (code != SQLITE_OK)
-            candidates.reset();
-    }
-    Release(std::move(connection));
-    if (code != SQLITE_OK) {
-        const std::lock_guard lock(m_mutex);
-        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
-    }
-    return candidates;
-}
-
-
 int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
     int code = SQLITE_OK;
@@ -668,70 +455,14 @@ int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
     return code;
 }
 
-// Adds the oldest texts not yet in the full-text index to it; true when
-// more are left. A cache busy elsewhere is tried again after the next search.
-bool TextCache::IndexSome()
-{
-    constexpr int kTextsAtOnce = 64;
-    if (m_writer->Exec("BEGIN IMMEDIATE") != SQLITE_OK)
-        return false;
-    int code = SQLITE_OK;
-    std::int64_t indexed = 0;
-    std::int64_t reached = 0;
-    std::int64_t newest = 0;
-    sqlite3_stmt* state = m_writer->Prepare(
-        "SELECT indexed, (SELECT coalesce(max(id), 0) FROM "
-        "(SELECT id FROM texts WHERE id > indexed ORDER BY id LIMIT ?1)), "
-        "(SELECT coalesce(max(id), 0) FROM texts) FROM fts_state", code);
-    if (state != nullptr) {
-        sqlite3_bind_int(state, 1, kTextsAtOnce);
-        code = Run(state, [&](sqlite3_stmt* row) {
-            indexed = sqlite3_column_int64(row, 0);
-            reached = sqlite3_column_int64(row, 1);
-            newest = sqlite3_column_int64(row, 2);
-        });
-    }
-    if (code == SQLITE_OK && reached > indexed) {
-        sqlite3_stmt* add = m_writer->Prepare(
-            "INSERT INTO texts_fts(rowid, body) SELECT id, body FROM texts WHERE id > ?1 AND id <= ?2", code);
-        if (add != nullptr) {
-            sqlite3_bind_int64(add, 1, indexed);
-            sqlite3_bind_int64(add, 2, reached);
-            code = Run(add);
-        }
-        sqlite3_stmt* mark = code == SQLITE_OK ? m_writer->Prepare("UPDATE fts_state SET indexed = ?1", code) : nullptr;
-        if (mark != nullptr) {
-            sqlite3_bind_int64(mark, 1, reached);
-            code = Run(mark);
-        }
-    }
-    code = code == SQLITE_OK ? m_writer->Exec("COMMIT") : code;
-    if (code != SQLITE_OK) {
-        m_writer->Exec("ROLLBACK");
-        return false;
-    }
-    return reached > indexed && reached < newest;
-}
-
 void TextCache::WriterLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        const auto mayIndex = [this] { return m_indexPending && m_waiting == 0 && m_enabled && !m_searching; };
-        m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty() || mayIndex(); });
+        m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty() || MayIndex(); });
         if (m_queue.empty()) {
-            // Between searches, and before the program ends: the index catches
-            // up, a few texts at a time, giving way to anyone who waits.
-            if (mayIndex()) {
-                m_writing = true;
-                lock.unlock();
-                const bool more = IndexSome();
-                lock.lock();
-                m_writing = false;
-                m_indexPending = more;
-                m_caughtUp.notify_all();
+            if (CatchUpIndex(lock))
                 continue;
-            }
             if (m_stopping)
                 return;
             continue;
@@ -767,20 +498,6 @@ void TextCache::StartWriter()
 {
     if (!m_writerThread.joinable())
         m_writerThread = std::thread([this] { WriterLoop(); });
-}
-
-void TextCache::FinishIndexing()
-{
-    std::unique_lock lock(m_mutex);
-    if (!m_enabled || !m_writer)
-        return;
-    StartWriter();
-    m_searching = false;
-    m_indexPending = true;
-    m_wake.notify_all();
-    m_caughtUp.wait(lock, [this] { return (!m_indexPending || !m_enabled) && m_queue.empty() && !m_writing; });
-    // The next question sees the index as it is now.
-    EndReading();
 }
 
 void TextCache::Queue(PendingWrite write)
@@ -879,47 +596,6 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
     return known;
 }
 
-// Called with m_mutex held. Least recently used texts go first, until the
-// cache is back under nine tenths of its cap.
-void TextCache::Evict()
-{
-    int code = SQLITE_OK;
-    sqlite3_stmt* total = m_writer->Prepare("SELECT coalesce(sum(bytes), 0) FROM texts", code);
-    if (total == nullptr)
-        return;
-    std::int64_t bytes = 0;
-    code = Run(total, [&bytes](sqlite3_stmt* row) { bytes = sqlite3_column_int64(row, 0); });
-    if (code != SQLITE_OK || static_cast<std::uint64_t>(bytes) <= m_capBytes)
-        return;
-    const auto target = static_cast<std::int64_t>(m_capBytes / 10 * 9);
-    sqlite3_stmt* oldest = m_writer->Prepare("SELECT id, bytes FROM texts ORDER BY used, id", code);
-    if (oldest == nullptr)
-        return;
-    std::vector<std::int64_t> doomed;
-    while (bytes > target && (code = sqlite3_step(oldest)) == SQLITE_ROW) {
-        doomed.push_back(sqlite3_column_int64(oldest, 0));
-        bytes -= sqlite3_column_int64(oldest, 1);
-    }
-    sqlite3_reset(oldest);
-    if (m_writer->Exec("BEGIN IMMEDIATE") != SQLITE_OK)
-        return;
-    sqlite3_stmt* remove = m_writer->Prepare("DELETE FROM texts WHERE id = ?1", code);
-    for (const std::int64_t id : doomed) {
-        if (remove == nullptr || code != SQLITE_OK)
-            break;
-        sqlite3_bind_int64(remove, 1, id);
-        code = Run(remove);
-    }
-    if (code == SQLITE_OK)
-        code = m_writer->Exec("DELETE FROM files WHERE text_id NOT IN (SELECT id FROM texts)");
-    if (code == SQLITE_OK)
-        code = m_writer->Exec("COMMIT");
-    if (code != SQLITE_OK) {
-        m_writer->Exec("ROLLBACK");
-        Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
-    }
-}
-
 void TextCache::Flush()
 {
     std::unique_lock lock(m_mutex);
@@ -1004,8 +680,9 @@ bool TextCache::Clear(std::string& reason)
     m_remembered.clear();
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)
-        code = m_writer->Exec("DELETE FROM files; DELETE FROM paths; DELETE FROM texts; "
-                              "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild');");
+        code = m_writer->Exec("DELETE FROM files; DELETE FROM paths; DELETE FROM texts;");
+    if (code == SQLITE_OK)
+        code = ClearIndex(m_writer->db);
     if (code == SQLITE_OK)
         code = m_writer->Exec("COMMIT");
     if (code != SQLITE_OK) {

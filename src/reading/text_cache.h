@@ -165,6 +165,8 @@ private:
     void WriterLoop();
     void StartWriter();
     bool IndexSome();
+    bool MayIndex() const;
+    bool CatchUpIndex(std::unique_lock<std::mutex>& lock);
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
     int WriteBatch(const std::vector<PendingWrite>& batch);
     int WriteText(const PendingWrite& write, std::int64_t& id);

@@ -1,0 +1,217 @@
+#include "reading/text_cache.h"
+
+#include <string>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include "base/tr.h"
+#include "reading/text_cache_sqlite.h"
+
+// The cache's tables and its full-text index: the writer's catching up after
+// each search, and the questions the index answers.
+
+namespace tavelo {
+
+using namespace text_cache_sql;
+
+// Raised whenever the tables change shape; an older cache is emptied.
+const int text_cache_sql::kSchemaVersion = 4;
+
+namespace {
+
+constexpr const char* kSchema = R"SQL(
+-- The text comes last: the columns before it are read without walking
+-- through its pages.
+-- Ids are never reused, so that a text newer than a query has a greater id.
+CREATE TABLE texts(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    hash BLOB NOT NULL,
+    kind INTEGER NOT NULL,
+    version INTEGER NOT NULL,
+    reason TEXT,
+    bytes INTEGER NOT NULL,
+    used INTEGER NOT NULL,
+    layout BLOB NOT NULL,
+    body TEXT NOT NULL,
+    UNIQUE(hash, kind, version));
+CREATE INDEX texts_used ON texts(used);
+CREATE TABLE files(
+    dev INTEGER NOT NULL,
+    ino INTEGER NOT NULL,
+    kind INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    mtime INTEGER NOT NULL,
+    version INTEGER NOT NULL,
+    text_id INTEGER NOT NULL,
+    PRIMARY KEY(dev, ino, kind)) WITHOUT ROWID;
+CREATE TABLE paths(
+    path TEXT PRIMARY KEY,
+    size INTEGER NOT NULL,
+    hash BLOB NOT NULL) WITHOUT ROWID;
+-- The full-text index is built after the searches that stored the texts, in
+-- order of id: every text up to fts_state.indexed is in it, none after.
+CREATE VIRTUAL TABLE texts_fts USING fts5(body, content='texts', content_rowid='id', tokenize='trigram');
+CREATE TABLE fts_state(indexed INTEGER NOT NULL);
+INSERT INTO fts_state VALUES (0);
+CREATE TRIGGER texts_removed AFTER DELETE ON texts WHEN old.id <= (SELECT indexed FROM fts_state) BEGIN
+    INSERT INTO texts_fts(texts_fts, rowid, body) VALUES ('delete', old.id, old.body);
+END;
+)SQL";
+
+} // namespace
+
+int text_cache_sql::CreateSchema(sqlite3* db)
+{
+    const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
+    int code = exec("BEGIN IMMEDIATE");
+    if (code == SQLITE_OK) {
+        exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; DROP TABLE IF EXISTS files; "
+             "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
+        code = exec(kSchema);
+        if (code == SQLITE_OK)
+            code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+        code = code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+    }
+    return code;
+}
+
+int text_cache_sql::ClearIndex(sqlite3* db)
+{
+    return sqlite3_exec(db, "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild');", nullptr, nullptr, nullptr);
+}
+
+std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::string>& literals)
+{
+    if (literals.empty())
+        return std::nullopt;
+    std::vector<std::string> phrases;
+    for (const std::string& literal : literals) {
+        if (literal.size() < 3)
+            return std::nullopt;
+        std::string phrase = "\"";
+        for (const char c : literal) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return std::nullopt;
+            phrase += c;
+            if (c == '"')
+                phrase += '"';
+        }
+        phrases.push_back(phrase + '"');
+    }
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    // Both questions in the read transaction the connection keeps: one state
+    // of the cache.
+    int code = SQLITE_OK;
+    std::optional<TextCandidates> candidates;
+    sqlite3_stmt* newest = connection->Prepare("SELECT indexed FROM fts_state", code);
+    sqlite3_stmt* match = connection->Prepare("SELECT rowid FROM texts_fts WHERE texts_fts MATCH ?1", code);
+    if (newest != nullptr && match != nullptr) {
+        candidates.emplace();
+        code = Run(newest, [&candidates](sqlite3_stmt* row) { candidates->upTo = sqlite3_column_int64(row, 0); });
+        for (const std::string& phrase : phrases) {
+            if (code != SQLITE_OK)
+                break;
+            sqlite3_reset(match);
+            BindText(match, 1, phrase);
+            while ((code = sqlite3_step(match)) == SQLITE_ROW)
+                candidates->ids.insert(sqlite3_column_int64(match, 0));
+            if (code == SQLITE_DONE)
+                code = SQLITE_OK;
+            sqlite3_reset(match);
+        }
+        if (code != SQLITE_OK)
+            candidates.reset();
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
+    }
+    return candidates;
+}
+
+// Adds the oldest texts not yet in the full-text index to it; true when
+// more are left. A cache busy elsewhere is tried again after the next search.
+bool TextCache::IndexSome()
+{
+    constexpr int kTextsAtOnce = 64;
+    if (m_writer->Exec("BEGIN IMMEDIATE") != SQLITE_OK)
+        return false;
+    int code = SQLITE_OK;
+    std::int64_t indexed = 0;
+    std::int64_t reached = 0;
+    std::int64_t newest = 0;
+    sqlite3_stmt* state = m_writer->Prepare(
+        "SELECT indexed, (SELECT coalesce(max(id), 0) FROM "
+        "(SELECT id FROM texts WHERE id > indexed ORDER BY id LIMIT ?1)), "
+        "(SELECT coalesce(max(id), 0) FROM texts) FROM fts_state", code);
+    if (state != nullptr) {
+        sqlite3_bind_int(state, 1, kTextsAtOnce);
+        code = Run(state, [&](sqlite3_stmt* row) {
+            indexed = sqlite3_column_int64(row, 0);
+            reached = sqlite3_column_int64(row, 1);
+            newest = sqlite3_column_int64(row, 2);
+        });
+    }
+    if (code == SQLITE_OK && reached > indexed) {
+        sqlite3_stmt* add = m_writer->Prepare(
+            "INSERT INTO texts_fts(rowid, body) SELECT id, body FROM texts WHERE id > ?1 AND id <= ?2", code);
+        if (add != nullptr) {
+            sqlite3_bind_int64(add, 1, indexed);
+            sqlite3_bind_int64(add, 2, reached);
+            code = Run(add);
+        }
+        sqlite3_stmt* mark = code == SQLITE_OK ? m_writer->Prepare("UPDATE fts_state SET indexed = ?1", code) : nullptr;
+        if (mark != nullptr) {
+            sqlite3_bind_int64(mark, 1, reached);
+            code = Run(mark);
+        }
+    }
+    code = code == SQLITE_OK ? m_writer->Exec("COMMIT") : code;
+    if (code != SQLITE_OK) {
+        m_writer->Exec("ROLLBACK");
+        return false;
+    }
+    return reached > indexed && reached < newest;
+}
+
+bool TextCache::MayIndex() const
+{
+    return m_indexPending && m_waiting == 0 && m_enabled && !m_searching;
+}
+
+// On the writer thread, with m_mutex held and nothing queued. Between
+// searches, and before the program ends: the index catches up, a few texts at
+// a time, giving way to anyone who waits. False when it may not.
+bool TextCache::CatchUpIndex(std::unique_lock<std::mutex>& lock)
+{
+    if (!MayIndex())
+        return false;
+    m_writing = true;
+    lock.unlock();
+    const bool more = IndexSome();
+    lock.lock();
+    m_writing = false;
+    m_indexPending = more;
+    m_caughtUp.notify_all();
+    return true;
+}
+
+void TextCache::FinishIndexing()
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_enabled || !m_writer)
+        return;
+    StartWriter();
+    m_searching = false;
+    m_indexPending = true;
+    m_wake.notify_all();
+    m_caughtUp.wait(lock, [this] { return (!m_indexPending || !m_enabled) && m_queue.empty() && !m_writing; });
+    // The next question sees the index as it is now.
+    EndReading();
+}
+
+} // namespace tavelo

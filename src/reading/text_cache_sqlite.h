@@ -1,0 +1,148 @@
+#pragma once
+// What the parts of the text cache share, and nothing else includes: small
+// SQLite helpers, a connection with its prepared statements, and the schema.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include <sqlite3.h>
+
+#include "reading/text_cache.h"
+
+namespace tavelo {
+
+namespace text_cache_sql {
+
+inline std::int64_t Today()
+{
+    using namespace std::chrono;
+    return duration_cast<hours>(system_clock::now().time_since_epoch()).count() / 24;
+}
+
+inline std::int64_t Signed(std::uint64_t value)
+{
+    return static_cast<std::int64_t>(value);
+}
+
+inline bool IsDamage(int code)
+{
+    const int primary = code & 0xFF;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+inline bool IsBusy(int code)
+{
+    const int primary = code & 0xFF;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+inline std::string ColumnText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text != nullptr ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+                           : std::string();
+}
+
+inline std::string ColumnBlob(sqlite3_stmt* statement, int column)
+{
+    const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return blob != nullptr ? std::string(blob, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+                           : std::string();
+}
+
+// Runs a statement that returns no row, or one row read by `row`.
+template <typename Row>
+inline int Run(sqlite3_stmt* s, Row&& row)
+{
+    int code = sqlite3_step(s);
+    if (code == SQLITE_ROW) {
+        row(s);
+        code = sqlite3_step(s);
+    }
+    sqlite3_reset(s);
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
+inline int Run(sqlite3_stmt* s)
+{
+    return Run(s, [](sqlite3_stmt*) {});
+}
+
+inline void BindHash(sqlite3_stmt* s, int index, const ContentHash& hash)
+{
+    sqlite3_bind_blob(s, index, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
+}
+
+// An empty view may have no data at all, which SQLite would store as NULL.
+inline void BindText(sqlite3_stmt* s, int index, std::string_view text)
+{
+    sqlite3_bind_text(s, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+inline void BindBlob(sqlite3_stmt* s, int index, std::string_view bytes)
+{
+    sqlite3_bind_blob(s, index, bytes.empty() ? "" : bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+}
+
+// The version of the tables below, kept in `PRAGMA user_version`; a cache of
+// another version is emptied.
+extern const int kSchemaVersion;
+// Empties the cache and makes its tables anew, at this build's schema
+// version, in one transaction (text_cache_index.cpp, with the full-text
+// tables).
+int CreateSchema(sqlite3* db);
+// Empties the full-text index once the texts are removed.
+int ClearIndex(sqlite3* db);
+
+} // namespace text_cache_sql
+
+// One database connection and its statements, each prepared once.
+struct TextCache::Connection {
+    sqlite3* db = nullptr;
+    std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+    // A read transaction spans a whole search: one snapshot, and no lock
+    // taken and released for every document.
+    bool reading = false;
+
+    void EndReading()
+    {
+        if (reading)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        reading = false;
+    }
+
+    ~Connection()
+    {
+        for (auto& [sql, statement] : statements)
+            sqlite3_finalize(statement);
+        sqlite3_close_v2(db);
+    }
+
+    // The statement for `sql`, reset and ready for binding; nullptr on error
+    // (`code` says which).
+    sqlite3_stmt* Prepare(std::string_view sql, int& code)
+    {
+        const auto found = statements.find(sql);
+        if (found != statements.end()) {
+            sqlite3_reset(found->second);
+            sqlite3_clear_bindings(found->second);
+            code = SQLITE_OK;
+            return found->second;
+        }
+        sqlite3_stmt* statement = nullptr;
+        code = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &statement,
+                                  nullptr);
+        if (code != SQLITE_OK)
+            return nullptr;
+        statements.emplace(std::string(sql), statement);
+        return statement;
+    }
+
+    int Exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+};
+
+} // namespace tavelo
