@@ -224,7 +224,7 @@ void OnFindSubject(CTenorelView& view)
     auto state = std::make_shared<SearchState>();
     try {
         state->pattern = std::make_unique<SearchPattern>(dlg.m_strWord.toStdString(),
-                                                         SearchOptions{dlg.m_bWholeWord, dlg.m_bMatchCase});
+                                                         SearchOptions{dlg.m_bWholeWord, dlg.m_bMatchCase, dlg.m_bIgnoreAccents});
     } catch (const PatternError& e) {
         MessageBox::Show(owner, QString::fromUtf8(e.what()), MessageBox::Exclamation);
         return;

@@ -50,6 +50,7 @@ CSearchCriteriaDlg::CSearchCriteriaDlg(QWidget* parent) : QDialog(parent)
 
     m_checkWholeWord = MakeCheck(this, text::kSearchWholeWord, IDC_WHOLE_WORD);
     m_checkMatchCase = MakeCheck(this, text::kSearchMatchCase, IDC_MATCH_CASE);
+    m_checkIgnoreAccents = MakeCheck(this, text::kSearchIgnoreAccents, IDC_IGNORE_ACCENTS);
 
     auto* zone = new QGroupBox(Tx(text::kSearchZone), this);
     m_checkSubjectTitles = MakeCheck(zone, text::kSearchSubjectTitles, IDC_SUBJECT_TITLES);
@@ -81,6 +82,7 @@ CSearchCriteriaDlg::CSearchCriteriaDlg(QWidget* parent) : QDialog(parent)
     auto* options = new QVBoxLayout;
     options->addWidget(m_checkWholeWord);
     options->addWidget(m_checkMatchCase);
+    options->addWidget(m_checkIgnoreAccents);
     options->addStretch();
     auto* middle = new QHBoxLayout;
     middle->addLayout(options);
@@ -113,7 +115,8 @@ void CSearchCriteriaDlg::UpdateData(bool save)
     };
     const Binding bindings[] = {{m_checkExpectedTexts, &m_bExpectedTexts},     {m_checkMatchCase, &m_bMatchCase},
                                 {m_checkDocumentContents, &m_bDocumentContents}, {m_checkWholeWord, &m_bWholeWord},
-                                {m_checkSubjectTitles, &m_bSubjectTitles},     {m_checkDocumentTitles, &m_bDocumentTitles}};
+                                {m_checkSubjectTitles, &m_bSubjectTitles},     {m_checkDocumentTitles, &m_bDocumentTitles},
+                                {m_checkIgnoreAccents, &m_bIgnoreAccents}};
     if (save) {
         for (const Binding& b : bindings)
             *b.member = b.box->isChecked();

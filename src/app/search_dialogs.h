@@ -27,6 +27,7 @@ enum SearchResourceId : int {
     IDC_WHOLE_WORD = 1019,
     IDC_MATCH_CASE = 1020,
     IDC_DOCUMENT_TITLES = 1021,
+    IDC_IGNORE_ACCENTS = 1022,
 };
 
 namespace text {
@@ -39,6 +40,7 @@ inline constexpr const char* kSearchExpectedTexts = QT_TRANSLATE_NOOP("Tavelo", 
 inline constexpr const char* kSearchDocumentContents = QT_TRANSLATE_NOOP("Tavelo", "Documents des sujets");
 inline constexpr const char* kSearchWholeWord = QT_TRANSLATE_NOOP("Tavelo", "Mot entier uniquement");
 inline constexpr const char* kSearchMatchCase = QT_TRANSLATE_NOOP("Tavelo", "Respecter la casse");
+inline constexpr const char* kSearchIgnoreAccents = QT_TRANSLATE_NOOP("Tavelo", "Ignorer les accents");
 inline constexpr const char* kSearchProgressTitle = QT_TRANSLATE_NOOP("Tavelo", "Etat de la recherche");
 inline constexpr const char* kSearchInterrupted = QT_TRANSLATE_NOOP("Tavelo", "La recherche a été interrompue : %1");
 inline constexpr const char* kSearchDocumentCount = QT_TRANSLATE_NOOP("Tavelo", "Documents lus : %1 sur %2");
@@ -58,7 +60,7 @@ class CSearchCriteriaDlg : public QDialog {
 public:
     explicit CSearchCriteriaDlg(QWidget* parent);
 
-    // The control with a numeric identifier (1, 2, 1015 to 1021).
+    // The control with a numeric identifier (1, 2, 1015 to 1022).
     QWidget* Control(int id) const;
     // Removes leading white space from the word box and enables OK when a
     // word and at least one scope are given.
@@ -73,6 +75,8 @@ public:
     bool m_bSubjectTitles = false;
     QString m_strWord;
     bool m_bDocumentTitles = false;
+    // "Ignorer les accents": accents and ligatures folded on both sides.
+    bool m_bIgnoreAccents = false;
 
 private:
     // Controls to members (save) or members to controls.
@@ -86,6 +90,7 @@ private:
     QCheckBox* m_checkDocumentContents;
     QCheckBox* m_checkWholeWord;
     QCheckBox* m_checkMatchCase;
+    QCheckBox* m_checkIgnoreAccents;
 };
 
 // Modeless: the file being read, how many documents are read of how many to

@@ -20,6 +20,7 @@ int RunCreate(const Args& args, Streams io);
 int RunExport(const Args& args, Streams io);
 int RunCheck(const Args& args, Streams io);
 int RunSearch(const Args& args, Streams io);
+int RunFind(const Args& args, Streams io);
 int RunCache(const Args& args, Streams io);
 int RunRelink(const Args& args, Streams io);
 

@@ -20,6 +20,7 @@ const std::map<std::string_view, Command>& Commands()
         {"export", &tavelo::cli::RunExport},
         {"check", &tavelo::cli::RunCheck},
         {"search", &tavelo::cli::RunSearch},
+        {"find", &tavelo::cli::RunFind},
         {"cache", &tavelo::cli::RunCache},
         {"relink", &tavelo::cli::RunRelink},
     };
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
     }
     const tavelo::cli::Args args(argv + 2, argv + argc);
     // The status a command gives when it fails (search keeps 1 for "nothing found").
-    const int failure = it->first == "search" ? 2 : 1;
+    const int failure = it->first == "search" || it->first == "find" ? 2 : 1;
     // Whatever a command did not expect ends the tool with a message and its
     // failure status, never with an abort.
     try {

@@ -15,6 +15,7 @@ const Manual& CliManual()
             TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] "
                                  "[--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]"),
+            TAVELO_TR_NOOP("Manual tavelo-cli", "find LIVRE.tvo REQUÊTE... [--json] [--limit N]"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
             TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
@@ -45,6 +46,15 @@ const Manual& CliManual()
                     "(texte, RTF, PDF, Word 97-2003, Excel 97-2003). Affiche les sujets trouvés dans l'ordre du "
                     "livre, un par ligne : titre général, tabulation, intitulé. Les documents qui n'ont pas pu être "
                     "lus sont signalés sur la sortie d'erreur.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "find LIVRE.tvo REQUÊTE..."),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "La recherche rapide de la fenêtre : chaque mot de la requête, sans tenir compte des "
+                                 "majuscules, des accents ni du pluriel, dans le document (son contenu, son nom) ou dans "
+                                 "l'intitulé, le titre général et l'attendu de son sujet. \"une phrase\" cherche les mots "
+                                 "côte à côte, -mot écarte, mot* cherche un début de mot, a OR b l'un ou l'autre ; un "
+                                 "numéro de référence ou un IBAN se trouve avec ou sans ses espaces. Les documents que le "
+                                 "cache des textes ne connaît pas encore sont lus d'abord. Écrit les meilleurs résultats "
+                                 "d'abord, un par ligne : titre général/intitulé, tabulation, chemin du document (vide pour "
+                                 "les champs du sujet lui-même), tabulation, extrait.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Exporte le livre dans DOSSIER avec la copie de tous ses documents et le compte rendu "
                     "Compte_rendu.txt, comme la commande Exporter de la fenêtre.")},
@@ -82,6 +92,11 @@ const Manual& CliManual()
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--ocr-time=SECONDES"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Pour search : le temps que peut prendre la reconnaissance du texte d'une page numérisée "
                                  "(60 secondes par défaut).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--json"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour find : un tableau JSON d'objets general_title, subject, document (null pour les "
+                                 "champs du sujet), where (parmi name, general_title, expected, file_name, contents), hits "
+                                 "et extract.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--limit N"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour find : les N meilleurs résultats seulement.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--force"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create : remplace un livre existant.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--dry-run"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Pour relink : écrit ce qui serait re-pointé, sans toucher au livre.")},
@@ -90,7 +105,7 @@ const Manual& CliManual()
              }},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "CODE DE SORTIE"),
              {TAVELO_TR_NOOP("Manual tavelo-cli", "0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents "
-                "copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d'erreur ; pour search, 1 "
+                "copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d'erreur ; pour search et find, 1 "
                 "quand rien n'est trouvé et 2 sur une entrée incorrecte. En cas d'erreur, un message est écrit sur "
                 "la sortie d'erreur et aucun fichier n'est écrit.")},
              {}},

@@ -15,6 +15,7 @@
 #include "base/tr.h"
 #include "book/file_io.h"
 #include "reading/text_cache_sqlite.h"
+#include "reading/word_index.h"
 
 // The store: opening the cache, its connections, the questions a search asks
 // of it, and the writer thread that keeps what the readers made.
@@ -122,6 +123,8 @@ bool TextCache::OpenDatabase()
             sqlite3_busy_timeout(connection->db, 2000);
             code = connection->Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
         }
+        if (code == SQLITE_OK)
+            code = RegisterWordTokenizer(connection->db);
         int version = -1;
         if (code == SQLITE_OK) {
             int prepared = SQLITE_OK;
@@ -136,6 +139,8 @@ bool TextCache::OpenDatabase()
                 sqlite3_reset(statement);
             }
         }
+        if (code == SQLITE_OK && version == kSchemaVersion - 1 && AddWordIndex(connection->db) == SQLITE_OK)
+            version = kSchemaVersion;
         if (code == SQLITE_OK && version != kSchemaVersion) {
             // A new cache, or one of another schema: it only holds what can be
             // read again.
@@ -231,6 +236,8 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
     }
     auto connection = std::make_unique<Connection>();
     int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code == SQLITE_OK)
+        code = RegisterWordTokenizer(connection->db);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(connection->db, 2000);
         // Pages read from the file's mapping rather than copied in.
@@ -243,6 +250,12 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
         return nullptr;
     }
     return connection;
+}
+
+void TextCache::NewSnapshot()
+{
+    const std::lock_guard lock(m_mutex);
+    EndReading();
 }
 
 // Called with m_mutex held, at the end of a search: the next one sees what

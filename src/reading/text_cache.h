@@ -110,6 +110,13 @@ public:
     // search for them can match. Nothing when the cache cannot tell.
     std::optional<TextCandidates> TextsContaining(const std::vector<std::string>& literals);
 
+    // The texts whose words match a query of the word index (FTS5 syntax over
+    // the quick search's folded words), in order of id; `upTo` says up to
+    // which id the index holds every text. Nothing when the cache cannot tell.
+    std::optional<std::vector<std::int64_t>> TextsWithWords(const std::string& wordQuery, std::int64_t& upTo);
+    // The next question sees what was written since the last one.
+    void NewSnapshot();
+
     // Keeps what a reader made of the file at `path`: its text, or that it
     // cannot be read and why.
     void Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,

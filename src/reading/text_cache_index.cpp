@@ -16,7 +16,7 @@ namespace tavelo {
 using namespace text_cache_sql;
 
 // Raised whenever the tables change shape; an older cache is emptied.
-const int text_cache_sql::kSchemaVersion = 4;
+const int text_cache_sql::kSchemaVersion = 5;
 
 namespace {
 
@@ -49,13 +49,20 @@ CREATE TABLE paths(
     path TEXT PRIMARY KEY,
     size INTEGER NOT NULL,
     hash BLOB NOT NULL) WITHOUT ROWID;
--- The full-text index is built after the searches that stored the texts, in
--- order of id: every text up to fts_state.indexed is in it, none after.
+-- The full-text indexes are built after the searches that stored the texts,
+-- in order of id: every text up to fts_state.indexed is in both, none after.
 CREATE VIRTUAL TABLE texts_fts USING fts5(body, content='texts', content_rowid='id', tokenize='trigram');
 CREATE TABLE fts_state(indexed INTEGER NOT NULL);
 INSERT INTO fts_state VALUES (0);
+)SQL";
+
+// The quick search's words, folded, each reduced to its singular; added to a
+// cache of the schema before it without reading its texts again.
+constexpr const char* kWordIndexSchema = R"SQL(
+CREATE VIRTUAL TABLE words_fts USING fts5(body, content='texts', content_rowid='id', tokenize='tavelo_words');
 CREATE TRIGGER texts_removed AFTER DELETE ON texts WHEN old.id <= (SELECT indexed FROM fts_state) BEGIN
     INSERT INTO texts_fts(texts_fts, rowid, body) VALUES ('delete', old.id, old.body);
+    INSERT INTO words_fts(words_fts, rowid, body) VALUES ('delete', old.id, old.body);
 END;
 )SQL";
 
@@ -66,9 +73,11 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
     int code = exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK) {
-        exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; DROP TABLE IF EXISTS files; "
-             "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
+        exec("DROP TABLE IF EXISTS words_fts; DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; "
+             "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
         code = exec(kSchema);
+        if (code == SQLITE_OK)
+            code = exec(kWordIndexSchema);
         if (code == SQLITE_OK)
             code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
         code = code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
@@ -76,9 +85,63 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     return code;
 }
 
+int text_cache_sql::AddWordIndex(sqlite3* db)
+{
+    // Both indexes start again from the first text, so that one mark says
+    // how far both go; the texts themselves stay.
+    const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
+    int code = exec("BEGIN IMMEDIATE");
+    if (code != SQLITE_OK)
+        return code;
+    code = exec("DROP TRIGGER IF EXISTS texts_removed; INSERT INTO texts_fts(texts_fts) VALUES ('delete-all'); "
+                "UPDATE fts_state SET indexed = 0;");
+    if (code == SQLITE_OK)
+        code = exec(kWordIndexSchema);
+    if (code == SQLITE_OK)
+        code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+}
+
 int text_cache_sql::ClearIndex(sqlite3* db)
 {
-    return sqlite3_exec(db, "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild');", nullptr, nullptr, nullptr);
+    return sqlite3_exec(db, "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild'); "
+                            "INSERT INTO words_fts(words_fts) VALUES ('rebuild');", nullptr, nullptr, nullptr);
+}
+
+std::optional<std::vector<std::int64_t>> TextCache::TextsWithWords(const std::string& wordQuery, std::int64_t& upTo)
+{
+    upTo = 0;
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    int code = SQLITE_OK;
+    std::optional<std::vector<std::int64_t>> ids;
+    sqlite3_stmt* newest = connection->Prepare("SELECT indexed FROM fts_state", code);
+    sqlite3_stmt* match = code == SQLITE_OK
+                              ? connection->Prepare("SELECT rowid FROM words_fts WHERE words_fts MATCH ?1 ORDER BY rowid", code)
+                              : nullptr;
+    if (newest != nullptr && match != nullptr) {
+        code = Run(newest, [&upTo](sqlite3_stmt* row) { upTo = sqlite3_column_int64(row, 0); });
+        if (code == SQLITE_OK) {
+            ids.emplace();
+            BindText(match, 1, wordQuery);
+            while ((code = sqlite3_step(match)) == SQLITE_ROW)
+                ids->push_back(sqlite3_column_int64(match, 0));
+            if (code == SQLITE_DONE)
+                code = SQLITE_OK;
+            sqlite3_reset(match);
+        }
+        if (code != SQLITE_OK)
+            ids.reset();
+    }
+    Release(std::move(connection));
+    // A query that FTS5 cannot read is the caller's to mend; only a cache that
+    // fails is worth a warning.
+    if (code != SQLITE_OK && code != SQLITE_ERROR) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
+    }
+    return ids;
 }
 
 std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::string>& literals)
@@ -157,12 +220,14 @@ bool TextCache::IndexSome()
         });
     }
     if (code == SQLITE_OK && reached > indexed) {
-        sqlite3_stmt* add = m_writer->Prepare(
-            "INSERT INTO texts_fts(rowid, body) SELECT id, body FROM texts WHERE id > ?1 AND id <= ?2", code);
-        if (add != nullptr) {
-            sqlite3_bind_int64(add, 1, indexed);
-            sqlite3_bind_int64(add, 2, reached);
-            code = Run(add);
+        for (const char* sql : {"INSERT INTO texts_fts(rowid, body) SELECT id, body FROM texts WHERE id > ?1 AND id <= ?2",
+                                "INSERT INTO words_fts(rowid, body) SELECT id, body FROM texts WHERE id > ?1 AND id <= ?2"}) {
+            sqlite3_stmt* add = code == SQLITE_OK ? m_writer->Prepare(sql, code) : nullptr;
+            if (add != nullptr) {
+                sqlite3_bind_int64(add, 1, indexed);
+                sqlite3_bind_int64(add, 2, reached);
+                code = Run(add);
+            }
         }
         sqlite3_stmt* mark = code == SQLITE_OK ? m_writer->Prepare("UPDATE fts_state SET indexed = ?1", code) : nullptr;
         if (mark != nullptr) {

@@ -97,6 +97,8 @@ extern const int kSchemaVersion;
 int CreateSchema(sqlite3* db);
 // Empties the full-text index once the texts are removed.
 int ClearIndex(sqlite3* db);
+// Brings a cache of the schema before the word index to this one.
+int AddWordIndex(sqlite3* db);
 
 } // namespace text_cache_sql
 

@@ -6,6 +6,7 @@
 
 #include "base/tr.h"
 #include "book/text.h"
+#include "search/query/folding.h"
 
 namespace tavelo {
 
@@ -254,7 +255,9 @@ std::string TranslateCaseInsensitiveSyntax(std::string_view in)
 }
 
 SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
-    : m_word(ValidUtf8(word)), m_patternText(BuildPatternText(m_word, options.wholeWord)), m_options(options)
+    : m_word(ValidUtf8(word)),
+      m_patternText(BuildPatternText(options.ignoreAccents ? query::FoldAccents(m_word).text : m_word, options.wholeWord)),
+      m_options(options)
 {
     namespace rc = boost::regex_constants;
     m_compiled = std::make_unique<Compiled>();
@@ -268,8 +271,9 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
     } catch (const std::exception&) {
         throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, Tr("Search", "l'expression est mal formée")}));
     }
-    std::string literal = EscapeLiteral(m_word);
-    std::string cell = CellWildcardToPerl(m_word);
+    const std::string sought = options.ignoreAccents ? query::FoldAccents(m_word).text : m_word;
+    std::string literal = EscapeLiteral(sought);
+    std::string cell = CellWildcardToPerl(sought);
     if (options.wholeWord) {
         literal = NotInsideWord(literal);
         cell = NotInsideWord(cell);
@@ -277,12 +281,12 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
     m_compiled->literal = Compile(literal, rc::perl | rc::icase);
     m_compiled->cell = Compile(cell, rc::perl | rc::icase);
 
-    if (IsPlainWord(m_word, options.matchCase))
-        m_patternFilter = LiteralFilter(m_word, options.matchCase);
-    m_literalFilter = LiteralFilter(m_word, false);
+    if (IsPlainWord(sought, options.matchCase))
+        m_patternFilter = LiteralFilter(sought, options.matchCase);
+    m_literalFilter = LiteralFilter(sought, false);
     // Every piece between wildcards is in a matching cell; a byte that no
     // ASCII run holds stands for the wildcards.
-    std::string pieces = m_word;
+    std::string pieces = sought;
     for (char& c : pieces)
         if (c == '*' || c == '?' || c == '~')
             c = '\x80';
@@ -295,7 +299,7 @@ SearchPattern& SearchPattern::operator=(SearchPattern&&) noexcept = default;
 
 bool SearchPattern::Search(std::string_view utf8) const
 {
-    if (!m_patternFilter.MayMatch(utf8))
+    if (!m_options.ignoreAccents && !m_patternFilter.MayMatch(utf8))
         return false;
     if (IsValidUtf8(utf8))
         return SearchValidUtf8(utf8);
@@ -303,8 +307,26 @@ bool SearchPattern::Search(std::string_view utf8) const
     return SearchValidUtf8(valid);
 }
 
+// The text folded as the word was, then matched; the filters apply to the
+// folded text.
+bool SearchPattern::SearchFolded(std::string_view utf8, MatchRule rule) const
+{
+    const std::string folded = query::FoldAccents(utf8).text;
+    const LiteralFilter& filter = rule == MatchRule::kPattern         ? m_patternFilter
+                                  : rule == MatchRule::kWordProcessor ? m_literalFilter
+                                                                      : m_cellFilter;
+    if (!filter.MayMatch(folded))
+        return false;
+    const boost::u32regex& regex = rule == MatchRule::kPattern         ? m_compiled->pattern
+                                   : rule == MatchRule::kWordProcessor ? m_compiled->literal
+                                                                       : m_compiled->cell;
+    return boost::u32regex_search(folded.data(), folded.data() + folded.size(), regex);
+}
+
 bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
 {
+    if (m_options.ignoreAccents)
+        return SearchFolded(utf8, MatchRule::kPattern);
     if (!m_patternFilter.MayMatch(utf8))
         return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->pattern);
@@ -312,6 +334,8 @@ bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
 
 bool SearchPattern::SearchLiteral(std::string_view utf8) const
 {
+    if (m_options.ignoreAccents)
+        return SearchFolded(utf8, MatchRule::kWordProcessor);
     if (!m_literalFilter.MayMatch(utf8))
         return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->literal);
@@ -319,6 +343,8 @@ bool SearchPattern::SearchLiteral(std::string_view utf8) const
 
 bool SearchPattern::SearchCell(std::string_view utf8) const
 {
+    if (m_options.ignoreAccents)
+        return SearchFolded(utf8, MatchRule::kCell);
     if (!m_cellFilter.MayMatch(utf8))
         return false;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->cell);
@@ -326,6 +352,9 @@ bool SearchPattern::SearchCell(std::string_view utf8) const
 
 std::vector<std::string> SearchPattern::RequiredLiterals() const
 {
+    // The cache's index holds the texts as written, accents and all.
+    if (m_options.ignoreAccents)
+        return {};
     std::vector<std::string> literals;
     for (const LiteralFilter* filter : {&m_patternFilter, &m_literalFilter, &m_cellFilter}) {
         std::string run = filter->Run();
@@ -342,6 +371,18 @@ std::vector<std::string> SearchPattern::RequiredLiterals() const
 
 std::vector<std::pair<std::size_t, std::size_t>> SearchPattern::Matches(std::string_view utf8, MatchRule rule,
                                                                         std::size_t limit) const
+{
+    if (!m_options.ignoreAccents)
+        return MatchesIn(utf8, rule, limit);
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    const query::AccentFolded folded = query::FoldAccents(utf8);
+    for (const auto& [begin, end] : MatchesIn(folded.text, rule, limit))
+        found.push_back(folded.Original(begin, end));
+    return found;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> SearchPattern::MatchesIn(std::string_view utf8, MatchRule rule,
+                                                                          std::size_t limit) const
 {
     std::vector<std::pair<std::size_t, std::size_t>> found;
     const boost::u32regex& regex = rule == MatchRule::kPattern         ? m_compiled->pattern

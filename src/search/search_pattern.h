@@ -25,6 +25,9 @@ public:
 struct SearchOptions {
     bool wholeWord = false; // "Mot entier uniquement"
     bool matchCase = false; // "Respecter la casse"
+    // "Ignorer les accents": accents and ligatures folded on both sides
+    // before the pattern is matched ("impot" finds "IMPÔT", "oeuvre" "Œuvre").
+    bool ignoreAccents = false;
 };
 
 // The pattern text: the word as typed, or "\b(" word ")\b" for a whole word.
@@ -68,10 +71,16 @@ public:
 
     // False only when Search cannot match a text whose bytes these are, in
     // UTF-8 or Windows-1252: a quick test before any decoding.
-    bool MayMatchBytes(std::string_view bytes) const { return m_patternFilter.MayMatch(bytes); }
+    bool MayMatchBytes(std::string_view bytes) const
+    {
+        return m_options.ignoreAccents || m_patternFilter.MayMatch(bytes);
+    }
     // The same quick tests for SearchLiteral and SearchCell.
-    bool MayMatchLiteral(std::string_view bytes) const { return m_literalFilter.MayMatch(bytes); }
-    bool MayMatchCell(std::string_view bytes) const { return m_cellFilter.MayMatch(bytes); }
+    bool MayMatchLiteral(std::string_view bytes) const
+    {
+        return m_options.ignoreAccents || m_literalFilter.MayMatch(bytes);
+    }
+    bool MayMatchCell(std::string_view bytes) const { return m_options.ignoreAccents || m_cellFilter.MayMatch(bytes); }
 
     // Where the pattern matches in a valid UTF-8 text, as [begin, end) byte
     // offsets, left to right and without overlap, by the rule of the
@@ -90,6 +99,9 @@ public:
 
 private:
     struct Compiled;
+    bool SearchFolded(std::string_view validUtf8, MatchRule rule) const;
+    std::vector<std::pair<std::size_t, std::size_t>> MatchesIn(std::string_view validUtf8, MatchRule rule,
+                                                               std::size_t limit) const;
     std::string m_word;
     std::string m_patternText;
     SearchOptions m_options;

@@ -11,6 +11,7 @@
 #include "book/file_io.h"
 #include "book/tenorels.h"
 #include "reading/text_cache.h"
+#include "reading/word_index.h"
 #include "reading/text_source.h"
 #include "search/search_pattern.h"
 #include "search/search_run.h"
@@ -53,6 +54,8 @@ void Sql(const std::string& database, const std::string& sql)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    // The word index's tokenizer, as every instance of the program has it.
+    ASSERT_EQ(RegisterWordTokenizer(db), SQLITE_OK);
     // As another instance of the program waits for a writer.
     sqlite3_busy_timeout(db, 5000);
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
@@ -95,7 +98,42 @@ TEST(TextCache, TextsKeptDuringASearchAreIndexedAfterIt)
     cache.reset();
     Sql(DatabaseOf(dir), "INSERT INTO texts(hash, kind, version, bytes, used, layout, body) "
                          "VALUES (x'00', 2, 1, 5, 0, x'', 'neuve');"
-                         "DELETE FROM texts; INSERT INTO texts_fts(texts_fts) VALUES ('integrity-check');");
+                         "DELETE FROM texts; INSERT INTO texts_fts(texts_fts) VALUES ('integrity-check');"
+                         "INSERT INTO words_fts(words_fts) VALUES ('integrity-check');");
+}
+
+// The word index answers in folded words; a cache made before it keeps its
+// texts (OCR is dear) and gets both indexes built again after the next search.
+TEST(TextCache, WordIndexFoldsAndComesToOlderCaches)
+{
+    TempDir dir;
+    const std::string path = dir.Write("a.rtf", "x");
+    const std::string body = "AVIS D\xE2\x80\x99IMP\xC3\x94TS \xE2\x80\x94 Taxe fonci\xC3\xA8re";
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        const DocumentText text = TextOf({{MatchRule::kPattern, body}});
+        cache->Store(path, StateOfPath(path), DocumentKind::kRtf, HashBytes("x"), &text);
+        cache->Flush();
+    }
+    Sql(DatabaseOf(dir), "DROP TRIGGER texts_removed; DROP TABLE words_fts; PRAGMA user_version=4;");
+    auto cache = TextCache::Open(dir.File("cache"));
+    ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
+    const auto entry = cache->Find(StateOfPath(path), DocumentKind::kRtf);
+    ASSERT_TRUE(entry);
+    std::int64_t upTo = -1;
+    EXPECT_EQ(cache->TextsWithWords("\"impot\"", upTo), std::vector<std::int64_t>{});
+    EXPECT_EQ(upTo, 0);
+    cache->FinishIndexing();
+    for (const char* query : {"\"impot\"", "\"taxe fonciere\"", "\"fonc\" *", "\"avis\" AND \"impots\""}) {
+        EXPECT_EQ(cache->TextsWithWords(query, upTo), std::vector<std::int64_t>{entry->textId}) << query;
+        EXPECT_EQ(upTo, entry->textId);
+    }
+    EXPECT_EQ(cache->TextsWithWords("\"fonciere taxe\"", upTo), std::vector<std::int64_t>{});
+    EXPECT_FALSE(cache->TextsWithWords("\"unbalanced", upTo));
+    EXPECT_TRUE(cache->TakeWarning().empty());
+    const auto candidates = cache->TextsContaining({"taxe"});
+    ASSERT_TRUE(candidates);
+    EXPECT_EQ(candidates->ids.count(entry->textId), 1u);
 }
 
 TEST(TextCache, TextsByFileStateThenByContent)

@@ -1,0 +1,358 @@
+#include "search/query/folding.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <unordered_map>
+
+#include <unicode/normalizer2.h>
+#include <unicode/translit.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+namespace tavelo::query {
+
+namespace {
+
+// What one character becomes: word characters, with '\0' standing for a
+// separator wherever the folding yields a sign.
+class FoldTable {
+public:
+    // `words`: the quick search's folding (case too, signs made separators);
+    // otherwise letters lose their accents and ligatures only.
+    explicit FoldTable(bool words) : m_words(words)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        m_nfkd = icu::Normalizer2::getNFKDInstance(status);
+        if (U_FAILURE(status))
+            m_nfkd = nullptr;
+    }
+
+    // Each character is worked out the first time it is met: most texts use a
+    // few dozen of them, and a command-line search must not pay for the rest.
+    const std::string& Of(UChar32 c)
+    {
+        const bool low = c >= 0 && c < static_cast<UChar32>(m_low.size());
+        if (low) {
+            if (const std::string* known = m_low[static_cast<std::size_t>(c)].load(std::memory_order_acquire))
+                return *known;
+        } else {
+            const std::shared_lock lock(m_mutex);
+            const auto found = m_high.find(c);
+            if (found != m_high.end())
+                return *found->second;
+        }
+        std::string folded = Compute(c);
+        const std::unique_lock lock(m_mutex);
+        if (low) {
+            auto& slot = m_low[static_cast<std::size_t>(c)];
+            if (const std::string* known = slot.load(std::memory_order_acquire))
+                return *known;
+            const std::string* kept = &m_kept.emplace_back(std::move(folded));
+            slot.store(kept, std::memory_order_release);
+            return *kept;
+        }
+        const auto found = m_high.find(c);
+        if (found != m_high.end())
+            return *found->second;
+        const std::string* kept = &m_kept.emplace_back(std::move(folded));
+        m_high.emplace(c, kept);
+        return *kept;
+    }
+
+private:
+    static bool IsMark(UChar32 c)
+    {
+        const int8_t type = u_charType(c);
+        return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK;
+    }
+
+    // Called without the lock; the transliterator has its own.
+    std::string Compute(UChar32 c)
+    {
+        if (IsMark(c))
+            return {}; // a mark of a decomposed letter: part of the word, and gone
+        if (!m_words && u_isalpha(c) == 0) {
+            std::string same;
+            AppendUtf8(same, c);
+            return same;
+        }
+        icu::UnicodeString text(c);
+        if (m_nfkd != nullptr) {
+            UErrorCode status = U_ZERO_ERROR;
+            icu::UnicodeString decomposed = m_nfkd->normalize(text, status);
+            if (U_SUCCESS(status))
+                text = decomposed;
+        }
+        icu::UnicodeString kept;
+        bool ascii = true;
+        for (int32_t i = 0; i < text.length();) {
+            const UChar32 d = text.char32At(i);
+            i += U16_LENGTH(d);
+            if (!IsMark(d)) {
+                kept.append(d);
+                ascii = ascii && d < 0x80;
+            }
+        }
+        if (m_words)
+            kept.foldCase(U_FOLD_CASE_DEFAULT);
+        if (!ascii) {
+            // œ, æ, ø, ł, đ, ß and the typographic signs do not decompose.
+            const std::lock_guard lock(m_translitMutex);
+            if (!m_translitTried) {
+                m_translitTried = true;
+                UErrorCode status = U_ZERO_ERROR;
+                m_latinAscii.reset(icu::Transliterator::createInstance("Latin-ASCII", UTRANS_FORWARD, status));
+                if (U_FAILURE(status))
+                    m_latinAscii.reset();
+            }
+            if (m_latinAscii)
+                m_latinAscii->transliterate(kept);
+            if (m_words)
+                kept.foldCase(U_FOLD_CASE_DEFAULT);
+        }
+        std::string out;
+        if (!m_words) {
+            for (int32_t i = 0; i < kept.length();) {
+                const UChar32 d = kept.char32At(i);
+                i += U16_LENGTH(d);
+                AppendUtf8(out, d);
+            }
+            return out;
+        }
+        for (int32_t i = 0; i < kept.length();) {
+            const UChar32 d = kept.char32At(i);
+            i += U16_LENGTH(d);
+            if (d < 0x80) {
+                const bool word = (d >= '0' && d <= '9') || (d >= 'a' && d <= 'z');
+                out += word ? static_cast<char>(d) : '\0';
+                continue;
+            }
+            if (u_isalnum(d) == 0) {
+                out += '\0';
+                continue;
+            }
+            AppendUtf8(out, d);
+        }
+        return out;
+    }
+
+    static void AppendUtf8(std::string& out, UChar32 c)
+    {
+        char buffer[4];
+        int32_t length = 0;
+        UBool error = false;
+        U8_APPEND(buffer, length, 4, c, error);
+        if (!error)
+            out.append(buffer, static_cast<std::size_t>(length));
+    }
+
+    const bool m_words;
+    const icu::Normalizer2* m_nfkd = nullptr;
+    std::mutex m_translitMutex;
+    bool m_translitTried = false;
+    std::unique_ptr<icu::Transliterator> m_latinAscii;
+    std::array<std::atomic<const std::string*>, 0x3000> m_low{};
+    std::shared_mutex m_mutex;
+    std::deque<std::string> m_kept;
+    std::unordered_map<UChar32, const std::string*> m_high;
+};
+
+FoldTable& Table()
+{
+    static FoldTable table(true);
+    return table;
+}
+
+FoldTable& AccentTable()
+{
+    static FoldTable table(false);
+    return table;
+}
+
+// The ASCII characters as they fold: 0 for a separator.
+constexpr std::array<char, 128> kAscii = [] {
+    std::array<char, 128> table{};
+    for (int c = '0'; c <= '9'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<char>(c);
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<char>(c);
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<char>(c - 'A' + 'a');
+    return table;
+}();
+
+template <typename Visit>
+void Walk(std::string_view utf8, Visit&& visit)
+{
+    FoldTable* table = nullptr;
+    const std::size_t size = std::min<std::size_t>(utf8.size(), UINT32_MAX);
+    std::string word;
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;
+    const auto flush = [&] {
+        if (!word.empty())
+            visit(std::string_view(word), begin, end);
+        word.clear();
+    };
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
+    std::size_t pos = 0;
+    while (pos < size) {
+        const std::uint8_t byte = bytes[pos];
+        if (byte < 0x80) {
+            const char folded = kAscii[byte];
+            if (folded == 0) {
+                flush();
+            } else {
+                if (word.empty())
+                    begin = static_cast<std::uint32_t>(pos);
+                word += folded;
+                end = static_cast<std::uint32_t>(pos + 1);
+            }
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        UChar32 c = 0;
+        int32_t i = static_cast<int32_t>(pos);
+        U8_NEXT(bytes, i, static_cast<int32_t>(std::min<std::size_t>(size, INT32_MAX)), c);
+        pos = static_cast<std::size_t>(i);
+        if (c < 0) {
+            flush();
+            continue;
+        }
+        if (table == nullptr)
+            table = &Table();
+        const std::string& folded = table->Of(c);
+        if (folded.empty()) { // a combining mark: kept in the word it follows
+            if (!word.empty())
+                end = static_cast<std::uint32_t>(pos);
+            continue;
+        }
+        for (const char f : folded) {
+            if (f == '\0') {
+                flush();
+            } else {
+                if (word.empty())
+                    begin = static_cast<std::uint32_t>(start);
+                word += f;
+                end = static_cast<std::uint32_t>(pos);
+            }
+        }
+    }
+    flush();
+}
+
+} // namespace
+
+std::vector<Word> Words(std::string_view utf8)
+{
+    std::vector<Word> words;
+    Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
+        words.push_back(Word{std::string(folded), begin, end});
+    });
+    return words;
+}
+
+void ForEachWord(std::string_view utf8,
+                 void (*visit)(void* context, std::string_view folded, std::uint32_t begin, std::uint32_t end),
+                 void* context)
+{
+    Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
+        visit(context, folded, begin, end);
+    });
+}
+
+std::string FoldedWords(std::string_view utf8)
+{
+    std::string out;
+    Walk(utf8, [&](std::string_view folded, std::uint32_t, std::uint32_t) {
+        if (!out.empty())
+            out += ' ';
+        out.append(folded);
+    });
+    return out;
+}
+
+AccentFolded FoldAccents(std::string_view utf8)
+{
+    AccentFolded out;
+    out.text.reserve(utf8.size());
+    out.origin.reserve(utf8.size() + 1);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
+    const std::size_t size = std::min<std::size_t>(utf8.size(), INT32_MAX);
+    FoldTable* table = nullptr;
+    for (std::size_t pos = 0; pos < size;) {
+        if (bytes[pos] < 0x80) {
+            out.text += static_cast<char>(bytes[pos]);
+            out.origin.push_back(static_cast<std::uint32_t>(pos));
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        UChar32 c = 0;
+        int32_t i = static_cast<int32_t>(pos);
+        U8_NEXT(bytes, i, static_cast<int32_t>(size), c);
+        pos = static_cast<std::size_t>(i);
+        if (c < 0) {
+            for (std::size_t b = start; b < pos; ++b) {
+                out.text += static_cast<char>(bytes[b]);
+                out.origin.push_back(static_cast<std::uint32_t>(b));
+            }
+            continue;
+        }
+        if (table == nullptr)
+            table = &AccentTable();
+        for (const char f : table->Of(c)) {
+            out.text += f;
+            out.origin.push_back(static_cast<std::uint32_t>(start));
+        }
+    }
+    out.origin.push_back(static_cast<std::uint32_t>(size));
+    return out;
+}
+
+std::pair<std::size_t, std::size_t> AccentFolded::Original(std::size_t begin, std::size_t end) const
+{
+    const std::size_t last = origin.size() - 1;
+    begin = std::min(begin, last);
+    end = std::min(end, last);
+    // A span that ends inside what one character became ("œ" made "oe")
+    // takes that character whole.
+    std::size_t stop = end;
+    while (stop > 0 && stop < last && origin[stop] == origin[stop - 1])
+        ++stop;
+    return {origin[begin], origin[stop]};
+}
+
+bool HasDigit(std::string_view folded)
+{
+    for (const char c : folded)
+        if (c >= '0' && c <= '9')
+            return true;
+    return false;
+}
+
+std::string_view Stem(std::string_view folded)
+{
+    if (folded.size() < 4)
+        return folded;
+    const char last = folded.back();
+    if (last != 's' && last != 'x')
+        return folded;
+    bool letters = false;
+    for (const char c : folded)
+        if (!(c >= '0' && c <= '9'))
+            letters = true;
+    // "2023s" or "x4": a reference, not a plural
+    if (!letters || HasDigit(folded))
+        return folded;
+    return folded.substr(0, folded.size() - 1);
+}
+
+} // namespace tavelo::query

@@ -1,0 +1,397 @@
+#include "search/query/quick_search.h"
+
+#include <algorithm>
+#include <thread>
+
+#include <sys/stat.h>
+
+#include "reading/content_hash.h"
+#include "reading/text_decoding.h"
+#include "reading/text_source.h"
+
+namespace tavelo {
+
+namespace {
+
+using query::Field;
+using query::Term;
+
+std::string Quoted(std::string_view words)
+{
+    // Folded words hold letters and digits only: nothing to escape.
+    return "\"" + std::string(words) + "\"";
+}
+
+std::string Joined(const std::vector<std::string>& words)
+{
+    std::string out;
+    for (const std::string& word : words)
+        out += (out.empty() ? "" : " ") + word;
+    return out;
+}
+
+// The texts that may hold a reference written with other signs or none: a
+// run of words that begins with a beginning of it and ends with an end of it.
+std::string ReferenceQuery(const std::string& compact)
+{
+    constexpr std::size_t kMostParts = 24;
+    std::string starts, ends;
+    for (std::size_t length = std::min<std::size_t>(2, compact.size()), n = 0;
+         length <= compact.size() && n < kMostParts; ++length, ++n) {
+        starts += (starts.empty() ? "" : " OR ") + Quoted(compact.substr(0, length));
+        ends += (ends.empty() ? "" : " OR ") + Quoted(compact.substr(compact.size() - length));
+    }
+    if (compact.size() > kMostParts + 1) {
+        // Longer references: their first and last parts are long enough.
+        starts += " OR " + Quoted(compact);
+        ends += " OR " + Quoted(compact);
+    }
+    return "((" + starts + ") AND (" + ends + "))";
+}
+
+} // namespace
+
+std::string WordIndexQuery(const Term& term, bool& exact)
+{
+    exact = !term.prefix && term.compact.empty() && !term.scattered;
+    std::string out = Quoted(Joined(term.words)) + (term.prefix ? " *" : "");
+    if (term.scattered) {
+        std::string each;
+        for (const std::string& word : term.words)
+            each += (each.empty() ? "" : " AND ") + Quoted(word);
+        out += " OR (" + each + ")";
+    }
+    if (!term.compact.empty())
+        out += " OR " + ReferenceQuery(term.compact);
+    return out;
+}
+
+void QuickSearch::Folded::Set(std::string value)
+{
+    text = std::move(value);
+    words = query::Words(text);
+}
+
+QuickSearch::QuickSearch(const SubjectList& subjects, TextCache& cache) : m_cache(cache)
+{
+    m_subjects.reserve(subjects.size());
+    for (const auto& record : subjects) {
+        Subject subject;
+        subject.name.Set(record->GetSubjectName());
+        subject.title.Set(record->GetGeneralTitle());
+        subject.expected.Set(record->GetExpectedText());
+        for (const std::string& path : record->GetDocumentPaths()) {
+            Document document;
+            document.path = path;
+            document.fileName.Set(GetDocumentFileName(path));
+            document.kind = KindOfExtension(GetDocumentExtension(path));
+            subject.documents.push_back(std::move(document));
+        }
+        m_subjects.push_back(std::move(subject));
+    }
+    Refresh();
+}
+
+void QuickSearch::Refresh()
+{
+    m_cache.NewSnapshot();
+    for (Subject& subject : m_subjects)
+        for (Document& document : subject.documents) {
+            document.textId = 0;
+            document.unreadable = false;
+            struct stat st {};
+            if (document.kind == DocumentKind::kOther || ::stat(document.path.c_str(), &st) != 0 ||
+                !S_ISREG(st.st_mode))
+                continue;
+            if (const std::optional<CacheEntry> entry = m_cache.Find(StateOf(st), document.kind)) {
+                document.unreadable = entry->unreadable;
+                document.textId = entry->unreadable ? 0 : entry->textId;
+            }
+        }
+}
+
+std::size_t QuickSearch::DocumentCount() const
+{
+    std::size_t count = 0;
+    for (const Subject& subject : m_subjects)
+        count += subject.documents.size();
+    return count;
+}
+
+std::vector<std::pair<std::size_t, int>> QuickSearch::Unread() const
+{
+    std::vector<std::pair<std::size_t, int>> unread;
+    for (std::size_t s = 0; s < m_subjects.size(); ++s)
+        for (std::size_t d = 0; d < m_subjects[s].documents.size(); ++d) {
+            const Document& document = m_subjects[s].documents[d];
+            if (document.kind != DocumentKind::kOther && document.textId == 0 && !document.unreadable)
+                unread.emplace_back(s, static_cast<int>(d));
+        }
+    return unread;
+}
+
+void QuickSearch::ReadMissing(TextSource& source, const std::atomic<bool>* cancel,
+                              const std::function<void(std::size_t, std::size_t)>& progress, unsigned threads)
+{
+    const std::vector<std::pair<std::size_t, int>> unread = Unread();
+    if (unread.empty())
+        return;
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::mutex progressMutex;
+    const auto work = [&] {
+        for (;;) {
+            if (cancel != nullptr && cancel->load())
+                return;
+            const std::size_t i = next.fetch_add(1);
+            if (i >= unread.size())
+                return;
+            const Document& document = m_subjects[unread[i].first].documents[static_cast<std::size_t>(unread[i].second)];
+            ReadContext context;
+            context.cancel = cancel;
+            if (IsReadInProcess(document.kind)) {
+                // The search reads plain text again each time; the quick search
+                // keeps its text so that the word index holds it.
+                struct stat st {};
+                if (::stat(document.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+                    DocumentRead read = source.Read(document.path, document.kind, context);
+                    if (read.status == ReadStatus::kRead) {
+                        std::string storage;
+                        DocumentText text;
+                        text.Append(MatchRule::kPattern, DecodeTextFile(read.bytes, storage));
+                        source.Cache().Store(document.path, StateOf(st), document.kind, HashBytes(read.bytes), &text);
+                    }
+                }
+            } else {
+                source.Read(document.path, document.kind, context);
+            }
+            const std::size_t count = done.fetch_add(1) + 1;
+            if (progress) {
+                const std::lock_guard lock(progressMutex);
+                progress(count, unread.size());
+            }
+        }
+    };
+    const unsigned count = std::max(1u, std::min<unsigned>(threads == 0 ? source.Parallelism() : threads,
+                                                           static_cast<unsigned>(unread.size())));
+    source.BeginSearch();
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < count; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    source.EndSearch();
+}
+
+std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& query, std::int64_t& indexedUpTo)
+{
+    std::vector<ClauseTexts> answers(query.clauses.size());
+    indexedUpTo = 0;
+    for (std::size_t c = 0; c < query.clauses.size(); ++c) {
+        std::string sql;
+        bool exact = true;
+        for (const Term& term : query.clauses[c].either) {
+            bool termExact = false;
+            sql += (sql.empty() ? "(" : " OR (") + WordIndexQuery(term, termExact) + ")";
+            exact = exact && termExact;
+        }
+        std::int64_t upTo = 0;
+        std::optional<std::vector<std::int64_t>> ids = m_cache.TextsWithWords(sql, upTo);
+        if (!ids)
+            return std::vector<ClauseTexts>(query.clauses.size());
+        answers[c].ids = std::move(*ids);
+        answers[c].known = true;
+        answers[c].exact = exact;
+        indexedUpTo = c == 0 ? upTo : std::min(indexedUpTo, upTo);
+    }
+    return answers;
+}
+
+bool QuickSearch::Evaluate(const query::Query& query, const Subject& subject, const Document& document, QuickHit& hit,
+                           bool confirm)
+{
+    const Field inherited[] = {subject.name.As(query::kFieldName), subject.title.As(query::kFieldGeneralTitle),
+                               subject.expected.As(query::kFieldExpected)};
+    std::optional<DocumentText> text;
+    Folded contents;
+    if (document.textId != 0 && (text = m_cache.LoadText(document.textId)))
+        contents.Set(text->Body());
+    Field own[] = {document.fileName.As(query::kFieldFileName), contents.As(query::kFieldContents)};
+    const query::Evaluation evaluation = query::Evaluate(query, own, inherited);
+    if (!evaluation.matches)
+        return false;
+    hit.where = evaluation.where;
+    hit.hits = evaluation.hits;
+    hit.confirmed = true;
+    if (confirm) {
+        const Field& shown = (evaluation.where & query::kFieldContents) != 0 ? own[1] : own[0];
+        hit.extract = query::MakeExtract(shown.text, query::QuerySpans(query, shown, 1));
+    }
+    return true;
+}
+
+QuickResult QuickSearch::Find(const query::Query& query)
+{
+    QuickResult result;
+    if (!query.HasPositive())
+        return result;
+    m_cache.NewSnapshot();
+    std::int64_t upTo = 0;
+    const std::vector<ClauseTexts> index = AskIndex(query, upTo);
+    const auto holds = [](const ClauseTexts& texts, std::int64_t id) {
+        return std::binary_search(texts.ids.begin(), texts.ids.end(), id);
+    };
+
+    for (std::size_t s = 0; s < m_subjects.size(); ++s) {
+        const Subject& subject = m_subjects[s];
+        const Field fields[] = {subject.name.As(query::kFieldName), subject.title.As(query::kFieldGeneralTitle),
+                                subject.expected.As(query::kFieldExpected)};
+        bool subjectListed = false;
+        const auto list = [&](QuickHit hit) {
+            if (!subjectListed)
+                result.subjects.push_back(s);
+            subjectListed = true;
+            result.hits.push_back(std::move(hit));
+        };
+        if (const query::Evaluation own = query::Evaluate(query, fields); own.matches) {
+            QuickHit hit;
+            hit.subject = s;
+            hit.where = own.where;
+            hit.hits = own.hits;
+            hit.confirmed = true;
+            for (const Field& field : fields) {
+                const query::Spans spans = query::QuerySpans(query, field, 1);
+                if (!spans.empty()) {
+                    hit.extract = query::MakeExtract(field.text, spans);
+                    break;
+                }
+            }
+            list(std::move(hit));
+        }
+        if (subject.documents.empty())
+            continue;
+        // What the subject's own fields hold, once for all its documents.
+        std::vector<char> inSubject(query.clauses.size());
+        for (std::size_t c = 0; c < query.clauses.size(); ++c)
+            for (const Term& term : query.clauses[c].either)
+                for (const Field& field : fields)
+                    inSubject[c] = inSubject[c] || query::TermOccurs(term, field);
+
+        for (std::size_t d = 0; d < subject.documents.size(); ++d) {
+            const Document& document = subject.documents[d];
+            if (document.kind != DocumentKind::kOther && document.textId == 0 && !document.unreadable)
+                ++result.unread;
+            QuickHit hit;
+            hit.subject = s;
+            hit.document = static_cast<int>(d);
+            const bool indexed = document.textId != 0 && document.textId <= upTo && !index.empty() && index[0].known;
+            if (!indexed) {
+                // No text, or one the index does not hold yet: on the text itself.
+                if (Evaluate(query, subject, document, hit, false)) {
+                    hit.confirmed = false;
+                    list(std::move(hit));
+                    ++result.documentHits;
+                }
+                continue;
+            }
+            const Field name = document.fileName.As(query::kFieldFileName);
+            bool matches = true;
+            bool confirm = false;
+            std::size_t ownClauses = 0;
+            for (std::size_t c = 0; c < query.clauses.size() && matches; ++c) {
+                const query::Clause& clause = query.clauses[c];
+                bool inName = false;
+                bool scattered = false;
+                for (const Term& term : clause.either) {
+                    inName = inName || query::TermOccurs(term, name);
+                    scattered = scattered || term.scattered;
+                }
+                // The index's answer is exact, or a superset of the texts.
+                const bool inText = holds(index[c], document.textId);
+                if (clause.excluded) {
+                    if (inName || inSubject[c] || (inText && index[c].exact))
+                        matches = false;
+                    else if (inText)
+                        confirm = true;
+                    continue;
+                }
+                if (inName)
+                    hit.where |= query::kFieldFileName;
+                if (inText)
+                    hit.where |= query::kFieldContents;
+                ownClauses += (inName || inText) ? 1 : 0;
+                if (!inName && !inText && !inSubject[c]) {
+                    // References typed apart may stand some in the subject and
+                    // some in the document.
+                    if (scattered)
+                        confirm = true;
+                    else
+                        matches = false;
+                } else if (inText && !inName && !inSubject[c] && !index[c].exact) {
+                    confirm = true;
+                }
+            }
+            matches = matches && (ownClauses > 0 || confirm);
+            if (matches && confirm) {
+                hit.where = 0;
+                matches = Evaluate(query, subject, document, hit, false);
+            }
+            if (matches) {
+                hit.confirmed = false;
+                list(std::move(hit));
+                ++result.documentHits;
+            }
+        }
+    }
+    return result;
+}
+
+bool QuickSearch::Confirm(const query::Query& query, QuickHit& hit)
+{
+    const Subject& subject = m_subjects[hit.subject];
+    if (hit.document < 0)
+        return true;
+    hit.extract = {};
+    return Evaluate(query, subject, subject.documents[static_cast<std::size_t>(hit.document)], hit, true);
+}
+
+std::optional<DocumentText> QuickSearch::Text(std::size_t subject, int document)
+{
+    const Document& doc = m_subjects[subject].documents[static_cast<std::size_t>(document)];
+    if (doc.textId == 0)
+        return std::nullopt;
+    return m_cache.LoadText(doc.textId);
+}
+
+void QuickSearch::Rank(const query::Query& query, std::vector<QuickHit>& hits)
+{
+    std::vector<QuickHit> kept;
+    kept.reserve(hits.size());
+    for (QuickHit& hit : hits)
+        if (hit.document < 0 || Confirm(query, hit))
+            kept.push_back(std::move(hit));
+    const auto weight = [](const QuickHit& hit) {
+        int points = 0;
+        if ((hit.where & query::kFieldFileName) != 0)
+            points += 8;
+        if ((hit.where & query::kFieldName) != 0)
+            points += 6;
+        if ((hit.where & query::kFieldGeneralTitle) != 0)
+            points += 3;
+        if ((hit.where & query::kFieldExpected) != 0)
+            points += 2;
+        if ((hit.where & query::kFieldContents) != 0)
+            points += 1;
+        return points;
+    };
+    std::stable_sort(kept.begin(), kept.end(), [&](const QuickHit& a, const QuickHit& b) {
+        const int wa = weight(a), wb = weight(b);
+        if (wa != wb)
+            return wa > wb;
+        return a.hits > b.hits;
+    });
+    hits = std::move(kept);
+}
+
+} // namespace tavelo

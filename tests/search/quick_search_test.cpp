@@ -1,0 +1,142 @@
+// The quick search over a book: its answers, whether the cache's word index
+// decides them or the texts themselves do.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "reading/text_source.h"
+#include "search/query/quick_search.h"
+#include "test_files.h"
+
+namespace tavelo {
+namespace {
+
+using test::TempDir;
+
+std::unique_ptr<CTenorels> Subject(std::string title, std::string name, std::string expected = {},
+                                   std::vector<std::string> paths = {})
+{
+    auto s = std::make_unique<CTenorels>(std::move(title), std::move(name), 0);
+    s->SetExpectedText(std::move(expected));
+    for (auto& p : paths)
+        s->AddDocumentPath(std::move(p));
+    return s;
+}
+
+// Each hit as "subject:file" ("subject:" for its own fields), sorted.
+std::set<std::string> Hits(QuickSearch& search, const std::string& text)
+{
+    std::set<std::string> hits;
+    for (const QuickHit& hit : search.Find(query::ParseQuery(text)).hits)
+        hits.insert(search.SubjectName(hit.subject) + ":" +
+                    (hit.document < 0 ? "" : GetDocumentFileName(search.DocumentPath(hit.subject, hit.document))));
+    return hits;
+}
+
+class QuickSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_book.push_back(Subject("Maison", "EDF", "attendre la facture de régularisation",
+                                 {m_dir.Write("facture-2023.txt", "Montant TTC 84,20 \xE2\x82\xAC. Contrat 1234 5678."),
+                                  m_dir.Write("echeancier.html", "<p>\xC3\x89" "ch\xC3\xA9" "ancier <b>2024</b> EDF</p>")}));
+        m_book.push_back(Subject("Imp\xC3\xB4ts", "2023", "",
+                                 {m_dir.Write("avis.txt", "AVIS D\xE2\x80\x99IMP\xC3\x94T 2023 \xE2\x80\x94 Taxe fonci\xC3\xA8re\n"
+                                                          "R\xC3\xA9" "f\xC3\xA9rence FA-2023-0042"),
+                                  m_dir.Write("notes.odd", "ce type de fichier n'est pas lu")}));
+        m_book.push_back(Subject("Famille", "Lettres", "", {m_dir.Write("lettre.txt", "Lettre de ma s\xC5\x93ur, taxe")}));
+        m_book.push_back(Subject("Banque", "Relev\xC3\xA9s"));
+    }
+
+    std::unique_ptr<TextSource> Source()
+    {
+        return std::make_unique<TextSource>(TextCache::Open(m_dir.File("cache")), SourceOptions{{}, {}, 2});
+    }
+
+    TempDir m_dir;
+    SubjectList m_book;
+};
+
+TEST_F(QuickSearchTest, AnswersAreTheSameFromTheIndexAndFromTheTexts)
+{
+    const std::pair<const char*, std::set<std::string>> cases[] = {
+        {"edf 2023", {"EDF:facture-2023.txt"}},        // the subject's name and the file's name
+        {"edf", {"EDF:", "EDF:echeancier.html"}},      // the subject itself, and the document that says it
+        {"impot fonciere", {"2023:avis.txt"}},
+        {"\"taxe fonciere\"", {"2023:avis.txt"}},
+        {"taxe", {"2023:avis.txt", "Lettres:lettre.txt"}},
+        {"taxe -soeur", {"2023:avis.txt"}},
+        {"soeur OR echeancier", {"Lettres:lettre.txt", "EDF:echeancier.html"}},
+        {"fonci*", {"2023:avis.txt"}},
+        {"fa20230042", {"2023:avis.txt"}},
+        {"12345678", {"EDF:facture-2023.txt"}},
+        {"regularisation", {"EDF:"}},                  // an expected text
+        {"releve", {"Relev\xC3\xA9s:"}},               // a subject without documents
+        {"soeur fonciere", {}},                        // two documents of two subjects do not make a hit
+        {"montant echeancier", {}},                    // nor two documents of one subject
+        {"pas lu", {}},                                // a kind that is not read
+    };
+    auto source = Source();
+    QuickSearch search(m_book, source->Cache());
+    EXPECT_EQ(search.Unread().size(), 4u);
+    // Before anything is read, only the names answer.
+    EXPECT_EQ(Hits(search, "edf 2023"), (std::set<std::string>{"EDF:facture-2023.txt"}));
+    EXPECT_TRUE(Hits(search, "fonciere").empty());
+    EXPECT_EQ(search.Find(query::ParseQuery("fonciere")).unread, 4u);
+
+    search.ReadMissing(*source);
+    search.Refresh();
+    ASSERT_TRUE(search.Unread().empty());
+    // The texts are kept, the index does not hold them yet: each is read back.
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(Hits(search, text), expected) << "from the texts: " << text;
+    source->Cache().FinishIndexing();
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(Hits(search, text), expected) << "from the index: " << text;
+
+    // Another process sees the same, from the same cache.
+    auto again = Source();
+    QuickSearch other(m_book, again->Cache());
+    EXPECT_TRUE(other.Unread().empty());
+    EXPECT_EQ(Hits(other, "impots 2023 taxe"), (std::set<std::string>{"2023:avis.txt"}));
+}
+
+TEST_F(QuickSearchTest, ChangedDocumentsAreReadAgainAndHitsRankedAndConfirmed)
+{
+    auto source = Source();
+    QuickSearch search(m_book, source->Cache());
+    search.ReadMissing(*source);
+    source->Cache().FinishIndexing();
+    search.Refresh();
+    EXPECT_EQ(Hits(search, "soeur"), (std::set<std::string>{"Lettres:lettre.txt"}));
+
+    // A document that changed is unread again, and its new words count once read.
+    m_dir.Write("lettre.txt", "Carte postale de Bretagne, bien plus longue qu'avant");
+    search.Refresh();
+    ASSERT_EQ(search.Unread().size(), 1u);
+    EXPECT_TRUE(Hits(search, "soeur").empty());
+    search.ReadMissing(*source);
+    search.Refresh();
+    EXPECT_EQ(Hits(search, "bretagne"), (std::set<std::string>{"Lettres:lettre.txt"}));
+
+    // A word in a file's name ranks before a word in a text, and every ranked
+    // hit has its extract with the words marked as written.
+    const query::Query q = query::ParseQuery("facture");
+    QuickResult result = search.Find(q);
+    search.Rank(q, result.hits);
+    ASSERT_GE(result.hits.size(), 2u);
+    EXPECT_EQ(result.hits[0].document, 0);
+    EXPECT_NE(result.hits[0].where & query::kFieldFileName, 0u);
+    for (const QuickHit& hit : result.hits) {
+        EXPECT_TRUE(hit.confirmed);
+        ASSERT_FALSE(hit.extract.marks.empty()) << hit.extract.text;
+        const auto [begin, end] = hit.extract.marks[0];
+        std::string marked = hit.extract.text.substr(begin, end - begin);
+        std::transform(marked.begin(), marked.end(), marked.begin(), ::tolower);
+        EXPECT_EQ(marked, "facture");
+    }
+}
+
+} // namespace
+} // namespace tavelo
