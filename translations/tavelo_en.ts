@@ -811,8 +811,36 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>For relink: prints what would be re-pointed, without touching the book.</translation>
     </message>
     <message>
-        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
-        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search, 1 when nothing is found and 2 on incorrect input. On an error, a message is written on standard error and no file is written.</translation>
+        <source>find LIVRE.tvo REQUÊTE... [--json] [--limit N]</source>
+        <translation>find BOOK.tvo QUERY... [--json] [--limit N]</translation>
+    </message>
+    <message>
+        <source>find LIVRE.tvo REQUÊTE...</source>
+        <translation>find BOOK.tvo QUERY...</translation>
+    </message>
+    <message>
+        <source>La recherche rapide de la fenêtre : chaque mot de la requête, sans tenir compte des majuscules, des accents ni du pluriel, dans le document (son contenu, son nom) ou dans l&apos;intitulé, le titre général et l&apos;attendu de son sujet. &quot;une phrase&quot; cherche les mots côte à côte, -mot écarte, mot* cherche un début de mot, a OR b l&apos;un ou l&apos;autre ; un numéro de référence ou un IBAN se trouve avec ou sans ses espaces. Les documents que le cache des textes ne connaît pas encore sont lus d&apos;abord. Écrit les meilleurs résultats d&apos;abord, un par ligne : titre général/intitulé, tabulation, chemin du document (vide pour les champs du sujet lui-même), tabulation, extrait.</source>
+        <translation>The quick search of the window: every word of the query, whatever the case, the accents or the plural, in the document (its text, its name) or in the name, general title and expected text of its subject. &quot;a phrase&quot; finds the words side by side, -word leaves out, word* finds the beginning of a word, a OR b either; a reference number or an IBAN is found with or without its spaces. Documents the text cache does not know yet are read first. Writes the best results first, one per line: general title/subject name, tab, path of the document (empty for the subject&apos;s own fields), tab, extract.</translation>
+    </message>
+    <message>
+        <source>--json</source>
+        <translation>--json</translation>
+    </message>
+    <message>
+        <source>Pour find : un tableau JSON d&apos;objets general_title, subject, document (null pour les champs du sujet), where (parmi name, general_title, expected, file_name, contents), hits et extract.</source>
+        <translation>For find: a JSON array of objects general_title, subject, document (null for the subject&apos;s own fields), where (among name, general_title, expected, file_name, contents), hits and extract.</translation>
+    </message>
+    <message>
+        <source>--limit N</source>
+        <translation>--limit N</translation>
+    </message>
+    <message>
+        <source>Pour find : les N meilleurs résultats seulement.</source>
+        <translation>For find: the N best results only.</translation>
+    </message>
+    <message>
+        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
+        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input. On an error, a message is written on the standard error and no file is written.</translation>
     </message>
 </context>
 <context>
@@ -1235,6 +1263,18 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>%1 : %2</source>
         <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>La recherche ne contient aucun mot à trouver.</source>
+        <translation>The search holds no word to find.</translation>
+    </message>
+    <message>
+        <source>Un guillemet n&apos;est pas refermé : fermez la phrase cherchée par un second guillemet, ou retirez le premier.</source>
+        <translation>A quote is not closed: end the phrase with a second quote, or remove the first one.</translation>
+    </message>
+    <message>
+        <source>La recherche compte trop de mots : %1 au plus.</source>
+        <translation>The search has too many words: %1 at most.</translation>
     </message>
 </context>
 <context>
@@ -2228,6 +2268,54 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Le texte du fichier « %1 » ne peut pas être lu : %2.</source>
         <translation>The text of the file &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>&amp;Suspendre la lecture des documents</source>
+        <translation>&amp;Pause the reading of documents</translation>
+    </message>
+    <message>
+        <source>Suspend ou reprend la lecture en arrière-plan des documents que la recherche rapide ne connaît pas encore</source>
+        <translation>Pauses or resumes the background reading of the documents the quick search does not know yet</translation>
+    </message>
+    <message>
+        <source>Suspend la lecture des documents</source>
+        <translation>Pauses the reading of documents</translation>
+    </message>
+    <message>
+        <source>Ignorer les accents</source>
+        <translation>Ignore accents</translation>
+    </message>
+    <message>
+        <source>Extrait</source>
+        <translation>Extract</translation>
+    </message>
+    <message>
+        <source>%1 occurrence(s)</source>
+        <translation>%1 match(es)</translation>
+    </message>
+    <message>
+        <source>%1 sujet(s) et %2 document(s) trouvés</source>
+        <translation>%1 subject(s) and %2 document(s) found</translation>
+    </message>
+    <message>
+        <source>Aucun sujet ne correspond à « %1 »</source>
+        <translation>No subject matches &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>%1 document(s) pas encore lu(s) : seuls leurs noms ont été cherchés</source>
+        <translation>%1 document(s) not read yet: only their names were searched</translation>
+    </message>
+    <message>
+        <source>Lecture des documents : %1 sur %2</source>
+        <translation>Reading the documents: %1 of %2</translation>
+    </message>
+    <message>
+        <source>Tapez un mot à chercher ; un mot précédé de « - » ne fait qu&apos;écarter.</source>
+        <translation>Type a word to find; a word after &quot;-&quot; only leaves out.</translation>
+    </message>
+    <message>
+        <source>Rechercher dans tout le livre (Ctrl+K)</source>
+        <translation>Search the whole book (Ctrl+K)</translation>
     </message>
 </context>
 <context>

@@ -130,6 +130,16 @@ void CMainFrame::CreateStatusBar()
         }
         m_statusPanes.push_back(pane);
     }
+    m_readingPane = new QLabel(bar);
+    m_readingPane->setObjectName(QStringLiteral("readingPane"));
+    m_readingPane->hide();
+    bar->addPermanentWidget(m_readingPane);
+}
+
+void CMainFrame::SetReadingText(const QString& text)
+{
+    m_readingPane->setText(text);
+    m_readingPane->setVisible(!text.isEmpty());
 }
 
 QLabel* CMainFrame::StatusPane(int index) const

@@ -49,6 +49,9 @@ public:
     void UpdateToolbar();
     // Message pane: the prompt, or "Prêt" when empty.
     void SetMessageText(const QString& text);
+    // The pane of the background reading of documents; hidden when empty.
+    void SetReadingText(const QString& text);
+    QLabel* ReadingPane() const { return m_readingPane; }
     // "Tavelo - [Livre]" with the active book window's title, "Tavelo" without one.
     void RefreshTitle();
     // The MAJ, NUM and DEF panes.
@@ -88,6 +91,7 @@ private:
     QMdiArea* m_mdiArea;
     QToolBar* m_wndToolBar = nullptr;
     std::vector<QLabel*> m_statusPanes;
+    QLabel* m_readingPane = nullptr;
     std::vector<QShortcut*> m_accelerators;
     QTimer* m_idleTimer;
     QMetaObject::Connection m_focusConnection;

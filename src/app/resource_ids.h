@@ -25,6 +25,7 @@ enum CommandId : int {
     ID_COPY_SUBJECT = 32796,
     ID_HELP_EXAMPLE = 32800, // opens the example book ("&?" menu)
     ID_CLEAR_TEXT_CACHE = 32910,
+    ID_PAUSE_READING = 32911, // pauses the background reading of documents
     // Tools for documents that moved or went missing.
     ID_CHECK_DOCUMENTS = 32810,
     ID_RELINK_DOCUMENTS = 32811,

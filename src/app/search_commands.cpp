@@ -150,6 +150,7 @@ private:
         if (!view->m_searchHits.empty()) {
             // The search thread is over: the pattern is the window's now.
             view->m_searchPattern = std::shared_ptr<const SearchPattern>(std::move(m_state->pattern));
+            view->ForgetQuickAnswer();
             view->OnSearchNavigation();
         }
         else

@@ -6,12 +6,15 @@
 #include <QVBoxLayout>
 #include <QStackedWidget>
 #include <QSplitter>
+#include <QLineEdit>
+#include <QShortcut>
 #include <QTimer>
 
 #include "app/resource_ids.h"
 #include "app/tenorel_doc.h"
 #include "views/html_view.h"
 #include "views/liste_view.h"
+#include "views/quick_search_field.h"
 #include "views/subject_filter.h"
 #include "views/tenorel_view.h"
 
@@ -30,9 +33,11 @@ CSplitter::CSplitter(CTenorelDoc* document, QWidget* parent) : QMdiSubWindow(par
     m_treePane = new QWidget(m_wndSplitter);
     m_tree = new CTenorelView(document, m_treePane);
     m_filter = new SubjectFilter(m_tree, m_treePane);
+    m_quickSearch = new QuickSearchField(document, m_tree, m_treePane);
     auto* treeLayout = new QVBoxLayout(m_treePane);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(2);
+    treeLayout->addWidget(m_quickSearch);
     treeLayout->addWidget(m_filter);
     treeLayout->addWidget(m_tree);
     m_wndSplitter2 = new QSplitter(Qt::Vertical, m_wndSplitter);
@@ -58,6 +63,13 @@ CSplitter::CSplitter(CTenorelDoc* document, QWidget* parent) : QMdiSubWindow(par
     layout->addWidget(m_wndSplitter);
     setWidget(holder);
 
+    auto* quickKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this);
+    quickKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(quickKey, &QShortcut::activated, this, [this] {
+        m_quickSearch->Edit()->setFocus(Qt::ShortcutFocusReason);
+        m_quickSearch->Edit()->selectAll();
+    });
+
     OnCommand(ID_NEXT_PANE, [this] { CyclePane(true); });
     OnCommand(ID_PREV_PANE, [this] { CyclePane(false); });
 
@@ -80,6 +92,8 @@ void CSplitter::InitialUpdate()
     m_preview->OnInitialUpdate();
     m_list->OnInitialUpdate();
     SetActiveView(m_tree);
+    // The documents the quick search cannot see yet are read meanwhile.
+    m_quickSearch->Runner()->StartReading();
 }
 
 void CSplitter::DetachViews()

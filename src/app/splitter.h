@@ -19,6 +19,7 @@ class CHTMLView;
 class CListeView;
 class CView;
 class SubjectFilter;
+class QuickSearchField;
 
 class CSplitter : public QMdiSubWindow, public CCmdTarget {
     Q_OBJECT
@@ -35,6 +36,8 @@ public:
     CListeView* List() const { return m_list; }
     // The filter field above the tree; it belongs to the tree's pane.
     SubjectFilter* Filter() const { return m_filter; }
+    // The quick search field at the top of the tree's pane (Ctrl+K).
+    QuickSearchField* QuickSearch() const { return m_quickSearch; }
     QSplitter* OuterSplitter() const { return m_wndSplitter; }
     QSplitter* InnerSplitter() const { return m_wndSplitter2; }
 
@@ -69,6 +72,7 @@ private:
     CListeView* m_list;
     QWidget* m_treePane;
     SubjectFilter* m_filter;
+    QuickSearchField* m_quickSearch;
     CView* m_pActiveView = nullptr;
     bool m_sized = false;
     QMetaObject::Connection m_focusConnection;

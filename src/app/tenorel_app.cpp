@@ -1,4 +1,5 @@
 #include "app/tenorel_app.h"
+#include "views/quick_search_runner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -66,6 +67,8 @@ void CTenorelApp::InstallCommands()
     OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
     OnCommand(ID_CLEAR_TEXT_CACHE, [this] { ClearTextCache(MainFrame()); });
     OnUpdate(ID_CLEAR_TEXT_CACHE, [](CCmdUI& ui) { ui.Enable(!IsSearchRunning()); });
+    OnCommand(ID_PAUSE_READING, [] { QuickSearchRunner::SetReadingPaused(!QuickSearchRunner::ReadingPaused()); });
+    OnUpdate(ID_PAUSE_READING, [](CCmdUI& ui) { ui.SetCheck(QuickSearchRunner::ReadingPaused()); });
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(ID_HELP_EXAMPLE, [this] { OnOpenExample(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });

@@ -1,6 +1,7 @@
 #include "search/hit_marker.h"
 
 #include "book/text.h"
+#include "search/search_pattern.h"
 #include "search/query/folding.h"
 
 namespace tavelo {
@@ -18,6 +19,7 @@ public:
     {
         return FindHitsUtf16(text, *m_pattern, limit);
     }
+    const std::string& Label() const override { return m_pattern->Word(); }
 
 private:
     std::shared_ptr<const SearchPattern> m_pattern;
@@ -25,7 +27,8 @@ private:
 
 class QueryMarker final : public HitMarker {
 public:
-    explicit QueryMarker(query::Query query) : m_query(std::move(query)) {}
+    QueryMarker(query::Query query, std::string typed) : m_query(std::move(query)), m_typed(std::move(typed)) {}
+    const std::string& Label() const override { return m_typed; }
     HitSpans InText(const DocumentText& text, std::size_t limit) const override { return InUtf8(text.Body(), limit); }
     HitSpans InUtf16(std::u16string_view text, std::size_t limit) const override
     {
@@ -45,6 +48,7 @@ private:
     }
 
     query::Query m_query;
+    std::string m_typed;
 };
 
 } // namespace
@@ -56,9 +60,9 @@ std::shared_ptr<const HitMarker> MarkPattern(std::shared_ptr<const SearchPattern
     return std::make_shared<PatternMarker>(std::move(pattern));
 }
 
-std::shared_ptr<const HitMarker> MarkQuery(query::Query query)
+std::shared_ptr<const HitMarker> MarkQuery(query::Query query, std::string typed)
 {
-    return std::make_shared<QueryMarker>(std::move(query));
+    return std::make_shared<QueryMarker>(std::move(query), std::move(typed));
 }
 
 } // namespace tavelo

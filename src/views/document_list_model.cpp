@@ -16,7 +16,10 @@ namespace {
 
 const char* const kHeaders[] = {QT_TRANSLATE_NOOP("Tavelo", "Nom"), QT_TRANSLATE_NOOP("Tavelo", "Dossier"),
                                 QT_TRANSLATE_NOOP("Tavelo", "Type"), QT_TRANSLATE_NOOP("Tavelo", "Taille"),
-                                QT_TRANSLATE_NOOP("Tavelo", "Modifié le")};
+                                QT_TRANSLATE_NOOP("Tavelo", "Modifié le"), QT_TRANSLATE_NOOP("Tavelo", "Extrait")};
+constexpr const char* kHits = QT_TRANSLATE_NOOP("Tavelo", "%1 occurrence(s)");
+// Documents of a found subject that do not match, in the quick search.
+const QColor kDimmedColour(128, 128, 128);
 constexpr const char* kMissing = QT_TRANSLATE_NOOP("Tavelo", "Document absent : %1");
 constexpr const char* kUnreadable = QT_TRANSLATE_NOOP("Tavelo", "Document illisible : %1");
 constexpr const char* kChecking = QT_TRANSLATE_NOOP("Tavelo", "Vérification en cours…");
@@ -104,6 +107,39 @@ void DocumentListModel::SetDocuments(const std::vector<std::string>& paths)
     endResetModel();
 }
 
+void DocumentListModel::SetFound(bool active, std::vector<std::pair<int, Found>> found)
+{
+    m_found = active;
+    for (Row& row : m_rows) {
+        row.found = false;
+        row.extract.clear();
+        row.marked.clear();
+    }
+    for (auto& [index, what] : found) {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_rows.size())
+            continue;
+        Row& row = m_rows[static_cast<std::size_t>(index)];
+        row.found = true;
+        const QString hits = Tx(kHits).arg(what.hits);
+        row.extract = hits + QStringLiteral(" — ") + ToQ(what.extract);
+        // The marks are byte offsets in the UTF-8 extract.
+        QString marked = hits.toHtmlEscaped() + QStringLiteral(" — ");
+        std::size_t at = 0;
+        for (const auto& [begin, end] : what.marks) {
+            if (begin < at || end > what.extract.size())
+                continue;
+            marked += ToQ(std::string_view(what.extract).substr(at, begin - at)).toHtmlEscaped();
+            marked += QStringLiteral("<b>") + ToQ(std::string_view(what.extract).substr(begin, end - begin)).toHtmlEscaped() +
+                      QStringLiteral("</b>");
+            at = end;
+        }
+        marked += ToQ(std::string_view(what.extract).substr(at)).toHtmlEscaped();
+        row.marked = marked;
+    }
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+}
+
 void DocumentListModel::SetProbe(int row, const DocumentProbe& probe)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
@@ -175,8 +211,12 @@ QVariant DocumentListModel::data(const QModelIndex& index, int role) const
             return row.size < 0 ? QString() : FormatSize(static_cast<std::uint64_t>(row.size));
         case kModified:
             return row.modified.isValid() ? French().toString(row.modified, QLocale::ShortFormat) : QString();
+        case kExtract:
+            return row.extract;
         }
         break;
+    case kMarkedRole:
+        return column == kExtract ? row.marked : QString();
     case kSortRole:
         switch (column) {
         case kSize:
@@ -193,6 +233,8 @@ QVariant DocumentListModel::data(const QModelIndex& index, int role) const
     case Qt::ForegroundRole:
         if (IsProblem(row.state))
             return kProblemColour;
+        if (m_found && !row.found)
+            return kDimmedColour;
         break;
     case Qt::ToolTipRole:
         return ToolTip(row);

@@ -17,14 +17,27 @@ namespace tavelo::gui {
 class DocumentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { kName, kFolder, kKind, kSize, kModified, kColumnCount };
+    enum Column { kName, kFolder, kKind, kSize, kModified, kExtract, kColumnCount };
     enum class State { kChecking, kReadable, kMissing, kUnreadable };
     // What the columns sort by: texts, or numbers for size and date.
     static constexpr int kSortRole = Qt::UserRole + 1;
+    // The extract as rich text, its hits in bold.
+    static constexpr int kMarkedRole = Qt::UserRole + 2;
+
+    // What the quick search found in one row's document.
+    struct Found {
+        std::size_t hits = 0;
+        std::string extract; // UTF-8
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> marks;
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetDocuments(const std::vector<std::string>& paths);
+    // The quick search's hits, by row (rows absent from `found` did not
+    // match and are shown dimmed); `active` false: no quick search.
+    void SetFound(bool active, std::vector<std::pair<int, Found>> found);
+    bool ShowsFound() const { return m_found; }
     // The check of row `row` came back.
     void SetProbe(int row, const DocumentProbe& probe);
 
@@ -56,11 +69,15 @@ private:
         qint64 size = -1;
         QDateTime modified;
         QString reason;
+        bool found = false;
+        QString extract;
+        QString marked;
     };
     QString ToolTip(const Row& row) const;
 
     std::vector<Row> m_rows;
     int m_pending = 0;
+    bool m_found = false;
 };
 
 } // namespace tavelo::gui

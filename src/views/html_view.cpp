@@ -22,6 +22,7 @@
 #include "app/resources.h"
 #include "app/translation.h"
 #include "app/ui_prompts.h"
+#include "search/hit_marker.h"
 #include "search/search_pattern.h"
 #include "views/expected_text_file.h"
 #include "views/preview_file.h"
@@ -228,8 +229,8 @@ void CHTMLView::ShowBrowser(Page page)
 {
     m_page = page;
     setCurrentWidget(m_textPage);
-    MarkTextHits(m_pattern && (page == Page::Text || page == Page::Html)
-                     ? FindHitsUtf16(Units(m_browser->toPlainText()), *m_pattern)
+    MarkTextHits(m_marker && (page == Page::Text || page == Page::Html)
+                     ? m_marker->InUtf16(Units(m_browser->toPlainText()))
                      : HitSpans{});
 }
 

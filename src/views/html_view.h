@@ -29,6 +29,7 @@ class QToolButton;
 
 namespace tavelo {
 class SearchPattern;
+class HitMarker;
 }
 
 namespace tavelo::gui {
@@ -61,6 +62,9 @@ public:
     // The pattern whose matches the documents shown from now on highlight;
     // null for none.
     void SetSearchPattern(std::shared_ptr<const SearchPattern> pattern);
+    // What the preview marks: a search's pattern, a quick search's words, or
+    // nothing.
+    void SetHitMarker(std::shared_ptr<const HitMarker> marker);
     // The hits of the document shown: how many, which one is current (-1 for
     // none); next and previous go round.
     int HitCount() const;
@@ -131,7 +135,7 @@ private:
     int m_pdfShownPage = -1;
     bool m_shortcutsMade = false;
 
-    std::shared_ptr<const SearchPattern> m_pattern;
+    std::shared_ptr<const HitMarker> m_marker;
     HitSpans m_textHits; // in the browser's document positions
     std::vector<PdfHit> m_pdfHits;
     int m_currentHit = -1;

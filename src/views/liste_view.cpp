@@ -7,7 +7,12 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QSettings>
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
 #include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <iterator>
 
 #include "app/menu_builder.h"
 #include "app/resources.h"
@@ -24,7 +29,42 @@ namespace {
 
 const QString kSettingsGroup = QStringLiteral("Document List");
 const QString kWidthsKey = QStringLiteral("ColumnWidths");
-const int kDefaultWidths[] = {240, 320, 170, 90, 130};
+const int kDefaultWidths[] = {240, 320, 170, 90, 130, 480};
+static_assert(std::size(kDefaultWidths) == DocumentListModel::kColumnCount);
+
+// The quick search's extracts, with the words found in bold.
+class ExtractDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QString marked = index.data(DocumentListModel::kMarkedRole).toString();
+        if (marked.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        item.text.clear();
+        QStyle* style = item.widget ? item.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+        QTextDocument document;
+        document.setDocumentMargin(1);
+        document.setDefaultFont(item.font);
+        document.setHtml(marked);
+        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget);
+        painter->save();
+        painter->translate(area.topLeft());
+        painter->setClipRect(area.translated(-area.topLeft()));
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = item.palette;
+        if (item.state & QStyle::State_Selected)
+            context.palette.setColor(QPalette::Text, item.palette.color(QPalette::HighlightedText));
+        document.documentLayout()->draw(painter, context);
+        painter->restore();
+    }
+};
 
 // Texts in the French order, case ignored, numbers by value ("scan 2" before
 // "scan 10"); sizes and dates by value.
@@ -87,6 +127,8 @@ CListeView::CListeView(CTenorelDoc* document, QWidget* parent)
     header()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header(), &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) { HeaderMenu(pos); });
     RestoreColumnWidths();
+    setItemDelegateForColumn(DocumentListModel::kExtract, new ExtractDelegate(this));
+    setColumnHidden(DocumentListModel::kExtract, true);
     connect(header(), &QHeaderView::sectionResized, this, [this] { SaveColumnWidths(); });
 
     AcceptDocumentDrops(this, this);
@@ -147,6 +189,15 @@ void CListeView::ShowDocuments(const CTenorels* subject)
     if (subject)
         paths = subject->GetDocumentPaths();
     m_model->SetDocuments(paths);
+    // In the quick search, what each document holds of the words sought.
+    CTenorelView* tree = GetDocument() ? GetDocument()->GetTreeView() : nullptr;
+    const bool quick = tree != nullptr && tree->InQuickSearch();
+    std::vector<std::pair<int, DocumentListModel::Found>> found;
+    if (quick)
+        for (QuickHit& hit : tree->QuickHitsOf(subject))
+            found.push_back({hit.document, {hit.hits, std::move(hit.extract.text), std::move(hit.extract.marks)}});
+    m_model->SetFound(quick, std::move(found));
+    setColumnHidden(DocumentListModel::kExtract, !quick);
     if (paths.empty())
         return;
     const quint64 generation = m_generation;

@@ -16,6 +16,7 @@
 
 #include "app/resources.h"
 #include "app/translation.h"
+#include "search/hit_marker.h"
 #include "search/search_pattern.h"
 #include "views/expected_text_file.h"
 #include "views/preview_parts.h"
@@ -66,7 +67,12 @@ CHTMLView::HitBar::HitBar(QWidget* parent) : QWidget(parent)
 
 void CHTMLView::SetSearchPattern(std::shared_ptr<const SearchPattern> pattern)
 {
-    m_pattern = std::move(pattern);
+    m_marker = MarkPattern(std::move(pattern));
+}
+
+void CHTMLView::SetHitMarker(std::shared_ptr<const HitMarker> marker)
+{
+    m_marker = std::move(marker);
 }
 
 int CHTMLView::HitCount() const
@@ -134,12 +140,12 @@ bool CHTMLView::FindPdfHits()
     m_pdfHits.clear();
     m_textHits.clear();
     m_currentHit = -1;
-    if (!m_pattern)
+    if (!m_marker)
         return false;
     const int pages = std::min(m_pdfDocument->pageCount(), kMaxHitPages);
     for (int page = 0; page < pages && m_pdfHits.size() < kMaxShownHits; ++page) {
         const QString text = m_pdfDocument->getAllText(page).text();
-        for (const auto& [begin, end] : FindHitsUtf16(Units(text), *m_pattern, kMaxShownHits - m_pdfHits.size()))
+        for (const auto& [begin, end] : m_marker->InUtf16(Units(text), kMaxShownHits - m_pdfHits.size()))
             m_pdfHits.push_back({page, static_cast<int>(begin), static_cast<int>(end - begin)});
     }
     if (m_pdfHits.empty())
@@ -217,12 +223,12 @@ void CHTMLView::UpdateBars()
     // A subject's expected text is a note, not a document: a bar only for its hits.
     const bool note = m_path == ExpectedTextFile::Path() && m_textHits.empty();
     const bool hitsShown =
-        m_pattern && !note && (m_page == Page::Text || m_page == Page::Html || m_page == Page::Extracted);
+        m_marker && !note && (m_page == Page::Text || m_page == Page::Html || m_page == Page::Extracted);
     QStringList parts;
     if (extracted)
         parts << m_extractTitle;
     if (hitsShown) {
-        parts << (m_textHits.empty() ? Tx(kNoHit).arg(QString::fromStdString(m_pattern->Word()))
+        parts << (m_textHits.empty() ? Tx(kNoHit).arg(QString::fromStdString(m_marker->Label()))
                                      : Tx(kHitCount).arg(m_currentHit + 1).arg(m_textHits.size()));
     }
     m_textBar->label->setText(parts.join(QStringLiteral(" — ")));

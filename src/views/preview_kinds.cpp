@@ -22,6 +22,7 @@
 #include "book/text.h"
 #include "reading/kinds.h"
 #include "reading/text_source.h"
+#include "search/hit_marker.h"
 #include "search/search_pattern.h"
 #include "views/preview_file.h"
 #include "views/preview_parts.h"
@@ -254,7 +255,7 @@ void CHTMLView::OnExtracted(const std::shared_ptr<ExtractState>& state)
     m_extractTitle = Tx(cut ? kExtractedCut : kExtractedTitle).arg(name);
     m_page = Page::Extracted;
     setCurrentWidget(m_textPage);
-    MarkTextHits(m_pattern ? Utf8SpansToUtf16(shown.Body(), FindHits(shown, *m_pattern)) : HitSpans{});
+    MarkTextHits(m_marker ? Utf8SpansToUtf16(shown.Body(), m_marker->InText(shown)) : HitSpans{});
 }
 
 void CHTMLView::CancelExtract()

@@ -7,7 +7,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "search/query/quick_search.h"
 
 #include "views/view.h"
 
@@ -16,6 +19,7 @@ class QPagedPaintDevice;
 
 namespace tavelo {
 class CTenorels;
+class HitMarker;
 class SearchPattern;
 }
 
@@ -73,6 +77,25 @@ public:
     // The pattern that found them; the preview highlights its matches.
     std::shared_ptr<const SearchPattern> m_searchPattern;
 
+    // What the quick search found, while the tree shows it.
+    struct QuickAnswer {
+        std::shared_ptr<const query::Query> query;
+        std::shared_ptr<const HitMarker> marker;
+        // The hits of each subject: its own fields first, then its documents.
+        std::unordered_map<const CTenorels*, std::vector<QuickHit>> hits;
+        // Confirms a subject's hits and makes their extracts.
+        std::function<std::vector<QuickHit>(std::vector<QuickHit>)> confirm;
+    };
+    // Search mode with the quick search's subjects, none at all when nothing
+    // matched, and its words marked in the preview.
+    void ShowQuickAnswer(std::vector<CTenorels*> subjects, std::shared_ptr<QuickAnswer> answer);
+    bool InQuickSearch() const { return m_quick != nullptr; }
+    // The quick search's hits among the subject's documents, confirmed, with
+    // their extracts; nothing outside the quick search.
+    std::vector<QuickHit> QuickHitsOf(const CTenorels* subject);
+    // Leaves the quick search's answer (the tree is left as it is).
+    void ForgetQuickAnswer() { m_quick.reset(); }
+
 Q_SIGNALS:
     // A record was taken out of this tree because it left the book.
     void subjectRemoved(const tavelo::CTenorels* subject);
@@ -100,6 +123,7 @@ private:
     bool HitsLabel(const QTreeWidgetItem* item, const QPoint& pos) const;
 
     QTreeWidgetItem* m_hRightClickItem = nullptr;
+    std::shared_ptr<QuickAnswer> m_quick;
 };
 
 } // namespace tavelo::gui

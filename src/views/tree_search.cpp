@@ -51,8 +51,12 @@ void CTenorelView::OnSearchNavigation()
     // document list and a blank preview.
     OnSelectionChanged(nullptr);
     m_bSearchMode = true;
-    if (CHTMLView* preview = GetDocument()->GetPreviewView())
-        preview->SetSearchPattern(m_searchPattern);
+    if (CHTMLView* preview = GetDocument()->GetPreviewView()) {
+        if (m_quick)
+            preview->SetHitMarker(m_quick->marker);
+        else
+            preview->SetSearchPattern(m_searchPattern);
+    }
     frame->SetModePaneText(Tx(text::kModeSearch));
     FillSubjects(m_searchHits);
     if (QTreeWidgetItem* root = GetRootItem())
@@ -68,6 +72,7 @@ void CTenorelView::OnStandardNavigation()
         return;
     frame->EnableSubjectsMenu(true);
     m_bSearchMode = false;
+    m_quick.reset();
     if (GetDocument())
         if (CHTMLView* preview = GetDocument()->GetPreviewView())
             preview->SetSearchPattern(nullptr);
@@ -83,6 +88,55 @@ void CTenorelView::OnStandardNavigation()
         scrollToItem(item);
         setCurrentItem(item);
     }
+}
+
+void CTenorelView::ShowQuickAnswer(std::vector<CTenorels*> subjects, std::shared_ptr<QuickAnswer> answer)
+{
+    CMainFrame* frame = MainFrame();
+    if (!frame || !GetDocument())
+        return;
+    DropHitsOutsideBook(subjects, GetDocument());
+    m_quick = std::move(answer);
+    m_searchHits = std::move(subjects);
+    m_searchPattern.reset();
+    // The subject shown stays shown when it is still found.
+    CTenorels* selected = SubjectOf(currentItem());
+    frame->EnableSubjectsMenu(false);
+    FillSubjects({});
+    OnSelectionChanged(nullptr);
+    m_bSearchMode = true;
+    if (CHTMLView* preview = GetDocument()->GetPreviewView())
+        preview->SetHitMarker(m_quick->marker);
+    frame->SetModePaneText(Tx(text::kModeSearch));
+    FillSubjects(m_searchHits);
+    if (QTreeWidgetItem* root = GetRootItem())
+        expandItem(root);
+    if (selected != nullptr && m_quick->hits.count(selected) != 0)
+        if (QTreeWidgetItem* item = FindSubjectItem(selected))
+            setCurrentItem(item);
+}
+
+std::vector<QuickHit> CTenorelView::QuickHitsOf(const CTenorels* subject)
+{
+    if (!m_quick || subject == nullptr)
+        return {};
+    const auto found = m_quick->hits.find(subject);
+    if (found == m_quick->hits.end())
+        return {};
+    std::vector<QuickHit> documents;
+    for (const QuickHit& hit : found->second)
+        if (hit.document >= 0)
+            documents.push_back(hit);
+    if (m_quick->confirm)
+        documents = m_quick->confirm(std::move(documents));
+    // Confirmed once: the list asks again at each selection.
+    std::vector<QuickHit> kept;
+    for (const QuickHit& hit : found->second)
+        if (hit.document < 0)
+            kept.push_back(hit);
+    kept.insert(kept.end(), documents.begin(), documents.end());
+    found->second = kept;
+    return documents;
 }
 
 } // namespace tavelo::gui

@@ -127,7 +127,10 @@ private Q_SLOTS:
 
         QStringList headers;
         for (int c = 0; c < list->model()->columnCount(); ++c)
-            headers << list->model()->headerData(c, Qt::Horizontal).toString();
+            if (!list->isColumnHidden(c))
+                headers << list->model()->headerData(c, Qt::Horizontal).toString();
+        // The quick search's extracts have a column of their own, shown only
+        // while it shows its answer.
         QCOMPARE(headers, (QStringList{"Nom", "Dossier", "Type", "Taille", "Modifié le"}));
         QCOMPARE(Cell(list, 1, 0), QStringLiteral("edf.pdf"));
         QCOMPARE(Cell(list, 1, 1), QStringLiteral("C:\\Factures"));

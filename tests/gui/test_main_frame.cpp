@@ -85,7 +85,8 @@ const MenuSpec kMenu129 = {
       {32810, QStringLiteral("&Vérifier les documents")},
       {32811, QStringLiteral("&Retrouver les documents déplacés…")},
       {0, {}},
-      {32910, QStringLiteral("&Vider le cache des textes")}}},
+      {32910, QStringLiteral("&Vider le cache des textes")},
+      {32911, QStringLiteral("&Suspendre la lecture des documents")}}},
     {QStringLiteral("&Affichage"), {{59392, QStringLiteral("&Barre d'outils")}, {59393, QStringLiteral("Barre d'é&tat")}}},
     {QStringLiteral("Fe&nêtre"),
      {{57648, QStringLiteral("&Nouvelle fenêtre")},
@@ -281,7 +282,9 @@ private Q_SLOTS:
         QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Prêt"));
         // Updated by the active tree, which is in standard mode.
         QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Standard"));
-        QCOMPARE(frame->statusBar()->findChildren<QLabel*>().size(), 5);
+        // The five panes, and the background reading's, hidden while it does not read.
+        QCOMPARE(frame->statusBar()->findChildren<QLabel*>().size(), 6);
+        QVERIFY(!frame->ReadingPane()->isVisible());
 
         // Hovering a menu item shows its prompt; leaving it shows "Prêt".
         QMenu* file = TopMenu(frame->menuBar(), QStringLiteral("&Fichier"));
