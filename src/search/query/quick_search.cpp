@@ -226,7 +226,8 @@ bool QuickSearch::Evaluate(const query::Query& query, const Subject& subject, co
     hit.confirmed = true;
     if (confirm) {
         const Field& shown = (evaluation.where & query::kFieldContents) != 0 ? own[1] : own[0];
-        hit.extract = query::MakeExtract(shown.text, query::QuerySpans(query, shown, 1));
+        // Every hit near the first is marked in the extract.
+        hit.extract = query::MakeExtract(shown.text, query::QuerySpans(query, shown, 64));
     }
     return true;
 }
@@ -261,7 +262,7 @@ QuickResult QuickSearch::Find(const query::Query& query)
             hit.hits = own.hits;
             hit.confirmed = true;
             for (const Field& field : fields) {
-                const query::Spans spans = query::QuerySpans(query, field, 1);
+                const query::Spans spans = query::QuerySpans(query, field, 64);
                 if (!spans.empty()) {
                     hit.extract = query::MakeExtract(field.text, spans);
                     break;
