@@ -305,6 +305,7 @@ private Q_SLOTS:
         doc->SetModifiedFlag(false);
 
         // "Facture" goes under "Impôts" through the subject menu.
+        QCOMPARE(FindItem(tree, QStringLiteral("Facture"))->toolTip(0), QStringLiteral("Facture"));
         ClickItem(tree, FindItem(tree, QStringLiteral("Facture")));
         const CTenorels* facture = doc->GetSubject(1);
         QCOMPARE(doc->GetCurrentSubject(), facture);
