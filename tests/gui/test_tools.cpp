@@ -419,6 +419,7 @@ private Q_SLOTS:
         CSplitter* window = ActiveWindow(*app);
         CTenorelDoc* doc = window->GetDocument();
         QCOMPARE(doc->GetPathName(), exported);
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Livre importé : %1").arg(exported));
         QVERIFY(FindItem(window->Tree(), QStringLiteral("2006")));
         QVERIFY(FindItem(window->Tree(), QStringLiteral("Impôts")));
         const QString copies = out + QStringLiteral("/Maison/");
