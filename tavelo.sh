@@ -10,7 +10,7 @@ cd "$here"
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-pdf-dev qt6-tools-dev qt6-l10n-tools python3
+  qt6-base-dev qt6-pdf-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n python3
   libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
   libsqlite3-dev libxxhash-dev libseccomp-dev libxml2-dev libgmime-3.0-dev libzip-dev libx11-dev
   libtesseract-dev libleptonica-dev libtiff-dev tesseract-ocr-fra tesseract-ocr-eng

@@ -225,6 +225,10 @@ Save it under another name.</translation>
         <source>il demande plus de mémoire que ce poste n&apos;en a ; il est sans doute endommagé.</source>
         <translation>it asks for more memory than this computer has; it is probably damaged.</translation>
     </message>
+    <message>
+        <source>Ce fichier n&apos;est pas un livre Tavelo.</source>
+        <translation>This file is not a Tavelo book.</translation>
+    </message>
 </context>
 <context>
     <name>Editing</name>
@@ -2316,6 +2320,110 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Rechercher dans tout le livre (Ctrl+K)</source>
         <translation>Search the whole book (Ctrl+K)</translation>
+    </message>
+    <message>
+        <source>Déplacer le sujet</source>
+        <translation>Move the subject</translation>
+    </message>
+    <message>
+        <source>Titre général sous lequel ranger « %1 »</source>
+        <translation>General title to file “%1” under</translation>
+    </message>
+    <message>
+        <source>Renommer le titre général</source>
+        <translation>Rename the general title</translation>
+    </message>
+    <message>
+        <source>Nouveau nom du titre général « %1 »</source>
+        <translation>New name of the general title “%1”</translation>
+    </message>
+    <message>
+        <source>Im&amp;primer…	Ctrl+P</source>
+        <translation>&amp;Print…	Ctrl+P</translation>
+    </message>
+    <message>
+        <source>Aperçu a&amp;vant impression</source>
+        <translation>Print Pre&amp;view</translation>
+    </message>
+    <message>
+        <source>Range le sujet en cours sous un autre titre général</source>
+        <translation>Files the current subject under another general title</translation>
+    </message>
+    <message>
+        <source>Déplace le sujet</source>
+        <translation>Moves the subject</translation>
+    </message>
+    <message>
+        <source>Renomme le titre général ; tous les sujets qu&apos;il regroupe le suivent</source>
+        <translation>Renames the general title; every subject under it follows</translation>
+    </message>
+    <message>
+        <source>Renomme le titre général</source>
+        <translation>Renames the general title</translation>
+    </message>
+    <message>
+        <source>Imprime l&apos;arbre des sujets</source>
+        <translation>Prints the subject tree</translation>
+    </message>
+    <message>
+        <source>Imprimer</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Montre les pages que l&apos;impression donnera</source>
+        <translation>Shows the pages printing will give</translation>
+    </message>
+    <message>
+        <source>Aperçu avant impression</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>&amp;Déplacer vers un autre titre général…</source>
+        <translation>&amp;Move to another general title…</translation>
+    </message>
+    <message>
+        <source>Renommer le &amp;titre général…</source>
+        <translation>Rename the &amp;general title…</translation>
+    </message>
+    <message>
+        <source>Ce livre est ouvert en lecture seule : il ne peut pas être modifié ici.</source>
+        <translation>This book is open read-only: it cannot be changed here.</translation>
+    </message>
+    <message>
+        <source>Imprimer l&apos;attendu et les documents de chaque sujet</source>
+        <translation>Print each subject&apos;s expected text and documents</translation>
+    </message>
+    <message>
+        <source>Contenu</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>Livre enregistré : %1</source>
+        <translation>Book saved: %1</translation>
+    </message>
+    <message>
+        <source>Livre exporté dans %1</source>
+        <translation>Book exported to %1</translation>
+    </message>
+    <message>
+        <source>Livre exporté dans %1 : %2 document(s) non copié(s)</source>
+        <translation>Book exported to %1: %2 document(s) not copied</translation>
+    </message>
+    <message>
+        <source>Livre importé : %1</source>
+        <translation>Book imported: %1</translation>
+    </message>
+    <message>
+        <source>Aucun sujet ajouté</source>
+        <translation>No subject added</translation>
+    </message>
+    <message>
+        <source>1 sujet ajouté</source>
+        <translation>1 subject added</translation>
+    </message>
+    <message>
+        <source>%1 sujets ajoutés</source>
+        <translation>%1 subjects added</translation>
     </message>
 </context>
 <context>

@@ -82,4 +82,9 @@ void CommandHost::SetInstance(CommandHost* host)
 {
     g_host = host;
 }
+void CommandHost::Tell(const QString& text)
+{
+    if (g_host)
+        g_host->ShowTransientMessage(text);
+}
 } // namespace tavelo::gui

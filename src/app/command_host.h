@@ -21,11 +21,15 @@ public:
     virtual bool IsImportPending() const = 0;
     virtual void SetImportPending(bool pending) = 0;
     virtual void SetModePaneText(const QString& text) = 0;
+    // Says in the status bar, for a few seconds, what a command just did.
+    virtual void ShowTransientMessage(const QString& text) = 0;
     virtual QWidget* HostWindow() = 0;
 
     // The main window, or none (a view used without one, as in benchmarks).
     static CommandHost* Instance();
     static void SetInstance(CommandHost* host);
+    // ShowTransientMessage on the main window, when there is one.
+    static void Tell(const QString& text);
 };
 
 } // namespace tavelo::gui

@@ -57,6 +57,21 @@ int SelectedDocument(const CTenorelDoc& doc)
     return row < subject->GetDocumentCount() ? row : -1;
 }
 
+// The general title the rename acts on: the current subject's, or the one
+// selected in the tree of the command's window.
+const std::string* GeneralTitleToRename(const CTenorelDoc& doc)
+{
+    if (const CTenorels* subject = doc.GetCurrentSubject())
+        return &subject->GetGeneralTitle();
+    const CTenorelView* tree = doc.CommandTree();
+    return tree ? CTenorelView::GeneralTitleOf(tree->currentItem()) : nullptr;
+}
+
+const char* const kMoveTitle = QT_TRANSLATE_NOOP("Tavelo", "Déplacer le sujet");
+const char* const kMoveLabel = QT_TRANSLATE_NOOP("Tavelo", "Titre général sous lequel ranger « %1 »");
+const char* const kRenameTitleTitle = QT_TRANSLATE_NOOP("Tavelo", "Renommer le titre général");
+const char* const kRenameTitleLabel = QT_TRANSLATE_NOOP("Tavelo", "Nouveau nom du titre général « %1 »");
+
 } // namespace
 
 void RegisterEditingCommands()
@@ -73,11 +88,17 @@ void RegisterEditingCommands()
     Registry::Register(ID_EXPECTED_TEXT, OnExpectedText, CTenorelDoc::UpdateNeedsCurrentSubject);
     Registry::Register(ID_REMOVE_DOCUMENT, OnRemoveDocument);
     Registry::Register(ID_MODIFY_DOCUMENT_PATH, OnModifyDocumentPath);
+    Registry::Register(ID_MOVE_SUBJECT, OnMoveSubject, [](CTenorelDoc& doc, CCmdUI& ui) {
+        ui.Enable(doc.GetCurrentSubject() != nullptr && !doc.IsReadOnly());
+    });
+    Registry::Register(ID_RENAME_GENERAL_TITLE, OnRenameGeneralTitle, [](CTenorelDoc& doc, CCmdUI& ui) {
+        ui.Enable(GeneralTitleToRename(doc) != nullptr && !doc.IsReadOnly());
+    });
 }
 
 void OnNewSubject(CTenorelDoc& doc)
 {
-    CNewSubjectDlg dlg(CTenorelDoc::DialogParent());
+    CNewSubjectDlg dlg(CTenorelDoc::DialogParent(), doc.GeneralTitles());
     if (DialogRunner::Exec(dlg) != QDialog::Accepted)
         return;
     CTenorels* subject = doc.AppendSubject(std::make_unique<CTenorels>(
@@ -111,6 +132,33 @@ void OnRenameSubject(CTenorelDoc& doc)
             item->setText(0, dlg.GetName());
     }
     doc.SetModifiedFlag(true);
+}
+
+void OnMoveSubject(CTenorelDoc& doc)
+{
+    CTenorels* subject = doc.GetCurrentSubject();
+    if (!subject || doc.RefuseReadOnlyEdit())
+        return;
+    const QString current = ToQ(subject->GetGeneralTitle());
+    CGeneralTitleDlg dlg(Tx(kMoveTitle), Tx(kMoveLabel).arg(ToQ(subject->GetSubjectName())), QString(), current,
+                         doc.GeneralTitles(), CTenorelDoc::DialogParent());
+    if (DialogRunner::Exec(dlg) != QDialog::Accepted || doc.GetCurrentSubject() != subject)
+        return;
+    doc.MoveSubject(subject, dlg.GetGeneralTitle().toStdString());
+}
+
+void OnRenameGeneralTitle(CTenorelDoc& doc)
+{
+    const std::string* chosen = GeneralTitleToRename(doc);
+    if (!chosen || doc.RefuseReadOnlyEdit())
+        return;
+    // Copied: the dialog's event loop may change the tree and the subjects.
+    const std::string from = *chosen;
+    CGeneralTitleDlg dlg(Tx(kRenameTitleTitle), Tx(kRenameTitleLabel).arg(ToQ(from)), ToQ(from), ToQ(from),
+                         doc.GeneralTitles(), CTenorelDoc::DialogParent());
+    if (DialogRunner::Exec(dlg) != QDialog::Accepted)
+        return;
+    doc.RenameGeneralTitle(from, dlg.GetGeneralTitle().toStdString());
 }
 
 void OnExpectedText(CTenorelDoc& doc)

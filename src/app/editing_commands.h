@@ -1,7 +1,9 @@
 #pragma once
 // The book's subject and document commands: new subject (32777), rename
 // (32786), delete (32780), expected text (32787), remove a document (32779) and
-// re-point a document (32782), attached to every book with their enabling rules.
+// re-point a document (32782), move a subject under another general title
+// (32821) and rename a general title (32820), attached to every book with
+// their enabling rules.
 
 #include <QString>
 #include <string>
@@ -19,6 +21,8 @@ void OnDeleteSubject(CTenorelDoc& doc);
 void OnExpectedText(CTenorelDoc& doc);
 void OnRemoveDocument(CTenorelDoc& doc);
 void OnModifyDocumentPath(CTenorelDoc& doc);
+void OnMoveSubject(CTenorelDoc& doc);
+void OnRenameGeneralTitle(CTenorelDoc& doc);
 
 // What the file dialog of the re-pointing offers for a document path: the
 // file's extension as default extension and filter, its name without folder.

@@ -24,6 +24,8 @@
 #include "app/toolbar_icons.h"
 #include "app/translation.h"
 #include "book/tenorels.h"
+#include "views/html_view.h"
+#include "views/tenorel_view.h"
 #include "views/view.h"
 
 namespace tavelo::gui {
@@ -43,6 +45,13 @@ CMainFrame::CMainFrame(CTenorelApp* app) : m_app(app)
     m_activationConnection = connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         RefreshTitle();
         UpdateToolbar();
+    });
+    m_messageTimer = new QTimer(this);
+    m_messageTimer->setSingleShot(true);
+    connect(m_messageTimer, &QTimer::timeout, this, [this] {
+        if (QLabel* pane = StatusPane(0); pane && pane->text() == m_transientMessage)
+            SetMessageText(QString());
+        m_transientMessage.clear();
     });
 
     CreateToolBar();
@@ -155,7 +164,17 @@ void CMainFrame::CreateAccelerators()
         shortcut->setContext(Qt::WindowShortcut);
         shortcut->setProperty("commandId", accel.id);
         const int id = accel.id;
-        connect(shortcut, &QShortcut::activated, this, [this, id] { RunCommand(id); });
+        // Ctrl+A makes a subject from the tree and the list; in the preview it
+        // is the text's own select-all (which takes the key first) or nothing.
+        const bool notInPreview = accel.keys == QKeySequence(Qt::CTRL | Qt::Key_A);
+        connect(shortcut, &QShortcut::activated, this, [this, id, notInPreview] {
+            if (notInPreview) {
+                const CSplitter* window = ActiveBookWindow();
+                if (window && window->GetActiveView() == static_cast<CView*>(window->Preview()))
+                    return;
+            }
+            RunCommand(id);
+        });
         m_accelerators.push_back(shortcut);
     }
 }
@@ -193,6 +212,13 @@ CSplitter* CMainFrame::ActiveBookWindow() const
     // last window activated remains the active one.
     if (auto* current = qobject_cast<CSplitter*>(m_mdiArea->currentSubWindow()))
         return current;
+    // The area forgets its current window when the active one closes while
+    // the focus is elsewhere: the window used last before it is the one shown.
+    const QList<QMdiSubWindow*> history = m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.rbegin(); it != history.rend(); ++it) {
+        if (auto* window = qobject_cast<CSplitter*>(*it); window && !window->property("closing").toBool())
+            return window;
+    }
     return nullptr;
 }
 
@@ -206,7 +232,12 @@ void CMainFrame::AddBookWindow(CSplitter* window)
         // After the window has left the area.
         QTimer::singleShot(0, this, [this] {
             RebuildMenuBar();
+            if (!m_mdiArea->activeSubWindow()) {
+                if (CSplitter* next = ActiveBookWindow())
+                    m_mdiArea->setActiveSubWindow(next);
+            }
             RefreshTitle();
+            UpdateToolbar();
         });
     });
     RebuildMenuBar();
@@ -420,10 +451,34 @@ void CMainFrame::UpdateToolbar()
         if (id != 0)
             action->setEnabled(UpdateCommand(route, id).IsEnabled());
     }
-    // The mode pane follows the active tree; without one it keeps its text.
-    const CCmdUI mode = UpdateCommand(route, ID_INDICATOR_MODE);
-    if (mode.Text() && StatusPane(1) && StatusPane(1)->text() != *mode.Text())
-        SetModePaneText(*mode.Text());
+    FollowActiveWindow();
+}
+
+void CMainFrame::FollowActiveWindow()
+{
+    // "&Sujets" and the mode pane show the active book window's navigation
+    // mode, whichever of its panes has the focus; without a book window the
+    // pane keeps its last text.
+    CSplitter* window = ActiveBookWindow();
+    const CTenorelView* tree = window ? window->Tree() : nullptr;
+    if (!tree)
+        return;
+    if (m_subjectsMenuEnabled == tree->m_bSearchMode)
+        EnableSubjectsMenu(!tree->m_bSearchMode);
+    const QString mode = Tx(tree->m_bSearchMode ? text::kModeSearch : text::kModeStandard);
+    if (StatusPane(1) && StatusPane(1)->text() != mode)
+        SetModePaneText(mode);
+    m_app->RefreshModifiedMarks();
+}
+
+void CMainFrame::ShowTransientMessage(const QString& text)
+{
+    // Long enough to be read, then the pane is "Prêt" again unless something
+    // else was shown meanwhile.
+    constexpr int kShownMs = 5000;
+    m_transientMessage = text;
+    SetMessageText(text);
+    m_messageTimer->start(kShownMs);
 }
 
 void CMainFrame::RefreshTitle()
@@ -458,7 +513,10 @@ void CMainFrame::ArrangeIcons()
 bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip) {
-        SetMessageText(static_cast<QStatusTipEvent*>(event)->tip());
+        // Leaving a menu item brings back what a command just said, while it
+        // is still to be read.
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        SetMessageText(tip.isEmpty() && m_messageTimer && m_messageTimer->isActive() ? m_transientMessage : tip);
         return true;
     }
     return QMainWindow::event(event);

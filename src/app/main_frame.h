@@ -54,6 +54,9 @@ public:
     QLabel* ReadingPane() const { return m_readingPane; }
     // "Tavelo - [Livre]" with the active book window's title, "Tavelo" without one.
     void RefreshTitle();
+    // What just happened (a save, a merge…), in the message pane for a few
+    // seconds.
+    void ShowTransientMessage(const QString& text) override;
     // The MAJ, NUM and DEF panes.
     void SetLockIndicators(const KeyboardLocks& locks);
     // Opens each dropped file as a book, once the drop is over.
@@ -84,6 +87,8 @@ private:
     void UpdateRecentFiles(QMenu* fileMenu);
     void UpdateWindowList(QMenu* windowMenu);
     void ArrangeIcons();
+    // "&Sujets", the mode pane and the unsaved marks after the active window.
+    void FollowActiveWindow();
 
     CTenorelApp* m_app;
     bool m_bImportPending = false;
@@ -94,6 +99,8 @@ private:
     QLabel* m_readingPane = nullptr;
     std::vector<QShortcut*> m_accelerators;
     QTimer* m_idleTimer;
+    QTimer* m_messageTimer = nullptr;
+    QString m_transientMessage;
     QMetaObject::Connection m_focusConnection;
     QMetaObject::Connection m_activationConnection;
 };

@@ -29,6 +29,9 @@ enum CommandId : int {
     // Tools for documents that moved or went missing.
     ID_CHECK_DOCUMENTS = 32810,
     ID_RELINK_DOCUMENTS = 32811,
+    // Keeping general titles tidy.
+    ID_RENAME_GENERAL_TITLE = 32820,
+    ID_MOVE_SUBJECT = 32821,
 
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
@@ -83,6 +86,7 @@ enum ControlId : int {
     IDC_EXPECTED_TEXT = 1007,
     IDC_NOTIFY = 1008,
     IDC_FILE_LINE = 1009,
+    IDC_GENERAL_TITLE_CHOICE = 1010,
 };
 
 } // namespace tavelo::gui

@@ -58,6 +58,12 @@ inline constexpr const char* kIndicatorScroll = QT_TRANSLATE_NOOP("Tavelo", "DEF
 inline constexpr const char* kSubjectsMenu = QT_TRANSLATE_NOOP("Tavelo", "&Sujets");
 inline constexpr const char* kMenuReopenSubject = QT_TRANSLATE_NOOP("Tavelo", "&Ouvrir ce sujet");
 inline constexpr const char* kMenuCloseSubject = QT_TRANSLATE_NOOP("Tavelo", "&Cloturer ce sujet");
+inline constexpr const char* kMenuMoveSubject = QT_TRANSLATE_NOOP("Tavelo", "&Déplacer vers un autre titre général…");
+inline constexpr const char* kMenuRenameGeneralTitle = QT_TRANSLATE_NOOP("Tavelo", "Renommer le &titre général…");
+inline constexpr const char* kReadOnlyRefused =
+    QT_TRANSLATE_NOOP("Tavelo", "Ce livre est ouvert en lecture seule : il ne peut pas être modifié ici.");
+inline constexpr const char* kPrintDetails = QT_TRANSLATE_NOOP("Tavelo", "Imprimer l'attendu et les documents de chaque sujet");
+inline constexpr const char* kPrintDetailsTab = QT_TRANSLATE_NOOP("Tavelo", "Contenu");
 inline constexpr const char* kPopupReopenSubject = QT_TRANSLATE_NOOP("Tavelo", "&Ouvrir le sujet");
 inline constexpr const char* kPopupCloseSubject = QT_TRANSLATE_NOOP("Tavelo", "&Cloturer le sujet");
 inline constexpr const char* kRecentPlaceholder = QT_TRANSLATE_NOOP("Tavelo", "Fichier récent");

@@ -1,16 +1,20 @@
 #include "app/subject_dialogs.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QVBoxLayout>
 #include <limits>
 
 #include "app/resource_ids.h"
 #include "app/resources.h"
 #include "app/translation.h"
+#include "views/subject_filter.h"
 
 namespace tavelo::gui {
 
@@ -63,12 +67,55 @@ QWidget* FindControl(const QWidget* dialog, int id)
 
 } // namespace
 
-CNewSubjectDlg::CNewSubjectDlg(QWidget* parent) : QDialog(parent)
+GeneralTitleCompletion::GeneralTitleCompletion(QLineEdit* edit, QStringList titles)
+    : QObject(edit), m_edit(edit), m_titles(std::move(titles))
+{
+    m_titles.removeDuplicates();
+    for (const QString& title : m_titles)
+        m_folded << SubjectFilter::Fold(title);
+    m_model = new QStringListModel(this);
+    // The list is filtered here, folding accents, not by the completer.
+    m_completer = new QCompleter(m_model, this);
+    m_completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    m_completer->setCaseSensitivity(Qt::CaseInsensitive);
+    m_completer->setWidget(edit);
+    connect(m_completer, qOverload<const QString&>(&QCompleter::activated), edit, [edit](const QString& chosen) {
+        edit->setText(chosen);
+    });
+    connect(edit, &QLineEdit::textEdited, this, [this](const QString& typed) {
+        const QStringList matches = Matches(typed);
+        m_model->setStringList(matches);
+        // Nothing to offer, or only what is already typed.
+        if (matches.isEmpty() || (matches.size() == 1 && matches.front() == typed))
+            m_completer->popup()->hide();
+        else
+            m_completer->complete();
+    });
+}
+
+QStringList GeneralTitleCompletion::Matches(const QString& typed) const
+{
+    const QString folded = SubjectFilter::Fold(typed);
+    if (folded.isEmpty())
+        return {};
+    QStringList starting;
+    QStringList holding;
+    for (qsizetype i = 0; i < m_titles.size(); ++i) {
+        if (m_folded[i].startsWith(folded))
+            starting << m_titles[i];
+        else if (m_folded[i].contains(folded))
+            holding << m_titles[i];
+    }
+    return starting + holding;
+}
+
+CNewSubjectDlg::CNewSubjectDlg(QWidget* parent, const QStringList& generalTitles) : QDialog(parent)
 {
     setObjectName(QStringLiteral("newSubjectDlg"));
     setWindowTitle(Tx(text::kNewSubjectTitle));
     setModal(true);
     m_generalTitle = MakeLineEdit(this, IDC_GENERAL_TITLE);
+    m_completion = new GeneralTitleCompletion(m_generalTitle, generalTitles);
     m_subjectName = MakeLineEdit(this, IDC_SUBJECT_NAME);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeLabel(this, text::kNewSubjectGeneralTitle, m_generalTitle));
@@ -124,6 +171,38 @@ QString CRenameSubjectDlg::GetName() const
 }
 
 QWidget* CRenameSubjectDlg::Control(int id) const
+{
+    return FindControl(this, id);
+}
+
+CGeneralTitleDlg::CGeneralTitleDlg(const QString& title, const QString& label, const QString& initial,
+                                   const QString& unchanged, const QStringList& generalTitles, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("generalTitleDlg"));
+    setWindowTitle(title);
+    setModal(true);
+    m_edit = MakeLineEdit(this, IDC_GENERAL_TITLE_CHOICE);
+    m_edit->setText(initial);
+    m_completion = new GeneralTitleCompletion(m_edit, generalTitles);
+    auto* layout = new QVBoxLayout(this);
+    auto* caption = new QLabel(label, this);
+    caption->setBuddy(m_edit);
+    layout->addWidget(caption);
+    layout->addWidget(m_edit);
+    m_ok = AddButtons(this, layout);
+    const auto update = [this, unchanged](const QString& t) { m_ok->setEnabled(!t.isEmpty() && t != unchanged); };
+    update(initial);
+    connect(m_edit, &QLineEdit::textChanged, this, update);
+    setMinimumWidth(380);
+}
+
+QString CGeneralTitleDlg::GetGeneralTitle() const
+{
+    return m_edit->text();
+}
+
+QWidget* CGeneralTitleDlg::Control(int id) const
 {
     return FindControl(this, id);
 }

@@ -221,14 +221,27 @@ std::vector<CSplitter*> CTenorelApp::WindowsOf(const CTenorelDoc* doc) const
 void CTenorelApp::UpdateWindowTitles(CTenorelDoc* doc)
 {
     const std::vector<CSplitter*> windows = WindowsOf(doc);
+    // The desktop's usual mark of a document not saved since its last change.
+    const bool modified = doc->IsModified();
+    doc->setProperty("titleMarked", modified);
     for (std::size_t i = 0; i < windows.size(); ++i) {
         QString title = doc->GetTitle();
         if (windows.size() > 1)
             title += QStringLiteral(":%1").arg(i + 1);
+        if (modified)
+            title += QLatin1Char('*');
         windows[i]->setWindowTitle(title);
     }
     if (m_pMainWnd)
         m_pMainWnd->RefreshTitle();
+}
+
+void CTenorelApp::RefreshModifiedMarks()
+{
+    for (CTenorelDoc* doc : m_documents) {
+        if (doc->property("titleMarked").toBool() != doc->IsModified())
+            UpdateWindowTitles(doc);
+    }
 }
 
 bool CTenorelApp::CanCloseWindow(CSplitter* window)

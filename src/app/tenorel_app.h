@@ -49,6 +49,9 @@ public:
     bool SaveAllModified();
     void CloseAllDocuments();
 
+    // Brings the unsaved mark (*) of each book window's title up to date.
+    void RefreshModifiedMarks();
+
     static CTenorelApp* Instance();
 
 private:

@@ -10,11 +10,13 @@
 #include "app/command_host.h"
 #include "app/main_frame.h"
 #include "app/reservation_dlg.h"
+#include "app/splitter.h"
 #include "app/resources.h"
 #include "app/translation.h"
 #include "app/ui_prompts.h"
 #include "book/file_io.h"
 #include "book/held_file.h"
+#include "book/tenorels.h"
 #include "views/html_view.h"
 #include "views/liste_view.h"
 #include "views/tenorel_view.h"
@@ -22,6 +24,8 @@
 namespace tavelo::gui {
 
 namespace {
+const char* const kSavedMessage = QT_TRANSLATE_NOOP("Tavelo", "Livre enregistré : %1");
+
 std::string ToStd(const QString& s)
 {
     return s.toStdString();
@@ -67,6 +71,13 @@ void CTenorelDoc::InstallCommands()
     OnCommand(ID_FILE_SAVE_AS, [this] { DoSave(QString()); });
     OnUpdate(ID_CLOSE_SUBJECT, [this](CCmdUI& ui) { UpdateNeedsCurrentSubject(*this, ui); });
     OnUpdate(ID_MERGE, [this](CCmdUI& ui) { UpdateNotReadOnly(*this, ui); });
+    // Printing is the tree's, and reachable from every pane of the window.
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW}) {
+        OnCommand(id, [this, id] {
+            if (CTenorelView* tree = CommandTree())
+                tree->RunCommand(id);
+        });
+    }
     CommandRegistry<CTenorelDoc>::InstallInto(*this);
 }
 
@@ -304,6 +315,7 @@ bool CTenorelDoc::DoSave(const QString& path, bool replace)
         SetPathName(target);
         Q_EMIT saved(m_strPathName);
     }
+    CommandHost::Tell(Tx(kSavedMessage).arg(QFileInfo(target).absoluteFilePath()));
     return true;
 }
 
@@ -348,6 +360,69 @@ CHTMLView* CTenorelDoc::GetPreviewView() const
             return preview;
     }
     return nullptr;
+}
+
+QStringList CTenorelDoc::GeneralTitles() const
+{
+    QStringList titles;
+    for (const auto& subject : Subjects())
+        titles << ToQ(subject->GetGeneralTitle());
+    titles.removeDuplicates();
+    return titles;
+}
+
+bool CTenorelDoc::RenameGeneralTitle(const std::string& from, const std::string& to)
+{
+    bool changed = false;
+    for (const auto& subject : Subjects()) {
+        if (subject->GetGeneralTitle() == from) {
+            subject->SetGeneralTitle(to);
+            changed = true;
+        }
+    }
+    if (!changed || from == to)
+        return false;
+    SetModifiedFlag(true);
+    RelayOutTrees();
+    return true;
+}
+
+bool CTenorelDoc::MoveSubject(CTenorels* subject, const std::string& generalTitle)
+{
+    if (IndexOf(subject) < 0 || subject->GetGeneralTitle() == generalTitle)
+        return false;
+    subject->SetGeneralTitle(generalTitle);
+    SetModifiedFlag(true);
+    RelayOutTrees();
+    return true;
+}
+
+bool CTenorelDoc::RefuseReadOnlyEdit() const
+{
+    if (!IsReadOnly())
+        return false;
+    MessageBox::Show(DialogParent(), Tx(text::kReadOnlyRefused), MessageBox::Exclamation);
+    return true;
+}
+
+CTenorelView* CTenorelDoc::CommandTree() const
+{
+    if (CommandHost* host = CommandHost::Instance()) {
+        for (CCmdTarget* target : host->ActiveRoute()) {
+            auto* window = dynamic_cast<CSplitter*>(target);
+            if (window && window->GetDocument() == this)
+                return window->Tree();
+        }
+    }
+    return GetTreeView();
+}
+
+void CTenorelDoc::RelayOutTrees()
+{
+    for (CView* view : m_viewList) {
+        if (auto* tree = dynamic_cast<CTenorelView*>(view))
+            tree->RelayOut();
+    }
 }
 
 void CTenorelDoc::RefreshDocumentList()

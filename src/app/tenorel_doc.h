@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -66,6 +67,18 @@ public:
     // Refills the document list from the current subject and blanks the preview.
     void RefreshDocumentList();
 
+    // The book's general titles, each once, in the order of the subject list.
+    QStringList GeneralTitles() const;
+    // Every subject under `from` goes under `to`; false when none was under it.
+    bool RenameGeneralTitle(const std::string& from, const std::string& to);
+    // The subject goes under another general title; false when it was already there.
+    bool MoveSubject(CTenorels* subject, const std::string& generalTitle);
+    // Refuses an edit of a read-only book, telling the user; true when refused.
+    bool RefuseReadOnlyEdit() const;
+    // The subject tree of the window the current command came from when it
+    // shows this book, else the book's first tree.
+    CTenorelView* CommandTree() const;
+
     // Enabling rules shared by the book's commands.
     static void UpdateNeedsCurrentSubject(CTenorelDoc& doc, CCmdUI& ui);
     static void UpdateNeedsPath(CTenorelDoc& doc, CCmdUI& ui);
@@ -91,6 +104,8 @@ private:
     void OnBookAvailable();
     void ReopenReadWrite(const QString& path);
     void ShowReloadedSubjects();
+    // Lays every tree of the book out again after general titles changed.
+    void RelayOutTrees();
 
     QString m_strTitle;
     QString m_strPathName;

@@ -21,6 +21,13 @@ namespace tavelo::gui {
 
 namespace {
 
+const char* const kExported = QT_TRANSLATE_NOOP("Tavelo", "Livre exporté dans %1");
+const char* const kExportedWithFailures = QT_TRANSLATE_NOOP("Tavelo", "Livre exporté dans %1 : %2 document(s) non copié(s)");
+const char* const kImported = QT_TRANSLATE_NOOP("Tavelo", "Livre importé : %1");
+const char* const kMergedNone = QT_TRANSLATE_NOOP("Tavelo", "Aucun sujet ajouté");
+const char* const kMergedOne = QT_TRANSLATE_NOOP("Tavelo", "1 sujet ajouté");
+const char* const kMergedMany = QT_TRANSLATE_NOOP("Tavelo", "%1 sujets ajoutés");
+
 MessageBox::Look LookOf(tavelo::MessageLook look)
 {
     switch (look) {
@@ -125,7 +132,11 @@ void OnExport(CTenorelDoc& doc)
     if (doc.GetPathName().isEmpty())
         return;
     WindowCopyObserver ui(doc);
-    tavelo::RunExportCommand(doc, doc.GetTitle().toStdString(), ui);
+    const tavelo::ExportResult result = tavelo::RunExportCommand(doc, doc.GetTitle().toStdString(), ui);
+    if (result.outcome != tavelo::ExportResult::Outcome::Finished)
+        return;
+    const QString folder = ToQ(doc.GetChosenFolder());
+    CommandHost::Tell(result.failed == 0 ? Tx(kExported).arg(folder) : Tx(kExportedWithFailures).arg(folder).arg(result.failed));
 }
 
 void OnCopySubject(CTenorelDoc& doc)
@@ -146,11 +157,15 @@ void OnImport(CTenorelView& /*tree*/)
     CommandHost* host = CommandHost::Instance();
     if (!host)
         return;
+    const CTenorelApp* app = CTenorelApp::Instance();
+    const std::size_t before = app ? app->Documents().size() : 0;
     host->SetImportPending(true);
     host->RunCommand(ID_FILE_OPEN);
     // A cancelled dialog, a failed open or a book already open made no new
     // tree: nothing may stay pending for the next book.
     host->SetImportPending(false);
+    if (app && app->Documents().size() > before)
+        CommandHost::Tell(Tx(kImported).arg(app->Documents().back()->GetPathName()));
 }
 
 void RepointImportedDocuments(CTenorelDoc& doc)
@@ -198,8 +213,10 @@ void MergeBook(CTenorelView& tree)
     case tavelo::MergeReadOutcome::kRead:
         break;
     }
+    const std::size_t added = read.subjects.size();
     tavelo::AppendMergedSubjects(*doc, std::move(read.subjects));
     tree.OnStandardNavigation();
+    CommandHost::Tell(added == 0 ? Tx(kMergedNone) : added == 1 ? Tx(kMergedOne) : Tx(kMergedMany).arg(added));
 }
 
 void RegisterToolCommands()

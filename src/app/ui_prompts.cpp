@@ -220,7 +220,7 @@ void FileDialog::ClearHistory()
     PendingFiles().clear();
 }
 
-bool PrintDialog::Exec(QPrinter& printer, QWidget* parent)
+bool PrintDialog::Exec(QPrinter& printer, QWidget* parent, QWidget* options)
 {
     ++g_printShown;
     if (!PrintAnswers().empty()) {
@@ -231,6 +231,8 @@ bool PrintDialog::Exec(QPrinter& printer, QWidget* parent)
     if (g_unattended)
         return false;
     QPrintDialog dialog(&printer, parent);
+    if (options)
+        dialog.setOptionTabs({options});
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -86,8 +86,9 @@ private:
 
 class PrintDialog {
 public:
-    // True when the user confirmed printing on `printer`.
-    static bool Exec(QPrinter& printer, QWidget* parent);
+    // True when the user confirmed printing on `printer`. `options`, when
+    // given, is shown as a tab of the dialog (its window title names it).
+    static bool Exec(QPrinter& printer, QWidget* parent, QWidget* options = nullptr);
     static void SetNextAnswer(bool accept);
     static int ShownCount();
 };

@@ -1,5 +1,6 @@
 #include "book/book_file.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/tr.h"
@@ -21,6 +22,28 @@ constexpr std::uint32_t kBigClassTag = 0x80000000;
     throw BookFormatError(Format(Tr("Book", "Le fichier est endommagé : %1"), {Tr("Book", why)}));
 }
 
+// What follows the record count in every book this program or its
+// predecessor wrote: the class description of the first record, FF FF, the
+// schema (two bytes of any value), then 09 00 and "CTenorels". A file whose
+// first bytes differ from these is some other file (a text, a PDF renamed
+// .tvo); one that matches as far as it goes is a book cut short.
+bool StartsAsBook(std::string_view afterCount)
+{
+    static constexpr unsigned char kStart[] = {0xFF, 0xFF, 0x00, 0x00, 0x09, 0x00, 'C', 'T', 'e', 'n', 'o', 'r', 'e', 'l', 's'};
+    // An empty-object tag first is what a foreign writer may leave; the
+    // reading below says what it makes of it.
+    if (afterCount.size() >= 2 && afterCount[0] == '\0' && afterCount[1] == '\0')
+        return true;
+    const std::size_t n = std::min(afterCount.size(), sizeof kStart);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i == 2 || i == 3)
+            continue;
+        if (static_cast<unsigned char>(afterCount[i]) != kStart[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
@@ -31,6 +54,8 @@ SubjectList ReadSubjectList(std::string_view bytes, const FormatNotice& notice)
 
     ArchiveReader ar(bytes);
     const std::uint64_t count = ar.ReadCount();
+    if (count > 0 && !StartsAsBook(bytes.substr(bytes.size() - static_cast<std::size_t>(ar.Remaining()))))
+        throw BookFormatError(Tr("Book", "Ce fichier n'est pas un livre Tavelo."));
     // Every record takes at least two bytes of tag.
     if (count > ar.Remaining() / 2)
         ar.Require(ar.Remaining() + 1);

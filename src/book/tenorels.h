@@ -33,6 +33,7 @@ public:
     CTenorels(std::string generalTitle, std::string subjectName, std::int32_t state);
 
     const std::string& GetGeneralTitle() const { return m_strGeneralTitle; }
+    void SetGeneralTitle(std::string title) { m_strGeneralTitle = std::move(title); }
     const std::string& GetSubjectName() const { return m_strSubjectName; }
     void SetSubjectName(std::string name) { m_strSubjectName = std::move(name); }
     std::int32_t GetState() const { return m_nState; }

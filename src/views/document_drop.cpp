@@ -45,6 +45,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // A subject dragged within the tree is the tree's own business.
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop) {
+            const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData();
+            if (mime && mime->hasFormat(QString::fromLatin1(CTenorelView::kSubjectMime)))
+                return false;
+        }
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

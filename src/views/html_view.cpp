@@ -14,6 +14,7 @@
 #include <QPdfView>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
@@ -229,6 +230,11 @@ void CHTMLView::ShowBrowser(Page page)
 {
     m_page = page;
     setCurrentWidget(m_textPage);
+    // A new page starts at its top (a hit, marked below, moves there): the
+    // browser would otherwise keep the place of the page before, often at a
+    // hit far down.
+    m_browser->verticalScrollBar()->setValue(0);
+    m_browser->horizontalScrollBar()->setValue(0);
     MarkTextHits(m_marker && (page == Page::Text || page == Page::Html)
                      ? m_marker->InUtf16(Units(m_browser->toPlainText()))
                      : HitSpans{});

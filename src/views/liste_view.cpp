@@ -281,6 +281,14 @@ void CListeView::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Enter and Space show the selected document, as a double click does.
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && GetSelectedRow() >= 0) {
+        OpenInPreview();
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 

@@ -4,8 +4,8 @@
 // the subject's order; a click on a column heading sorts by it, and a third
 // click (or "Ordre du livre" in the heading's menu) brings the subject's order
 // back. Each document is checked in the background and marked when it is
-// missing or unreadable. A double click shows the selected document in the
-// preview.
+// missing or unreadable. A double click, Enter or Space shows the selected
+// document in the preview.
 
 #include <QCoreApplication>
 #include <QTreeView>

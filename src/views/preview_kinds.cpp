@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPdfDocument>
 #include <QPdfView>
@@ -117,6 +118,15 @@ QVariant CHTMLView::PreviewBrowser::loadResource(int type, const QUrl& name)
     if (read.outcome != PreviewBytes::Outcome::kRead)
         return refused;
     return QByteArray(read.bytes.data(), static_cast<qsizetype>(read.bytes.size()));
+}
+
+bool CHTMLView::PreviewBrowser::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        event->accept();
+        return true;
+    }
+    return QTextBrowser::event(event);
 }
 
 void CHTMLView::ShowText(const QString&, const QByteArray& bytes)

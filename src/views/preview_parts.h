@@ -69,6 +69,8 @@ public:
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
+    // Ctrl+A selects the page's text here, before the window's Ctrl+A.
+    bool event(QEvent* event) override;
 };
 
 } // namespace tavelo::gui

@@ -1,9 +1,14 @@
 #include "views/tenorel_view.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
-#include <QPrinter>
+#include <QSet>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <unordered_map>
@@ -46,8 +51,17 @@ public:
     {
         setText(0, ToQ(record->GetSubjectName()));
         setIcon(0, record->GetState() != 0 ? ClosedSubjectMark() : OpenSubjectMark());
+        setFlags(flags() | Qt::ItemIsDragEnabled);
     }
     CTenorels* Record() const { return m_record; }
+
+    // The whole name, for a name the pane is too narrow to show.
+    QVariant data(int column, int role) const override
+    {
+        if (role == Qt::ToolTipRole && column == 0)
+            return text(0);
+        return QTreeWidgetItem::data(column, role);
+    }
 
 private:
     CTenorels* m_record;
@@ -98,6 +112,11 @@ CTenorelView::CTenorelView(CTenorelDoc* document, QWidget* parent) : QTreeWidget
     OnCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
     CommandRegistry<CTenorelView>::InstallInto(*this);
     AcceptDocumentDrops(this, this);
+    // Subjects are dragged onto another general title (the drop is handled
+    // here, the items are never moved by the view itself).
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
 }
 
 CTenorelView::~CTenorelView()
@@ -286,6 +305,137 @@ CTenorels* CTenorelView::SubjectOf(const QTreeWidgetItem* item)
     if (!item || item->type() != SubjectItem)
         return nullptr;
     return static_cast<const SubjectTreeItem*>(item)->Record();
+}
+
+const std::string* CTenorelView::GeneralTitleOf(const QTreeWidgetItem* item)
+{
+    const TitleItem* title = AsTitle(item);
+    return title ? &title->Title() : nullptr;
+}
+
+void CTenorelView::RelayOut()
+{
+    CTenorels* selected = SubjectOf(currentItem());
+    const QTreeWidgetItem* root = GetRootItem();
+    const bool rootOpen = root && root->isExpanded();
+    std::vector<std::string> open;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        if (root->child(i)->isExpanded())
+            if (const std::string* title = GeneralTitleOf(root->child(i)))
+                open.push_back(*title);
+    }
+    if (m_bSearchMode)
+        FillSubjects(m_searchHits);
+    else
+        FillStandard();
+    if (QTreeWidgetItem* newRoot = GetRootItem())
+        newRoot->setExpanded(rootOpen);
+    for (const std::string& title : open) {
+        if (QTreeWidgetItem* item = FindGeneralTitleItem(title))
+            item->setExpanded(true);
+    }
+    if (QTreeWidgetItem* item = FindSubjectItem(selected)) {
+        scrollToItem(item);
+        setCurrentItem(item);
+    } else {
+        OnSelectionChanged(nullptr);
+    }
+}
+
+QMimeData* CTenorelView::SubjectDragData(const CTenorels* subject) const
+{
+    const CTenorelDoc* doc = GetDocument();
+    const long index = doc ? doc->IndexOf(subject) : -1;
+    if (index < 0)
+        return nullptr;
+    // Which process, which book, which subject: only this book's windows
+    // take it.
+    const QByteArray data = QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+                            QByteArray::number(reinterpret_cast<quintptr>(doc)) + ' ' +
+                            QByteArray::number(static_cast<qlonglong>(index));
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kSubjectMime), data);
+    mime->setText(ToQ(subject->GetSubjectName()));
+    return mime;
+}
+
+void CTenorelView::startDrag(Qt::DropActions)
+{
+    QMimeData* mime = SubjectDragData(SubjectOf(currentItem()));
+    if (!mime)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::MoveAction);
+}
+
+CTenorels* CTenorelView::DraggedSubject(const QDropEvent* event) const
+{
+    const QMimeData* mime = event->mimeData();
+    CTenorelDoc* doc = GetDocument();
+    if (!mime || !doc || !mime->hasFormat(QString::fromLatin1(kSubjectMime)))
+        return nullptr;
+    const QList<QByteArray> parts = mime->data(QString::fromLatin1(kSubjectMime)).split(' ');
+    if (parts.size() != 3 || parts[0].toLongLong() != QCoreApplication::applicationPid() ||
+        parts[1].toULongLong() != reinterpret_cast<quintptr>(doc))
+        return nullptr;
+    bool ok = false;
+    const qlonglong index = parts[2].toLongLong(&ok);
+    if (!ok || index < 0 || static_cast<std::size_t>(index) >= doc->GetSubjectCount())
+        return nullptr;
+    return doc->GetSubject(static_cast<std::size_t>(index));
+}
+
+const std::string* CTenorelView::DropTitleAt(const QPoint& pos) const
+{
+    const QTreeWidgetItem* item = itemAt(pos);
+    if (const std::string* title = GeneralTitleOf(item))
+        return title;
+    // On a subject: the general title it stands under.
+    if (const CTenorels* subject = SubjectOf(item))
+        return &subject->GetGeneralTitle();
+    return nullptr;
+}
+
+void CTenorelView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DraggedSubject(event)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CTenorelView::dragMoveEvent(QDragMoveEvent* event)
+{
+    const CTenorels* subject = DraggedSubject(event);
+    const std::string* title = subject ? DropTitleAt(event->position().toPoint()) : nullptr;
+    if (title && *title != subject->GetGeneralTitle()) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CTenorelView::dropEvent(QDropEvent* event)
+{
+    CTenorels* subject = DraggedSubject(event);
+    const std::string* title = subject ? DropTitleAt(event->position().toPoint()) : nullptr;
+    if (!title || *title == subject->GetGeneralTitle()) {
+        event->ignore();
+        return;
+    }
+    // The view would move the items itself on a move: the book moves the
+    // subject and every tree lays itself out again.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    CTenorelDoc* doc = GetDocument();
+    if (doc->RefuseReadOnlyEdit())
+        return;
+    const std::string target = *title;
+    doc->MoveSubject(subject, target);
 }
 
 QTreeWidgetItem* CTenorelView::FindSubjectItem(const CTenorels* subject) const
@@ -479,17 +629,6 @@ void CTenorelView::OnCloseReopenSubject()
             other->setIcon(0, subject->GetState() != 0 ? ClosedSubjectMark() : OpenSubjectMark());
     }
     doc->SetModifiedFlag(true);
-}
-
-void CTenorelView::OnFilePrint(bool withDialog)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    if (CTenorelDoc* doc = GetDocument())
-        printer.setDocName(doc->GetTitle());
-    if (withDialog && !PrintDialog::Exec(printer, window()))
-        return;
-    if (!PrintTree(printer))
-        MessageBox::Show(window(), Tx(text::kPrintFailed), MessageBox::Stop);
 }
 
 } // namespace tavelo::gui

@@ -15,6 +15,7 @@
 #include "views/view.h"
 
 class QMenu;
+class QMimeData;
 class QPagedPaintDevice;
 
 namespace tavelo {
@@ -54,6 +55,15 @@ public:
     void SetRootText(const QString& title);
     // The record a subject item stands for, or none for other items.
     static CTenorels* SubjectOf(const QTreeWidgetItem* item);
+    // The general title a title item stands for, or none for other items.
+    static const std::string* GeneralTitleOf(const QTreeWidgetItem* item);
+    // Lays the items out again in the tree's mode (general titles changed),
+    // keeping the selected subject and the open general titles.
+    void RelayOut();
+    // What a subject dragged from this tree carries; the tree takes it back
+    // when it is dropped on another general title.
+    QMimeData* SubjectDragData(const CTenorels* subject) const;
+    inline static const char* const kSubjectMime = "application/x-tavelo-subject";
     QTreeWidgetItem* FindSubjectItem(const CTenorels* subject) const;
     // Takes a subject's items and search hits out of the tree, and its
     // general-title item when that is left empty.
@@ -65,8 +75,12 @@ public:
     // The subject context menu at a screen position; a request without a
     // position (from the keyboard) places it at the selected item.
     void RunContextMenu(const QPoint& screenPos, bool fromKeyboard);
-    // Draws what the tree holds on pages of `device`; false when painting fails.
+    // Draws what the tree holds on pages of `device`, within margins of at
+    // least 15 mm, long texts wrapped; with each subject's expected text and
+    // documents when asked. False when painting fails.
     bool PrintTree(QPagedPaintDevice& device) const;
+    bool PrintsDetails() const { return m_printDetails; }
+    void SetPrintDetails(bool details) { m_printDetails = details; }
 
     // What the first tree made after an import does to the imported book (set
     // by the import code; it marks the book modified itself).
@@ -107,6 +121,10 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Replaces the tree's items by these subjects under their general titles.
@@ -122,8 +140,14 @@ private:
     void InsertSubjectSorted(QTreeWidgetItem* titleItem, QTreeWidgetItem* subjectItem);
     bool HitsLabel(const QTreeWidgetItem* item, const QPoint& pos) const;
 
+    // The subject a drag of this format carries, when it is one of this
+    // book's, and the general title it would go under at `pos`.
+    CTenorels* DraggedSubject(const QDropEvent* event) const;
+    const std::string* DropTitleAt(const QPoint& pos) const;
+
     QTreeWidgetItem* m_hRightClickItem = nullptr;
     std::shared_ptr<QuickAnswer> m_quick;
+    bool m_printDetails = false;
 };
 
 } // namespace tavelo::gui

@@ -264,8 +264,37 @@ TEST(BookFile, EveryTruncationOfAValidBookFails)
             ReadSubjectList(std::string_view(bytes).substr(0, length));
             ADD_FAILURE() << "a copy cut at " << length << " bytes was accepted";
         } catch (const BookFormatError& e) {
+            // A book cut short is told as damaged, never as another kind of file.
             EXPECT_NE(std::string(e.what()), "");
+            EXPECT_EQ(std::string(e.what()).find("pas un livre"), std::string::npos) << length;
         }
+    }
+}
+
+TEST(BookFile, OtherFilesAreToldAsNoBook)
+{
+    const std::string pdfStart = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
+    const std::map<std::string, std::string> cases = {
+        {"text", "Liste des courses : pain, lait.\n"},
+        {"short PDF", pdfStart},
+        {"long PDF", pdfStart + std::string(100000, 'x')},
+        {"PNG", Bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D, 'I', 'H', 'D', 'R'})},
+        {"three letters", "abc"},
+    };
+    for (const auto& [name, bytes] : cases) {
+        try {
+            ReadSubjectList(bytes);
+            ADD_FAILURE() << name << " was read as a book";
+        } catch (const BookFormatError& e) {
+            EXPECT_EQ(std::string(e.what()), "Ce fichier n'est pas un livre Tavelo.") << name;
+        }
+    }
+    // A real book cut short stays "tronqué".
+    try {
+        ReadSubjectList(kWorkedExample.substr(0, 40));
+        ADD_FAILURE() << "a cut book was read";
+    } catch (const BookFormatError& e) {
+        EXPECT_NE(std::string(e.what()).find("tronqué"), std::string::npos) << e.what();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QPdfDocument>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include "app/book_storage.h"
@@ -84,6 +85,26 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::History()[0].look, MessageBox::Stop);
         QVERIFY(MessageBox::History()[0].text.startsWith(QStringLiteral("Impossible de lire le livre '%1'.").arg(damaged)));
         QVERIFY(second->MainFrame()->BookWindows().empty());
+
+        QVERIFY(MessageBox::History()[0].text.contains(QStringLiteral("tronqué")));
+
+        // Files that are no book at all (a PDF, a text renamed .tvo) say so,
+        // and not that a book was cut short.
+        const QString pdf = m_dir.filePath(QStringLiteral("rapport.tvo"));
+        QVERIFY(QFile::copy(QStringLiteral(TAVELO_DOCUMENT_FIXTURES "/rapport.pdf"), pdf));
+        const QString note = m_dir.filePath(QStringLiteral("note.tvo"));
+        {
+            QFile f(note);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Liste des courses : pain, lait.\n");
+        }
+        for (const QString& notABook : {pdf, note}) {
+            MessageBox::ClearHistory();
+            QVERIFY(!second->OpenDocumentFile(notABook));
+            QCOMPARE(MessageBox::History().size(), std::size_t{1});
+            QCOMPARE(MessageBox::History()[0].text,
+                     QStringLiteral("Impossible de lire le livre '%1'.\nCe fichier n'est pas un livre Tavelo.").arg(notABook));
+        }
 
         // A record schema this program does not know: "Format du fichier inconnu".
         MessageBox::ClearHistory();
@@ -336,16 +357,66 @@ private Q_SLOTS:
         QTest::keyClick(window->Tree(), Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(PrintDialog::ShownCount(), shown + 1);
 
-        const QString pdf = m_dir.filePath(QStringLiteral("arbre.pdf"));
-        {
-            QPdfWriter writer(pdf);
-            QVERIFY(window->Tree()->PrintTree(writer));
-        }
-        QPdfDocument document;
-        QCOMPARE(document.load(pdf), QPdfDocument::Error::None);
-        const QString printed = document.getAllText(0).text();
+        // Both are in the File menu; the preview offers the details too.
+        QMenu* file = TopMenu(app->MainFrame()->menuBar(), QStringLiteral("&Fichier"));
+        QMetaObject::invokeMethod(file, "aboutToShow");
+        QAction* print = FindCommandAction(file, ID_FILE_PRINT);
+        QVERIFY(print && print->isEnabled());
+        QCOMPARE(print->text(), QStringLiteral("Im&primer…\tCtrl+P"));
+        PrintDialog::SetNextAnswer(false);
+        print->trigger();
+        QCOMPARE(PrintDialog::ShownCount(), shown + 2);
+        QAction* preview = FindCommandAction(file, ID_FILE_PRINT_PREVIEW);
+        QVERIFY(preview && preview->isEnabled());
+        QString detailsOffer;
+        DialogRunner::SetNextHandler([&detailsOffer](QDialog& dialog) {
+            if (auto* details = dialog.findChild<QAction*>(QStringLiteral("printDetails")))
+                detailsOffer = details->text();
+            return int{QDialog::Rejected};
+        });
+        preview->trigger();
+        QCOMPARE(detailsOffer, QStringLiteral("Imprimer l'attendu et les documents de chaque sujet"));
+
+        const auto printed = [&](const QString& name) {
+            const QString pdf = m_dir.filePath(name);
+            {
+                QPdfWriter writer(pdf);
+                writer.setPageMargins(QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter);
+                if (!window->Tree()->PrintTree(writer))
+                    return QString();
+            }
+            QPdfDocument document;
+            if (document.load(pdf) != QPdfDocument::Error::None)
+                return QString();
+            // Never nearer the paper's edges than 15 mm (42.5 points).
+            const QRectF box = document.getAllText(0).boundingRectangle();
+            const QSizeF paper = document.pagePointSize(0);
+            if (box.left() < 42 || box.top() < 42 || box.right() > paper.width() - 42)
+                return QStringLiteral("outside the margins");
+            return document.getAllText(0).text();
+        };
+        const QString tree = printed(QStringLiteral("arbre.pdf"));
         for (const char* expected : {"imprime", "EDF", "Impôts", "Avis 2006 (clôturé)", "Facture (en cours)"})
-            QVERIFY2(printed.contains(QString::fromUtf8(expected)), qPrintable(printed));
+            QVERIFY2(tree.contains(QString::fromUtf8(expected)), qPrintable(tree));
+        QVERIFY(!tree.contains(QStringLiteral("Avis reçu")));
+
+        // A long name wraps within the margins; the details add each
+        // subject's expected text and documents.
+        CTenorels* subject = window->GetDocument()->GetSubject(1);
+        const QString longName = QStringLiteral("Facture d'électricité du logement de la rue des Lilas, ") +
+                                 QStringLiteral("relevé de compteur contesté puis corrigé après réclamation");
+        subject->SetSubjectName(longName.toStdString());
+        subject->SetExpectedText("Avis reçu\r\nRéponse attendue");
+        subject->AddDocumentPath("/home/ana/Factures/2006/electricite-rue-des-lilas-releve-conteste.pdf");
+        window->Tree()->FindSubjectItem(subject)->setText(0, longName);
+        window->Tree()->SetPrintDetails(true);
+        const QString details = printed(QStringLiteral("details.pdf"));
+        const auto flat = [](QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); };
+        for (const QString& expected : {longName + QStringLiteral(" (en cours)"), QStringLiteral("Avis reçu"),
+                                        QStringLiteral("Réponse attendue"),
+                                        QStringLiteral("/home/ana/Factures/2006/electricite-rue-des-lilas-releve-conteste.pdf")})
+            QVERIFY2(flat(details).contains(flat(expected)), qPrintable(details));
+        window->Tree()->SetPrintDetails(false);
     }
 };
 

@@ -2,6 +2,8 @@
 // new subject, rename, expected text, delete, remove and re-point a document,
 // and files dropped on a book window.
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -11,7 +13,9 @@
 #include <QUrl>
 
 #include "app/editing_commands.h"
+#include "app/reservation_dlg.h"
 #include "app/subject_dialogs.h"
+#include "book/held_file.h"
 #include "gui_fixture.h"
 #include "views/state_marks.h"
 
@@ -149,6 +153,42 @@ void Drop(QWidget* target, const QStringList& paths)
     QVERIFY(drop.isAccepted());
 }
 
+// Drags a subject of the tree onto another item, as the mouse does.
+void DragSubject(CTenorelView* tree, const CTenorels* subject, QTreeWidgetItem* target)
+{
+    std::unique_ptr<QMimeData> mime(tree->SubjectDragData(subject));
+    QVERIFY(mime);
+    tree->scrollToItem(target);
+    const QPoint at = tree->visualItemRect(target).center();
+    QDragEnterEvent enter(at, Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDragMoveEvent move(at, Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &move);
+    QDropEvent drop(at, Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &drop);
+}
+
+// Types into a general-title edit and picks the first title offered.
+QStringList TypeAndPick(GeneralTitleCompletion* completion, QWidget* edit, const QString& typed)
+{
+    Type(edit, typed);
+    QAbstractItemView* popup = completion->Completer()->popup();
+    if (!popup->isVisible())
+        return {};
+    QStringList offered;
+    for (int i = 0; i < popup->model()->rowCount(); ++i)
+        offered << popup->model()->index(i, 0).data().toString();
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    return offered;
+}
+
+QStringList Titles(const CTenorelView* tree)
+{
+    return ChildTexts(tree->GetRootItem());
+}
+
 } // namespace
 
 class TestEditing : public QObject {
@@ -239,6 +279,111 @@ private Q_SLOTS:
         QCOMPARE(doc->GetCurrentSubject(), made);
         QCOMPARE(window->List()->GetRowCount(), 0);
         QCOMPARE(window->Preview()->CurrentPage(), CHTMLView::Page::Text);
+    }
+
+    // The general titles offered as one is typed, ignoring case and accents;
+    // a subject moved by the menu and by a drag; a general title renamed.
+    void generalTitlesKeptTidy()
+    {
+        auto app = Open({{"Impôts", "2006", 0, "", {}}, {"EDF", "Facture", 0, "", {}}, {"Banque", "Relevé", 0, "", {}}});
+        CMainFrame* frame = app->MainFrame();
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
+        CTenorelView* tree = window->Tree();
+
+        QStringList offered;
+        OnNextDialog<CNewSubjectDlg>([&offered](CNewSubjectDlg& dlg) {
+            offered = TypeAndPick(dlg.Completion(), dlg.Control(IDC_GENERAL_TITLE), QStringLiteral("impots"));
+            Type(dlg.Control(IDC_SUBJECT_NAME), QStringLiteral("2007"));
+            QTest::mouseClick(dlg.Control(IDOK), Qt::LeftButton);
+        });
+        QVERIFY(Choose(frame, "&Sujets", ID_NEW_SUBJECT));
+        QCOMPARE(offered, QStringList{QStringLiteral("Impôts")});
+        QCOMPARE(doc->GetSubject(3)->GetGeneralTitle(), std::string("Impôts"));
+        QCOMPARE(Titles(tree), (QStringList{QStringLiteral("Banque"), QStringLiteral("EDF"), QStringLiteral("Impôts")}));
+        QCOMPARE(ChildTexts(tree->FindGeneralTitleItem("Impôts")), (QStringList{QStringLiteral("2006"), QStringLiteral("2007")}));
+        doc->SetModifiedFlag(false);
+
+        // "Facture" goes under "Impôts" through the subject menu.
+        QCOMPARE(FindItem(tree, QStringLiteral("Facture"))->toolTip(0), QStringLiteral("Facture"));
+        ClickItem(tree, FindItem(tree, QStringLiteral("Facture")));
+        const CTenorels* facture = doc->GetSubject(1);
+        QCOMPARE(doc->GetCurrentSubject(), facture);
+        OnNextDialog<CGeneralTitleDlg>([&offered](CGeneralTitleDlg& dlg) {
+            offered = TypeAndPick(dlg.Completion(), dlg.Control(IDC_GENERAL_TITLE_CHOICE), QStringLiteral("pô"));
+            QTest::mouseClick(dlg.Control(IDOK), Qt::LeftButton);
+        });
+        QVERIFY(Choose(frame, "&Sujets", ID_MOVE_SUBJECT));
+        QCOMPARE(offered, QStringList{QStringLiteral("Impôts")});
+        QCOMPARE(facture->GetGeneralTitle(), std::string("Impôts"));
+        QCOMPARE(Titles(tree), (QStringList{QStringLiteral("Banque"), QStringLiteral("Impôts")}));
+        QCOMPARE(CTenorelView::SubjectOf(tree->currentItem()), facture);
+        QVERIFY(doc->IsModified());
+        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [book*]"));
+
+        // "Relevé" dragged onto "Impôts"; dropped on its own title, nothing.
+        const CTenorels* releve = doc->GetSubject(2);
+        DragSubject(tree, releve, tree->FindGeneralTitleItem("Banque"));
+        QCOMPARE(releve->GetGeneralTitle(), std::string("Banque"));
+        DragSubject(tree, releve, tree->FindGeneralTitleItem("Impôts"));
+        QCOMPARE(releve->GetGeneralTitle(), std::string("Impôts"));
+        QCOMPARE(Titles(tree), QStringList{QStringLiteral("Impôts")});
+
+        // The general title renamed: every subject under it follows.
+        ClickItem(tree, tree->FindGeneralTitleItem("Impôts"));
+        QVERIFY(!doc->GetCurrentSubject());
+        OnNextDialog<CGeneralTitleDlg>([](CGeneralTitleDlg& dlg) {
+            QCOMPARE(qobject_cast<QLineEdit*>(dlg.Control(IDC_GENERAL_TITLE_CHOICE))->text(), QStringLiteral("Impôts"));
+            QVERIFY(!dlg.Control(IDOK)->isEnabled());
+            Type(dlg.Control(IDC_GENERAL_TITLE_CHOICE), QStringLiteral(" et taxes"));
+            QTest::mouseClick(dlg.Control(IDOK), Qt::LeftButton);
+        });
+        QVERIFY(Choose(frame, "&Sujets", ID_RENAME_GENERAL_TITLE));
+        QCOMPARE(Titles(tree), QStringList{QStringLiteral("Impôts et taxes")});
+        QCOMPARE(ChildTexts(tree->FindGeneralTitleItem("Impôts et taxes")),
+                 (QStringList{QStringLiteral("2006"), QStringLiteral("2007"), QStringLiteral("Facture"), QStringLiteral("Relevé")}));
+        for (const auto& subject : doc->Subjects())
+            QCOMPARE(subject->GetGeneralTitle(), std::string("Impôts et taxes"));
+
+        // Saved: the mark goes, the status bar says so for a while.
+        QVERIFY(Choose(frame, "&Fichier", ID_FILE_SAVE));
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Livre enregistré : %1").arg(doc->GetPathName()));
+        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [book]"));
+        QTRY_COMPARE_WITH_TIMEOUT(frame->StatusPane(0)->text(), QStringLiteral("Prêt"), 8000);
+    }
+
+    // A book another instance holds opens read-only: neither the menu nor a
+    // drag moves its subjects or renames its titles.
+    void generalTitlesOfAReadOnlyBook()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("tenu.tvo"), {{"Impôts", "2006", 0, "", {}}, {"EDF", "Facture", 0, "", {}}});
+        bool readOnly = true;
+        std::unique_ptr<HeldFile> other = OpenHeldFile(path.toStdString(), readOnly, false);
+        QVERIFY(other && !readOnly);
+        DialogRunner::SetNextHandler([](QDialog& dialog) {
+            if (auto* reservation = qobject_cast<CReservationDlg*>(&dialog))
+                if (auto* button = qobject_cast<QPushButton*>(reservation->Control(IDOK)))
+                    button->click();
+            return dialog.result();
+        });
+        auto app = StartApp({path});
+        CMainFrame* frame = app->MainFrame();
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
+        QVERIFY(doc->IsReadOnly());
+        CTenorelView* tree = window->Tree();
+        ClickItem(tree, FindItem(tree, QStringLiteral("Facture")));
+        QVERIFY(doc->GetCurrentSubject());
+        QVERIFY(!ShownEnabled(frame, "&Sujets", ID_MOVE_SUBJECT));
+        QVERIFY(!ShownEnabled(frame, "&Sujets", ID_RENAME_GENERAL_TITLE));
+        MessageBox::ClearHistory();
+        DragSubject(tree, doc->GetSubject(1), tree->FindGeneralTitleItem("Impôts"));
+        QCOMPARE(doc->GetSubject(1)->GetGeneralTitle(), std::string("EDF"));
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QCOMPARE(MessageBox::History()[0].text,
+                 QStringLiteral("Ce livre est ouvert en lecture seule : il ne peut pas être modifié ici."));
     }
 
     void renameSubject()

@@ -5,9 +5,12 @@
 // marked for translation, or is missing from translations/tavelo_en.ts.
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <set>
 
@@ -185,6 +188,61 @@ private Q_SLOTS:
         auto app = StartApp();
         QCOMPARE(TopMenu(app->MainFrame()->menuBar(), QStringLiteral("&Sujets"))->actions().at(4)->text(),
                  QStringLiteral("&Clotûrer le sujet"));
+    }
+
+    // Qt's own dialogs and the desktop's file types speak the interface's
+    // language, whatever the locale: French by default, English under English.
+    void frameworkTextsFollowTheInterface()
+    {
+        struct Case {
+            UiLanguage language;
+            QString open;
+            QString cancel;
+            QString textType;
+            QString pdfType;
+        };
+        const Case cases[] = {
+            {UiLanguage::kFrench, QStringLiteral("&Ouvrir"), QStringLiteral("Annuler"), QStringLiteral("document texte brut"),
+             QStringLiteral("document PDF")},
+            {UiLanguage::kEnglish, QStringLiteral("&Open"), QStringLiteral("Cancel"), QStringLiteral("plain text document"),
+             QStringLiteral("PDF document")},
+        };
+        for (const Case& c : cases) {
+            QVERIFY(InstallInterfaceLanguage(c.language));
+            QTemporaryDir dir;
+            auto app = StartApp({WriteBook(dir, QStringLiteral("livre.tvo"),
+                                           {{"EDF", "2006", 0, "", {"/nulle/part/a.txt", "/nulle/part/b.pdf"}}})});
+            CSplitter* window = ActiveWindow(*app);
+            window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("2006")));
+            const DocumentListModel* model = window->List()->Model();
+            QCOMPARE(model->index(0, 2).data().toString(), c.textType);
+            QCOMPARE(model->index(1, 2).data().toString(), c.pdfType);
+
+            // "Open a book" from the File menu shows Qt's file dialog.
+            QStringList buttons;
+            QTimer watch;
+            watch.setInterval(20);
+            connect(&watch, &QTimer::timeout, &watch, [&buttons, &watch] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                for (const QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons())
+                    buttons << button->text();
+                watch.stop();
+                dialog->reject();
+            });
+            watch.start();
+            SetUnattended(false);
+            QAction* open = FindCommandAction(app->MainFrame()->menuBar(), ID_FILE_OPEN);
+            QVERIFY(open);
+            open->trigger();
+            SetUnattended(true);
+            QCOMPARE(buttons.size(), 2);
+            QVERIFY2(buttons.contains(c.open), qPrintable(buttons.join(QLatin1Char(' '))));
+            QVERIFY2(buttons.contains(c.cancel), qPrintable(buttons.join(QLatin1Char(' '))));
+        }
+        RemoveInterfaceLanguage();
+        InstallInterfaceLanguage(UiLanguage::kFrench);
     }
 
     void englishMenusFollowTheRenamedSubjectsMenu()

@@ -10,6 +10,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 
+#include "app/editing_commands.h"
 #include "gui_fixture.h"
 
 using namespace tavelo;
@@ -64,6 +65,9 @@ const MenuSpec kMenu129 = {
       {32784, QStringLiteral("E&xporter\tCtrl+X")},
       {32795, QStringLiteral("&Fusionner\tCtrl+F")},
       {0, {}},
+      {57607, QStringLiteral("Im&primer…\tCtrl+P")},
+      {57609, QStringLiteral("Aperçu a&vant impression")},
+      {0, {}},
       {57616, QStringLiteral("Fichier récent")},
       {0, {}},
       {57665, QStringLiteral("&Quitter")}}},
@@ -76,7 +80,10 @@ const MenuSpec kMenu129 = {
       {0, {}},
       {32781, QStringLiteral("&Clotûrer le sujet")},
       {0, {}},
-      {32787, QStringLiteral("&Attendu")}}},
+      {32787, QStringLiteral("&Attendu")},
+      {0, {}},
+      {32821, QStringLiteral("&Déplacer vers un autre titre général…")},
+      {32820, QStringLiteral("Renommer le &titre général…")}}},
     {QStringLiteral("&Mode de Navigation"),
      {{32789, QStringLiteral("Navigation Standard")}, {32790, QStringLiteral("Navigation par recherche")}}},
     {QStringLiteral("&Outils"),
@@ -120,6 +127,21 @@ bool IsEnabled(QMenuBar* bar, int id)
 {
     QAction* a = FindCommandAction(bar, id);
     return a && a->isEnabled();
+}
+
+// Chooses a menu item as the user does: the popup opens (its items updated),
+// then the item is triggered if enabled.
+bool ChooseMenu(CMainFrame* frame, const QString& menuTitle, int id)
+{
+    QMenu* menu = TopMenu(frame->menuBar(), menuTitle);
+    if (!menu || !menu->menuAction()->isEnabled())
+        return false;
+    Prepare(menu);
+    QAction* action = FindCommandAction(menu, id);
+    if (!action || !action->isEnabled())
+        return false;
+    action->trigger();
+    return true;
 }
 
 } // namespace
@@ -191,6 +213,7 @@ private Q_SLOTS:
     void acceleratorsAreTheTablesKeys()
     {
         int newSubject = 0;
+        RegisterEditingCommands();
         CommandRegistry<CTenorelDoc>::Register(ID_NEW_SUBJECT, [&newSubject](CTenorelDoc&) { ++newSubject; });
         auto app = StartApp();
         CSplitter* window = ActiveWindow(*app);
@@ -239,7 +262,7 @@ private Q_SLOTS:
         QTest::keyClick(window->Tree(), Qt::Key_N, Qt::ControlModifier);
         QTRY_COMPARE(app->Documents().size(), std::size_t{2});
 
-        CommandRegistry<CTenorelDoc>::Unregister(ID_NEW_SUBJECT);
+        CommandRegistry<CTenorelDoc>::Register(ID_NEW_SUBJECT, OnNewSubject);
     }
 
     void paneCyclingWithF6()
@@ -348,10 +371,9 @@ private Q_SLOTS:
         QCOMPARE(CMainFrame::FindMenuItemByText(bar, QStringLiteral("Sujets")), -1);
         frame->EnableSubjectsMenu(false);
         QVERIFY(!bar->actions().at(pos)->isEnabled());
-        // The state belongs to the shared menu: a new book window keeps it.
+        // The state is the active window's: a new book window in standard
+        // mode has it enabled.
         QVERIFY(frame->RunCommand(ID_FILE_NEW));
-        QVERIFY(!frame->menuBar()->actions().at(pos)->isEnabled());
-        frame->EnableSubjectsMenu(true);
         QVERIFY(frame->menuBar()->actions().at(pos)->isEnabled());
 
         // Items without text before it (as a window's system menu) are skipped.
@@ -360,6 +382,57 @@ private Q_SLOTS:
         other.addMenu(QStringLiteral("&Fichier"));
         other.addMenu(QStringLiteral("&Sujets"));
         QCOMPARE(CMainFrame::FindMenuItemByText(&other, QStringLiteral("&Sujets")), 2);
+    }
+
+    // Two books, one in search navigation: "&Sujets", the navigation modes
+    // and the mode pane are always the active window's, also after the other
+    // window closes.
+    void menusFollowTheActiveBookWindow()
+    {
+        QTemporaryDir dir;
+        auto app = StartApp({WriteBook(dir, QStringLiteral("exemple.tvo"), {{"EDF", "2006", 0, "", {}}})});
+        CMainFrame* frame = app->MainFrame();
+        CSplitter* searched = ActiveWindow(*app);
+        searched->Tree()->m_searchHits = {searched->GetDocument()->GetSubject(0)};
+        QVERIFY(ChooseMenu(frame, QStringLiteral("&Mode de Navigation"), ID_NAVIGATION_SEARCH));
+        QVERIFY(searched->Tree()->m_bSearchMode);
+        QMenu* subjects = TopMenu(frame->menuBar(), QStringLiteral("&Sujets"));
+        QVERIFY(!subjects->menuAction()->isEnabled());
+        QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Recherche"));
+
+        // A brand-new book: its first subject can be made from the menu.
+        QVERIFY(ChooseMenu(frame, QStringLiteral("&Fichier"), ID_FILE_NEW));
+        CSplitter* fresh = ActiveWindow(*app);
+        QVERIFY(fresh != searched);
+        subjects = TopMenu(frame->menuBar(), QStringLiteral("&Sujets"));
+        QVERIFY(subjects->menuAction()->isEnabled());
+        Prepare(subjects);
+        QVERIFY(IsEnabled(frame->menuBar(), ID_NEW_SUBJECT));
+        QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Standard"));
+        // With the focus in the list, the pane still tells the window's mode.
+        fresh->SetActiveView(fresh->List());
+        frame->UpdateToolbar();
+        QCOMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Standard"));
+
+        frame->MdiArea()->setActiveSubWindow(searched);
+        QTRY_COMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Recherche"));
+        QVERIFY(!subjects->menuAction()->isEnabled());
+        frame->MdiArea()->setActiveSubWindow(fresh);
+        QTRY_VERIFY(subjects->menuAction()->isEnabled());
+
+        // Closing the new book leaves the searched one, shown as it is.
+        fresh->SetActiveView(fresh->Tree());
+        QVERIFY(ChooseMenu(frame, QStringLiteral("&Fichier"), ID_FILE_CLOSE));
+        QTRY_COMPARE(frame->BookWindows().size(), std::size_t{1});
+        QTRY_COMPARE(frame->StatusPane(1)->text(), QStringLiteral("Mode Recherche"));
+        QCOMPARE(ActiveWindow(*app), searched);
+        subjects = TopMenu(frame->menuBar(), QStringLiteral("&Sujets"));
+        QVERIFY(!subjects->menuAction()->isEnabled());
+        QMenu* navigation = TopMenu(frame->menuBar(), QStringLiteral("&Mode de Navigation"));
+        Prepare(navigation);
+        QVERIFY(IsEnabled(frame->menuBar(), ID_NAVIGATION_STANDARD));
+        QVERIFY(IsEnabled(frame->menuBar(), ID_NAVIGATION_SEARCH));
+        QVERIFY(FindCommandAction(frame->menuBar(), ID_NAVIGATION_SEARCH)->isChecked());
     }
 
     void bookWindowLayout()

@@ -8,10 +8,12 @@
 #include <QPdfWriter>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <sys/stat.h>
 
+#include "app/editing_commands.h"
 #include "search/search_pattern.h"
 
 #include "gui_fixture.h"
@@ -259,6 +261,60 @@ private Q_SLOTS:
         preview.Navigate(WriteFile(dir, QStringLiteral("page.html"), "<html><body><p>Texte</p><img src=\"image.png\"></body></html>"));
         QCOMPARE(preview.CurrentPage(), CHTMLView::Page::Html);
         QVERIFY(preview.DisplayedText().contains(QStringLiteral("Texte")));
+    }
+
+    // Enter and Space on a document row show it; a search's picture opens at
+    // its top whatever the page before showed; Ctrl+A in the preview's text
+    // selects the text and makes no subject.
+    void keysOfTheFocusedPane()
+    {
+        int newSubject = 0;
+        RegisterEditingCommands();
+        CommandRegistry<CTenorelDoc>::Register(ID_NEW_SUBJECT, [&newSubject](CTenorelDoc&) { ++newSubject; });
+        QByteArray longText;
+        for (int i = 0; i < 400; ++i)
+            longText += "ligne " + QByteArray::number(i) + "\n";
+        longText += "la facture est ici\n";
+        const QString text = WriteFile(m_dir, QStringLiteral("long.txt"), longText);
+        QImage tall(200, 3000, QImage::Format_RGB32);
+        tall.fill(Qt::blue);
+        const QString picture = m_dir.filePath(QStringLiteral("scan.png"));
+        QVERIFY(tall.save(picture));
+        auto app = StartApp({WriteBook(m_dir, QStringLiteral("touches.tvo"),
+                                       {{"EDF", "2006", 0, "", {text.toStdString(), picture.toStdString()}}})});
+        CSplitter* window = ActiveWindow(*app);
+        CHTMLView* preview = window->Preview();
+        CListeView* list = window->List();
+        window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("2006")));
+        preview->SetSearchPattern(std::make_shared<SearchPattern>("facture", SearchOptions{}));
+
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(preview->CurrentPath(), text);
+        // Shown at its hit, at the end of the text.
+        QCOMPARE(preview->HitBarText(), QStringLiteral("Occurrence 1 sur 1"));
+        QVERIFY(preview->Browser()->verticalScrollBar()->value() > 0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(preview->CurrentPath(), picture);
+        QCOMPARE(preview->CurrentPage(), CHTMLView::Page::Image);
+        QVERIFY(preview->Browser()->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(preview->Browser()->verticalScrollBar()->value(), 0);
+
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(preview->CurrentPath(), text);
+        QTest::mouseClick(preview->Browser()->viewport(), Qt::LeftButton);
+        QCOMPARE(window->GetActiveView(), static_cast<CView*>(preview));
+        QTest::keyClick(preview->Browser(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(newSubject, 0);
+        QCOMPARE(preview->Browser()->textCursor().selectedText().size(), preview->DisplayedText().size());
+        // Back in the list, Ctrl+A makes a subject again.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(newSubject, 1);
+        CommandRegistry<CTenorelDoc>::Register(ID_NEW_SUBJECT, OnNewSubject);
     }
 
     void routingRules()

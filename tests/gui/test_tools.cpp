@@ -10,6 +10,7 @@
 #include "app/export_progress_dlg.h"
 #include "app/folder_chooser.h"
 #include "app/tool_commands.h"
+#include "app/translation.h"
 #include "book/held_file.h"
 #include "book/merge.h"
 #include "book/text.h"
@@ -196,6 +197,7 @@ private Q_SLOTS:
         QCOMPARE(shown.back().text,
                  QStringLiteral("Le fichier a été exporté avec succès \n Vous pouvez consulter le fichier de compte-rendu"));
         QCOMPARE(shown.back().look, MessageBox::Information);
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Livre exporté dans %1").arg(ToQ(doc->GetChosenFolder())));
 
         // Beside each other: the folder of copies, the book, the report.
         QCOMPARE(ReadBytes(out + QStringLiteral("/Maison/edf.pdf")), QByteArray("facture"));
@@ -417,6 +419,7 @@ private Q_SLOTS:
         CSplitter* window = ActiveWindow(*app);
         CTenorelDoc* doc = window->GetDocument();
         QCOMPARE(doc->GetPathName(), exported);
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("Livre importé : %1").arg(exported));
         QVERIFY(FindItem(window->Tree(), QStringLiteral("2006")));
         QVERIFY(FindItem(window->Tree(), QStringLiteral("Impôts")));
         const QString copies = out + QStringLiteral("/Maison/");
@@ -534,6 +537,9 @@ private Q_SLOTS:
         QCOMPARE(doc->GetSubject(3)->GetGeneralTitle(), std::string("Impôts"));
         QVERIFY(doc->IsModified());
         QCOMPARE(ReadBytes(other), otherBytes);
+        // Told in the status bar, the title marked unsaved.
+        QCOMPARE(frame->StatusPane(0)->text(), QStringLiteral("2 sujets ajoutés"));
+        QTRY_COMPARE(frame->windowTitle(), QStringLiteral("Tavelo - [Maison*]"));
 
         // One general title with the subject twice; the selection is kept.
         QTreeWidget* tree = window->Tree();

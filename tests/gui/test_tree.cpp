@@ -273,11 +273,15 @@ private Q_SLOTS:
         QCOMPARE(texts, (QStringList{QStringLiteral("&Ajouter un document"), QStringLiteral("-"),
                                      QStringLiteral("&Supprimer le sujet"), QStringLiteral("&Renommer le sujet"),
                                      QStringLiteral("-"), QStringLiteral("&Ouvrir le sujet"), QStringLiteral("-"),
-                                     QStringLiteral("&Copier le sujet"), QStringLiteral("-"), QStringLiteral("A&ttendu")}));
+                                     QStringLiteral("&Copier le sujet"), QStringLiteral("-"), QStringLiteral("A&ttendu"),
+                                     QStringLiteral("-"), QStringLiteral("&Déplacer vers un autre titre général…"),
+                                     QStringLiteral("Renommer le &titre général…")}));
         // With a subject current, every command of the menu is offered.
         QCOMPARE(enabled, (QStringList{QStringLiteral("&Ajouter un document"), QStringLiteral("&Supprimer le sujet"),
                                        QStringLiteral("&Renommer le sujet"), QStringLiteral("&Ouvrir le sujet"),
-                                       QStringLiteral("&Copier le sujet"), QStringLiteral("A&ttendu")}));
+                                       QStringLiteral("&Copier le sujet"), QStringLiteral("A&ttendu"),
+                                       QStringLiteral("&Déplacer vers un autre titre général…"),
+                                       QStringLiteral("Renommer le &titre général…")}));
         // The chosen command reopened the subject.
         QCOMPARE(doc->GetSubject(0)->GetState(), 0);
         QVERIFY(HasMark(item2006, OpenSubjectMark()));
