@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <set>
 
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/commands.h"
 #include "reading/text_source.h"
 #include "search/query/quick_search.h"
 #include "test_files.h"
@@ -136,6 +140,66 @@ TEST_F(QuickSearchTest, ChangedDocumentsAreReadAgainAndHitsRankedAndConfirmed)
         std::transform(marked.begin(), marked.end(), marked.begin(), ::tolower);
         EXPECT_EQ(marked, "facture");
     }
+}
+
+// tavelo-cli find: best first, one line per hit, fields escaped; JSON; the
+// exit statuses of a hit, of none and of a bad query.
+TEST(FindCommand, LinesJsonAndStatuses)
+{
+    TempDir dir;
+    const std::string avis = dir.Write("avis impot.txt", "AVIS D\xE2\x80\x99IMP\xC3\x94T 2023\nTaxe fonci\xC3\xA8re due");
+    const std::string note = dir.Write("note.txt", "un imp\xC3\xB4t parmi d'autres mots");
+    const std::string json = dir.Write("book.json", std::string(R"({"subjects":[)") +
+        R"({"general_title":"Imp\u00f4ts","name":"2023\tbis","documents":[")" + note + R"(",")" + avis + R"("]},)" +
+        R"({"general_title":"Divers","name":"Vide","expected":"payer l'imp\u00f4t"}]})");
+    const std::string book = dir.File("b.tvo");
+    std::ostringstream out, err;
+    const auto run = [&](cli::Args args) {
+        out.str("");
+        err.str("");
+        return cli::RunFind(args, {out, err});
+    };
+    ASSERT_EQ(cli::RunCreate({json, book}, {out, err}), 0) << err.str();
+
+    ASSERT_EQ(run({book, "impot"}), 0) << err.str();
+    std::vector<std::string> lines;
+    std::istringstream text(out.str());
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << out.str();
+    // The word in the file's name first, then in a subject's general title,
+    // in an expected text, and in a text only; a tab in a name is written \x09,
+    // a line break in an extract a space.
+    EXPECT_EQ(lines[0], "Imp\xC3\xB4ts/2023\\x09bis\t" + avis + "\tAVIS D\xE2\x80\x99IMP\xC3\x94T 2023 Taxe fonci\xC3\xA8re due");
+    EXPECT_EQ(lines[1], "Imp\xC3\xB4ts/2023\\x09bis\t\tImp\xC3\xB4ts");
+    EXPECT_EQ(lines[2], "Divers/Vide\t\tpayer l'imp\xC3\xB4t");
+    EXPECT_EQ(lines[3], "Imp\xC3\xB4ts/2023\\x09bis\t" + note + "\tun imp\xC3\xB4t parmi d'autres mots");
+
+    ASSERT_EQ(run({book, "taxe", "fonciere", "--json", "--limit", "5"}), 0) << err.str();
+    const auto parsed = nlohmann::json::parse(out.str());
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0]["general_title"], "Imp\xC3\xB4ts");
+    EXPECT_EQ(parsed[0]["subject"], "2023\tbis");
+    EXPECT_EQ(parsed[0]["document"], avis);
+    EXPECT_EQ(parsed[0]["where"], nlohmann::json::array({"contents"}));
+    EXPECT_EQ(parsed[0]["hits"], 2);
+    EXPECT_EQ(parsed[0]["extract"], "AVIS D\xE2\x80\x99IMP\xC3\x94T 2023 Taxe fonci\xC3\xA8re due");
+    ASSERT_EQ(run({book, "impot", "--json"}), 0);
+    EXPECT_TRUE(nlohmann::json::parse(out.str())[1]["document"].is_null());
+    EXPECT_EQ(nlohmann::json::parse(out.str())[1]["where"], nlohmann::json::array({"general_title"}));
+    ASSERT_EQ(run({book, "impot", "--limit=1"}), 0);
+    const std::string limited = out.str();
+    EXPECT_EQ(std::count(limited.begin(), limited.end(), '\n'), 1);
+
+    EXPECT_EQ(run({book, "loyer"}), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(run({book, "\"taxe fonciere"}), 2);
+    EXPECT_NE(err.str().find("guillemet"), std::string::npos) << err.str();
+    EXPECT_EQ(run({book, "-"}), 2);
+    EXPECT_EQ(run({book, std::string(10000, '!')}), 2);
+    EXPECT_EQ(run({dir.File("absent.tvo"), "impot"}), 2);
+    EXPECT_EQ(run({book}), 2);
+    EXPECT_EQ(run({book, "impot", "--limit=0"}), 2);
 }
 
 } // namespace
