@@ -376,7 +376,12 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
 int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
     int code = SQLITE_OK;
-    sqlite3_stmt* s = m_writer->Prepare("INSERT OR REPLACE INTO paths(path, size, hash) VALUES (?1, ?2, ?3)", code);
+    sqlite3_stmt* s = m_writer->Prepare(
+        // An unchanged file changes no page, and a transaction that changes
+        // none writes nothing.
+        "INSERT INTO paths(path, size, hash) VALUES (?1, ?2, ?3) ON CONFLICT(path) DO UPDATE SET "
+        "size = excluded.size, hash = excluded.hash WHERE size != excluded.size OR hash != excluded.hash",
+        code);
     if (s == nullptr)
         return code;
     BindText(s, 1, path);
@@ -648,7 +653,7 @@ std::optional<CacheStats> TextCache::Stats()
     stats.capBytes = m_capBytes;
     int code = SQLITE_OK;
     sqlite3_stmt* s = m_writer->Prepare(
-        "SELECT (SELECT count(*) FROM files), count(*), coalesce(sum(bytes), 0) FROM texts", code);
+        "SELECT (SELECT count(*) FROM files), count(*), (SELECT bytes FROM totals) FROM texts", code);
     if (s != nullptr)
         code = Run(s, [&stats](sqlite3_stmt* row) {
             stats.files = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));

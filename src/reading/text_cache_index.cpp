@@ -16,7 +16,7 @@ namespace tavelo {
 using namespace text_cache_sql;
 
 // Raised whenever the tables change shape; an older cache is emptied.
-const int text_cache_sql::kSchemaVersion = 4;
+const int text_cache_sql::kSchemaVersion = 5;
 
 namespace {
 
@@ -36,6 +36,15 @@ CREATE TABLE texts(
     body TEXT NOT NULL,
     UNIQUE(hash, kind, version));
 CREATE INDEX texts_used ON texts(used);
+-- The size of the texts kept, without reading them all at every search.
+CREATE TABLE totals(bytes INTEGER NOT NULL);
+INSERT INTO totals VALUES (0);
+CREATE TRIGGER texts_added AFTER INSERT ON texts BEGIN
+    UPDATE totals SET bytes = bytes + new.bytes;
+END;
+CREATE TRIGGER texts_dropped AFTER DELETE ON texts BEGIN
+    UPDATE totals SET bytes = bytes - old.bytes;
+END;
 CREATE TABLE files(
     dev INTEGER NOT NULL,
     ino INTEGER NOT NULL,
@@ -67,7 +76,7 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     int code = exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK) {
         exec("DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; DROP TABLE IF EXISTS files; "
-             "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
+             "DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS totals; DROP TABLE IF EXISTS texts;");
         code = exec(kSchema);
         if (code == SQLITE_OK)
             code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
