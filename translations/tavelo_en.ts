@@ -814,6 +814,14 @@ Insured address: 12 rue des Lilas.</translation>
         <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
         <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search, 1 when nothing is found and 2 on incorrect input. On an error, a message is written on standard error and no file is written.</translation>
     </message>
+    <message>
+        <source>help [COMMANDE]</source>
+        <translation>help [COMMAND]</translation>
+    </message>
+    <message>
+        <source>Affiche l&apos;aide de COMMANDE (comme « tavelo-cli COMMANDE --help »), ou sans COMMANDE toute cette aide.</source>
+        <translation>Prints the help of COMMAND (as &quot;tavelo-cli COMMAND --help&quot; does), or without COMMAND all of this help.</translation>
+    </message>
 </context>
 <context>
     <name>Preview</name>
