@@ -1244,6 +1244,10 @@ Insured address: 12 rue des Lilas.</translation>
         <source>%1 : %2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>il n&apos;a pas pu être transmis au programme de lecture</source>
+        <translation>it could not be handed to the reader program</translation>
+    </message>
 </context>
 <context>
     <name>Tavelo</name>

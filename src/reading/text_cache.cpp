@@ -120,7 +120,10 @@ bool TextCache::OpenDatabase()
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (code == SQLITE_OK) {
             sqlite3_busy_timeout(connection->db, 2000);
-            code = connection->Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+            // Never a sync: the cache holds only what can be read again, and
+            // a sync waits for the disk, on a busy one behind every other
+            // program's writes. What a crash leaves damaged is rebuilt.
+            code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL;");
         }
         int version = -1;
         if (code == SQLITE_OK) {
@@ -234,7 +237,8 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(connection->db, 2000);
         // Pages read from the file's mapping rather than copied in.
-        code = connection->Exec("PRAGMA mmap_size = 268435456; BEGIN");
+        // The last connection to close checkpoints: without a sync either.
+        code = connection->Exec("PRAGMA mmap_size = 268435456; PRAGMA synchronous=OFF; BEGIN");
         connection->reading = code == SQLITE_OK;
     }
     if (code != SQLITE_OK) {
