@@ -1,5 +1,6 @@
 #include "reading/text_cache.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -147,7 +148,7 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK) {
             m_writer = std::move(connection);
             // Texts an earlier run kept may still wait for the index.
-            m_indexPending = true;
+            m_indexPending = IndexBehind(m_writer->db);
             return true;
         }
         const std::string detail = connection->db != nullptr ? sqlite3_errmsg(connection->db) : sqlite3_errstr(code);
@@ -483,11 +484,15 @@ void TextCache::WriterLoop()
         const bool enabled = m_enabled;
         lock.unlock();
         const int code = enabled ? WriteBatch(batch) : SQLITE_OK;
+        const bool textsKept = std::any_of(batch.begin(), batch.end(),
+                                           [](const PendingWrite& write) { return write.what == PendingWrite::kText; });
         batch.clear();
         lock.lock();
         m_writing = false;
         if (code != SQLITE_OK)
             Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
+        else if (textsKept)
+            m_indexPending = true;
         m_caughtUp.notify_all();
     }
 }
@@ -565,6 +570,9 @@ void TextCache::RememberPath(const std::string& path, std::uint64_t size, const 
         if (m_remembered.size() > kMaxRemembered)
             m_remembered.clear();
     }
+    // Known so from an earlier run: one lookup rather than a write to wait for.
+    if (const std::optional<KnownFile> known = KnownPath(path); known && known->size == size && known->hash == hash)
+        return;
     PendingWrite write;
     write.what = PendingWrite::kPath;
     write.path = path;
@@ -580,6 +588,11 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
         WaitForWriter(lock);
         EndReading();
     }
+    return KnownPath(path);
+}
+
+std::optional<KnownFile> TextCache::KnownPath(const std::string& path)
+{
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
         return std::nullopt;
@@ -630,8 +643,8 @@ void TextCache::Flush()
     // The texts of this search go into the full-text index now, off the
     // search's time.
     m_searching = false;
-    m_indexPending = true;
-    StartWriter();
+    if (m_indexPending)
+        StartWriter();
     m_wake.notify_all();
 }
 

@@ -85,6 +85,17 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     return code;
 }
 
+bool text_cache_sql::IndexBehind(sqlite3* db)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT (SELECT indexed FROM fts_state) < (SELECT coalesce(max(id), 0) FROM texts)", -1, &s,
+                           nullptr) != SQLITE_OK)
+        return true;
+    const bool behind = sqlite3_step(s) != SQLITE_ROW || sqlite3_column_int(s, 0) != 0;
+    sqlite3_finalize(s);
+    return behind;
+}
+
 int text_cache_sql::ClearIndex(sqlite3* db)
 {
     return sqlite3_exec(db, "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild');", nullptr, nullptr, nullptr);

@@ -95,6 +95,8 @@ extern const int kSchemaVersion;
 // version, in one transaction (text_cache_index.cpp, with the full-text
 // tables).
 int CreateSchema(sqlite3* db);
+// Whether texts wait for the full-text index (true when it cannot tell).
+bool IndexBehind(sqlite3* db);
 // Empties the full-text index once the texts are removed.
 int ClearIndex(sqlite3* db);
 
