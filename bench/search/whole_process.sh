@@ -5,7 +5,8 @@
 #       (first search, on an emptied cache, and the same again)
 #   tavelo-cli search over 2,000 documents      beside  recollq on an index of the same folder
 #       (1,000 .txt, 500 .pdf, 250 .doc, 250 .xls; nothing changed since the last search)
-#   tavelo-cli search of a book of one document, with and without the cache
+#   tavelo-cli search of a book of one document, with and without the cache,
+#       and on a cache of 100,000 texts (when fixed_costs_bench is built)
 #
 # Each pair is first checked to find the same files, then timed; the ratios
 # (Tavelo / reference, lower is better) are printed at the end.
@@ -88,6 +89,23 @@ $search "$corpus/all.tvo" $word --scope contents > /dev/null 2>&1 || true
 bench all_repeat "$search $corpus/all.tvo $word --scope contents" "recollq -c $RECOLL_CONFDIR -b -n 0 $word*"
 bench one_document "$search $corpus/one.tvo $word --scope contents" "$search $corpus/one.tvo $word --scope contents --no-cache"
 
+# A book of one document on a cache of 100,000 texts (made once by
+# fixed_costs_bench, which times the same in-process).
+fixed=$build/bench/search/fixed_costs_bench
+if [ -x "$fixed" ]; then
+    export TAVELO_FIXED_COSTS_CACHE=$corpus/cache-100k
+    "$fixed" --benchmark_filter=Reference > /dev/null
+    for kind in txt rtf; do
+        printf '{"subjects":[{"general_title":"G","name":"lettre","documents":["%s"]}]}' \
+            "$TAVELO_FIXED_COSTS_CACHE/lettre.$kind" > "$results/one-$kind.json"
+        "$cli" create "$results/one-$kind.json" "$corpus/one-$kind-100k.tvo" --force > /dev/null
+    done
+    XDG_CACHE_HOME=$TAVELO_FIXED_COSTS_CACHE bench one_100k \
+        "$search $corpus/one-txt-100k.tvo $word --scope contents" \
+        "$search $corpus/one-rtf-100k.tvo $word --scope contents" \
+        "$search $corpus/one-rtf-100k.tvo $word --scope contents --no-cache"
+fi
+
 python3 - "$results" <<'PY'
 import json, os, sys
 folder = sys.argv[1]
@@ -110,4 +128,8 @@ print("%-52s %10s %10s %7s" % ("", "Tavelo ms", "ref. ms", "ratio"))
 for label, mine, reference in rows:
     print("%-52s %10.1f %10.1f %6.2fx" % (label, mine, reference, mine / reference))
 print("one document, cache on: %.1f ms whole process" % one)
+if os.path.exists(os.path.join(folder, "one_100k.json")):
+    txt, rtf, rtf_nocache = means("one_100k")
+    print("cache of 100,000 texts, one document, whole process: .txt %.1f ms, .rtf %.1f ms "
+          "(.rtf --no-cache %.1f ms)" % (txt, rtf, rtf_nocache))
 PY

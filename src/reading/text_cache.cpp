@@ -501,6 +501,8 @@ void TextCache::WriterLoop()
 void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
 {
     ++m_waiting;
+    if (!m_queue.empty())
+        m_wake.notify_all();
     m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
     --m_waiting;
     // Leaves the index to the writer again once the lock is free.
@@ -523,8 +525,13 @@ void TextCache::Queue(PendingWrite write)
     // Texts wait in memory for the writer; never more than this much.
     m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
     m_queueBytes += write.text.Size() + write.path.size() + 64;
+    // Paths wait for the end of the search, or for a text: written together,
+    // in one transaction, they cost the writer little, and an unchanged one
+    // nothing.
+    const bool path = write.what == PendingWrite::kPath;
     m_queue.push_back(std::move(write));
-    m_wake.notify_one();
+    if (!path || m_queueBytes >= kMaxQueuedBytes / 8)
+        m_wake.notify_one();
 }
 
 void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
@@ -570,9 +577,6 @@ void TextCache::RememberPath(const std::string& path, std::uint64_t size, const 
         if (m_remembered.size() > kMaxRemembered)
             m_remembered.clear();
     }
-    // Known so from an earlier run: one lookup rather than a write to wait for.
-    if (const std::optional<KnownFile> known = KnownPath(path); known && known->size == size && known->hash == hash)
-        return;
     PendingWrite write;
     write.what = PendingWrite::kPath;
     write.path = path;

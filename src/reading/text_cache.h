@@ -146,7 +146,7 @@ private:
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
     void BeginReading(Connection& connection);
-    // LastSeen, as the search's snapshot of the cache has it.
+    // LastSeen's lookup, without waiting for the writer.
     std::optional<KnownFile> KnownPath(const std::string& path);
     void EndReading();
     // What Store, Link and RememberPath leave to the writer thread, which

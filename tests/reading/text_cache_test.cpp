@@ -403,7 +403,8 @@ TEST(CachedSearch, SameAnswerCachedOrNotAndOneAtATimeOrNot)
     TempDir dir;
     SubjectList book;
     const char* const fixtures[] = {"lettre.doc", "comptes.xls", "rapport.pdf", "lettre.rtf", "utf8.txt"};
-    for (int copy = 0; copy < 3; ++copy) {
+    // Enough documents for the reader that the search asks the full-text index.
+    for (int copy = 0; copy < 7; ++copy) {
         for (const char* fixture : fixtures) {
             book.push_back(std::make_unique<CTenorels>("G", std::to_string(copy) + fixture, 0));
             book.back()->AddDocumentPath(dir.File("absent" + std::to_string(copy) + ".pdf"));
