@@ -846,6 +846,14 @@ Insured address: 12 rue des Lilas.</translation>
         <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
         <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input. On an error, a message is written on the standard error and no file is written.</translation>
     </message>
+    <message>
+        <source>help [COMMANDE]</source>
+        <translation>help [COMMAND]</translation>
+    </message>
+    <message>
+        <source>Affiche l&apos;aide de COMMANDE (comme « tavelo-cli COMMANDE --help »), ou sans COMMANDE toute cette aide.</source>
+        <translation>Prints the help of COMMAND (as &quot;tavelo-cli COMMAND --help&quot; does), or without COMMAND all of this help.</translation>
+    </message>
 </context>
 <context>
     <name>Preview</name>
@@ -1279,6 +1287,10 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>La recherche compte trop de mots : %1 au plus.</source>
         <translation>The search has too many words: %1 at most.</translation>
+    </message>
+    <message>
+        <source>il n&apos;a pas pu être transmis au programme de lecture</source>
+        <translation>it could not be handed to the reader program</translation>
     </message>
 </context>
 <context>

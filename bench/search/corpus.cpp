@@ -214,6 +214,15 @@ std::string SheetRows(const std::string& words, bool openDocument)
     return rows;
 }
 
+// The documents number `i` of every kind hold the sought word.
+void MarkSought(Corpus& corpus, int i)
+{
+    for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.html, &corpus.mail,
+                             &corpus.docx, &corpus.xlsx, &corpus.pptx, &corpus.odt, &corpus.ods, &corpus.odp})
+        if (static_cast<int>(kind->size()) > i)
+            corpus.withWord.insert((*kind)[static_cast<std::size_t>(i)]);
+}
+
 } // namespace
 
 std::unordered_set<std::string>& LastCorpus()
@@ -224,31 +233,55 @@ std::unordered_set<std::string>& LastCorpus()
 
 Corpus MakeCorpus(int perKind)
 {
-    Corpus corpus;
     std::string pattern = (std::filesystem::temp_directory_path() / "tavelo-bench-XXXXXX").string();
-    corpus.folder = ::mkdtemp(pattern.data());
+    return MakeCorpus(::mkdtemp(pattern.data()), CorpusCounts::Each(perKind));
+}
+
+Corpus MakeCorpus(const std::string& folder, const CorpusCounts& counts)
+{
+    Corpus corpus;
+    corpus.folder = folder;
     std::mt19937 rng(2006);
     const std::string fixtures = TAVELO_DOCUMENT_FIXTURES;
     const std::string doc = ReadWholeFile(fixtures + "/lettre.doc");
     const std::string xls = ReadWholeFile(fixtures + "/comptes.xls");
-    for (int i = 0; i < perKind; ++i) {
+    const int most = std::max({counts.text, counts.pdf, counts.word, counts.spreadsheet, counts.html, counts.mail,
+                               counts.office});
+    for (int i = 0; i < most; ++i) {
         const bool sought = i % 20 == 7;
         const std::string n = std::to_string(i);
-        std::string text = Words(rng, 1200, sought);
-        if (i % 2 == 1)
-            text = *Utf8ToCp1252(text);
-        corpus.text.push_back(corpus.folder + "/t" + n + ".txt");
-        Write(corpus.text.back(), text);
-        corpus.pdf.push_back(corpus.folder + "/p" + n + ".pdf");
-        Write(corpus.pdf.back(), MakePdf(rng, sought));
-        corpus.word.push_back(corpus.folder + "/w" + n + ".doc");
-        Write(corpus.word.back(), Vary(doc, {"Salutations", "Quincaillerie", "Madame", "Monsieur", "Veuillez"}, rng, sought));
-        corpus.spreadsheet.push_back(corpus.folder + "/x" + n + ".xls");
-        Write(corpus.spreadsheet.back(), Vary(xls, {"Assurance", "habitation", "Montant"}, rng, sought));
-        corpus.html.push_back(corpus.folder + "/h" + n + ".html");
-        Write(corpus.html.back(), MakeHtml(rng, sought));
-        corpus.mail.push_back(corpus.folder + "/m" + n + ".eml");
-        Write(corpus.mail.back(), MakeMail(rng, sought));
+        if (i < counts.text) {
+            std::string text = Words(rng, 1200, sought);
+            if (i % 2 == 1)
+                text = *Utf8ToCp1252(text);
+            corpus.text.push_back(corpus.folder + "/t" + n + ".txt");
+            Write(corpus.text.back(), text);
+        }
+        if (i < counts.pdf) {
+            corpus.pdf.push_back(corpus.folder + "/p" + n + ".pdf");
+            Write(corpus.pdf.back(), MakePdf(rng, sought));
+        }
+        if (i < counts.word) {
+            corpus.word.push_back(corpus.folder + "/w" + n + ".doc");
+            Write(corpus.word.back(), Vary(doc, {"Salutations", "Quincaillerie", "Madame", "Monsieur", "Veuillez"}, rng, sought));
+        }
+        if (i < counts.spreadsheet) {
+            corpus.spreadsheet.push_back(corpus.folder + "/x" + n + ".xls");
+            Write(corpus.spreadsheet.back(), Vary(xls, {"Assurance", "habitation", "Montant"}, rng, sought));
+        }
+        if (i < counts.html) {
+            corpus.html.push_back(corpus.folder + "/h" + n + ".html");
+            Write(corpus.html.back(), MakeHtml(rng, sought));
+        }
+        if (i < counts.mail) {
+            corpus.mail.push_back(corpus.folder + "/m" + n + ".eml");
+            Write(corpus.mail.back(), MakeMail(rng, sought));
+        }
+        if (i >= counts.office) {
+            if (sought)
+                MarkSought(corpus, i);
+            continue;
+        }
         const std::string base = corpus.folder + "/o" + n;
         corpus.docx.push_back(base + ".docx");
         WritePackage(fixtures + "/courrier.docx", corpus.docx.back(), "word/document.xml", "Salutations distinguées.",
@@ -269,10 +302,7 @@ Corpus MakeCorpus(int perKind)
         WritePackage(fixtures + "/budget.ods", corpus.ods.back(), "content.xml", "</table:table>",
                      SheetRows(Words(rng, 1200, sought), true) + "</table:table>", "");
         if (sought)
-            for (const auto* kind : {&corpus.text, &corpus.pdf, &corpus.word, &corpus.spreadsheet, &corpus.html,
-                                     &corpus.mail, &corpus.docx, &corpus.xlsx, &corpus.pptx, &corpus.odt, &corpus.ods,
-                                     &corpus.odp})
-                corpus.withWord.insert(kind->back());
+            MarkSought(corpus, i);
     }
     LastCorpus() = corpus.withWord;
     return corpus;

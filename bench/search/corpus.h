@@ -23,7 +23,15 @@ struct Corpus {
     std::unordered_set<std::string> withWord;
 };
 
+// How many documents of each kind; 0 leaves a kind out.
+struct CorpusCounts {
+    int text = 0, pdf = 0, word = 0, spreadsheet = 0, html = 0, mail = 0, office = 0;
+    static CorpusCounts Each(int perKind) { return {perKind, perKind, perKind, perKind, perKind, perKind, perKind}; }
+};
+
 Corpus MakeCorpus(int perKind);
+// In `folder`, which exists.
+Corpus MakeCorpus(const std::string& folder, const CorpusCounts& counts);
 void RemoveCorpus(const Corpus& corpus);
 // Whether the document of the corpus made last holds the sought word.
 bool HoldsSoughtWord(const std::string& path);

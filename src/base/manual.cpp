@@ -154,11 +154,18 @@ std::string HelpText(const Manual& manual)
         }
         if (!section.paragraphs.empty() && !section.entries.empty())
             out += '\n';
-        for (const ManualEntry& entry : section.entries) {
-            Wrap(out, Tr(context, entry.term), 2);
-            Wrap(out, Tr(context, entry.text), 6);
-        }
+        for (const ManualEntry& entry : section.entries)
+            out += EntryHelp(manual, entry);
     }
+    return out;
+}
+
+std::string EntryHelp(const Manual& manual, const ManualEntry& entry)
+{
+    std::string out;
+    if (entry.term != nullptr)
+        Wrap(out, Tr(manual.context, entry.term), 2);
+    Wrap(out, Tr(manual.context, entry.text), entry.term != nullptr ? 6 : 2);
     return out;
 }
 

@@ -33,6 +33,9 @@ struct Manual {
 std::string UsageText(const Manual& manual);
 // A '\n' inside a paragraph or an entry's text starts a new line.
 std::string HelpText(const Manual& manual);
+// One entry as HelpText prints it: its term, then its text indented below;
+// without a term, the text alone, as a paragraph.
+std::string EntryHelp(const Manual& manual, const ManualEntry& entry);
 // "tavelo-cli (Tavelo) 1.0.2" and a line feed.
 std::string VersionText(const Manual& manual);
 // The page in the man(7) macros, plain ASCII (other characters as \[uXXXX]).

@@ -15,6 +15,9 @@ struct Streams {
     std::ostream& err;
 };
 
+// The whole tool: `words` are what follows "tavelo-cli".
+int RunTool(const Args& words, Streams io);
+
 int RunDump(const Args& args, Streams io);
 int RunCreate(const Args& args, Streams io);
 int RunExport(const Args& args, Streams io);

@@ -2,26 +2,119 @@
 
 #include "base/tr.h"
 
+#include <utility>
+
 namespace tavelo::cli {
+
+const std::vector<CliCommand>& CliCommands()
+{
+    static const std::vector<CliCommand> commands = {
+        {"dump",
+         &RunDump,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "dump LIVRE.tvo"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit le livre en JSON (UTF-8) sur la sortie standard, sous la forme "
+                    "{\"subjects\": [{\"general_title\": \"Impôts\", \"name\": \"2006\", \"state\": 1, "
+                    "\"expected\": \"\", \"documents\": [\"/home/ana/avis.pdf\"]}]}."),
+         {}},
+        {"create",
+         &RunCreate,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit un nouveau livre depuis un JSON de cette forme ; state, expected et documents peuvent "
+                    "manquer (0, \"\" et []). Un livre existant n'est remplacé qu'avec --force, et jamais quand une "
+                    "instance de Tavelo l'a ouvert en modification."),
+         {"--force"}},
+        {"search",
+         &RunSearch,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] "
+                                 "[--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche MOT dans les intitulés des sujets, les attendus, les noms et le contenu des documents "
+                    "(texte, RTF, PDF, Word 97-2003, Excel 97-2003). Affiche les sujets trouvés dans l'ordre du "
+                    "livre, un par ligne : titre général, tabulation, intitulé. Les documents qui n'ont pas pu être "
+                    "lus sont signalés sur la sortie d'erreur."),
+         {"--scope LISTE", "--whole-word", "--match-case", "--no-cache", "--readers=N", "--memory=Mio", "--time=SECONDES", "--ocr-time=SECONDES"}},
+        {"find",
+         &RunFind,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "find LIVRE.tvo REQUÊTE... [--json] [--limit N]"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "find LIVRE.tvo REQUÊTE..."),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "La recherche rapide de la fenêtre : chaque mot de la requête, sans tenir compte des "
+                                 "majuscules, des accents ni du pluriel, dans le document (son contenu, son nom) ou dans "
+                                 "l'intitulé, le titre général et l'attendu de son sujet. \"une phrase\" cherche les mots "
+                                 "côte à côte, -mot écarte, mot* cherche un début de mot, a OR b l'un ou l'autre ; un "
+                                 "numéro de référence ou un IBAN se trouve avec ou sans ses espaces. Les documents que le "
+                                 "cache des textes ne connaît pas encore sont lus d'abord. Écrit les meilleurs résultats "
+                                 "d'abord, un par ligne : titre général/intitulé, tabulation, chemin du document (vide pour "
+                                 "les champs du sujet lui-même), tabulation, extrait."),
+         {"--json", "--limit N"}},
+        {"export",
+         &RunExport,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Exporte le livre dans DOSSIER avec la copie de tous ses documents et le compte rendu "
+                    "Compte_rendu.txt, comme la commande Exporter de la fenêtre."),
+         {}},
+        {"check",
+         &RunCheck,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Liste les documents absents ou illisibles, un par ligne : titre général, intitulé et chemin, "
+                    "séparés par des tabulations."),
+         {}},
+        {"cache",
+         &RunCache,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "stats décrit le cache des textes des documents que garde la recherche (dans "
+                                 "$XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents "
+                                 "seront relus à la prochaine recherche."),
+         {}},
+        {"relink",
+         &RunRelink,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche dans DOSSIER et ses sous-dossiers les documents absents du livre : même nom "
+                                 "(et même taille quand elle est connue), ou même contenu pour un document renommé que "
+                                 "la recherche avait lu. Re-pointe ceux pour lesquels un seul fichier convient et écrit "
+                                 "pour chacun le titre général, l'intitulé, l'ancien et le nouveau chemin, séparés par "
+                                 "des tabulations ; les autres sont signalés sur la sortie d'erreur. Un livre ouvert en "
+                                 "modification par une instance de Tavelo n'est pas modifié."),
+         {"--dry-run"}},
+        {"help",
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "help [COMMANDE]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche l'aide de COMMANDE (comme « tavelo-cli COMMANDE --help »), ou sans "
+                        "COMMANDE toute cette aide."),
+         {}},
+    };
+    return commands;
+}
+
+const CliCommand* FindCliCommand(std::string_view name)
+{
+    for (const CliCommand& command : CliCommands())
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
 
 const Manual& CliManual()
 {
-    static const Manual manual{
+    static const Manual manual = [] {
+        std::vector<const char*> synopsis;
+        std::vector<ManualEntry> commands;
+        for (const CliCommand& command : CliCommands()) {
+            synopsis.push_back(command.synopsis);
+            commands.push_back({command.term != nullptr ? command.term : command.synopsis, command.text});
+        }
+        synopsis.push_back(TAVELO_TR_NOOP("Manual tavelo-cli", "--help | --version"));
+        return Manual{
         "Manual tavelo-cli",
         "tavelo-cli",
         TAVELO_TR_NOOP("Manual tavelo-cli", "lit, écrit, cherche et exporte les livres Tavelo sans fenêtre"),
-        {
-            TAVELO_TR_NOOP("Manual tavelo-cli", "dump LIVRE.tvo"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] "
-                                 "[--no-cache] [--readers=N] [--memory=Mio] [--time=SECONDES] [--ocr-time=SECONDES]"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "find LIVRE.tvo REQUÊTE... [--json] [--limit N]"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run]"),
-            TAVELO_TR_NOOP("Manual tavelo-cli", "--help | --version"),
-        },
+        std::move(synopsis),
         {
             {TAVELO_TR_NOOP("Manual tavelo-cli", "DESCRIPTION"),
              {TAVELO_TR_NOOP("Manual tavelo-cli", "tavelo-cli sert les scripts et les sauvegardes : il lit et écrit les livres de Tavelo (fichiers "
@@ -30,49 +123,7 @@ const Manual& CliManual()
               TAVELO_TR_NOOP("Manual tavelo-cli", "Un livre ouvert en modification par une instance de Tavelo reste lisible ; tavelo-cli ne le "
                 "remplace jamais.")},
              {}},
-            {TAVELO_TR_NOOP("Manual tavelo-cli", "COMMANDES"),
-             {},
-             {
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "dump LIVRE.tvo"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit le livre en JSON (UTF-8) sur la sortie standard, sous la forme "
-                    "{\"subjects\": [{\"general_title\": \"Impôts\", \"name\": \"2006\", \"state\": 1, "
-                    "\"expected\": \"\", \"documents\": [\"/home/ana/avis.pdf\"]}]}.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit un nouveau livre depuis un JSON de cette forme ; state, expected et documents peuvent "
-                    "manquer (0, \"\" et []). Un livre existant n'est remplacé qu'avec --force, et jamais quand une "
-                    "instance de Tavelo l'a ouvert en modification.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche MOT dans les intitulés des sujets, les attendus, les noms et le contenu des documents "
-                    "(texte, RTF, PDF, Word 97-2003, Excel 97-2003). Affiche les sujets trouvés dans l'ordre du "
-                    "livre, un par ligne : titre général, tabulation, intitulé. Les documents qui n'ont pas pu être "
-                    "lus sont signalés sur la sortie d'erreur.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "find LIVRE.tvo REQUÊTE..."),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "La recherche rapide de la fenêtre : chaque mot de la requête, sans tenir compte des "
-                                 "majuscules, des accents ni du pluriel, dans le document (son contenu, son nom) ou dans "
-                                 "l'intitulé, le titre général et l'attendu de son sujet. \"une phrase\" cherche les mots "
-                                 "côte à côte, -mot écarte, mot* cherche un début de mot, a OR b l'un ou l'autre ; un "
-                                 "numéro de référence ou un IBAN se trouve avec ou sans ses espaces. Les documents que le "
-                                 "cache des textes ne connaît pas encore sont lus d'abord. Écrit les meilleurs résultats "
-                                 "d'abord, un par ligne : titre général/intitulé, tabulation, chemin du document (vide pour "
-                                 "les champs du sujet lui-même), tabulation, extrait.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Exporte le livre dans DOSSIER avec la copie de tous ses documents et le compte rendu "
-                    "Compte_rendu.txt, comme la commande Exporter de la fenêtre.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "check LIVRE.tvo"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Liste les documents absents ou illisibles, un par ligne : titre général, intitulé et chemin, "
-                    "séparés par des tabulations.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "cache stats|clear"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "stats décrit le cache des textes des documents que garde la recherche (dans "
-                                 "$XDG_CACHE_HOME/tavelo, par défaut ~/.cache/tavelo) ; clear le vide : les documents "
-                                 "seront relus à la prochaine recherche.")},
-                 {TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run]"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche dans DOSSIER et ses sous-dossiers les documents absents du livre : même nom "
-                                 "(et même taille quand elle est connue), ou même contenu pour un document renommé que "
-                                 "la recherche avait lu. Re-pointe ceux pour lesquels un seul fichier convient et écrit "
-                                 "pour chacun le titre général, l'intitulé, l'ancien et le nouveau chemin, séparés par "
-                                 "des tabulations ; les autres sont signalés sur la sortie d'erreur. Un livre ouvert en "
-                                 "modification par une instance de Tavelo n'est pas modifié.")},
-             }},
+            {TAVELO_TR_NOOP("Manual tavelo-cli", "COMMANDES"), {}, std::move(commands)},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "OPTIONS"),
              {},
              {
@@ -115,19 +166,37 @@ const Manual& CliManual()
              {}},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "VOIR AUSSI"), {TAVELO_TR_NOOP("Manual tavelo-cli", "tavelo(1)")}, {}},
         },
-    };
+        };
+    }();
     return manual;
 }
 
 std::string CommandUsage(std::string_view command)
 {
     const Manual& manual = CliManual();
-    for (const char* arguments : manual.synopsis) {
-        const std::string_view line = arguments;
-        if (line.size() > command.size() && line.substr(0, command.size()) == command && line[command.size()] == ' ')
-            return Tr("Manual", "Usage :") + " " + manual.program + " " + Tr(manual.context, arguments) + "\n";
-    }
+    if (const CliCommand* found = FindCliCommand(command))
+        return Tr("Manual", "Usage :") + " " + manual.program + " " + Tr(manual.context, found->synopsis) + "\n";
     return UsageText(manual);
+}
+
+std::string CommandHelp(const CliCommand& command)
+{
+    const Manual& manual = CliManual();
+    std::string help = CommandUsage(command.name) + "\n" + EntryHelp(manual, {nullptr, command.text});
+    bool titled = false;
+    for (const ManualSection& section : manual.sections) {
+        for (const ManualEntry& entry : section.entries) {
+            for (const char* option : command.options) {
+                if (std::string_view(entry.term) != option)
+                    continue;
+                if (!titled)
+                    help += "\n" + Tr(manual.context, section.title) + "\n";
+                titled = true;
+                help += EntryHelp(manual, entry);
+            }
+        }
+    }
+    return help;
 }
 
 } // namespace tavelo::cli

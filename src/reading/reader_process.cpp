@@ -34,6 +34,7 @@ namespace {
 constexpr const char* kTooLong = TAVELO_TR_NOOP("Search", "trop long à lire");
 constexpr const char* kTooMuchMemory = TAVELO_TR_NOOP("Search", "trop de mémoire");
 constexpr const char* kReaderStopped = TAVELO_TR_NOOP("Search", "le programme de lecture s'est arrêté en le lisant");
+constexpr const char* kNotSent = TAVELO_TR_NOOP("Search", "il n'a pas pu être transmis au programme de lecture");
 constexpr const char* kIncoherent = TAVELO_TR_NOOP("Search", "sa lecture a donné une réponse incohérente");
 constexpr auto kPollSlice = std::chrono::milliseconds(50);
 // Text and the frames around it; a reader sending more is out of step.
@@ -356,17 +357,22 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
         return outcome;
     }
     if (!SendRequest(fd, kind)) {
-        // An older reader that stopped listening gets one successor; a new
-        // one that does not take its first request tells by its hello.
-        if (!fresh) {
-            Stop();
-            fresh = true;
-            if (!Start(outcome.reason)) {
-                outcome.status = ReadStatus::kNoReader;
-                return outcome;
-            }
-            SendRequest(fd, kind);
+        // An older reader that stopped listening gets one successor.
+        Stop();
+        if (!fresh && !Start(outcome.reason)) {
+            outcome.status = ReadStatus::kNoReader;
+            return outcome;
         }
+        // A request that was not sent has no answer to wait for until the
+        // deadline.
+        if (fresh || !SendRequest(fd, kind)) {
+            Stop();
+            outcome.status = ReadStatus::kUnreadable;
+            outcome.reason = kNotSent;
+            outcome.lasting = false;
+            return outcome;
+        }
+        fresh = true;
     }
     const Exchange exchange = Receive(fresh, outcome, cancel, progress);
     switch (exchange) {

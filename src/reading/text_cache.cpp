@@ -1,5 +1,6 @@
 #include "reading/text_cache.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -121,7 +122,10 @@ bool TextCache::OpenDatabase()
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (code == SQLITE_OK) {
             sqlite3_busy_timeout(connection->db, 2000);
-            code = connection->Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+            // Never a sync: the cache holds only what can be read again, and
+            // a sync waits for the disk, on a busy one behind every other
+            // program's writes. What a crash leaves damaged is rebuilt.
+            code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL;");
         }
         if (code == SQLITE_OK)
             code = RegisterWordTokenizer(connection->db);
@@ -139,7 +143,7 @@ bool TextCache::OpenDatabase()
                 sqlite3_reset(statement);
             }
         }
-        if (code == SQLITE_OK && version == kSchemaVersion - 1 && AddWordIndex(connection->db) == SQLITE_OK)
+        if (code == SQLITE_OK && version == 4 && UpgradeFromSchema4(connection->db) == SQLITE_OK)
             version = kSchemaVersion;
         if (code == SQLITE_OK && version != kSchemaVersion) {
             // A new cache, or one of another schema: it only holds what can be
@@ -149,7 +153,7 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK) {
             m_writer = std::move(connection);
             // Texts an earlier run kept may still wait for the index.
-            m_indexPending = true;
+            m_indexPending = IndexBehind(m_writer->db);
             return true;
         }
         const std::string detail = connection->db != nullptr ? sqlite3_errmsg(connection->db) : sqlite3_errstr(code);
@@ -241,7 +245,8 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(connection->db, 2000);
         // Pages read from the file's mapping rather than copied in.
-        code = connection->Exec("PRAGMA mmap_size = 268435456; BEGIN");
+        // The last connection to close checkpoints: without a sync either.
+        code = connection->Exec("PRAGMA mmap_size = 268435456; PRAGMA synchronous=OFF; BEGIN");
         connection->reading = code == SQLITE_OK;
     }
     if (code != SQLITE_OK) {
@@ -389,7 +394,12 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
 int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
     int code = SQLITE_OK;
-    sqlite3_stmt* s = m_writer->Prepare("INSERT OR REPLACE INTO paths(path, size, hash) VALUES (?1, ?2, ?3)", code);
+    sqlite3_stmt* s = m_writer->Prepare(
+        // An unchanged file changes no page, and a transaction that changes
+        // none writes nothing.
+        "INSERT INTO paths(path, size, hash) VALUES (?1, ?2, ?3) ON CONFLICT(path) DO UPDATE SET "
+        "size = excluded.size, hash = excluded.hash WHERE size != excluded.size OR hash != excluded.hash",
+        code);
     if (s == nullptr)
         return code;
     BindText(s, 1, path);
@@ -487,11 +497,15 @@ void TextCache::WriterLoop()
         const bool enabled = m_enabled;
         lock.unlock();
         const int code = enabled ? WriteBatch(batch) : SQLITE_OK;
+        const bool textsKept = std::any_of(batch.begin(), batch.end(),
+                                           [](const PendingWrite& write) { return write.what == PendingWrite::kText; });
         batch.clear();
         lock.lock();
         m_writing = false;
         if (code != SQLITE_OK)
             Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
+        else if (textsKept)
+            m_indexPending = true;
         m_caughtUp.notify_all();
     }
 }
@@ -500,6 +514,8 @@ void TextCache::WriterLoop()
 void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
 {
     ++m_waiting;
+    if (!m_queue.empty())
+        m_wake.notify_all();
     m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
     --m_waiting;
     // Leaves the index to the writer again once the lock is free.
@@ -522,8 +538,13 @@ void TextCache::Queue(PendingWrite write)
     // Texts wait in memory for the writer; never more than this much.
     m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
     m_queueBytes += write.text.Size() + write.path.size() + 64;
+    // Paths wait for the end of the search, or for a text: written together,
+    // in one transaction, they cost the writer little, and an unchanged one
+    // nothing.
+    const bool path = write.what == PendingWrite::kPath;
     m_queue.push_back(std::move(write));
-    m_wake.notify_one();
+    if (!path || m_queueBytes >= kMaxQueuedBytes / 8)
+        m_wake.notify_one();
 }
 
 void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
@@ -584,6 +605,11 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
         WaitForWriter(lock);
         EndReading();
     }
+    return KnownPath(path);
+}
+
+std::optional<KnownFile> TextCache::KnownPath(const std::string& path)
+{
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
         return std::nullopt;
@@ -634,8 +660,8 @@ void TextCache::Flush()
     // The texts of this search go into the full-text index now, off the
     // search's time.
     m_searching = false;
-    m_indexPending = true;
-    StartWriter();
+    if (m_indexPending)
+        StartWriter();
     m_wake.notify_all();
 }
 
@@ -661,7 +687,7 @@ std::optional<CacheStats> TextCache::Stats()
     stats.capBytes = m_capBytes;
     int code = SQLITE_OK;
     sqlite3_stmt* s = m_writer->Prepare(
-        "SELECT (SELECT count(*) FROM files), count(*), coalesce(sum(bytes), 0) FROM texts", code);
+        "SELECT (SELECT count(*) FROM files), count(*), (SELECT bytes FROM totals) FROM texts", code);
     if (s != nullptr)
         code = Run(s, [&stats](sqlite3_stmt* row) {
             stats.files = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));

@@ -153,6 +153,8 @@ private:
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
     void BeginReading(Connection& connection);
+    // LastSeen's lookup, without waiting for the writer.
+    std::optional<KnownFile> KnownPath(const std::string& path);
     void EndReading();
     // What Store, Link and RememberPath leave to the writer thread, which
     // writes it in large transactions while the search goes on.

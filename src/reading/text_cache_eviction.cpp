@@ -18,7 +18,7 @@ using namespace text_cache_sql;
 void TextCache::Evict()
 {
     int code = SQLITE_OK;
-    sqlite3_stmt* total = m_writer->Prepare("SELECT coalesce(sum(bytes), 0) FROM texts", code);
+    sqlite3_stmt* total = m_writer->Prepare("SELECT bytes FROM totals", code);
     if (total == nullptr)
         return;
     std::int64_t bytes = 0;

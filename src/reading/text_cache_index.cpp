@@ -16,7 +16,7 @@ namespace tavelo {
 using namespace text_cache_sql;
 
 // Raised whenever the tables change shape; an older cache is emptied.
-const int text_cache_sql::kSchemaVersion = 5;
+const int text_cache_sql::kSchemaVersion = 6;
 
 namespace {
 
@@ -56,8 +56,19 @@ CREATE TABLE fts_state(indexed INTEGER NOT NULL);
 INSERT INTO fts_state VALUES (0);
 )SQL";
 
-// The quick search's words, folded, each reduced to its singular; added to a
-// cache of the schema before it without reading its texts again.
+// The size of the texts kept, without reading them all at every search.
+constexpr const char* kTotalsSchema = R"SQL(
+CREATE TABLE totals(bytes INTEGER NOT NULL);
+INSERT INTO totals SELECT coalesce(sum(bytes), 0) FROM texts;
+CREATE TRIGGER texts_added AFTER INSERT ON texts BEGIN
+    UPDATE totals SET bytes = bytes + new.bytes;
+END;
+CREATE TRIGGER texts_dropped AFTER DELETE ON texts BEGIN
+    UPDATE totals SET bytes = bytes - old.bytes;
+END;
+)SQL";
+
+// The quick search's words, folded, each reduced to its singular.
 constexpr const char* kWordIndexSchema = R"SQL(
 CREATE VIRTUAL TABLE words_fts USING fts5(body, content='texts', content_rowid='id', tokenize='tavelo_words');
 CREATE TRIGGER texts_removed AFTER DELETE ON texts WHEN old.id <= (SELECT indexed FROM fts_state) BEGIN
@@ -74,8 +85,11 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     int code = exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK) {
         exec("DROP TABLE IF EXISTS words_fts; DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; "
-             "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS texts;");
+             "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS totals; "
+             "DROP TABLE IF EXISTS texts;");
         code = exec(kSchema);
+        if (code == SQLITE_OK)
+            code = exec(kTotalsSchema);
         if (code == SQLITE_OK)
             code = exec(kWordIndexSchema);
         if (code == SQLITE_OK)
@@ -85,10 +99,11 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     return code;
 }
 
-int text_cache_sql::AddWordIndex(sqlite3* db)
+int text_cache_sql::UpgradeFromSchema4(sqlite3* db)
 {
-    // Both indexes start again from the first text, so that one mark says
-    // how far both go; the texts themselves stay.
+    // The texts stay (reading them again is dear: OCR); the size kept is
+    // counted once, and both indexes start again from the first text, so
+    // that one mark says how far both go.
     const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
     int code = exec("BEGIN IMMEDIATE");
     if (code != SQLITE_OK)
@@ -96,10 +111,23 @@ int text_cache_sql::AddWordIndex(sqlite3* db)
     code = exec("DROP TRIGGER IF EXISTS texts_removed; INSERT INTO texts_fts(texts_fts) VALUES ('delete-all'); "
                 "UPDATE fts_state SET indexed = 0;");
     if (code == SQLITE_OK)
+        code = exec(kTotalsSchema);
+    if (code == SQLITE_OK)
         code = exec(kWordIndexSchema);
     if (code == SQLITE_OK)
         code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+}
+
+bool text_cache_sql::IndexBehind(sqlite3* db)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT (SELECT indexed FROM fts_state) < (SELECT coalesce(max(id), 0) FROM texts)", -1, &s,
+                           nullptr) != SQLITE_OK)
+        return true;
+    const bool behind = sqlite3_step(s) != SQLITE_ROW || sqlite3_column_int(s, 0) != 0;
+    sqlite3_finalize(s);
+    return behind;
 }
 
 int text_cache_sql::ClearIndex(sqlite3* db)

@@ -95,10 +95,13 @@ extern const int kSchemaVersion;
 // version, in one transaction (text_cache_index.cpp, with the full-text
 // tables).
 int CreateSchema(sqlite3* db);
+// Whether texts wait for the full-text index (true when it cannot tell).
+bool IndexBehind(sqlite3* db);
 // Empties the full-text index once the texts are removed.
 int ClearIndex(sqlite3* db);
-// Brings a cache of the schema before the word index to this one.
-int AddWordIndex(sqlite3* db);
+// Brings a cache of schema 4 (before the counted size and the word index) to
+// this one, keeping its texts.
+int UpgradeFromSchema4(sqlite3* db);
 
 } // namespace text_cache_sql
 

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tavelo {
 
 namespace {
@@ -61,18 +65,38 @@ bool LiteralFilter::MayMatch(std::string_view bytes) const
         return ::memmem(bytes.data(), bytes.size(), m_run.data(), n) != nullptr;
     const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* run = reinterpret_cast<const unsigned char*>(m_run.data());
-    const unsigned char last = run[n - 1];
+    const auto matchesAt = [&](std::size_t pos) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (Lower(text[pos + i]) != run[i])
+                return false;
+        return true;
+    };
+    const std::size_t end = bytes.size() - n; // the last position a match may start at
     std::size_t pos = 0;
-    const std::size_t end = bytes.size() - n;
+#if defined(__SSE2__)
+    // Sixteen positions at a time: those whose first and last bytes may be the
+    // run's, then each of them in full. Setting bit 5 lower-cases the ASCII
+    // letters and sends a few other bytes onto them: more positions to check,
+    // never one missed.
+    const __m128i bit5 = _mm_set1_epi8(0x20);
+    const __m128i first = _mm_set1_epi8(static_cast<char>(run[0] | 0x20));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(run[n - 1] | 0x20));
+    for (; pos + 15 <= end; pos += 16) {
+        const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+        const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos + n - 1));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(heads, bit5), first), _mm_cmpeq_epi8(_mm_or_si128(tails, bit5), last))));
+        for (; mask != 0; mask &= mask - 1)
+            if (matchesAt(pos + static_cast<std::size_t>(__builtin_ctz(mask))))
+                return true;
+    }
+#endif
+    // Boyer-Moore-Horspool on what is left.
+    const unsigned char lastByte = run[n - 1];
     while (pos <= end) {
         const unsigned char c = Lower(text[pos + n - 1]);
-        if (c == last) {
-            std::size_t i = 0;
-            while (i + 1 < n && Lower(text[pos + i]) == run[i])
-                ++i;
-            if (i + 1 >= n)
-                return true;
-        }
+        if (c == lastByte && matchesAt(pos))
+            return true;
         pos += m_skip[c];
     }
     return false;

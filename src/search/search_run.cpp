@@ -83,7 +83,13 @@ public:
             m_foundAt[i].store(INT_MAX, std::memory_order_relaxed);
         for (std::size_t i = 0; i < m_tasks.size(); ++i)
             m_looked[i].store(false, std::memory_order_relaxed);
-        if (source.Cache().Enabled())
+        // The index's answer lists every text of the cache that holds the
+        // word, whatever the book: for a few documents, loading their texts
+        // costs less. Plain text is read here whatever the cache holds.
+        constexpr std::ptrdiff_t kIndexWorthFrom = 32;
+        const auto readers = std::count_if(m_tasks.begin(), m_tasks.end(),
+                                           [](const Task& task) { return !IsReadInProcess(task.kind); });
+        if (readers >= kIndexWorthFrom && source.Cache().Enabled())
             m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
         const std::size_t threads = std::min<std::size_t>(source.Parallelism(), m_tasks.size());
         for (std::size_t i = 0; i < threads; ++i)

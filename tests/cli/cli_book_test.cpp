@@ -6,7 +6,9 @@
 
 #include "base/catalogue.h"
 #include "book/file_io.h"
+#include "base/tr.h"
 #include "cli/commands.h"
+#include "cli/manual.h"
 
 namespace fs = std::filesystem;
 using namespace tavelo;
@@ -148,4 +150,38 @@ TEST_F(CliBook, MessagesAndUsageFollowTheLanguage)
     EXPECT_NE(err.str().find("does not have the shape of a book: the JSON document must be an object."), std::string::npos)
         << err.str();
     UseCatalogue(UiLanguage::kFrench);
+}
+
+TEST_F(CliBook, EveryCommandHasItsOwnHelp)
+{
+    // `COMMAND --help`, `COMMAND -h` and `help COMMAND` print the same help:
+    // the command's usage first, and nothing on the error output, whatever
+    // else is on the line.
+    for (const cli::CliCommand& command : cli::CliCommands()) {
+        if (command.run == nullptr)
+            continue;
+        SCOPED_TRACE(command.name);
+        const std::string usage = cli::CommandUsage(command.name);
+        ASSERT_EQ(Run(&cli::RunTool, {"help", command.name}), 0) << err.str();
+        const std::string help = out.str();
+        EXPECT_EQ(help.substr(0, usage.size()), usage);
+        EXPECT_NE(help.find(Tr("Manual tavelo-cli", command.text).substr(0, 20)), std::string::npos) << help;
+        for (const cli::Args& asked : {cli::Args{command.name, "--help"}, cli::Args{command.name, "-h"},
+                                       cli::Args{command.name, "livre.tvo", "--help"}}) {
+            EXPECT_EQ(Run(&cli::RunTool, asked), 0) << err.str();
+            EXPECT_EQ(out.str(), help);
+            EXPECT_EQ(err.str(), "");
+        }
+    }
+    // Each option a command names is in the manual, and in its help.
+    ASSERT_EQ(Run(&cli::RunTool, {"search", "--help"}), 0);
+    for (const char* option : cli::FindCliCommand("search")->options)
+        EXPECT_NE(out.str().find(std::string("\n  ") + option + "\n"), std::string::npos) << option;
+    // The whole help lists every command; an unknown one is refused.
+    ASSERT_EQ(Run(&cli::RunTool, {"help"}), 0);
+    for (const cli::CliCommand& command : cli::CliCommands())
+        EXPECT_NE(out.str().find(std::string("tavelo-cli ") + command.name), std::string::npos) << command.name;
+    EXPECT_EQ(Run(&cli::RunTool, {"help", "nimporte"}), 1);
+    EXPECT_EQ(err.str().substr(0, 29), "Commande inconnue : nimporte\n");
+    EXPECT_EQ(Run(&cli::RunTool, {"nimporte", "--help"}), 1);
 }

@@ -251,6 +251,20 @@ TEST(ReaderProcess, AReaderThatDiesOrHangsIsReplacedForTheNextDocument)
     const ReadOutcome next = ReadWith(real, Fixture("comptes.xls"), DocumentKind::kSpreadsheet);
     EXPECT_EQ(next.status, ReadStatus::kRead) << next.reason;
     EXPECT_EQ(real.Starts(), 2);
+
+    // A request that could not be sent (here, of no descriptor at all) has no
+    // answer to wait for until the deadline, to a new reader or an older one.
+    for (const bool older : {false, true}) {
+        ReaderProcess waiting(FindReaderProgram(), Limits(30s));
+        if (older) {
+            ASSERT_EQ(ReadWith(waiting, Fixture("comptes.xls"), DocumentKind::kSpreadsheet).status, ReadStatus::kRead);
+        }
+        const ReadOutcome unsent = waiting.Read(-1, DocumentKind::kSpreadsheet);
+        EXPECT_EQ(unsent.status, ReadStatus::kUnreadable) << older;
+        EXPECT_EQ(unsent.reason, "il n'a pas pu être transmis au programme de lecture") << older;
+        EXPECT_FALSE(unsent.lasting);
+        EXPECT_EQ(ReadWith(waiting, Fixture("comptes.xls"), DocumentKind::kSpreadsheet).status, ReadStatus::kRead);
+    }
 }
 
 TEST(ReaderProcess, ACancelledReadEndsAtOnceAndKillsTheReader)

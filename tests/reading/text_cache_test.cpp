@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -62,6 +64,139 @@ void Sql(const std::string& database, const std::string& sql)
     sqlite3_close(db);
 }
 
+// The default file system of SQLite, counting what makes a program wait
+// without working: the file syncs (each one waits for the disk, and on a
+// busy disk for everyone else's writes too) and the sleeps of the busy
+// handler (each one waits for another connection). Installed for one test.
+class WaitCountingVfs {
+public:
+    WaitCountingVfs()
+    {
+        s_real = sqlite3_vfs_find(nullptr);
+        m_vfs = *s_real;
+        m_vfs.zName = "tavelo-test-waits";
+        m_vfs.szOsFile = static_cast<int>(sizeof(File)) + s_real->szOsFile;
+        m_vfs.xOpen = &Open;
+        m_vfs.xSleep = &Sleep;
+        sqlite3_vfs_register(&m_vfs, 1);
+        s_syncs = 0;
+        s_sleeps = 0;
+    }
+    ~WaitCountingVfs()
+    {
+        sqlite3_vfs_unregister(&m_vfs);
+        sqlite3_vfs_register(s_real, 1);
+    }
+    WaitCountingVfs(const WaitCountingVfs&) = delete;
+    WaitCountingVfs& operator=(const WaitCountingVfs&) = delete;
+
+    static int Syncs() { return s_syncs; }
+    static int Sleeps() { return s_sleeps; }
+
+private:
+    struct File {
+        sqlite3_file base;
+        sqlite3_file* real;
+    };
+    static sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<File*>(f)->real; }
+
+    static int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags)
+    {
+        auto* shim = reinterpret_cast<File*>(file);
+        shim->real = reinterpret_cast<sqlite3_file*>(shim + 1);
+        const int code = s_real->xOpen(s_real, name, shim->real, flags, outFlags);
+        shim->base.pMethods = shim->real->pMethods != nullptr ? &s_methods : nullptr;
+        if (shim->real->pMethods != nullptr)
+            s_methods.iVersion = std::min(shim->real->pMethods->iVersion, 3);
+        return code;
+    }
+    static int Sleep(sqlite3_vfs*, int microseconds)
+    {
+        ++s_sleeps;
+        return s_real->xSleep(s_real, microseconds);
+    }
+    static int Sync(sqlite3_file* f, int flags)
+    {
+        ++s_syncs;
+        return Real(f)->pMethods->xSync(Real(f), flags);
+    }
+    static int Close(sqlite3_file* f)
+    {
+        const int code = Real(f)->pMethods->xClose(Real(f));
+        f->pMethods = nullptr;
+        return code;
+    }
+
+    static inline sqlite3_vfs* s_real = nullptr;
+    static inline std::atomic<int> s_syncs{0};
+    static inline std::atomic<int> s_sleeps{0};
+    static inline sqlite3_io_methods s_methods = {
+        3,
+        &Close,
+        [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) { return Real(f)->pMethods->xRead(Real(f), b, n, o); },
+        [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) { return Real(f)->pMethods->xWrite(Real(f), b, n, o); },
+        [](sqlite3_file* f, sqlite3_int64 size) { return Real(f)->pMethods->xTruncate(Real(f), size); },
+        &Sync,
+        [](sqlite3_file* f, sqlite3_int64* size) { return Real(f)->pMethods->xFileSize(Real(f), size); },
+        [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xLock(Real(f), lock); },
+        [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xUnlock(Real(f), lock); },
+        [](sqlite3_file* f, int* out) { return Real(f)->pMethods->xCheckReservedLock(Real(f), out); },
+        [](sqlite3_file* f, int op, void* arg) { return Real(f)->pMethods->xFileControl(Real(f), op, arg); },
+        [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); },
+        [](sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); },
+        [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
+            return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
+        },
+        [](sqlite3_file* f, int offset, int n, int flags) { return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags); },
+        [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); },
+        [](sqlite3_file* f, int remove) { return Real(f)->pMethods->xShmUnmap(Real(f), remove); },
+        [](sqlite3_file* f, sqlite3_int64 o, int n, void** out) { return Real(f)->pMethods->xFetch(Real(f), o, n, out); },
+        [](sqlite3_file* f, sqlite3_int64 o, void* p) { return Real(f)->pMethods->xUnfetch(Real(f), o, p); },
+    };
+    sqlite3_vfs m_vfs{};
+};
+
+// What held a first search after "cache clear" for minutes on a loaded
+// machine: the cache waited for the disk at every checkpoint and at the end,
+// though it only holds what can be read again. A search that keeps texts,
+// its index catching up, the cache's statistics, emptying it and a search
+// again never sync a file nor wait for another connection.
+TEST(TextCache, ASearchNeverWaitsForTheDiskNorForItself)
+{
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 300; ++i)
+        paths.push_back(dir.Write("d" + std::to_string(i) + ".rtf",
+                                  "{\\rtf1 Lettre " + std::to_string(i) + (i % 20 == 7 ? " zorglub" : "") + ".\\par}"));
+    SubjectList book;
+    for (const std::string& path : paths) {
+        book.push_back(std::make_unique<CTenorels>("Titre", path, 0));
+        book.back()->AddDocumentPath(path);
+    }
+    const SearchPattern pattern("zorglub", {});
+    WaitCountingVfs waits;
+    const auto search = [&] {
+        TextSource source(TextCache::Open(dir.File("cache")), SourceOptions{{}, {}, 2});
+        EXPECT_EQ(RunSearch(book, pattern, kScopeDocumentContents, {&source}).hits.size(), 15u);
+        EXPECT_EQ(source.Cache().TakeWarning(), "");
+    };
+    search();
+    search();
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        ASSERT_TRUE(cache->Stats());
+        EXPECT_EQ(cache->Stats()->texts, paths.size());
+    }
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        std::string reason;
+        ASSERT_TRUE(cache->Clear(reason)) << reason;
+    }
+    search();
+    EXPECT_EQ(WaitCountingVfs::Syncs(), 0);
+    EXPECT_EQ(WaitCountingVfs::Sleeps(), 0);
+}
+
 // The full-text index is built after a search, off its time: a text kept
 // meanwhile is never ruled out, and is found through the index once it has
 // caught up; removing texts, indexed or not, leaves the index whole.
@@ -109,17 +244,24 @@ TEST(TextCache, WordIndexFoldsAndComesToOlderCaches)
     TempDir dir;
     const std::string path = dir.Write("a.rtf", "x");
     const std::string body = "AVIS D\xE2\x80\x99IMP\xC3\x94TS \xE2\x80\x94 Taxe fonci\xC3\xA8re";
+    std::uint64_t kept = 0;
     {
         auto cache = TextCache::Open(dir.File("cache"));
         const DocumentText text = TextOf({{MatchRule::kPattern, body}});
         cache->Store(path, StateOfPath(path), DocumentKind::kRtf, HashBytes("x"), &text);
         cache->Flush();
+        kept = cache->Stats()->textBytes;
     }
-    Sql(DatabaseOf(dir), "DROP TRIGGER texts_removed; DROP TABLE words_fts; PRAGMA user_version=4;");
+    // The schema before the counted size and the word index.
+    Sql(DatabaseOf(dir), "DROP TRIGGER texts_removed; DROP TABLE words_fts; DROP TRIGGER texts_added; "
+                         "DROP TRIGGER texts_dropped; DROP TABLE totals; PRAGMA user_version=4;");
     auto cache = TextCache::Open(dir.File("cache"));
     ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
     const auto entry = cache->Find(StateOfPath(path), DocumentKind::kRtf);
     ASSERT_TRUE(entry);
+    // The size kept is counted from the texts that were there.
+    EXPECT_EQ(cache->Stats()->textBytes, kept);
+    EXPECT_GT(kept, 0u);
     std::int64_t upTo = -1;
     EXPECT_EQ(cache->TextsWithWords("\"impot\"", upTo), std::vector<std::int64_t>{});
     EXPECT_EQ(upTo, 0);
@@ -306,7 +448,8 @@ TEST(CachedSearch, SameAnswerCachedOrNotAndOneAtATimeOrNot)
     TempDir dir;
     SubjectList book;
     const char* const fixtures[] = {"lettre.doc", "comptes.xls", "rapport.pdf", "lettre.rtf", "utf8.txt"};
-    for (int copy = 0; copy < 3; ++copy) {
+    // Enough documents for the reader that the search asks the full-text index.
+    for (int copy = 0; copy < 7; ++copy) {
         for (const char* fixture : fixtures) {
             book.push_back(std::make_unique<CTenorels>("G", std::to_string(copy) + fixture, 0));
             book.back()->AddDocumentPath(dir.File("absent" + std::to_string(copy) + ".pdf"));

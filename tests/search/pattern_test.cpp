@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "search/document_search.h"
+#include "search/literal_filter.h"
 #include "search/search_pattern.h"
 
 namespace tavelo {
@@ -133,6 +134,31 @@ TEST(SearchPattern, PrefilterNeverHidesCaseVariantsOutsideAscii)
     EXPECT_TRUE(Finds("KILO", "\u212Ailo"));
     EXPECT_TRUE(Finds("MARS", "mars"));
     EXPECT_FALSE(Finds("mars", "marz"));
+}
+
+TEST(SearchPattern, PrefilterFindsTheRunAtEveryOffsetInAnyCase)
+{
+    // Texts are scanned sixteen positions at a time, the rest one by one: a
+    // run at any offset, in any case, across both, is found; a near miss (one
+    // letter changed, or bit 5 set on a byte that is no letter) is not.
+    const LiteralFilter filter("Zorglub", false);
+    const LiteralFilter digits("a1b@2", false);
+    for (std::size_t size = 7; size < 70; ++size) {
+        for (std::size_t at = 0; at + 7 <= size; ++at) {
+            std::string text(size, '.');
+            text.replace(at, 7, at % 2 ? "zORGLUB" : "ZorgluB");
+            EXPECT_TRUE(filter.MayMatch(text)) << size << " " << at;
+            text[at + 3] = 'x';
+            EXPECT_FALSE(filter.MayMatch(text)) << size << " " << at;
+            if (at + 5 <= size) {
+                std::string other(size, 'q');
+                other.replace(at, 5, "A1B@2");
+                EXPECT_TRUE(digits.MayMatch(other)) << size << " " << at;
+                other[at + 3] = '`'; // '@' with bit 5 set
+                EXPECT_FALSE(digits.MayMatch(other)) << size << " " << at;
+            }
+        }
+    }
 }
 
 TEST(SearchPattern, LiteralFindIgnoresSyntaxAndCase)

@@ -90,13 +90,15 @@ private:
                 text = decomposed;
         }
         icu::UnicodeString kept;
+        // Only a letter or a digit left outside ASCII needs Latin-ASCII (dear
+        // to make: tens of milliseconds); a sign separates words whatever it is.
         bool ascii = true;
         for (int32_t i = 0; i < text.length();) {
             const UChar32 d = text.char32At(i);
             i += U16_LENGTH(d);
             if (!IsMark(d)) {
                 kept.append(d);
-                ascii = ascii && d < 0x80;
+                ascii = ascii && (d < 0x80 || u_isalnum(d) == 0);
             }
         }
         if (m_words)
@@ -163,15 +165,18 @@ private:
     std::unordered_map<UChar32, const std::string*> m_high;
 };
 
+// Never destroyed: the text cache's writer may still cut texts into words
+// while the process's other static objects go away (a cache finishing its
+// index at exit).
 FoldTable& Table()
 {
-    static FoldTable table(true);
+    static FoldTable& table = *new FoldTable(true);
     return table;
 }
 
 FoldTable& AccentTable()
 {
-    static FoldTable table(false);
+    static FoldTable& table = *new FoldTable(false);
     return table;
 }
 
@@ -253,6 +258,7 @@ void Walk(std::string_view utf8, Visit&& visit)
 std::vector<Word> Words(std::string_view utf8)
 {
     std::vector<Word> words;
+    words.reserve(utf8.size() / 6);
     Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
         words.push_back(Word{std::string(folded), begin, end});
     });
