@@ -7,8 +7,9 @@
 //   FindRank/<book>/<q>    the same, then ranked as tavelo-cli find does
 //   Refresh/<book>         every document's size and date looked at again,
 //                          and its text found in the cache
-//   Memory/<book>/<q>      growth of the peak resident size during Find then
-//                          Rank (counters, in MiB)
+//   Memory/<book>/<q>      the peak memory of Find, then of Find and Rank,
+//                          above what was in use before: C++ heap, SQLite,
+//                          resident size (counters, in MiB)
 //
 // Books: "2k" holds 1,000 text files, 500 PDF, 250 Word and 250 Excel files
 // of the generated corpus; "24k" holds 2,000 documents of each of its twelve
@@ -26,6 +27,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -33,7 +36,11 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
+
+#include <malloc.h>
+#include <sqlite3.h>
 
 #include <nlohmann/json.hpp>
 
@@ -41,6 +48,59 @@
 #include "corpus.h"
 #include "reading/text_source.h"
 #include "search/query/quick_search.h"
+
+// The C++ heap in use and its peak, for the memory benchmarks.
+namespace {
+std::atomic<std::int64_t> g_heapInUse{0};
+std::atomic<std::int64_t> g_heapPeak{0};
+
+void* Counted(void* p)
+{
+    if (p == nullptr)
+        throw std::bad_alloc();
+    const auto size = static_cast<std::int64_t>(malloc_usable_size(p));
+    const std::int64_t now = g_heapInUse.fetch_add(size, std::memory_order_relaxed) + size;
+    for (std::int64_t peak = g_heapPeak.load(std::memory_order_relaxed);
+         now > peak && !g_heapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed);) {
+    }
+    return p;
+}
+
+void Uncounted(void* p) noexcept
+{
+    if (p != nullptr)
+        g_heapInUse.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)), std::memory_order_relaxed);
+    std::free(p);
+}
+
+double HeapInUse()
+{
+    return static_cast<double>(g_heapInUse.load());
+}
+
+double HeapPeak()
+{
+    return static_cast<double>(g_heapPeak.load());
+}
+
+void ResetHeapPeak()
+{
+    g_heapPeak = g_heapInUse.load();
+}
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    return Counted(std::malloc(size));
+}
+void operator delete(void* p) noexcept
+{
+    Uncounted(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    Uncounted(p);
+}
 
 namespace tavelo::bench {
 namespace {
@@ -296,8 +356,8 @@ long StatusKib(const char* field)
 }
 
 // Linux resets the peak resident size (VmHWM) to the current one when 5 is
-// written to clear_refs; the growth of the peak is then the search's own.
-bool ResetPeak()
+// written to clear_refs.
+bool ResetResidentPeak()
 {
     std::ofstream clear("/proc/self/clear_refs");
     clear << "5";
@@ -305,31 +365,48 @@ bool ResetPeak()
     return static_cast<bool>(clear) && StatusKib("VmHWM:") <= StatusKib("VmRSS:") + 64;
 }
 
+double Mib(double bytes)
+{
+    return bytes / (1024.0 * 1024.0);
+}
+
+// The peaks reached during Find, then during Find and Rank, above what was
+// in use before: the C++ heap (operator new, below), SQLite's own memory,
+// and the resident size, which only grows when the heap asks the system for
+// more pages than it already holds.
 void Memory(benchmark::State& state, const std::string& bookName, const std::string& queryName)
 {
     Book& book = BookNamed(bookName);
     if (!book.error.empty())
         return state.SkipWithError(book.error.c_str());
     const NamedQuery& q = QueryNamed(queryName);
-    double findMib = 0, rankMib = 0;
+    double heapFind = 0, heapRank = 0, sqliteFind = 0, sqliteRank = 0, residentRank = 0;
     for (auto _ : state) {
-        if (!ResetPeak())
+        if (!ResetResidentPeak())
             return state.SkipWithError("cannot reset the peak resident size (/proc/self/clear_refs)");
-        const long before = StatusKib("VmRSS:");
+        const long resident = StatusKib("VmRSS:");
+        const auto sqliteBefore = static_cast<double>(sqlite3_memory_used());
+        sqlite3_memory_highwater(1);
+        const double heapBefore = HeapInUse();
+        ResetHeapPeak();
         const query::Query parsed = query::ParseQuery(q.text);
         QuickResult result = book.search->Find(parsed);
-        const long afterFind = StatusKib("VmHWM:");
+        heapFind = HeapPeak() - heapBefore;
+        sqliteFind = static_cast<double>(sqlite3_memory_highwater(0)) - sqliteBefore;
         if (!Check(state, book, q, result, result.hits))
             return;
         book.search->Rank(parsed, result.hits);
-        const long afterRank = StatusKib("VmHWM:");
+        heapRank = HeapPeak() - heapBefore;
+        sqliteRank = static_cast<double>(sqlite3_memory_highwater(0)) - sqliteBefore;
+        residentRank = static_cast<double>(StatusKib("VmHWM:") - resident) * 1024.0;
         if (!Check(state, book, q, result, result.hits))
             return;
-        findMib = static_cast<double>(afterFind - before) / 1024.0;
-        rankMib = static_cast<double>(afterRank - before) / 1024.0;
     }
-    state.counters["find_peak_growth_MiB"] = findMib;
-    state.counters["find_rank_peak_growth_MiB"] = rankMib;
+    state.counters["find_heap_MiB"] = Mib(heapFind);
+    state.counters["find_sqlite_MiB"] = Mib(sqliteFind);
+    state.counters["rank_heap_MiB"] = Mib(heapRank);
+    state.counters["rank_sqlite_MiB"] = Mib(sqliteRank);
+    state.counters["rank_resident_MiB"] = Mib(residentRank);
 }
 
 void Register()
