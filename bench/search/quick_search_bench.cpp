@@ -171,6 +171,8 @@ const std::vector<NamedQuery>& Queries()
         {"nowhere", "introuvable"},
         {"common", "facture"},                           // in every generated text
         {"common_prefix", "fact*"},
+        {"either", std::string(kSoughtWord) + " OR introuvable"},
+        {"without", std::string(kSoughtWord) + " -facture"}, // the Word and Excel files
     };
     return queries;
 }
