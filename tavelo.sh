@@ -18,6 +18,7 @@ packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth poppler-utils catdoc antiword ripgrep html2text ripmime docx2txt xlsx2csv odt2txt unzip tesseract-ocr
+  recollcmd hyperfine jq bc
   desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
   dpkg-dev fakeroot lintian debootstrap
 )

@@ -147,7 +147,8 @@ std::string MakeMail(std::mt19937& rng, bool withSought)
 
 // Replaces, in the raw bytes of an office file, every occurrence of the ASCII
 // words given (stored one byte or two bytes per character) by random letters,
-// and the first one by the sought word when asked: the file stays valid.
+// and the first one by the sought word and spaces when asked: the file stays
+// valid.
 std::string Vary(std::string bytes, const std::vector<std::string>& words, std::mt19937& rng, bool withSought)
 {
     bool placed = !withSought;
@@ -164,7 +165,9 @@ std::string Vary(std::string bytes, const std::vector<std::string>& words, std::
                 for (std::size_t i = 0; i < word.size(); ++i)
                     letters += static_cast<char>('a' + rng() % 26);
                 if (!placed && word.size() >= std::string(kSoughtWord).size()) {
-                    letters.replace(0, std::string(kSoughtWord).size(), kSoughtWord);
+                    // Spaces after it: the sought word stands alone, as a
+                    // word search needs, not as the beginning of a longer one.
+                    letters = kSoughtWord + std::string(word.size() - std::string(kSoughtWord).size(), ' ');
                     placed = true;
                 }
                 for (std::size_t i = 0; i < letters.size(); ++i)

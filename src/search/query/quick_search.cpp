@@ -53,7 +53,13 @@ std::string ReferenceQuery(const std::string& compact)
 
 std::string WordIndexQuery(const Term& term, bool& exact)
 {
-    exact = !term.prefix && term.compact.empty() && !term.scattered;
+    // The index holds each word's singular (Stem), which is a beginning of
+    // the word. A prefix that is its own singular begins a word exactly when
+    // it begins that word's singular, so the index's answer is the match; a
+    // prefix that loses its last letter ("factures*" asked as "facture*")
+    // finds more, and is confirmed on the text.
+    const bool exactPrefix = !term.words.empty() && query::Stem(term.words.back()) == term.words.back();
+    exact = (!term.prefix || exactPrefix) && term.compact.empty() && !term.scattered;
     std::string out = Quoted(Joined(term.words)) + (term.prefix ? " *" : "");
     if (term.scattered) {
         std::string each;
