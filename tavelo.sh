@@ -20,6 +20,7 @@ test_packages=(
   xvfb xauth poppler-utils catdoc antiword ripgrep html2text ripmime docx2txt xlsx2csv odt2txt unzip tesseract-ocr
   desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
   dpkg-dev fakeroot lintian debootstrap
+  openssh-server openssh-client sshfs fuse3 diffutils
 )
 
 install_missing() {

@@ -22,6 +22,9 @@ const std::map<std::string_view, Command>& Commands()
         {"search", &tavelo::cli::RunSearch},
         {"cache", &tavelo::cli::RunCache},
         {"relink", &tavelo::cli::RunRelink},
+        {"holder", &tavelo::cli::RunHolder},
+        {"conflicts", &tavelo::cli::RunConflicts},
+        {"merge-copy", &tavelo::cli::RunMergeCopy},
     };
     return table;
 }
