@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -106,6 +107,7 @@ HolderInfo ParseHolderInfo(std::string_view text)
         return info;
     }
     bool any = false;
+    std::set<std::string> seen;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find('\n', start);
@@ -118,6 +120,12 @@ HolderInfo ParseHolderInfo(std::string_view text)
             continue;
         const std::string_view key = line.substr(0, eq);
         const std::string value(line.substr(eq + 1));
+        // A text rewritten in place over a longer one may be read before its
+        // end is cut: the old tail's keys come after the new ones and are not
+        // taken.
+        if (seen.find(std::string(key)) != seen.end())
+            continue;
+        seen.insert(std::string(key));
         if (key == "user")
             info.user = value;
         else if (key == "host")

@@ -65,7 +65,12 @@ protected:
     // the lock file `ageSeconds` ago.
     void PutLockText(const std::string& text, long long ageSeconds)
     {
-        test::WriteFileBytes(LockFilePath(book), text);
+        // Written over the old text, then cut, as a holder writes it.
+        const int fd = ::open(LockFilePath(book).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(text.size())), 0);
+        ::close(fd);
         const struct timespec times[2] = {{static_cast<time_t>(Now() - ageSeconds), 0},
                                           {static_cast<time_t>(Now() - ageSeconds), 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, LockFilePath(book).c_str(), times, 0), 0);
@@ -140,6 +145,8 @@ TEST(HolderJudgementTest, DamagedLockFilesReadSafely)
         {"huge but starting well", "user=marie\n" + std::string(kMaxLockFileText, 'x'), false, "", ""},
         {"unknown keys skipped", "colour=blue\nuser=marie\nhost=salon\n", true, "marie", "salon"},
         {"bad numbers", "user=marie\npid=12abc\nalive=-\n", true, "marie", ""},
+        // A shorter text written over a longer one, read before it was cut.
+        {"old tail after the new text", "user=bo\nhost=b\nsession=new\nhost=salon-du-bas\nsession=old\n", true, "bo", "b"},
     };
     for (const Case& c : cases) {
         const HolderInfo info = ParseHolderInfo(c.text);
