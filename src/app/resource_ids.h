@@ -82,6 +82,7 @@ enum ControlId : int {
     IDC_EXPECTED_TEXT = 1007,
     IDC_NOTIFY = 1008,
     IDC_FILE_LINE = 1009,
+    IDC_TAKE_OVER = 1010,
 };
 
 } // namespace tavelo::gui
