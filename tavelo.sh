@@ -21,6 +21,7 @@ test_packages=(
   recollcmd hyperfine jq bc
   desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
   dpkg-dev fakeroot lintian debootstrap
+  openssh-server openssh-client sshfs fuse3 diffutils
 )
 
 install_missing() {

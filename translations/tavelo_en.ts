@@ -150,18 +150,6 @@ Save it under another name.</translation>
         <translation> on the computer %1</translation>
     </message>
     <message>
-        <source> (processus %1)</source>
-        <translation> (process %1)</translation>
-    </message>
-    <message>
-        <source>%d/%m/%Y à %H:%M</source>
-        <translation>%d/%m/%Y at %H:%M</translation>
-    </message>
-    <message>
-        <source> depuis le %1</source>
-        <translation> since %1</translation>
-    </message>
-    <message>
         <source>Le fichier « %1 » ne peut pas être fusionné : %2</source>
         <translation>The file &quot;%1&quot; cannot be merged: %2</translation>
     </message>
@@ -228,6 +216,54 @@ Save it under another name.</translation>
     <message>
         <source>Ce fichier n&apos;est pas un livre Tavelo.</source>
         <translation>This file is not a Tavelo book.</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un livre lisible : %1</source>
+        <translation>it is not a readable book: %1</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un livre lisible : il demande plus de mémoire que ce poste n&apos;en a.</source>
+        <translation>it is not a readable book: it asks for more memory than this computer has.</translation>
+    </message>
+    <message>
+        <source>une autre instance de Tavelo</source>
+        <translation>another instance of Tavelo</translation>
+    </message>
+    <message>
+        <source>%1 sur le poste %2</source>
+        <translation>%1 on the computer %2</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » a été repris par %2 : il n&apos;est pas remplacé. Vos modifications restent ouvertes ; enregistrez-les sous un autre nom ou fusionnez-les.</source>
+        <translation>The book &quot;%1&quot; was taken over by %2: it is not replaced. Your changes stay open; save them under another name or merge them.</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » a été modifié ailleurs depuis que vous l&apos;avez ouvert (un autre poste, un client de synchronisation ou une restauration) : il n&apos;est pas remplacé.</source>
+        <translation>The book &quot;%1&quot; was changed elsewhere since you opened it (another computer, a sync client or a restore): it is not replaced.</translation>
+    </message>
+    <message>
+        <source>Aucun signe de vie depuis %1 s</source>
+        <translation>No sign of life for %1 s</translation>
+    </message>
+    <message>
+        <source>Aucun signe de vie depuis %1 min</source>
+        <translation>No sign of life for %1 min</translation>
+    </message>
+    <message>
+        <source>Aucun signe de vie depuis %1 h %2 min</source>
+        <translation>No sign of life for %1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%H:%M</source>
+        <translation>%H:%M</translation>
+    </message>
+    <message>
+        <source>le %d/%m/%Y à %H:%M</source>
+        <translation>%m/%d/%Y at %H:%M</translation>
+    </message>
+    <message>
+        <source> depuis %1</source>
+        <translation> since %1</translation>
     </message>
 </context>
 <context>
@@ -619,10 +655,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>dump BOOK.tvo</translation>
     </message>
     <message>
-        <source>create FICHIER.json LIVRE.tvo [--force]</source>
-        <translation>create FILE.json BOOK.tvo [--force]</translation>
-    </message>
-    <message>
         <source>export LIVRE.tvo DOSSIER</source>
         <translation>export BOOK.tvo FOLDER</translation>
     </message>
@@ -799,10 +831,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>For search: the time recognising the text of one scanned page may take (60 seconds by default).</translation>
     </message>
     <message>
-        <source>relink LIVRE.tvo DOSSIER [--dry-run]</source>
-        <translation>relink BOOK.tvo FOLDER [--dry-run]</translation>
-    </message>
-    <message>
         <source>Cherche dans DOSSIER et ses sous-dossiers les documents absents du livre : même nom (et même taille quand elle est connue), ou même contenu pour un document renommé que la recherche avait lu. Re-pointe ceux pour lesquels un seul fichier convient et écrit pour chacun le titre général, l&apos;intitulé, l&apos;ancien et le nouveau chemin, séparés par des tabulations ; les autres sont signalés sur la sortie d&apos;erreur. Un livre ouvert en modification par une instance de Tavelo n&apos;est pas modifié.</source>
         <translation>Looks in FOLDER and its sub-folders for the missing documents of the book: same name (and same size when it is known), or same content for a renamed document that the search had read. Re-points those for which one file alone fits and prints for each the general title, the subject name, the old and the new path, separated by tabs; the others are reported on standard error. A book open for editing in an instance of Tavelo is not changed.</translation>
     </message>
@@ -811,8 +839,8 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>--dry-run</translation>
     </message>
     <message>
-        <source>Pour relink : écrit ce qui serait re-pointé, sans toucher au livre.</source>
-        <translation>For relink: prints what would be re-pointed, without touching the book.</translation>
+        <source>create FICHIER.json LIVRE.tvo [--force] [--take-over]</source>
+        <translation>create FILE.json BOOK.tvo [--force] [--take-over]</translation>
     </message>
     <message>
         <source>find LIVRE.tvo REQUÊTE... [--json] [--limit N]</source>
@@ -843,16 +871,71 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>For find: the N best results only.</translation>
     </message>
     <message>
-        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte. En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
-        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input. On an error, a message is written on the standard error and no file is written.</translation>
-    </message>
-    <message>
         <source>help [COMMANDE]</source>
         <translation>help [COMMAND]</translation>
     </message>
     <message>
         <source>Affiche l&apos;aide de COMMANDE (comme « tavelo-cli COMMANDE --help »), ou sans COMMANDE toute cette aide.</source>
         <translation>Prints the help of COMMAND (as &quot;tavelo-cli COMMAND --help&quot; does), or without COMMAND all of this help.</translation>
+    </message>
+    <message>
+        <source>relink LIVRE.tvo DOSSIER [--dry-run] [--take-over]</source>
+        <translation>relink BOOK.tvo FOLDER [--dry-run] [--take-over]</translation>
+    </message>
+    <message>
+        <source>holder LIVRE.tvo [--json]</source>
+        <translation>holder BOOK.tvo [--json]</translation>
+    </message>
+    <message>
+        <source>conflicts LIVRE.tvo</source>
+        <translation>conflicts BOOK.tvo</translation>
+    </message>
+    <message>
+        <source>merge-copy LIVRE.tvo COPIE.tvo [--base BASE.tvo] [--dry-run]</source>
+        <translation>merge-copy BOOK.tvo COPY.tvo [--base BASE.tvo] [--dry-run]</translation>
+    </message>
+    <message>
+        <source>Dit qui a le livre ouvert en modification (utilisateur, poste, processus), depuis quand et depuis combien de temps il n&apos;a pas donné signe de vie, ou que le livre est libre. Le fichier de réservation est lu même quand son verrou est libre (montage sshfs, dossier synchronisé). Avec --json, une ligne JSON dont le champ state vaut free, held, silent (détenteur sur un autre poste, muet depuis 3 minutes) ou gone.</source>
+        <translation>Tells who has the book open for editing (user, computer, process), since when and how long ago it last gave a sign of life, or that the book is free. The reservation file is read even when its lock is free (sshfs mount, synced folder). With --json, one JSON line whose state field is free, held, silent (a holder on another computer, silent for 3 minutes) or gone.</translation>
+    </message>
+    <message>
+        <source>Liste les copies en conflit que les clients de synchronisation ont laissées à côté du livre (Nextcloud, ownCloud, Syncthing, Dropbox, OneDrive), une par ligne : chemin, client et « lisible » ou la raison pour laquelle ce n&apos;est pas un livre lisible.</source>
+        <translation>Lists the conflict copies that sync clients left beside the book (Nextcloud, ownCloud, Syncthing, Dropbox, OneDrive), one a line: path, client and &quot;readable&quot; or why it is not a readable book.</translation>
+    </message>
+    <message>
+        <source>Fusionne une copie en conflit dans le livre, sujet par sujet (titre général et intitulé) : à trois quand la version commune est connue (--base, ou celle que Tavelo a gardée dans son cache), à deux sinon. Écrit chaque changement : côté (livre, copie, les deux), changement, titre général et intitulé, séparés par des tabulations. Le livre fusionné est enregistré, puis la copie va à la corbeille. Code de sortie 3, sans rien écrire, quand des sujets ont été modifiés des deux côtés (sauf avec --dry-run, qui n&apos;écrit jamais rien).</source>
+        <translation>Merges a conflict copy into the book, subject by subject (general title and name): three-way when the common version is known (--base, or the one Tavelo kept in its cache), two-way otherwise. Writes each change: side (book, copy, both), change, general title and name, separated by tabs. The merged book is saved, then the copy goes to the trash. Exit status 3, with nothing written, when subjects were changed on both sides (except with --dry-run, which never writes anything).</translation>
+    </message>
+    <message>
+        <source>--take-over</source>
+        <translation>--take-over</translation>
+    </message>
+    <message>
+        <source>Pour create et relink : reprend un livre dont le détenteur, sur un autre poste, ne donne plus signe de vie depuis 3 minutes. Un détenteur vivant n&apos;est jamais dépossédé.</source>
+        <translation>For create and relink: takes over a book whose holder, on another computer, has given no sign of life for 3 minutes. A live holder is never dispossessed.</translation>
+    </message>
+    <message>
+        <source>Pour relink : écrit ce qui serait re-pointé, sans toucher au livre. Pour merge-copy : écrit les changements, sans rien enregistrer.</source>
+        <translation>For relink: writes what would be re-pointed, without touching the book. For merge-copy: writes the changes, without saving anything.</translation>
+    </message>
+    <message>
+        <source>--base BASE.tvo</source>
+        <translation>--base BASE.tvo</translation>
+    </message>
+    <message>
+        <source>Pour merge-copy : la version commune du livre et de la copie.</source>
+        <translation>For merge-copy: the common version of the book and the copy.</translation>
+    </message>
+    <message>
+        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte ; pour merge-copy, 3 quand la fusion demande votre avis (sujets modifiés des deux côtés). En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
+        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input; for merge-copy, 3 when the merge needs your say (subjects changed on both sides). On an error, a message is written on the standard error and no file is written.</translation>
+    </message>
+</context>
+<context>
+    <name>Merge</name>
+    <message>
+        <source>——— version de l&apos;autre côté ———</source>
+        <translation>——— the other side&apos;s version ———</translation>
     </message>
 </context>
 <context>
@@ -2437,6 +2520,162 @@ Insured address: 12 rue des Lilas.</translation>
         <source>%1 sujets ajoutés</source>
         <translation>%1 subjects added</translation>
     </message>
+    <message>
+        <source>Prendre la main</source>
+        <translation>Take over</translation>
+    </message>
+    <message>
+        <source>La copie</source>
+        <translation>The copy</translation>
+    </message>
+    <message>
+        <source>Plus tard</source>
+        <translation>Later</translation>
+    </message>
+    <message>
+        <source>« %1 » est une copie en conflit de ce livre, laissée par %2 quand deux postes l&apos;ont modifié chacun de son côté. Fusionner réunit les deux versions (la version commune est connue), enregistre le livre, puis met la copie à la corbeille.</source>
+        <translation>&quot;%1&quot; is a conflict copy of this book, left by %2 when two computers changed it apart. Merge unites the two versions (their common version is known), saves the book, then moves the copy to the trash.</translation>
+    </message>
+    <message>
+        <source>« %1 » est une copie en conflit de ce livre, laissée par %2 quand deux postes l&apos;ont modifié chacun de son côté. Leur version commune n&apos;est pas connue : Fusionner ajoute ce que la copie a de plus et ne supprime rien, enregistre le livre, puis met la copie à la corbeille.</source>
+        <translation>&quot;%1&quot; is a conflict copy of this book, left by %2 when two computers changed it apart. Their common version is not known: Merge adds what the copy has more and removes nothing, saves the book, then moves the copy to the trash.</translation>
+    </message>
+    <message>
+        <source>La copie en conflit « %1 » n&apos;est pas fusionnée : %2 Elle est laissée telle quelle.</source>
+        <translation>The conflict copy &quot;%1&quot; is not merged: %2 It is left as it is.</translation>
+    </message>
+    <message>
+        <source>Le livre est fusionné et enregistré, mais la copie « %1 » n&apos;a pas pu être mise à la corbeille : %2.</source>
+        <translation>The book is merged and saved, but the copy &quot;%1&quot; could not be moved to the trash: %2.</translation>
+    </message>
+    <message>
+        <source>Me prévenir</source>
+        <translation>Notify me</translation>
+    </message>
+    <message>
+        <source>Enregistrer une copie…</source>
+        <translation>Save a copy…</translation>
+    </message>
+    <message>
+        <source>Lecture seule : réservé par %1</source>
+        <translation>Read-only: reserved by %1</translation>
+    </message>
+    <message>
+        <source>Lecture seule : réservé par %1 sur le poste %2</source>
+        <translation>Read-only: reserved by %1 on the computer %2</translation>
+    </message>
+    <message>
+        <source>Lecture seule : %1</source>
+        <translation>Read-only: %1</translation>
+    </message>
+    <message>
+        <source>Livre rechargé : enregistré par %1 à %2</source>
+        <translation>Book reloaded: saved by %1 at %2</translation>
+    </message>
+    <message>
+        <source>Livre rechargé : enregistré à %1</source>
+        <translation>Book reloaded: saved at %1</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » vient d&apos;être enregistré ailleurs, alors que vous l&apos;avez modifié ici. Fusionner ses changements avec les vôtres ? (Rien n&apos;est écrit : vous pourrez enregistrer le tout sous un autre nom.)</source>
+        <translation>The book &quot;%1&quot; was just saved elsewhere, while you changed it here. Merge its changes with yours? (Nothing is written: you can save the whole under another name.)</translation>
+    </message>
+    <message>
+        <source>%1
+
+Le livre est maintenant en lecture seule dans cette fenêtre ; vos modifications restent affichées.</source>
+        <translation>%1
+
+The book is now read-only in this window; your changes stay on screen.</translation>
+    </message>
+    <message>
+        <source>Fusion de deux versions du livre</source>
+        <translation>Merging two versions of the book</translation>
+    </message>
+    <message>
+        <source>%1 — %2 : %3</source>
+        <translation>%1 — %2: %3</translation>
+    </message>
+    <message>
+        <source>ajouté</source>
+        <translation>added</translation>
+    </message>
+    <message>
+        <source>modifié</source>
+        <translation>changed</translation>
+    </message>
+    <message>
+        <source>supprimé</source>
+        <translation>removed</translation>
+    </message>
+    <message>
+        <source>modifié des deux côtés, réuni (documents des deux, attendus des deux)</source>
+        <translation>changed on both sides, united (documents of both, expected texts of both)</translation>
+    </message>
+    <message>
+        <source>supprimé d&apos;un côté mais modifié de l&apos;autre : gardé</source>
+        <translation>removed on one side but changed on the other: kept</translation>
+    </message>
+    <message>
+        <source>Des deux côtés</source>
+        <translation>On both sides</translation>
+    </message>
+    <message>
+        <source>Aucune différence.</source>
+        <translation>No difference.</translation>
+    </message>
+    <message>
+        <source>Ici</source>
+        <translation>Here</translation>
+    </message>
+    <message>
+        <source>Sur le disque</source>
+        <translation>On disk</translation>
+    </message>
+    <message>
+        <source>Ce livre</source>
+        <translation>This book</translation>
+    </message>
+    <message>
+        <source>L&apos;autre livre</source>
+        <translation>The other book</translation>
+    </message>
+    <message>
+        <source>Fusionner</source>
+        <translation>Merge</translation>
+    </message>
+    <message>
+        <source>Enregistrer une copie</source>
+        <translation>Save a copy</translation>
+    </message>
+    <message>
+        <source>Réunir</source>
+        <translation>Unite</translation>
+    </message>
+    <message>
+        <source>Ajouter en double</source>
+        <translation>Add as duplicates</translation>
+    </message>
+    <message>
+        <source>%1
+
+Fusionner réunit vos modifications et celles du fichier (la version que vous aviez ouverte sert de base), puis enregistre. Enregistrer une copie garde les deux versions.</source>
+        <translation>%1
+
+Merge unites your changes and the file&apos;s (the version you had opened is the base), then saves. Save a copy keeps both versions.</translation>
+    </message>
+    <message>
+        <source>%1
+
+La version du disque ne peut pas être lue (%2) : enregistrez vos modifications sous un autre nom.</source>
+        <translation>%1
+
+The version on disk cannot be read (%2): save your changes under another name.</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » a des sujets de même titre général et de même intitulé que ce livre. Réunir les fusionne (documents réunis dans l&apos;ordre, attendus gardés tous les deux quand ils diffèrent) ; Ajouter en double les ajoute à côté des sujets existants.</source>
+        <translation>The book &quot;%1&quot; has subjects with the same general title and name as this book. Unite merges them (documents united in order, both expected texts kept when they differ); Add as duplicates adds them beside the existing subjects.</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>
@@ -2595,6 +2834,86 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>Le livre « %1 » ne peut pas être modifié : %2</source>
         <translation>The book &quot;%1&quot; cannot be changed: %2</translation>
+    </message>
+    <message>
+        <source>livre</source>
+        <translation>book</translation>
+    </message>
+    <message>
+        <source>copie</source>
+        <translation>copy</translation>
+    </message>
+    <message>
+        <source>les deux</source>
+        <translation>both</translation>
+    </message>
+    <message>
+        <source>ajouté</source>
+        <translation>added</translation>
+    </message>
+    <message>
+        <source>modifié</source>
+        <translation>changed</translation>
+    </message>
+    <message>
+        <source>supprimé</source>
+        <translation>removed</translation>
+    </message>
+    <message>
+        <source>réuni</source>
+        <translation>united</translation>
+    </message>
+    <message>
+        <source>gardé</source>
+        <translation>kept</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » n&apos;est pas un livre lisible : %2</source>
+        <translation>The file &quot;%1&quot; is not a readable book: %2</translation>
+    </message>
+    <message>
+        <source>lisible</source>
+        <translation>readable</translation>
+    </message>
+    <message>
+        <source>illisible : %1</source>
+        <translation>unreadable: %1</translation>
+    </message>
+    <message>
+        <source>Fusion à trois (la version commune est connue).</source>
+        <translation>Three-way merge (the common version is known).</translation>
+    </message>
+    <message>
+        <source>Fusion à deux (aucune version commune connue) : rien n&apos;est supprimé.</source>
+        <translation>Two-way merge (no common version known): nothing is removed.</translation>
+    </message>
+    <message>
+        <source>Des sujets ont été modifiés des deux côtés : la fusion demande votre avis et rien n&apos;est écrit. Fusionnez la copie depuis la fenêtre de Tavelo, ou voyez les changements avec --dry-run.</source>
+        <translation>Subjects were changed on both sides: the merge needs your decision and nothing is written. Merge the copy from Tavelo&apos;s window, or see the changes with --dry-run.</translation>
+    </message>
+    <message>
+        <source>Le livre est fusionné, mais la copie « %1 » n&apos;a pas pu être mise à la corbeille : %2.</source>
+        <translation>The book is merged, but the copy &quot;%1&quot; could not be moved to the trash: %2.</translation>
+    </message>
+    <message>
+        <source>Le livre « %1 » est libre.</source>
+        <translation>The book &quot;%1&quot; is free.</translation>
+    </message>
+    <message>
+        <source>Son dernier détenteur n&apos;est plus là : %1</source>
+        <translation>Its last holder is gone: %1</translation>
+    </message>
+    <message>
+        <source>Processus %1</source>
+        <translation>Process %1</translation>
+    </message>
+    <message>
+        <source>Son détenteur ne donne plus signe de vie : --take-over permet de reprendre le livre.</source>
+        <translation>Its holder gives no sign of life: --take-over takes the book over.</translation>
+    </message>
+    <message>
+        <source>Dernier signe de vie il y a %1 s</source>
+        <translation>Last sign of life %1 s ago</translation>
     </message>
 </context>
 </TS>

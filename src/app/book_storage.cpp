@@ -46,16 +46,22 @@ void Deliver(const QPointer<QObject>& context, unsigned wait, const std::functio
 }
 } // namespace
 
-BookStorage::BookStorage(FileSystemOps& fs) : m_fs(&fs) {}
+BookStorage::BookStorage(FileSystemOps& fs) : m_fs(&fs)
+{
+    // The window keeps the versions it loads and saves, the common bases of
+    // the conflict copies that sync clients leave.
+    HeldFile::SetRememberVersions(true);
+}
 
 BookStorage::~BookStorage()
 {
     Close();
 }
 
-std::unique_ptr<HeldFile> BookStorage::OpenFile(const std::string& path, bool& readOnly, HeldFileStatus& status)
+std::unique_ptr<HeldFile> BookStorage::OpenFile(const std::string& path, bool& readOnly, HeldFileStatus& status,
+                                                TakeOver takeOver)
 {
-    return OpenHeldFile(path, readOnly, /*forSave*/ false, &status, *m_fs);
+    return OpenHeldFile(path, readOnly, /*forSave*/ false, &status, *m_fs, takeOver);
 }
 
 void BookStorage::Hold(std::unique_ptr<HeldFile> file)
@@ -63,11 +69,31 @@ void BookStorage::Hold(std::unique_ptr<HeldFile> file)
     ReleaseHeldFile(m_held);
     m_held = std::move(file);
     m_readOnly = m_held && m_held->IsReadOnly();
+    KeepHeldFileAlive();
+}
+
+namespace {
+std::chrono::milliseconds g_aliveInterval = kAliveInterval;
+}
+
+void BookStorage::SetAliveInterval(std::chrono::milliseconds interval)
+{
+    g_aliveInterval = interval;
+}
+
+void BookStorage::KeepHeldFileAlive()
+{
+    // Other mounts of the share and sync folders see the holder only by its
+    // signs of life in the lock file.
+    if (m_held && !m_readOnly)
+        m_held->StartHeartbeat(g_aliveInterval);
 }
 
 SaveResult BookStorage::Save(const std::string& path, const BookBytesProducer& produce)
 {
     SaveResult result = SaveHeldFile(m_held, m_readOnly, path, produce, *m_fs);
+    if (result.outcome == SaveOutcome::kSaved)
+        KeepHeldFileAlive();
     // A reader that saved under another name holds that file now: the book it
     // waited for is no longer its file.
     if (result.outcome == SaveOutcome::kSaved && !m_readOnly && IsWaiting())

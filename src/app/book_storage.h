@@ -4,6 +4,7 @@
 // process's notifier that waits for a book held elsewhere to become free.
 // Nothing here shows anything; the book tells the user.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,7 +27,9 @@ public:
     // Opens `path` for this instance without holding it yet: the file held
     // read-write, or read only (`readOnly` set, the reason in the file), or
     // none with the reason in `status`.
-    virtual std::unique_ptr<HeldFile> OpenFile(const std::string& path, bool& readOnly, HeldFileStatus& status);
+    // `takeOver`: the user agreed to take the book from a silent holder.
+    virtual std::unique_ptr<HeldFile> OpenFile(const std::string& path, bool& readOnly, HeldFileStatus& status,
+                                               TakeOver takeOver = TakeOver::kNever);
     // Gives up the file held until now and holds `file`.
     void Hold(std::unique_ptr<HeldFile> file);
     // Saves the book to `path` (see SaveHeldFile): the held file when it is
@@ -36,6 +39,14 @@ public:
     void Close();
 
     const HeldFile* Held() const { return m_held.get(); }
+    // Another instance took the book over: this one may no longer save it.
+    void MarkTakenOver() { m_readOnly = true; }
+    // After a merge with the version on disk (see HeldFile::AdoptVersion).
+    void AdoptVersion(const BookVersion& version, std::string bytes)
+    {
+        if (m_held)
+            m_held->AdoptVersion(version, std::move(bytes));
+    }
     std::string HeldPath() const { return m_held ? m_held->GetFilePath() : std::string(); }
     bool IsReadOnly() const { return m_readOnly; }
     bool IsWaiting() const;
@@ -51,6 +62,8 @@ public:
     // The notifier's settings for the waits started from now on (tests shorten
     // the period).
     static void SetNotifierOptions(NotifierOptions options);
+    // The period of a holder's signs of life from now on (tests shorten it).
+    static void SetAliveInterval(std::chrono::milliseconds interval);
 
     // Makes the storage of each new book; tests put their own in.
     using Factory = std::function<std::unique_ptr<BookStorage>()>;
@@ -58,6 +71,8 @@ public:
     static void SetFactory(Factory factory);
 
 private:
+    void KeepHeldFileAlive();
+
     FileSystemOps* m_fs;
     std::unique_ptr<HeldFile> m_held;
     bool m_readOnly = false;

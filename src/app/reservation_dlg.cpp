@@ -55,6 +55,8 @@ CReservationDlg::CReservationDlg(const QString& fileName, QWidget* parent)
     m_readOnly = MakeButton(this, text::kReadOnlyButton, IDOK);
     m_notify = MakeButton(this, text::kNotifyButton, IDC_NOTIFY);
     m_cancel = MakeButton(this, text::kCancelButton, IDCANCEL);
+    m_takeOver = MakeButton(this, text::kTakeOverButton, IDC_TAKE_OVER);
+    m_takeOver->hide();
     m_readOnly->setDefault(true);
     m_readOnly->setAutoDefault(true);
 
@@ -67,8 +69,13 @@ CReservationDlg::CReservationDlg(const QString& fileName, QWidget* parent)
         accept();
     });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_takeOver, &QPushButton::clicked, this, [this] {
+        m_nChoice = 2;
+        accept();
+    });
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_takeOver);
     buttons->addStretch();
     buttons->addWidget(m_readOnly);
     buttons->addWidget(m_notify);
@@ -85,6 +92,11 @@ void CReservationDlg::SetHolderLine(const QString& line)
 {
     m_holder->setText(line);
     m_holder->setVisible(!line.isEmpty());
+}
+
+void CReservationDlg::OfferTakeOver()
+{
+    m_takeOver->show();
 }
 
 QString CReservationDlg::GetHolderLine() const

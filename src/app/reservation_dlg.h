@@ -11,8 +11,8 @@ class QPushButton;
 
 namespace tavelo::gui {
 
-// Dialog 143. Exec result: Accepted with GetChoice() 0 (read-only) or 1
-// (notify), or Rejected.
+// Dialog 143. Exec result: Accepted with GetChoice() 0 (read-only), 1
+// (notify) or 2 (take the book over from a silent holder), or Rejected.
 class CReservationDlg : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +23,8 @@ public:
     // A line under the dialog's own texts saying who holds the book.
     void SetHolderLine(const QString& line);
     QString GetHolderLine() const;
+    // Offers "Prendre la main" (choice 2): the holder has been silent.
+    void OfferTakeOver();
     // The control with a numeric identifier (1, 2, 1008 or the static 1009).
     QWidget* Control(int id) const;
 
@@ -34,6 +36,7 @@ private:
     QPushButton* m_readOnly;
     QPushButton* m_notify;
     QPushButton* m_cancel;
+    QPushButton* m_takeOver;
     QLabel* m_line;
 };
 

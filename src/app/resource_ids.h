@@ -87,6 +87,7 @@ enum ControlId : int {
     IDC_NOTIFY = 1008,
     IDC_FILE_LINE = 1009,
     IDC_GENERAL_TITLE_CHOICE = 1010,
+    IDC_TAKE_OVER = 1010,
 };
 
 } // namespace tavelo::gui

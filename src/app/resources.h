@@ -97,6 +97,61 @@ inline constexpr const char* kReservationHint =
 inline constexpr const char* kReadOnlyButton = QT_TRANSLATE_NOOP("Tavelo", "&Lecture seule");
 inline constexpr const char* kNotifyButton = QT_TRANSLATE_NOOP("Tavelo", "&Notifier");
 inline constexpr const char* kCancelButton = QT_TRANSLATE_NOOP("Tavelo", "&Annuler");
+inline constexpr const char* kTakeOverButton = QT_TRANSLATE_NOOP("Tavelo", "Prendre la main");
+inline constexpr const char* kMergeTheCopy = QT_TRANSLATE_NOOP("Tavelo", "La copie");
+inline constexpr const char* kLaterButton = QT_TRANSLATE_NOOP("Tavelo", "Plus tard");
+inline constexpr const char* kConflictCopyIntro = QT_TRANSLATE_NOOP(
+    "Tavelo", "« %1 » est une copie en conflit de ce livre, laissée par %2 quand deux postes l'ont modifié chacun de "
+              "son côté. Fusionner réunit les deux versions (la version commune est connue), enregistre le livre, "
+              "puis met la copie à la corbeille.");
+inline constexpr const char* kConflictCopyIntroTwoWay = QT_TRANSLATE_NOOP(
+    "Tavelo", "« %1 » est une copie en conflit de ce livre, laissée par %2 quand deux postes l'ont modifié chacun de "
+              "son côté. Leur version commune n'est pas connue : Fusionner ajoute ce que la copie a de plus et ne "
+              "supprime rien, enregistre le livre, puis met la copie à la corbeille.");
+inline constexpr const char* kConflictCopyDamaged = QT_TRANSLATE_NOOP(
+    "Tavelo", "La copie en conflit « %1 » n'est pas fusionnée : %2 Elle est laissée telle quelle.");
+inline constexpr const char* kConflictCopyNotTrashed = QT_TRANSLATE_NOOP(
+    "Tavelo", "Le livre est fusionné et enregistré, mais la copie « %1 » n'a pas pu être mise à la corbeille : %2.");
+inline constexpr const char* kNotifyMeButton = QT_TRANSLATE_NOOP("Tavelo", "Me prévenir");
+inline constexpr const char* kSaveCopyEllipsis = QT_TRANSLATE_NOOP("Tavelo", "Enregistrer une copie…");
+inline constexpr const char* kReadOnlyHeldBy = QT_TRANSLATE_NOOP("Tavelo", "Lecture seule : réservé par %1");
+inline constexpr const char* kReadOnlyHeldByOn = QT_TRANSLATE_NOOP("Tavelo", "Lecture seule : réservé par %1 sur le poste %2");
+inline constexpr const char* kReadOnlyBecause = QT_TRANSLATE_NOOP("Tavelo", "Lecture seule : %1");
+inline constexpr const char* kReloadedBy = QT_TRANSLATE_NOOP("Tavelo", "Livre rechargé : enregistré par %1 à %2");
+inline constexpr const char* kReloaded = QT_TRANSLATE_NOOP("Tavelo", "Livre rechargé : enregistré à %1");
+inline constexpr const char* kChangedUnderEdits = QT_TRANSLATE_NOOP(
+    "Tavelo", "Le livre « %1 » vient d'être enregistré ailleurs, alors que vous l'avez modifié ici. Fusionner ses "
+              "changements avec les vôtres ? (Rien n'est écrit : vous pourrez enregistrer le tout sous un autre nom.)");
+inline constexpr const char* kTakenOverNotice = QT_TRANSLATE_NOOP(
+    "Tavelo", "%1\n\nLe livre est maintenant en lecture seule dans cette fenêtre ; vos modifications restent affichées.");
+inline constexpr const char* kMergeReviewTitle = QT_TRANSLATE_NOOP("Tavelo", "Fusion de deux versions du livre");
+inline constexpr const char* kMergeLine = QT_TRANSLATE_NOOP("Tavelo", "%1 — %2 : %3");
+inline constexpr const char* kMergeAdded = QT_TRANSLATE_NOOP("Tavelo", "ajouté");
+inline constexpr const char* kMergeChanged = QT_TRANSLATE_NOOP("Tavelo", "modifié");
+inline constexpr const char* kMergeRemoved = QT_TRANSLATE_NOOP("Tavelo", "supprimé");
+inline constexpr const char* kMergeUnited =
+    QT_TRANSLATE_NOOP("Tavelo", "modifié des deux côtés, réuni (documents des deux, attendus des deux)");
+inline constexpr const char* kMergeKeptOverRemoval =
+    QT_TRANSLATE_NOOP("Tavelo", "supprimé d'un côté mais modifié de l'autre : gardé");
+inline constexpr const char* kMergeBothSides = QT_TRANSLATE_NOOP("Tavelo", "Des deux côtés");
+inline constexpr const char* kMergeNothing = QT_TRANSLATE_NOOP("Tavelo", "Aucune différence.");
+inline constexpr const char* kMergeThisWindow = QT_TRANSLATE_NOOP("Tavelo", "Ici");
+inline constexpr const char* kMergeOnDisk = QT_TRANSLATE_NOOP("Tavelo", "Sur le disque");
+inline constexpr const char* kMergeThisBook = QT_TRANSLATE_NOOP("Tavelo", "Ce livre");
+inline constexpr const char* kMergeOtherBook = QT_TRANSLATE_NOOP("Tavelo", "L'autre livre");
+inline constexpr const char* kMergeButton = QT_TRANSLATE_NOOP("Tavelo", "Fusionner");
+inline constexpr const char* kSaveCopyButton = QT_TRANSLATE_NOOP("Tavelo", "Enregistrer une copie");
+inline constexpr const char* kUniteButton = QT_TRANSLATE_NOOP("Tavelo", "Réunir");
+inline constexpr const char* kAppendDuplicatesButton = QT_TRANSLATE_NOOP("Tavelo", "Ajouter en double");
+inline constexpr const char* kChangedOnDiskIntro = QT_TRANSLATE_NOOP(
+    "Tavelo", "%1\n\nFusionner réunit vos modifications et celles du fichier (la version que vous aviez ouverte "
+              "sert de base), puis enregistre. Enregistrer une copie garde les deux versions.");
+inline constexpr const char* kChangedOnDiskUnreadable = QT_TRANSLATE_NOOP(
+    "Tavelo", "%1\n\nLa version du disque ne peut pas être lue (%2) : enregistrez vos modifications sous un autre nom.");
+inline constexpr const char* kUniteIntro = QT_TRANSLATE_NOOP(
+    "Tavelo", "Le livre « %1 » a des sujets de même titre général et de même intitulé que ce livre. Réunir les "
+              "fusionne (documents réunis dans l'ordre, attendus gardés tous les deux quand ils diffèrent) ; "
+              "Ajouter en double les ajoute à côté des sujets existants.");
 inline constexpr const char* kAvailableLine = QT_TRANSLATE_NOOP("Tavelo", " est maintenant disponible pour modification");
 inline constexpr const char* kAvailableHint = QT_TRANSLATE_NOOP("Tavelo", "Ouvrez le fichier en lecture-écriture pour le modifier");
 inline constexpr const char* kReadWriteButton = QT_TRANSLATE_NOOP("Tavelo", "Lecture-Ecriture");

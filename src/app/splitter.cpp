@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include "app/read_only_bar.h"
 #include "app/resource_ids.h"
 #include "app/tenorel_doc.h"
 #include "views/html_view.h"
@@ -37,6 +38,7 @@ CSplitter::CSplitter(CTenorelDoc* document, QWidget* parent) : QMdiSubWindow(par
     auto* treeLayout = new QVBoxLayout(m_treePane);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(2);
+    treeLayout->addWidget(new ReadOnlyBar(document, m_treePane));
     treeLayout->addWidget(m_quickSearch);
     treeLayout->addWidget(m_filter);
     treeLayout->addWidget(m_tree);

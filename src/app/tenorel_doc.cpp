@@ -1,14 +1,20 @@
 #include "app/tenorel_doc.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QPointer>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <new>
 
 #include "app/command_host.h"
+#include "app/long_operation.h"
 #include "app/main_frame.h"
+#include "app/merge_review_dlg.h"
 #include "app/reservation_dlg.h"
 #include "app/splitter.h"
 #include "app/resources.h"
@@ -17,6 +23,8 @@
 #include "book/file_io.h"
 #include "book/held_file.h"
 #include "book/tenorels.h"
+#include "book/version_merge.h"
+#include "book/conflict_copies.h"
 #include "views/html_view.h"
 #include "views/liste_view.h"
 #include "views/tenorel_view.h"
@@ -131,7 +139,247 @@ bool CTenorelDoc::OnOpenDocument(const QString& path)
     m_bNotify = notify;
     if (m_bNotify)
         StartWaiting();
+    WatchBookFile();
+    Q_EMIT readOnlyChanged();
+    // Conflict copies are offered once the window shows the book.
+    QTimer::singleShot(0, this, [this] { CheckBookOnDisk(); });
     return true;
+}
+
+namespace {
+int g_pollInterval = 5000;
+}
+
+void CTenorelDoc::SetPollInterval(int milliseconds)
+{
+    g_pollInterval = milliseconds;
+}
+
+void CTenorelDoc::WatchBookFile()
+{
+    const HeldFile* held = m_storage->Held();
+    if (!held)
+        return;
+    const QString path = QString::fromStdString(held->GetFilePath());
+    if (!m_watcher) {
+        // inotify where the file system gives it; a save by renaming replaces
+        // the file, so its folder is watched as well. Network and FUSE folders
+        // tell nothing of other machines' writes: the poll covers them.
+        m_watcher = new QFileSystemWatcher(this);
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { CheckBookOnDisk(); });
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { CheckBookOnDisk(); });
+        m_poll = new QTimer(this);
+        connect(m_poll, &QTimer::timeout, this, [this] { CheckBookOnDisk(); });
+    }
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    m_watcher->addPath(path);
+    m_watcher->addPath(QFileInfo(path).absolutePath());
+    m_poll->start(g_pollInterval);
+}
+
+QString CTenorelDoc::ReadOnlyLine() const
+{
+    const HeldFile* held = m_storage->Held();
+    if (!held)
+        return {};
+    if (held->IsTakenOver() || held->GetReadOnlyReason() == ReadOnlyReason::kHeldElsewhere) {
+        const HolderInfo who = ReadBookHolder(held->GetFilePath());
+        const HolderInfo& info = who.Describes() ? who : held->OtherHolder();
+        if (!info.user.empty()) {
+            if (info.host.empty())
+                return Tx(text::kReadOnlyHeldBy).arg(QString::fromStdString(info.user));
+            return Tx(text::kReadOnlyHeldByOn).arg(QString::fromStdString(info.user), QString::fromStdString(info.host));
+        }
+    }
+    return Tx(text::kReadOnlyBecause).arg(QString::fromStdString(held->DescribeReadOnly()));
+}
+
+bool CTenorelDoc::CanWaitForHolder() const
+{
+    const HeldFile* held = m_storage->Held();
+    return held && (held->IsTakenOver() || held->GetReadOnlyReason() == ReadOnlyReason::kHeldElsewhere);
+}
+
+void CTenorelDoc::RequestNotify()
+{
+    if (m_bNotify || !CanWaitForHolder())
+        return;
+    m_bNotify = true;
+    StartWaiting();
+    Q_EMIT readOnlyChanged();
+}
+
+void CTenorelDoc::CheckBookOnDisk()
+{
+    const HeldFile* held = m_storage->Held();
+    // One look at a time: a question asked below runs an event loop.
+    if (!held || m_checking || LongOperation::IsRunning())
+        return;
+    m_checking = true;
+    const QPointer<CTenorelDoc> self(this);
+    const auto done = qScopeGuard([&] {
+        if (self)
+            m_checking = false;
+    });
+    if (!IsReadOnly()) {
+        if (!held->IsTakenOver())
+            OfferConflictCopies();
+        if (held->IsTakenOver() && !m_takenOverTold) {
+            m_takenOverTold = true;
+            m_storage->MarkTakenOver();
+            Q_EMIT readOnlyChanged();
+            const std::string message = TakenOverMessage(held->GetFilePath(), ReadBookHolder(held->GetFilePath()));
+            MessageBox::Show(DialogParent(), Tx(text::kTakenOverNotice).arg(QString::fromStdString(message)),
+                             MessageBox::Exclamation);
+        }
+        return;
+    }
+    VersionCheck check = VersionCheck::kSame;
+    try {
+        check = held->CheckDisk();
+    } catch (const std::exception&) {
+        return; // unreadable for now: the next look tries again
+    }
+    if (check != VersionCheck::kChanged)
+        return;
+    if (!IsModified()) {
+        ReloadFromDisk();
+        return;
+    }
+    // Edits of its own are never reloaded under: the merge is offered, once
+    // for each version that appears.
+    const long long version = StatBookVersion(held->GetFilePath()).modifiedNs;
+    if (version == m_askedForVersion)
+        return;
+    m_askedForVersion = version;
+    const auto answer = MessageBox::Show(DialogParent(), Tx(text::kChangedUnderEdits).arg(m_strTitle),
+                                         MessageBox::Exclamation, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes && self)
+        MergeFromDisk();
+}
+
+void CTenorelDoc::OfferConflictCopies()
+{
+    const HeldFile* held = m_storage->Held();
+    if (!held)
+        return;
+    const std::string bookPath = held->GetFilePath();
+    for (const ConflictCopy& copy : FindConflictCopies(bookPath)) {
+        const std::string key = copy.path + '\n' + std::to_string(StatBookVersion(copy.path).modifiedNs);
+        if (std::find(m_offeredCopies.begin(), m_offeredCopies.end(), key) != m_offeredCopies.end())
+            continue;
+        m_offeredCopies.push_back(key);
+        const QString name = QString::fromStdString(GetDocumentFileName(copy.path));
+        if (!copy.readable) {
+            MessageBox::Show(DialogParent(), Tx(text::kConflictCopyDamaged).arg(name, QString::fromStdString(copy.problem)),
+                             MessageBox::Exclamation);
+            continue;
+        }
+        SubjectList theirs;
+        SubjectList base;
+        bool hasBase = false;
+        try {
+            const FileBytes copyBytes = ReadFileBytes(copy.path);
+            theirs = ReadSubjectList(copyBytes.View());
+            std::string baseBytes;
+            if (FindCommonBase(bookPath, held->BaseBytes(), copyBytes.View(), baseBytes)) {
+                base = ReadSubjectList(baseBytes);
+                hasBase = true;
+            }
+        } catch (const std::exception&) {
+            if (theirs.empty())
+                continue;
+        }
+        MergeResult merge = MergeVersions(hasBase ? &base : nullptr, m_subjects, theirs);
+        CMergeReviewDlg dlg(Tx(hasBase ? text::kConflictCopyIntro : text::kConflictCopyIntroTwoWay)
+                                .arg(name, QString::fromStdString(copy.client)),
+                            merge, Tx(text::kMergeThisBook), Tx(text::kMergeTheCopy), DialogParent());
+        enum { kMerge = 2 };
+        dlg.AddChoice(text::kMergeButton, kMerge, true);
+        dlg.AddChoice(text::kLaterButton, QDialog::Rejected);
+        const QPointer<CTenorelDoc> self(this);
+        if (DialogRunner::Exec(dlg) != kMerge || !self)
+            continue;
+        const CTenorels* current = GetCurrentSubject();
+        const std::string title = current ? current->GetGeneralTitle() : std::string();
+        const std::string subjectName = current ? current->GetSubjectName() : std::string();
+        ReplaceSubjects(std::move(merge.merged));
+        ShowReloadedSubjects();
+        if (current)
+            ReselectSubject(title, subjectName);
+        SetModifiedFlag(true);
+        // The copy goes only once what it held is saved in the book.
+        if (!DoFileSave() || !self)
+            return;
+        if (const int e = MoveToTrash(copy.path))
+            MessageBox::Show(DialogParent(), Tx(text::kConflictCopyNotTrashed).arg(name, QString::fromStdString(DescribeError(e))),
+                             MessageBox::Exclamation);
+    }
+}
+
+void CTenorelDoc::ReloadFromDisk()
+{
+    const HeldFile* held = m_storage->Held();
+    BookVersion version;
+    SubjectList subjects;
+    std::string bytes;
+    try {
+        const FileBytes read = held->ReadCurrent(version);
+        bytes.assign(read.View());
+        subjects = ReadSubjectList(bytes);
+    } catch (const std::exception&) {
+        // Only a file that reads whole is shown: one being written, or cut
+        // by a sync client, is looked at again at the next change or poll.
+        return;
+    }
+    const CTenorels* current = GetCurrentSubject();
+    const std::string title = current ? current->GetGeneralTitle() : std::string();
+    const std::string name = current ? current->GetSubjectName() : std::string();
+    ReplaceSubjects(std::move(subjects));
+    ShowReloadedSubjects();
+    if (current)
+        ReselectSubject(title, name);
+    m_storage->AdoptVersion(version, std::move(bytes));
+    SetModifiedFlag(false);
+    const QString when = QDateTime::fromMSecsSinceEpoch(version.modifiedNs / 1000000).toString(QStringLiteral("HH:mm"));
+    const HolderInfo who = ReadBookHolder(held->GetFilePath());
+    const QString line = who.user.empty() ? Tx(text::kReloaded).arg(when)
+                                          : Tx(text::kReloadedBy).arg(QString::fromStdString(who.user), when);
+    if (auto* frame = dynamic_cast<CMainFrame*>(CommandHost::Instance()))
+        frame->SetMessageText(line);
+    Q_EMIT readOnlyChanged();
+}
+
+void CTenorelDoc::MergeFromDisk()
+{
+    const HeldFile* held = m_storage->Held();
+    if (!held)
+        return;
+    BookVersion version;
+    SubjectList theirs;
+    SubjectList base;
+    std::string bytes;
+    try {
+        const FileBytes read = held->ReadCurrent(version);
+        bytes.assign(read.View());
+        theirs = ReadSubjectList(bytes);
+        base = ReadSubjectList(held->BaseBytes());
+    } catch (const std::exception&) {
+        return;
+    }
+    MergeResult merge = MergeVersions(&base, m_subjects, theirs);
+    const CTenorels* current = GetCurrentSubject();
+    const std::string title = current ? current->GetGeneralTitle() : std::string();
+    const std::string name = current ? current->GetSubjectName() : std::string();
+    ReplaceSubjects(std::move(merge.merged));
+    ShowReloadedSubjects();
+    if (current)
+        ReselectSubject(title, name);
+    m_storage->AdoptVersion(version, std::move(bytes));
+    SetModifiedFlag(true);
 }
 
 std::unique_ptr<HeldFile> CTenorelDoc::TakeBookFile(const QString& path, bool& notify)
@@ -155,8 +403,24 @@ std::unique_ptr<HeldFile> CTenorelDoc::TakeBookFile(const QString& path, bool& n
     }
     CReservationDlg dlg(QString::fromStdString(file->GetFileName()), DialogParent());
     dlg.SetHolderLine(why);
+    // A holder of this machine that is gone was replaced without a question;
+    // one of another machine that has been silent is replaced once the user
+    // says so.
+    if (file->OtherVerdict().state == HolderState::kSilent)
+        dlg.OfferTakeOver();
     if (DialogRunner::Exec(dlg) != QDialog::Accepted)
         return nullptr;
+    if (dlg.GetChoice() == 2) {
+        std::unique_ptr<HeldFile> taken = m_storage->OpenFile(ToStd(path), readOnly, status, TakeOver::kSilentHolder);
+        if (!taken) {
+            MessageBox::Show(DialogParent(), QString::fromStdString(OpenErrorMessage(path.toStdString())), MessageBox::NoIcon);
+            return nullptr;
+        }
+        // Someone came back meanwhile: ask again.
+        if (readOnly)
+            return TakeBookFile(path, notify);
+        return taken;
+    }
     notify = dlg.GetChoice() == 1;
     return file;
 }
@@ -222,9 +486,12 @@ void CTenorelDoc::ReopenReadWrite(const QString& path)
         return;
     m_storage->Hold(std::move(file));
     m_bNotify = notify;
+    m_takenOverTold = false;
     ShowReloadedSubjects();
     if (m_bNotify)
         StartWaiting();
+    WatchBookFile();
+    Q_EMIT readOnlyChanged();
 }
 
 void CTenorelDoc::ShowReloadedSubjects()
@@ -273,11 +540,84 @@ bool CTenorelDoc::OnSaveDocument(const QString& path)
         MessageBox::Show(DialogParent(), Tx(text::kSaveFailed).arg(path, QString::fromStdString(result.message)),
                          MessageBox::Stop);
         return false;
+    case SaveOutcome::kChangedOnDisk:
+        return ResolveChangedOnDisk(path, QString::fromStdString(result.message));
     }
     if (!m_storage->IsReadOnly())
         m_bNotify = false;
     SetModifiedFlag(false);
+    WatchBookFile();
+    Q_EMIT readOnlyChanged();
     return true;
+}
+
+bool CTenorelDoc::ResolveChangedOnDisk(const QString& path, const QString& why)
+{
+    enum { kMerge = 2, kCopy = 3 };
+    const HeldFile* held = m_storage->Held();
+    if (!held)
+        return false;
+    BookVersion version;
+    SubjectList theirs;
+    SubjectList base;
+    std::string theirsBytes;
+    QString unreadable;
+    try {
+        const FileBytes bytes = held->ReadCurrent(version);
+        theirsBytes.assign(bytes.View());
+        theirs = ReadSubjectList(theirsBytes);
+        base = ReadSubjectList(held->BaseBytes());
+    } catch (const std::bad_alloc&) {
+        unreadable = Tx(text::kOutOfMemory);
+    } catch (const std::exception& e) {
+        unreadable = QString::fromUtf8(e.what());
+    }
+    MergeResult merge;
+    if (unreadable.isEmpty())
+        merge = MergeVersions(&base, m_subjects, theirs);
+    const QString intro = unreadable.isEmpty() ? Tx(text::kChangedOnDiskIntro).arg(why)
+                                               : Tx(text::kChangedOnDiskUnreadable).arg(why, unreadable);
+    CMergeReviewDlg dlg(intro, merge, Tx(text::kMergeThisWindow), Tx(text::kMergeOnDisk), DialogParent());
+    if (unreadable.isEmpty())
+        dlg.AddChoice(text::kMergeButton, kMerge, true);
+    dlg.AddChoice(text::kSaveCopyButton, kCopy, !unreadable.isEmpty());
+    dlg.AddChoice(text::kCancelDialogButton, QDialog::Rejected);
+    const QPointer<CTenorelDoc> self(this);
+    const int answer = DialogRunner::Exec(dlg);
+    if (!self)
+        return false;
+    if (answer == kCopy) {
+        // The copy becomes this window's book; the file on disk stays as the
+        // other side left it. The save that asked is not done.
+        DoSave(QString());
+        return false;
+    }
+    if (answer != kMerge)
+        return false;
+    const CTenorels* current = GetCurrentSubject();
+    const std::string title = current ? current->GetGeneralTitle() : std::string();
+    const std::string name = current ? current->GetSubjectName() : std::string();
+    ReplaceSubjects(std::move(merge.merged));
+    ShowReloadedSubjects();
+    if (current)
+        ReselectSubject(title, name);
+    m_storage->AdoptVersion(version, std::move(theirsBytes));
+    SetModifiedFlag(true);
+    return OnSaveDocument(path);
+}
+
+void CTenorelDoc::ReselectSubject(const std::string& generalTitle, const std::string& name)
+{
+    CTenorelView* tree = GetTreeView();
+    if (!tree)
+        return;
+    for (const auto& s : m_subjects) {
+        if (s->GetGeneralTitle() == generalTitle && s->GetSubjectName() == name) {
+            if (QTreeWidgetItem* item = tree->FindSubjectItem(s.get()))
+                tree->setCurrentItem(item);
+            return;
+        }
+    }
 }
 
 void CTenorelDoc::OnCloseDocument()
@@ -285,6 +625,8 @@ void CTenorelDoc::OnCloseDocument()
     // Closing any book ends the process's wait.
     BookStorage::StopWaiting();
     m_bNotify = false;
+    if (m_poll)
+        m_poll->stop();
     m_storage->Close();
     Q_EMIT closeRequested(this);
 }

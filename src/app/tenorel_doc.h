@@ -12,6 +12,8 @@
 #include "app/command.h"
 #include "book/subject_book.h"
 
+class QFileSystemWatcher;
+class QTimer;
 class QWidget;
 
 namespace tavelo::gui {
@@ -37,6 +39,18 @@ public:
     // The book file is held by another instance, or cannot be reserved here.
     bool IsReadOnly() const { return m_storage->IsReadOnly(); }
     bool IsNotifyRequested() const { return m_bNotify; }
+    // The read-only bar's line: "Lecture seule : réservé par marie sur le poste salon".
+    QString ReadOnlyLine() const;
+    // Whether the book is held by someone whose release can be waited for.
+    bool CanWaitForHolder() const;
+    // "Me prévenir": be told when the holder releases the book.
+    void RequestNotify();
+    // Looks at the book file (the watch calls it when the file or its folder
+    // changes, and every few seconds): a read-only book follows the writer's
+    // saves, a holder learns that another instance took the book over.
+    void CheckBookOnDisk();
+    // The poll's period for the books opened from now on (tests shorten it).
+    static void SetPollInterval(int milliseconds);
 
     bool OnNewDocument();
     // False (after telling the user) when the book cannot be opened.
@@ -87,10 +101,16 @@ public:
     // The window dialogs of this book are parented to.
     static QWidget* DialogParent();
 
+    // Selects again, by general title and name, the subject selected before a
+    // reload or a merge replaced the records.
+    void ReselectSubject(const std::string& generalTitle, const std::string& name);
+
 Q_SIGNALS:
     void titleChanged(const QString& title);
     void closeRequested(tavelo::gui::CTenorelDoc* doc);
     void saved(const QString& path);
+    // The book became read-only or writable, or its holder changed.
+    void readOnlyChanged();
 
 private:
     void InstallCommands();
@@ -106,12 +126,30 @@ private:
     void ShowReloadedSubjects();
     // Lays every tree of the book out again after general titles changed.
     void RelayOutTrees();
+    // A save found another version on disk: merge with it, or save a copy.
+    bool ResolveChangedOnDisk(const QString& path, const QString& why);
+    // Watches the held file's path for CheckBookOnDisk.
+    void WatchBookFile();
+    // Reads the version on disk into this read-only book, keeping the selection.
+    void ReloadFromDisk();
+    // Merges the version on disk into this book's edits (three-way).
+    void MergeFromDisk();
+    // Offers to merge the conflict copies that sync clients left beside the
+    // book, each once; a merged copy goes to the trash once the book is saved.
+    void OfferConflictCopies();
+
 
     QString m_strTitle;
     QString m_strPathName;
     std::vector<CView*> m_viewList;
     bool m_bNotify = false;
     std::unique_ptr<BookStorage> m_storage;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_poll = nullptr;
+    bool m_checking = false;
+    bool m_takenOverTold = false;
+    long long m_askedForVersion = -1; // the version whose merge was offered under edits
+    std::vector<std::string> m_offeredCopies; // path and version of the copies already offered
 };
 
 } // namespace tavelo::gui

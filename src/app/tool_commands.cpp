@@ -1,10 +1,14 @@
 #include "app/tool_commands.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <unordered_set>
 
 #include "app/command_host.h"
 #include "app/export_progress_dlg.h"
 #include "app/folder_chooser.h"
+#include "app/merge_review_dlg.h"
+#include "app/resources.h"
 #include "app/resource_ids.h"
 #include "app/tenorel_app.h"
 #include "app/tenorel_doc.h"
@@ -12,6 +16,7 @@
 #include "app/ui_prompts.h"
 #include "book/held_file.h"
 #include "book/merge.h"
+#include "book/version_merge.h"
 #include "editing/export.h"
 #include "editing/repoint.h"
 #include "editing/subject_copy.h"
@@ -212,6 +217,37 @@ void MergeBook(CTenorelView& tree)
         return;
     case tavelo::MergeReadOutcome::kRead:
         break;
+    }
+    // Subjects of one general title and name on both sides may be united
+    // rather than put side by side.
+    std::unordered_set<std::string> ours;
+    for (const auto& s : doc->Subjects())
+        ours.insert(s->GetGeneralTitle() + '\0' + s->GetSubjectName());
+    const bool shared = std::any_of(read.subjects.begin(), read.subjects.end(), [&](const auto& s) {
+        return ours.count(s->GetGeneralTitle() + '\0' + s->GetSubjectName()) > 0;
+    });
+    if (shared) {
+        enum { kUnite = 2, kDuplicates = 3 };
+        tavelo::MergeResult united = tavelo::MergeVersions(nullptr, doc->Subjects(), read.subjects);
+        CMergeReviewDlg dlg(Tx(text::kUniteIntro).arg(QFileInfo(path).fileName()), united, Tx(text::kMergeThisBook),
+                            Tx(text::kMergeOtherBook), parent);
+        dlg.AddChoice(text::kUniteButton, kUnite, true);
+        dlg.AddChoice(text::kAppendDuplicatesButton, kDuplicates);
+        dlg.AddChoice(text::kCancelDialogButton, QDialog::Rejected);
+        const int answer = DialogRunner::Exec(dlg);
+        if (answer == kUnite) {
+            const tavelo::CTenorels* current = doc->GetCurrentSubject();
+            const std::string title = current ? current->GetGeneralTitle() : std::string();
+            const std::string name = current ? current->GetSubjectName() : std::string();
+            doc->ReplaceSubjects(std::move(united.merged));
+            doc->SetModifiedFlag();
+            tree.OnStandardNavigation();
+            if (current)
+                doc->ReselectSubject(title, name);
+            return;
+        }
+        if (answer != kDuplicates)
+            return;
     }
     const std::size_t added = read.subjects.size();
     tavelo::AppendMergedSubjects(*doc, std::move(read.subjects));

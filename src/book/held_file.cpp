@@ -1,6 +1,7 @@
 #include "book/held_file.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 
 #include "base/tr.h"
 #include "book/book_path.h"
+#include "book/conflict_copies.h"
 #include "book/file_io.h"
 #include "book/safe_save.h"
 #include "book/tenorels.h"
@@ -61,8 +63,74 @@ bool MayWrite(const std::string& path)
 
 HeldFile::~HeldFile()
 {
-    if (!m_readOnly)
+    StopHeartbeat();
+    if (m_readOnly || m_takenOver)
+        return;
+    // A taker's text is its own.
+    std::lock_guard guard(m_textMutex);
+    bool ok = false;
+    const HolderInfo info = m_lock.ReadHolderInfo(&ok);
+    if (ok && (info.session == m_session || !info.Describes()))
         m_lock.ClearHolderInfo();
+}
+
+AliveResult HeldFile::KeepAlive()
+{
+    if (m_readOnly)
+        return AliveResult::kFailed;
+    if (m_takenOver)
+        return AliveResult::kTakenOver;
+    std::lock_guard guard(m_textMutex);
+    bool ok = false;
+    const HolderInfo info = m_lock.ReadHolderInfo(&ok);
+    if (!ok)
+        return AliveResult::kFailed;
+    if (info.Describes() && info.session != m_session) {
+        m_takenOver = true;
+        return AliveResult::kTakenOver;
+    }
+    return m_lock.WriteHolderInfo(m_session, m_since) ? AliveResult::kHeld : AliveResult::kFailed;
+}
+
+void HeldFile::StartHeartbeat(std::chrono::milliseconds interval)
+{
+    if (m_readOnly || m_heartbeat.joinable())
+        return;
+    m_heartbeat = std::thread([this, interval] {
+        std::unique_lock lock(m_beatMutex);
+        while (!m_beatStop) {
+            if (m_beatWake.wait_for(lock, interval, [this] { return m_beatStop; }))
+                break;
+            lock.unlock();
+            const AliveResult result = KeepAlive();
+            lock.lock();
+            if (result == AliveResult::kTakenOver)
+                break;
+        }
+    });
+}
+
+void HeldFile::StopHeartbeat()
+{
+    if (!m_heartbeat.joinable())
+        return;
+    {
+        std::lock_guard lock(m_beatMutex);
+        m_beatStop = true;
+    }
+    m_beatWake.notify_all();
+    m_heartbeat.join();
+}
+
+void HeldFile::CheckStillHolder()
+{
+    std::lock_guard guard(m_textMutex);
+    bool ok = false;
+    const HolderInfo info = m_lock.ReadHolderInfo(&ok);
+    if (m_takenOver || (ok && info.Describes() && info.session != m_session)) {
+        m_takenOver = true;
+        throw FileError(TakenOverMessage(m_path, info), EBUSY);
+    }
 }
 
 std::string HeldFile::DescribeLockFile() const
@@ -86,8 +154,12 @@ std::string HeldFile::DescribeReadOnly() const
     switch (m_reason) {
     case ReadOnlyReason::kNone:
         return {};
-    case ReadOnlyReason::kHeldElsewhere:
-        return DescribeHolder(m_lock.ReadHolderInfo());
+    case ReadOnlyReason::kHeldElsewhere: {
+        std::string line = DescribeHolder(m_other.Describes() ? m_other : m_lock.ReadHolderInfo());
+        if (m_otherVerdict.state == HolderState::kSilent)
+            line += "\n" + DescribeSilence(m_otherVerdict.silentFor);
+        return line;
+    }
     case ReadOnlyReason::kBookNotWritable:
         return Tr("Book", "Vous n'avez pas le droit de modifier ce fichier : il est ouvert en lecture seule.");
     case ReadOnlyReason::kFolderReadOnly:
@@ -102,14 +174,55 @@ std::string HeldFile::DescribeReadOnly() const
     return {};
 }
 
-FileBytes HeldFile::Load() const
+namespace {
+std::atomic<bool> g_rememberVersions{false};
+}
+
+FileBytes HeldFile::ReadCurrent(BookVersion& version) const
 {
+    // The state is taken before the bytes: a change in between makes the
+    // next check read the file again rather than miss it.
+    const auto read = [&] {
+        version = StatBookVersion(m_path);
+        FileBytes bytes = ReadSavedBook(m_path);
+        version.hash = HashBookBytes(bytes.View());
+        return bytes;
+    };
     if (!m_lock.IsOpen())
-        return ReadSavedBook(m_path);
+        return read();
     if (const int e = m_lock.Lock(kSavingByte, F_RDLCK, kSavingLockWait))
         throw LockFailure(m_path, e);
     ByteLock guard(m_lock, kSavingByte);
-    return ReadSavedBook(m_path);
+    return read();
+}
+
+void HeldFile::SetRememberVersions(bool remember)
+{
+    g_rememberVersions = remember;
+}
+
+FileBytes HeldFile::Load() const
+{
+    BookVersion version;
+    FileBytes bytes = ReadCurrent(version);
+    m_seen = version;
+    m_baseBytes.assign(bytes.View());
+    if (g_rememberVersions)
+        RememberVersion(m_path, m_baseBytes, false);
+    return bytes;
+}
+
+void HeldFile::AdoptVersion(const BookVersion& version, std::string bytes)
+{
+    m_seen = version;
+    m_baseBytes = std::move(bytes);
+    if (g_rememberVersions)
+        RememberVersion(m_path, m_baseBytes, false);
+}
+
+VersionCheck HeldFile::CheckDisk() const
+{
+    return CheckBookVersion(m_path, m_seen);
 }
 
 void HeldFile::Save(std::string_view bytes)
@@ -121,16 +234,36 @@ void HeldFile::Save(const BookBytesProducer& produce)
 {
     if (m_readOnly)
         throw FileError(InUseMessage(m_path), EACCES);
+    CheckStillHolder();
+    if (m_seen.known && CheckBookVersion(m_path, m_seen) == VersionCheck::kChanged)
+        throw BookChangedError(ChangedOnDiskMessage(m_path), ESTALE);
     std::optional<ByteLock> readersOut;
-    SaveBookFile(m_path, produce, *m_fs, [&] {
+    // The bytes written become the base of a later merge; the producer may
+    // run more than once, each time from the start.
+    std::optional<BookHasher> hasher;
+    std::string written;
+    const BookBytesProducer watched = [&](const ByteSink& sink) {
+        hasher.emplace();
+        written.clear();
+        produce([&](std::string_view bytes) {
+            hasher->Add(bytes);
+            written.append(bytes);
+            sink(bytes);
+        });
+    };
+    SaveBookFile(m_path, watched, *m_fs, [&] {
         if (const int e = m_lock.Lock(kSavingByte, F_WRLCK, kSavingLockWait))
             throw LockFailure(m_path, e);
         readersOut.emplace(m_lock, kSavingByte);
     });
+    m_seen = StatBookVersion(m_path, hasher ? hasher->Digest() : HashBookBytes({}));
+    m_baseBytes = std::move(written);
+    if (g_rememberVersions)
+        RememberVersion(m_path, m_baseBytes, true);
 }
 
 std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readOnly, bool forSave,
-                                       HeldFileStatus* status, FileSystemOps& fs)
+                                       HeldFileStatus* status, FileSystemOps& fs, TakeOver takeOver)
 {
     readOnly = true;
     SetStatus(status, HeldFileError::kNone, 0, {});
@@ -204,13 +337,18 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readO
         return readOnlyBecause(ReadOnlyReason::kHardLinked);
     if (!writable)
         return readOnlyBecause(ReadOnlyReason::kBookNotWritable);
+    const auto heldElsewhere = [&]() -> std::unique_ptr<HeldFile> {
+        if (forSave) {
+            SetStatus(status, HeldFileError::kInUse, EAGAIN, InUseMessage(givenPath));
+            return nullptr;
+        }
+        return readOnlyBecause(ReadOnlyReason::kHeldElsewhere);
+    };
     if (const int e = held->m_lock.TryLock(kHolderByte, F_WRLCK)) {
         if (e == EAGAIN) {
-            if (forSave) {
-                SetStatus(status, HeldFileError::kInUse, e, InUseMessage(givenPath));
-                return nullptr;
-            }
-            return readOnlyBecause(ReadOnlyReason::kHeldElsewhere);
+            held->m_other = held->m_lock.ReadHolderInfo();
+            held->m_otherVerdict.state = HolderState::kAlive;
+            return heldElsewhere();
         }
         if (forSave)
             return cannotReserve(e, DescribeError(e));
@@ -218,8 +356,32 @@ std::unique_ptr<HeldFile> OpenHeldFile(const std::string& givenPath, bool& readO
         return readOnlyBecause(ReadOnlyReason::kNoLocking);
     }
 
+    // The byte lock is free, yet a holder on another mount of the share (where
+    // locks stay on each client) or on another machine of a sync folder may
+    // still be named in the text.
+    held->m_otherVerdict = JudgeLockFile(held->m_lock, path, &held->m_other);
+    const HolderState state = held->m_otherVerdict.state;
+    if (state == HolderState::kAlive || (state == HolderState::kSilent && takeOver != TakeOver::kSilentHolder)) {
+        held->m_lock.Unlock(kHolderByte);
+        return heldElsewhere();
+    }
+    held->m_session = NewSessionId();
+    held->m_since = static_cast<long long>(std::time(nullptr));
+    held->m_lock.WriteHolderInfo(held->m_session, held->m_since);
+    // Two takers through two mounts may write at once: the one whose text
+    // stayed holds the book.
+    bool readBack = false;
+    const HolderInfo written = held->m_lock.ReadHolderInfo(&readBack);
+    if (readBack && written.Describes() && written.session != held->m_session) {
+        held->m_other = written;
+        held->m_otherVerdict = {HolderState::kAlive, false, 0};
+        held->m_session.clear();
+        held->m_lock.Unlock(kHolderByte);
+        return heldElsewhere();
+    }
+    held->m_other = {};
+    held->m_otherVerdict = {};
     held->m_readOnly = false;
-    held->m_lock.WriteHolderInfo();
     // A holder is the one instance that saves, so what an interrupted save
     // left is its to mend. Readers are kept out meanwhile; if the backup cannot
     // be put back, loading still reads it rather than a torn book.
@@ -269,8 +431,19 @@ bool ProbeBookAvailable(const std::string& path)
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1 || !MayWrite(path))
         return false;
     int error = 0;
-    const bool held = IsBookLocked(path, kHolderByte, F_WRLCK, &error);
-    return !held && error == 0;
+    if (IsBookLocked(path, kHolderByte, F_WRLCK, &error) || error != 0)
+        return false;
+    // A holder on another mount or machine shows only in the text. No clock
+    // of the share is read here (that writes a file each time): a silent
+    // holder keeps the wait going until someone takes the book over.
+    LockFile lock;
+    if (lock.Open(ResolvedOrGiven(path), false, 0) != 0)
+        return true;
+    HolderFacts facts;
+    facts.info = lock.ReadHolderInfo();
+    facts.thisHost = ThisHostName();
+    facts.thisBoot = ThisBootId();
+    return JudgeHolder(facts).state != HolderState::kAlive;
 }
 
 SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const std::string& path,
@@ -287,6 +460,8 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
             return {SaveOutcome::kInUse, InUseMessage(path), EACCES};
         try {
             held->Save(produce);
+        } catch (const BookChangedError& e) {
+            return {SaveOutcome::kChangedOnDisk, e.what(), e.Error()};
         } catch (const FileError& e) {
             return {SaveOutcome::kFailed, e.what(), e.Error()};
         }
@@ -315,6 +490,22 @@ SaveResult SaveHeldFile(std::unique_ptr<HeldFile>& held, bool& readOnly, const s
 std::string OpenErrorMessage(const std::string& path)
 {
     return Format(Tr("Book", "Erreur lors de l'ouverture du fichier '%1'"), {path});
+}
+
+std::string TakenOverMessage(const std::string& path, const HolderInfo& taker)
+{
+    const std::string who = taker.user.empty() ? Tr("Book", "une autre instance de Tavelo")
+                                               : (taker.host.empty() ? taker.user : Format(Tr("Book", "%1 sur le poste %2"), {taker.user, taker.host}));
+    return Format(Tr("Book", "Le livre « %1 » a été repris par %2 : il n'est pas remplacé. Vos modifications restent "
+                             "ouvertes ; enregistrez-les sous un autre nom ou fusionnez-les."),
+                  {path, who});
+}
+
+std::string ChangedOnDiskMessage(const std::string& path)
+{
+    return Format(Tr("Book", "Le livre « %1 » a été modifié ailleurs depuis que vous l'avez ouvert (un autre poste, un "
+                             "client de synchronisation ou une restauration) : il n'est pas remplacé."),
+                  {path});
 }
 
 std::string InUseMessage(const std::string& path)

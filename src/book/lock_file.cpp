@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -47,19 +48,6 @@ std::string NameOfUser(uid_t uid)
     return "uid " + std::to_string(uid);
 }
 
-std::string UserName()
-{
-    return NameOfUser(::geteuid());
-}
-
-std::string HostName()
-{
-    char buffer[256] = {};
-    if (::gethostname(buffer, sizeof buffer - 1) != 0)
-        return {};
-    return buffer;
-}
-
 // Keeps a field on one line, whatever the system names contain.
 std::string OneLine(std::string text)
 {
@@ -70,7 +58,114 @@ std::string OneLine(std::string text)
     return text;
 }
 
+long long ParseNumber(const std::string& value)
+{
+    long long n = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+    return ec == std::errc() && end == value.data() + value.size() ? n : 0;
+}
+
 } // namespace
+
+std::string ThisUserName()
+{
+    return NameOfUser(::geteuid());
+}
+
+std::string ThisHostName()
+{
+    char buffer[256] = {};
+    if (::gethostname(buffer, sizeof buffer - 1) != 0)
+        return {};
+    return buffer;
+}
+
+std::string ThisBootId()
+{
+    static const std::string id = [] {
+        const int fd = ::open("/proc/sys/kernel/random/boot_id", O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return std::string();
+        char buffer[64] = {};
+        const ssize_t n = ::read(fd, buffer, sizeof buffer - 1);
+        ::close(fd);
+        std::string text(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+            text.pop_back();
+        return text;
+    }();
+    return id;
+}
+
+HolderInfo ParseHolderInfo(std::string_view text)
+{
+    HolderInfo info;
+    if (text.empty())
+        return info;
+    if (text.size() > kMaxLockFileText) {
+        info.unreadable = true;
+        return info;
+    }
+    bool any = false;
+    std::set<std::string> seen;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            break; // a last line without its end was cut by a write
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        const auto eq = line.find('=');
+        if (eq == std::string_view::npos)
+            continue;
+        const std::string_view key = line.substr(0, eq);
+        const std::string value(line.substr(eq + 1));
+        // A text rewritten in place over a longer one may be read before its
+        // end is cut: the old tail's keys come after the new ones and are not
+        // taken.
+        if (seen.find(std::string(key)) != seen.end())
+            continue;
+        seen.insert(std::string(key));
+        if (key == "user")
+            info.user = value;
+        else if (key == "host")
+            info.host = value;
+        else if (key == "pid")
+            info.pid = static_cast<long>(ParseNumber(value));
+        else if (key == "since")
+            info.since = ParseNumber(value);
+        else if (key == "session")
+            info.session = value;
+        else if (key == "boot")
+            info.boot = value;
+        else if (key == "alive")
+            info.alive = ParseNumber(value);
+        else if (key == "version")
+            info.version = static_cast<int>(ParseNumber(value));
+        else
+            continue;
+        any = true;
+    }
+    if (!any)
+        info.unreadable = true;
+    else if (info.version == 0)
+        info.version = 1;
+    return info;
+}
+
+std::string FormatHolderInfo(const HolderInfo& info)
+{
+    std::ostringstream text;
+    text << "user=" << OneLine(info.user) << '\n'
+         << "host=" << OneLine(info.host) << '\n'
+         << "pid=" << info.pid << '\n'
+         << "since=" << info.since << '\n'
+         << "version=" << kLockFileVersion << '\n'
+         << "session=" << OneLine(info.session) << '\n'
+         << "boot=" << OneLine(info.boot) << '\n'
+         << "alive=" << info.alive << '\n';
+    return text.str();
+}
 
 std::string LockFilePath(const std::string& bookPath)
 {
@@ -217,20 +312,25 @@ bool LockFile::Conflicts(off_t byte, short type, int& error) const
     return lock.l_type != F_UNLCK;
 }
 
-void LockFile::WriteHolderInfo()
+bool LockFile::WriteHolderInfo(const std::string& session, long long since)
 {
     if (m_fd < 0 || !m_writable)
-        return;
-    std::ostringstream text;
-    text << "user=" << OneLine(UserName()) << '\n'
-         << "host=" << OneLine(HostName()) << '\n'
-         << "pid=" << ::getpid() << '\n'
-         << "since=" << static_cast<long long>(std::time(nullptr)) << '\n';
-    const std::string bytes = text.str();
-    // The text is only shown to people; a failed write leaves the description
-    // generic, not the reservation broken.
-    if (::pwrite(m_fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()))
-        (void)::ftruncate(m_fd, static_cast<off_t>(bytes.size()));
+        return false;
+    HolderInfo info;
+    info.user = ThisUserName();
+    info.host = ThisHostName();
+    info.pid = ::getpid();
+    info.since = since;
+    info.session = session;
+    info.boot = ThisBootId();
+    info.alive = static_cast<long long>(std::time(nullptr));
+    const std::string bytes = FormatHolderInfo(info);
+    // Rewritten in place: the locks live on this file, which is never renamed.
+    // The text keeps its length from one sign of life to the next but for a
+    // digit, and readers take only whole lines.
+    if (::pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
+        return false;
+    return ::ftruncate(m_fd, static_cast<off_t>(bytes.size())) == 0;
 }
 
 void LockFile::ClearHolderInfo()
@@ -239,33 +339,27 @@ void LockFile::ClearHolderInfo()
         (void)::ftruncate(m_fd, 0);
 }
 
-HolderInfo LockFile::ReadHolderInfo() const
+HolderInfo LockFile::ReadHolderInfo(bool* ok) const
 {
-    HolderInfo info;
+    if (ok)
+        *ok = m_fd >= 0;
     if (m_fd < 0)
-        return info;
-    char buffer[2048];
+        return {};
+    char buffer[kMaxLockFileText + 1];
     const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, 0);
+    if (n < 0 && ok)
+        *ok = false;
     if (n <= 0)
-        return info;
-    std::istringstream text(std::string(buffer, static_cast<std::size_t>(n)));
-    std::string line;
-    while (std::getline(text, line)) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, eq);
-        const std::string value = line.substr(eq + 1);
-        if (key == "user")
-            info.user = value;
-        else if (key == "host")
-            info.host = value;
-        else if (key == "pid")
-            std::from_chars(value.data(), value.data() + value.size(), info.pid);
-        else if (key == "since")
-            std::from_chars(value.data(), value.data() + value.size(), info.since);
-    }
-    return info;
+        return {};
+    return ParseHolderInfo(std::string_view(buffer, static_cast<std::size_t>(n)));
+}
+
+long long LockFile::ModifiedTime() const
+{
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return -1;
+    return static_cast<long long>(st.st_mtim.tv_sec);
 }
 
 bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* error)
@@ -298,17 +392,20 @@ std::string DescribeHolder(const HolderInfo& info)
     std::string line = Format(Tr("Book", "Réservé par %1"), {info.user});
     if (!info.host.empty())
         line += Format(Tr("Book", " sur le poste %1"), {info.host});
-    if (info.pid > 0)
-        line += Format(Tr("Book", " (processus %1)"), {std::to_string(info.pid)});
     if (info.since > 0) {
         const std::time_t t = static_cast<std::time_t>(info.since);
+        const std::time_t now = std::time(nullptr);
         struct tm local {};
+        struct tm today {};
         char when[64];
-        const std::string format = Tr("Book", "%d/%m/%Y à %H:%M");
-        if (::localtime_r(&t, &local) && std::strftime(when, sizeof when, format.c_str(), &local) > 0)
-            line += Format(Tr("Book", " depuis le %1"), {when});
+        if (::localtime_r(&t, &local) && ::localtime_r(&now, &today)) {
+            const bool sameDay = local.tm_year == today.tm_year && local.tm_yday == today.tm_yday;
+            const std::string format = sameDay ? Tr("Book", "%H:%M") : Tr("Book", "le %d/%m/%Y à %H:%M");
+            if (std::strftime(when, sizeof when, format.c_str(), &local) > 0)
+                line += Format(Tr("Book", " depuis %1"), {when});
+        }
     }
-    return line + ".";
+    return line;
 }
 
 } // namespace tavelo

@@ -9,11 +9,17 @@
 // replaced at each save, so it cannot carry the locks; the lock file is never
 // renamed nor deleted.
 //
-// The holder writes who it is into the file's text, for the other instances to
-// show.
+// The holder writes who it is into the file's text, as key=value lines: the
+// older fields (user, host, pid, since) for everyone to show, and since version
+// 2 its session (random, one per opening), the machine's boot id and `alive`,
+// rewritten while it holds the book. Byte locks do not reach another machine
+// through a FUSE mount (sshfs) nor through a sync folder: there the text alone
+// says that the book is held (see holder.h).
 
 #include <chrono>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace tavelo {
@@ -30,13 +36,35 @@ inline constexpr off_t kHolderByte = 0x40000000;
 inline constexpr off_t kPresenceByte = kHolderByte + 1;
 inline constexpr off_t kSavingByte = kHolderByte + 2;
 
+// The version of the lock file's text that this program writes.
+inline constexpr int kLockFileVersion = 2;
+// Larger lock files are not of this program: only their first bytes are read,
+// and they describe no one.
+inline constexpr std::size_t kMaxLockFileText = 4096;
+
 // Who holds a book, as its holder wrote it.
 struct HolderInfo {
     std::string user;
     std::string host;
     long pid = 0;
     long long since = 0; // seconds since the epoch
+    std::string session; // empty for an older instance
+    std::string boot;    // the holder's /proc/sys/kernel/random/boot_id
+    long long alive = 0; // the holder's own clock: a hint only
+    int version = 0;     // 1 for a text without a version line
+    // The text was not empty but named no one this program can read (another
+    // format, or larger than kMaxLockFileText).
+    bool unreadable = false;
+
+    // Whether the text describes a holder at all (an empty file does not).
+    bool Describes() const { return !user.empty() || !session.empty() || !host.empty() || version > kLockFileVersion; }
 };
+
+// Reads the lock file's text: only whole lines count (a text cut by a write
+// in progress loses its last line, not its sense), unknown keys are skipped.
+HolderInfo ParseHolderInfo(std::string_view text);
+// The text of a holder, the older fields first.
+std::string FormatHolderInfo(const HolderInfo& info);
 
 class LockFile {
 public:
@@ -73,15 +101,28 @@ public:
     // on that byte; nothing is taken. On failure sets `error` and returns false.
     bool Conflicts(off_t byte, short type, int& error) const;
 
-    void WriteHolderInfo();
+    // Writes this instance as the holder, with `session` and the time now as
+    // `alive`; returns false when the text could not be written.
+    bool WriteHolderInfo(const std::string& session, long long since);
     void ClearHolderInfo();
-    HolderInfo ReadHolderInfo() const;
+    // `ok` is cleared when the text could not be read (not for an empty file).
+    HolderInfo ReadHolderInfo(bool* ok = nullptr) const;
+    // The lock file's modification time, by the clock of the machine that
+    // keeps the file (the server for a share), in seconds; -1 on failure.
+    long long ModifiedTime() const;
 
 private:
     int m_fd = -1;
     bool m_writable = false;
     int m_writeError = 0;
 };
+
+// What this instance writes of itself.
+std::string ThisUserName();
+std::string ThisHostName();
+// The kernel's id of this boot: a pid names the same process only while it
+// is the same. Empty where the kernel does not give it.
+std::string ThisBootId();
 
 // The mode of a new lock file in `folder`: readable by all (read locks need
 // it), writable by whoever may write the folder and so may hold the book in
@@ -99,7 +140,8 @@ bool IsBookLocked(const std::string& bookPath, off_t byte, short type, int* erro
 HolderInfo ReadBookHolder(const std::string& bookPath);
 
 // A French line saying who holds the book, for the reservation dialog:
-// "Réservé par ana sur le poste bureau-2 (processus 4242) depuis le 03/05/2024 à 09:12."
+// "Réservé par marie sur le poste salon depuis 14:05" (the date as well when
+// it is not today).
 std::string DescribeHolder(const HolderInfo& info);
 
 } // namespace tavelo

@@ -66,10 +66,13 @@ int RunDump(const Args& args, Streams io)
 int RunCreate(const Args& args, Streams io)
 {
     bool force = false;
+    bool takeOver = false;
     std::vector<std::string> positional;
     for (const auto& a : args) {
         if (a == "--force")
             force = true;
+        else if (a == "--take-over")
+            takeOver = true;
         else
             positional.push_back(a);
     }
@@ -97,11 +100,12 @@ int RunCreate(const Args& args, Streams io)
         // that an instance holds is left alone.
         bool readOnly = true;
         HeldFileStatus status;
-        std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, true, &status);
+        std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, true, &status, DefaultFileSystem(),
+                                                      takeOver ? TakeOver::kSilentHolder : TakeOver::kNever);
         if (!held) {
             if (status.kind == HeldFileError::kInUse)
                 io.err << Format(Tr("tavelo-cli", "Le livre « %1 » est ouvert en modification par une instance de Tavelo ; il n'est pas remplacé."), {bookPath}) << '\n'
-                       << DescribeHolder(ReadBookHolder(bookPath)) << '\n';
+                       << DescribeRefusal(bookPath);
             else
                 io.err << status.reason << '\n';
             return 1;

@@ -65,10 +65,13 @@ void TellUnsettled(const RelinkScan& scan, std::ostream& err)
 int RunRelink(const Args& args, Streams io)
 {
     bool dryRun = false;
+    bool takeOver = false;
     std::vector<std::string> positional;
     for (const auto& a : args) {
         if (a == "--dry-run")
             dryRun = true;
+        else if (a == "--take-over")
+            takeOver = true;
         else
             positional.push_back(a);
     }
@@ -87,7 +90,8 @@ int RunRelink(const Args& args, Streams io)
         // another instance holds is only read.
         bool readOnly = true;
         HeldFileStatus status;
-        std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, false, &status);
+        std::unique_ptr<HeldFile> held = OpenHeldFile(bookPath, readOnly, false, &status, DefaultFileSystem(),
+                                                      takeOver && !dryRun ? TakeOver::kSilentHolder : TakeOver::kNever);
         if (!held) {
             io.err << status.reason << '\n';
             return 1;
@@ -95,6 +99,8 @@ int RunRelink(const Args& args, Streams io)
         if (readOnly && !dryRun) {
             io.err << Format(Tr("tavelo-cli", "Le livre « %1 » ne peut pas être modifié : %2"), {bookPath, held->DescribeReadOnly()})
                    << '\n';
+            if (held->OtherVerdict().state == HolderState::kSilent)
+                io.err << Tr("tavelo-cli", "Son détenteur ne donne plus signe de vie : --take-over permet de reprendre le livre.") << '\n';
             return 1;
         }
         SubjectBook book;

@@ -26,5 +26,11 @@ int RunSearch(const Args& args, Streams io);
 int RunFind(const Args& args, Streams io);
 int RunCache(const Args& args, Streams io);
 int RunRelink(const Args& args, Streams io);
+int RunHolder(const Args& args, Streams io);
+int RunConflicts(const Args& args, Streams io);
+int RunMergeCopy(const Args& args, Streams io);
+
+// Who holds a refused book, with the hint of --take-over for a silent holder.
+std::string DescribeRefusal(const std::string& book);
 
 } // namespace tavelo::cli

@@ -19,12 +19,12 @@ const std::vector<CliCommand>& CliCommands()
          {}},
         {"create",
          &RunCreate,
-         TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force]"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "create FICHIER.json LIVRE.tvo [--force] [--take-over]"),
          nullptr,
          TAVELO_TR_NOOP("Manual tavelo-cli", "Écrit un nouveau livre depuis un JSON de cette forme ; state, expected et documents peuvent "
                     "manquer (0, \"\" et []). Un livre existant n'est remplacé qu'avec --force, et jamais quand une "
                     "instance de Tavelo l'a ouvert en modification."),
-         {"--force"}},
+         {"--force", "--take-over"}},
         {"search",
          &RunSearch,
          TAVELO_TR_NOOP("Manual tavelo-cli", "search LIVRE.tvo MOT [--scope names,expected,files,contents] [--whole-word] [--match-case] "
@@ -72,7 +72,7 @@ const std::vector<CliCommand>& CliCommands()
          {}},
         {"relink",
          &RunRelink,
-         TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run]"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "relink LIVRE.tvo DOSSIER [--dry-run] [--take-over]"),
          nullptr,
          TAVELO_TR_NOOP("Manual tavelo-cli", "Cherche dans DOSSIER et ses sous-dossiers les documents absents du livre : même nom "
                                  "(et même taille quand elle est connue), ou même contenu pour un document renommé que "
@@ -80,7 +80,37 @@ const std::vector<CliCommand>& CliCommands()
                                  "pour chacun le titre général, l'intitulé, l'ancien et le nouveau chemin, séparés par "
                                  "des tabulations ; les autres sont signalés sur la sortie d'erreur. Un livre ouvert en "
                                  "modification par une instance de Tavelo n'est pas modifié."),
-         {"--dry-run"}},
+         {"--dry-run", "--take-over"}},
+        {"holder",
+         &RunHolder,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "holder LIVRE.tvo [--json]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Dit qui a le livre ouvert en modification (utilisateur, poste, processus), depuis quand "
+                                 "et depuis combien de temps il n'a pas donné signe de vie, ou que le livre est libre. "
+                                 "Le fichier de réservation est lu même quand son verrou est libre (montage sshfs, "
+                                 "dossier synchronisé). Avec --json, une ligne JSON dont le champ state vaut free, "
+                                 "held, silent (détenteur sur un autre poste, muet depuis 3 minutes) ou gone."),
+         {}},
+        {"conflicts",
+         &RunConflicts,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "conflicts LIVRE.tvo"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Liste les copies en conflit que les clients de synchronisation ont laissées à côté "
+                                 "du livre (Nextcloud, ownCloud, Syncthing, Dropbox, OneDrive), une par ligne : chemin, "
+                                 "client et « lisible » ou la raison pour laquelle ce n'est pas un livre lisible."),
+         {}},
+        {"merge-copy",
+         &RunMergeCopy,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "merge-copy LIVRE.tvo COPIE.tvo [--base BASE.tvo] [--dry-run]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Fusionne une copie en conflit dans le livre, sujet par sujet (titre général et "
+                                 "intitulé) : à trois quand la version commune est connue (--base, ou celle que Tavelo a "
+                                 "gardée dans son cache), à deux sinon. Écrit chaque changement : côté (livre, copie, "
+                                 "les deux), changement, titre général et intitulé, séparés par des tabulations. Le "
+                                 "livre fusionné est enregistré, puis la copie va à la corbeille. Code de sortie 3, "
+                                 "sans rien écrire, quand des sujets ont été modifiés des deux côtés (sauf avec "
+                                 "--dry-run, qui n'écrit jamais rien)."),
+         {"--base BASE.tvo", "--dry-run"}},
         {"help",
          nullptr,
          TAVELO_TR_NOOP("Manual tavelo-cli", "help [COMMANDE]"),
@@ -149,15 +179,22 @@ const Manual& CliManual()
                                  "et extract.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--limit N"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour find : les N meilleurs résultats seulement.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--force"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create : remplace un livre existant.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--take-over"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create et relink : reprend un livre dont le détenteur, sur un autre poste, ne "
+                                 "donne plus signe de vie depuis 3 minutes. Un détenteur vivant n'est jamais dépossédé.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--dry-run"),
-                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour relink : écrit ce qui serait re-pointé, sans toucher au livre.")},
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour relink : écrit ce qui serait re-pointé, sans toucher au livre. Pour "
+                                 "merge-copy : écrit les changements, sans rien enregistrer.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--base BASE.tvo"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour merge-copy : la version commune du livre et de la copie.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--help"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche cette aide et s'arrête.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--version"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche la version et s'arrête.")},
              }},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "CODE DE SORTIE"),
              {TAVELO_TR_NOOP("Manual tavelo-cli", "0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents "
                 "copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d'erreur ; pour search et find, 1 "
-                "quand rien n'est trouvé et 2 sur une entrée incorrecte. En cas d'erreur, un message est écrit sur "
+                "quand rien n'est trouvé et 2 sur une entrée incorrecte ; pour merge-copy, 3 quand la fusion demande votre avis "
+                "(sujets modifiés des deux côtés). En cas d'erreur, un message est écrit sur "
                 "la sortie d'erreur et aucun fichier n'est écrit.")},
              {}},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "ENVIRONNEMENT"),

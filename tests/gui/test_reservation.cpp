@@ -2,15 +2,20 @@
 // holder is played by a second open of the book in this process (the locks of
 // the lock file tell two opens apart, as they tell two processes apart).
 
+#include <QDateTime>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <cerrno>
+#include <ctime>
 #include <unistd.h>
 
 #include "app/book_storage.h"
+#include "app/merge_review_dlg.h"
+#include "app/read_only_bar.h"
 #include "app/reservation_dlg.h"
+#include "book/book_file.h"
 #include "book/held_file.h"
 #include "book/lock_file.h"
 #include "book/notifier.h"
@@ -234,6 +239,219 @@ private Q_SLOTS:
         QVERIFY(HoldBook(path));
     }
 
+    // A holder through another mount of the share: only its text in the lock
+    // file says so. Fresh, it is only read; silent for 10 minutes, the dialog
+    // offers to take the book over, and the taker becomes the holder.
+    void holderOnAnotherMountIsNamedAndATakeOverIsOffered()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("salon.tvo"), {{"EDF", "2006", 0, "", {}}});
+        const std::string lockPath = LockFilePath(path.toStdString());
+        const auto putHolder = [&](long long age) {
+            HolderInfo info;
+            info.user = "marie";
+            info.host = "salon";
+            info.pid = 12;
+            info.session = "autre";
+            info.since = static_cast<long long>(std::time(nullptr)) - 3600;
+            QFile file(QString::fromStdString(lockPath));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray::fromStdString(FormatHolderInfo(info)));
+            file.close();
+            const QDateTime changed = QDateTime::currentDateTime().addSecs(-age);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
+        };
+        struct Seen {
+            QString holder;
+            bool takeOverShown = false;
+        };
+        const auto answer = [](int id, Seen* seen) {
+            DialogRunner::SetNextHandler([id, seen](QDialog& d) {
+                auto* dlg = qobject_cast<CReservationDlg*>(&d);
+                if (!dlg)
+                    return int{QDialog::Rejected};
+                seen->holder = dlg->GetHolderLine();
+                seen->takeOverShown = !dlg->Control(IDC_TAKE_OVER)->isHidden();
+                Click(d, id);
+                return d.result();
+            });
+        };
+
+        putHolder(20);
+        Seen fresh;
+        answer(IDOK, &fresh);
+        bool started = false;
+        {
+            auto app = StartApp({path}, &started);
+            QVERIFY(started);
+            QVERIFY(fresh.holder.startsWith(QStringLiteral("Réservé par marie sur le poste salon depuis ")));
+            QVERIFY(!fresh.takeOverShown);
+            QVERIFY(app->Documents().front()->IsReadOnly());
+        }
+
+        putHolder(600);
+        Seen silent;
+        answer(IDC_TAKE_OVER, &silent);
+        auto app = StartApp({path}, &started);
+        QVERIFY(started);
+        QVERIFY(silent.takeOverShown);
+        QVERIFY2(silent.holder.contains(QStringLiteral("Aucun signe de vie depuis 10 min")), qPrintable(silent.holder));
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(!doc->IsReadOnly());
+        const HolderInfo now = ReadBookHolder(path.toStdString());
+        QCOMPARE(now.pid, long{::getpid()});
+        QVERIFY(now.session != "autre");
+        QVERIFY(IsHeldByUs(path));
+    }
+
+    // A reader says so above its tree, follows the holder's saves with its
+    // selection kept, and under edits of its own offers a merge instead.
+    void readerShowsItsStateAndFollowsTheWriter()
+    {
+        CTenorelDoc::SetPollInterval(50);
+        const QString path = WriteBook(m_dir, QStringLiteral("suivi.tvo"),
+                                       {{"EDF", "2006", 0, "", {}}, {"EDF", "2007", 0, "", {}}});
+        std::unique_ptr<HeldFile> other = HoldBook(path);
+        QVERIFY(other);
+        other->Load();
+        AnswerReservation(IDOK);
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(doc->IsReadOnly());
+        auto* bar = ActiveWindow(*app)->findChild<ReadOnlyBar*>(QStringLiteral("readOnlyBar"));
+        QVERIFY(bar);
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(bar->Text(), QStringLiteral("Lecture seule : réservé par %1 sur le poste %2")
+                                  .arg(QString::fromStdString(ThisUserName()), QString::fromStdString(ThisHostName())));
+        QCOMPARE(bar->CopyButton()->text(), QStringLiteral("Enregistrer une copie…"));
+        QVERIFY(!bar->NotifyButton()->isHidden());
+        bar->NotifyButton()->click();
+        QVERIFY(doc->IsNotifyRequested());
+        QVERIFY(!bar->NotifyButton()->isEnabled());
+
+        QTreeWidget* tree = ActiveWindow(*app)->Tree();
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            if ((*it)->text(0) == QStringLiteral("2007"))
+                tree->setCurrentItem(*it);
+        }
+        QCOMPARE(doc->GetCurrentSubject()->GetSubjectName(), std::string("2007"));
+        const std::string saved = WriteSubjectList(
+            MakeSubjects({{"EDF", "2006", 0, "", {}}, {"EDF", "2007", 1, "payé", {}}, {"Gaz", "2008", 0, "", {}}}));
+        other->Save(saved);
+        QTRY_COMPARE(doc->GetSubjectCount(), std::size_t{3});
+        QVERIFY(!doc->IsModified());
+        QVERIFY(doc->GetCurrentSubject());
+        QCOMPARE(doc->GetCurrentSubject()->GetSubjectName(), std::string("2007"));
+        QCOMPARE(doc->GetCurrentSubject()->GetExpectedText(), std::string("payé"));
+        auto* status = app->MainFrame()->findChild<QLabel*>(QStringLiteral("indicator_0"));
+        QVERIFY(status);
+        QVERIFY2(status->text().startsWith(QStringLiteral("Livre rechargé : enregistré par %1 à ")
+                                               .arg(QString::fromStdString(ThisUserName()))),
+                 qPrintable(status->text()));
+
+        // Edits of its own: not reloaded under them; the merge is offered.
+        doc->AppendSubject(std::make_unique<CTenorels>("Banque", "Livret", 0));
+        doc->SetModifiedFlag(true);
+        MessageBox::ClearHistory();
+        MessageBox::SetNextAnswer(QMessageBox::Yes);
+        other->Save(WriteSubjectList(MakeSubjects({{"EDF", "2006", 0, "", {}},
+                                                   {"EDF", "2007", 1, "payé", {}},
+                                                   {"Gaz", "2008", 0, "", {}},
+                                                   {"Eau", "2009", 0, "", {}}})));
+        QTRY_COMPARE(doc->GetSubjectCount(), std::size_t{5});
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QVERIFY(MessageBox::History().back().text.contains(QStringLiteral("vient d'être enregistré ailleurs")));
+        QVERIFY(doc->IsModified());
+        QVERIFY(doc->IsReadOnly());
+        doc->SetModifiedFlag(false);
+        CTenorelDoc::SetPollInterval(5000);
+    }
+
+    // The holder learns at its next sign of life that another instance took
+    // the book over: it stops writing and says so, its edits kept.
+    void holderThatWasTakenOverBecomesReadOnly()
+    {
+        CTenorelDoc::SetPollInterval(50);
+        BookStorage::SetAliveInterval(std::chrono::milliseconds(20));
+        const QString path = WriteBook(m_dir, QStringLiteral("repris.tvo"), {{"EDF", "2006", 0, "", {}}});
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(!doc->IsReadOnly());
+        doc->AppendSubject(std::make_unique<CTenorels>("EDF", "2007", 0));
+        doc->SetModifiedFlag(true);
+        HolderInfo taker;
+        taker.user = "marie";
+        taker.host = "salon";
+        taker.session = "preneur";
+        // Written over the holder's text, then cut, as a taker writes it.
+        QFile lock(QString::fromStdString(LockFilePath(path.toStdString())));
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        const QByteArray text = QByteArray::fromStdString(FormatHolderInfo(taker));
+        lock.write(text);
+        lock.flush();
+        QVERIFY(lock.resize(text.size()));
+        lock.close();
+        QTRY_VERIFY(doc->IsReadOnly());
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QVERIFY2(MessageBox::History().back().text.contains(QStringLiteral("a été repris par marie sur le poste salon")),
+                 qPrintable(MessageBox::History().back().text));
+        auto* bar = ActiveWindow(*app)->findChild<ReadOnlyBar*>(QStringLiteral("readOnlyBar"));
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(bar->Text(), QStringLiteral("Lecture seule : réservé par marie sur le poste salon"));
+        QVERIFY(doc->IsModified());
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{2});
+        const QByteArray before = ReadBytes(path);
+        // Its save goes to another name; the taker's book is not touched.
+        const QString copy = m_dir.filePath(QStringLiteral("repris copie.tvo"));
+        FileDialog::SetNextFileName(copy);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QCOMPARE(ReadBytes(path), before);
+        QCOMPARE(ReadSubjectList(ReadBytes(copy).toStdString()).size(), std::size_t{2});
+        QCOMPARE(QString::fromStdString(ReadBookHolder(path.toStdString()).session), QStringLiteral("preneur"));
+        BookStorage::SetAliveInterval(kAliveInterval);
+        CTenorelDoc::SetPollInterval(5000);
+    }
+
+    // Conflict copies beside the book are offered at the opening, once each:
+    // a readable one is merged, saved and trashed; a damaged one is told.
+    void conflictCopiesAreOfferedMergedAndTrashed()
+    {
+        QTemporaryDir folder;
+        const QString path = WriteBook(folder, QStringLiteral("Maison.tvo"), {{"EDF", "2006", 0, "", {}}});
+        const QString copy = WriteBook(folder, QStringLiteral("Maison.sync-conflict-20240503-101112-ABCDEFG.tvo"),
+                                       {{"EDF", "2006", 0, "", {}}, {"Gaz", "2007", 0, "", {}}});
+        const QString damaged = folder.filePath(QStringLiteral("Maison (conflicted copy 2024-05-03 101112).tvo"));
+        QFile bad(damaged);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("pas un livre");
+        bad.close();
+        QStringList lines;
+        DialogRunner::SetNextHandler([&lines](QDialog& d) {
+            auto* dlg = qobject_cast<CMergeReviewDlg*>(&d);
+            if (!dlg)
+                return int{QDialog::Rejected};
+            lines = dlg->Lines();
+            dlg->Choice(QStringLiteral("Fusionner"))->click();
+            return d.result();
+        });
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QTRY_COMPARE(doc->GetSubjectCount(), std::size_t{2});
+        QCOMPARE(lines, QStringList{QStringLiteral("La copie — ajouté : Gaz / 2007")});
+        QTRY_VERIFY(!QFile::exists(copy));
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(ReadSubjectList(ReadBytes(path).toStdString()).size(), std::size_t{2});
+        const QString trashed = qEnvironmentVariable("XDG_DATA_HOME") +
+                                QStringLiteral("/Trash/files/Maison.sync-conflict-20240503-101112-ABCDEFG.tvo");
+        QVERIFY(QFile::exists(trashed));
+        QVERIFY(QFile::exists(damaged));
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+        QVERIFY(MessageBox::History().back().text.contains(QStringLiteral("n'est pas fusionnée")));
+        // Told once, not at each look.
+        doc->CheckBookOnDisk();
+        QCOMPARE(MessageBox::History().size(), std::size_t{1});
+    }
+
     void otherReadOnlyReasonsAreTold()
     {
         if (::geteuid() == 0)
@@ -394,6 +612,68 @@ private Q_SLOTS:
         QTest::qWait(800);
         QCOMPARE(m_watch.shown, 0);
         BookStorage::SetNotifierOptions({});
+    }
+
+    // Another machine saved the book behind this holder's back (a sync client,
+    // a share without locks): the save overwrites nothing and offers to merge
+    // or to save a copy.
+    void saveAfterAChangeOnDiskMergesOrSavesACopy()
+    {
+        const QString path = WriteBook(m_dir, QStringLiteral("sync.tvo"), {{"EDF", "2006", 0, "", {}}});
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QVERIFY(!doc->IsReadOnly());
+        struct Seen {
+            QString intro;
+            QStringList lines;
+        };
+        const auto answer = [](const QString& label, Seen* seen) {
+            DialogRunner::SetNextHandler([label, seen](QDialog& d) {
+                auto* dlg = qobject_cast<CMergeReviewDlg*>(&d);
+                if (!dlg)
+                    return int{QDialog::Rejected};
+                *seen = {dlg->Intro(), dlg->Lines()};
+                if (QPushButton* b = dlg->Choice(label))
+                    b->click();
+                return d.result();
+            });
+        };
+
+        WriteBook(m_dir, QStringLiteral("sync.tvo"), {{"EDF", "2006", 0, "", {}}, {"Gaz", "2007", 0, "", {}}});
+        doc->AppendSubject(std::make_unique<CTenorels>("EDF", "2008", 0));
+        doc->SetModifiedFlag(true);
+        Seen seen;
+        answer(QStringLiteral("Annuler"), &seen);
+        const QByteArray theirs = ReadBytes(path);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QVERIFY2(seen.intro.contains(QStringLiteral("a été modifié ailleurs")), qPrintable(seen.intro));
+        QCOMPARE(seen.lines, (QStringList{QStringLiteral("Sur le disque — ajouté : Gaz / 2007"),
+                                          QStringLiteral("Ici — ajouté : EDF / 2008")}));
+        QCOMPARE(ReadBytes(path), theirs);
+        QVERIFY(doc->IsModified());
+
+        answer(QStringLiteral("Fusionner"), &seen);
+        QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
+        QVERIFY(!doc->IsModified());
+        const SubjectList saved = ReadSubjectList(ReadBytes(path).toStdString());
+        QCOMPARE(saved.size(), std::size_t{3});
+        QCOMPARE(saved[1]->GetGeneralTitle(), std::string("Gaz"));
+        QCOMPARE(saved[2]->GetSubjectName(), std::string("2008"));
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{3});
+
+        // Changed again behind its back: this time the edits go to a copy.
+        WriteBook(m_dir, QStringLiteral("sync.tvo"), {{"Banque", "Livret", 0, "", {}}});
+        const QByteArray again = ReadBytes(path);
+        doc->AppendSubject(std::make_unique<CTenorels>("EDF", "2009", 0));
+        doc->SetModifiedFlag(true);
+        const QString copy = m_dir.filePath(QStringLiteral("sync copie.tvo"));
+        answer(QStringLiteral("Enregistrer une copie"), &seen);
+        FileDialog::SetNextFileName(copy);
+        app->MainFrame()->RunCommand(ID_FILE_SAVE);
+        QCOMPARE(ReadBytes(path), again);
+        QCOMPARE(ReadSubjectList(ReadBytes(copy).toStdString()).size(), std::size_t{4});
+        QCOMPARE(doc->GetPathName(), copy);
+        QVERIFY(!doc->IsModified());
     }
 
     void failedSaveTellsWhyAndKeepsTheBook()

@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include "app/export_progress_dlg.h"
 #include "app/folder_chooser.h"
+#include "app/merge_review_dlg.h"
 #include "app/tool_commands.h"
 #include "app/translation.h"
 #include "book/held_file.h"
@@ -22,6 +24,27 @@ using namespace tavelo::gui;
 using namespace tavelo::gui::test;
 
 namespace {
+
+// What the merge review showed before it was answered with `label`.
+struct Review {
+    QString intro;
+    QStringList lines;
+    bool shown = false;
+};
+
+void AnswerReview(const QString& label, Review* seen = nullptr)
+{
+    DialogRunner::SetNextHandler([label, seen](QDialog& d) {
+        auto* dlg = qobject_cast<CMergeReviewDlg*>(&d);
+        if (!dlg)
+            return int{QDialog::Rejected};
+        if (seen)
+            *seen = {dlg->Intro(), dlg->Lines(), true};
+        if (QPushButton* button = dlg->Choice(label))
+            button->click();
+        return d.result();
+    });
+}
 
 QString Q(std::string_view s)
 {
@@ -527,8 +550,12 @@ private Q_SLOTS:
         Select(window, QStringLiteral("Livret"));
         CTenorels* selected = doc->GetCurrentSubject();
 
+        // EDF 2006 is on both sides: "Ajouter en double" keeps the described merge.
+        Review review;
+        AnswerReview(QStringLiteral("Ajouter en double"), &review);
         FileDialog::SetNextFileName(other);
         QVERIFY(Choose(frame, kFile, ID_MERGE));
+        QVERIFY(review.shown);
         QVERIFY(MessageBox::History().empty());
         QCOMPARE(doc->GetSubjectCount(), std::size_t{4});
         QCOMPARE(doc->GetSubject(2)->GetSubjectName(), std::string("2006"));
@@ -553,10 +580,54 @@ private Q_SLOTS:
 
         // The merge also runs while the document list is the active pane.
         window->SetActiveView(window->List());
+        AnswerReview(QStringLiteral("Ajouter en double"));
         FileDialog::SetNextFileName(other);
         QVERIFY(Choose(frame, kFile, ID_MERGE));
         QCOMPARE(doc->GetSubjectCount(), std::size_t{6});
         QCOMPARE(CountItems(tree, QStringLiteral("2006")), 3);
+    }
+
+    void mergeUnitesSubjectsOfOneName()
+    {
+        const QString own = WriteBook(*m_dir, QStringLiteral("Maison.tvo"),
+                                      {{"EDF", "2006", 0, "", {"/a/edf.pdf"}}, {"Banque", "Livret", 0, "", {}}});
+        const QString other = WriteBook(*m_dir, QStringLiteral("Autre.tvo"),
+                                        {{"EDF", "2006", 1, "reçu", {"/b/edf.pdf", "/a/edf.pdf"}}, {"Impôts", "2007", 0, "", {}}});
+        auto app = StartApp({own});
+        CMainFrame* frame = app->MainFrame();
+        CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
+        Select(window, QStringLiteral("Livret"));
+
+        // "Annuler" leaves the book as it was.
+        Review review;
+        AnswerReview(QStringLiteral("Annuler"), &review);
+        FileDialog::SetNextFileName(other);
+        QVERIFY(Choose(frame, kFile, ID_MERGE));
+        QVERIFY(review.shown);
+        QVERIFY(review.intro.contains(QStringLiteral("Autre.tvo")));
+        QCOMPARE(review.lines, (QStringList{QStringLiteral("Des deux côtés — modifié des deux côtés, réuni (documents des deux, "
+                                                           "attendus des deux) : EDF / 2006"),
+                                            QStringLiteral("L'autre livre — ajouté : Impôts / 2007")}));
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{2});
+        QVERIFY(!doc->IsModified());
+
+        AnswerReview(QStringLiteral("Réunir"));
+        FileDialog::SetNextFileName(other);
+        QVERIFY(Choose(frame, kFile, ID_MERGE));
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{3});
+        const CTenorels* edf = doc->GetSubject(0);
+        QCOMPARE(edf->GetSubjectName(), std::string("2006"));
+        QCOMPARE(edf->GetDocumentPaths(), (std::vector<std::string>{"/a/edf.pdf", "/b/edf.pdf"}));
+        QCOMPARE(edf->GetExpectedText(), std::string("reçu"));
+        QCOMPARE(doc->GetSubject(1)->GetGeneralTitle(), std::string("Impôts"));
+        QCOMPARE(doc->GetSubject(2)->GetSubjectName(), std::string("Livret"));
+        QVERIFY(doc->IsModified());
+        QTreeWidget* tree = window->Tree();
+        QCOMPARE(CountItems(tree, QStringLiteral("2006")), 1);
+        QVERIFY(tree->currentItem());
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Livret"));
+        QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(2));
     }
 
     void mergeOfEmptyOldAndDamagedBooks()
