@@ -67,6 +67,18 @@ std::string EscapeField(std::string_view text)
     return out;
 }
 
+std::optional<SubjectList> ReadBookSubjects(const std::string& path, std::ostream& err)
+{
+    try {
+        return ReadSubjectList(ReadBookAsReader(path).View());
+    } catch (const FileError& e) {
+        err << e.what() << '\n';
+    } catch (const BookFormatError& e) {
+        err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {path, e.what()}) << '\n';
+    }
+    return std::nullopt;
+}
+
 int RunExport(const Args& args, Streams io)
 {
     if (args.size() != 2) {

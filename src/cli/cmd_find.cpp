@@ -97,16 +97,10 @@ int RunFind(const Args& args, Streams io)
         return kBadInput;
     }
 
-    SubjectList subjects;
-    try {
-        subjects = ReadSubjectList(ReadBookAsReader(bookPath).View());
-    } catch (const FileError& e) {
-        io.err << e.what() << '\n';
+    std::optional<SubjectList> read = ReadBookSubjects(bookPath, io.err);
+    if (!read)
         return kBadInput;
-    } catch (const BookFormatError& e) {
-        io.err << Format(Tr("tavelo-cli", "Impossible de lire le livre « %1 » : %2"), {bookPath, e.what()}) << '\n';
-        return kBadInput;
-    }
+    const SubjectList subjects = std::move(*read);
 
     TextSource source(TextCache::Open());
     QuickSearch search(subjects, source.Cache());

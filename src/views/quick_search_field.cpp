@@ -59,6 +59,8 @@ QuickSearchField::QuickSearchField(CTenorelDoc* document, CTenorelView* tree, QW
                 Leave();
             return;
         }
+        if (m_shownText.isEmpty() && !m_pause->isActive())
+            m_runner->BeginSearch();
         m_pause->start();
     });
     m_runner->onAnswer = [this](const QuickSearchRunner::Answer& answer) { OnAnswer(answer); };

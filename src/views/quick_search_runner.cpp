@@ -123,6 +123,14 @@ void QuickSearchRunner::Search(std::shared_ptr<const query::Query> query)
     m_wake.notify_all();
 }
 
+void QuickSearchRunner::BeginSearch()
+{
+    // The reading thread looks at every document; the searching copy looks
+    // again only once it has read one, so that a keystroke never waits for
+    // the look.
+    StartReading();
+}
+
 void QuickSearchRunner::Work()
 {
     std::unique_lock lock(m_mutex);

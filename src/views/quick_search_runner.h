@@ -46,6 +46,10 @@ public:
 
     // Searches the book as it is now (a changed book is copied again).
     void Search(std::shared_ptr<const query::Query> query);
+    // A new search begins (the field was empty): the documents' sizes and
+    // dates are looked at again in the background, and those that changed
+    // are read.
+    void BeginSearch();
     // The hits of one subject, confirmed on their texts with their extracts.
     std::vector<QuickHit> Confirm(const query::Query& query, std::vector<QuickHit> hits);
 
