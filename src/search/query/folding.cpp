@@ -210,16 +210,23 @@ void Walk(std::string_view utf8, Visit&& visit)
     while (pos < size) {
         const std::uint8_t byte = bytes[pos];
         if (byte < 0x80) {
-            const char folded = kAscii[byte];
-            if (folded == 0) {
+            if (kAscii[byte] == 0) {
                 flush();
-            } else {
-                if (word.empty())
-                    begin = static_cast<std::uint32_t>(pos);
-                word += folded;
-                end = static_cast<std::uint32_t>(pos + 1);
+                ++pos;
+                continue;
             }
-            ++pos;
+            // A run of ASCII letters and digits, folded in one go.
+            std::size_t stop = pos + 1;
+            while (stop < size && bytes[stop] < 0x80 && kAscii[bytes[stop]] != 0)
+                ++stop;
+            if (word.empty())
+                begin = static_cast<std::uint32_t>(pos);
+            const std::size_t had = word.size();
+            word.resize(had + (stop - pos));
+            for (std::size_t i = pos; i < stop; ++i)
+                word[had + (i - pos)] = kAscii[bytes[i]];
+            end = static_cast<std::uint32_t>(stop);
+            pos = stop;
             continue;
         }
         const std::size_t start = pos;
@@ -260,7 +267,7 @@ std::vector<Word> Words(std::string_view utf8)
     std::vector<Word> words;
     words.reserve(utf8.size() / 6);
     Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
-        words.push_back(Word{std::string(folded), begin, end});
+        words.push_back(Word{std::string(folded), begin, end, static_cast<std::uint32_t>(Stem(folded).size())});
     });
     return words;
 }

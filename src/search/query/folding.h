@@ -22,6 +22,10 @@ struct Word {
     // [begin, end): byte offsets of the word in the original UTF-8 text.
     std::uint32_t begin = 0;
     std::uint32_t end = 0;
+    // The length of its singular (Stem), worked out once.
+    std::uint32_t stem = 0;
+
+    std::string_view Singular() const { return std::string_view(folded).substr(0, stem); }
 };
 
 // The words of a UTF-8 text, in order. Invalid sequences and NUL bytes

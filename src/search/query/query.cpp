@@ -93,11 +93,12 @@ std::string Concatenated(const std::vector<std::string>& words)
     return out;
 }
 
+// `sought` is the singular of the word sought, or its folded prefix.
 bool WordMatches(const Word& word, std::string_view sought, bool prefix)
 {
     if (prefix)
         return word.folded.size() >= sought.size() && std::string_view(word.folded).substr(0, sought.size()) == sought;
-    return Stem(word.folded) == Stem(sought);
+    return word.Singular() == sought;
 }
 
 // Between the parts of one reference: a few signs on one line.
@@ -225,10 +226,14 @@ Spans TermSpans(const Term& term, const Field& field, std::size_t limit)
     const std::size_t k = term.words.size();
     if (k == 0 || limit == 0)
         return spans;
+    std::vector<std::string_view> sought;
+    sought.reserve(k);
+    for (std::size_t j = 0; j < k; ++j)
+        sought.push_back(term.prefix && j + 1 == k ? std::string_view(term.words[j]) : Stem(term.words[j]));
     for (std::size_t i = 0; i + k <= words.size();) {
         bool all = true;
         for (std::size_t j = 0; j < k && all; ++j)
-            all = WordMatches(words[i + j], term.words[j], term.prefix && j + 1 == k);
+            all = WordMatches(words[i + j], sought[j], term.prefix && j + 1 == k);
         if (all) {
             spans.emplace_back(words[i].begin, words[i + k - 1].end);
             if (spans.size() >= limit && term.compact.empty())
