@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         m_book.push_back(Subject("Maison", "EDF", "attendre la facture de régularisation",
-                                 {m_dir.Write("facture-2023.txt", "Montant TTC 84,20 \xE2\x82\xAC. Contrat 1234 5678."),
+                                 {m_dir.Write("facture-2023.txt", "Montant TTC 84,20 \xE2\x82\xAC. Contrat 1234 5678. Dossier AB-7."),
                                   m_dir.Write("echeancier.html", "<p>\xC3\x89" "ch\xC3\xA9" "ancier <b>2024</b> EDF</p>")}));
         m_book.push_back(Subject("Imp\xC3\xB4ts", "2023", "",
                                  {m_dir.Write("avis.txt", "AVIS D\xE2\x80\x99IMP\xC3\x94T 2023 \xE2\x80\x94 Taxe fonci\xC3\xA8re\n"
@@ -75,6 +75,7 @@ TEST_F(QuickSearchTest, AnswersAreTheSameFromTheIndexAndFromTheTexts)
         {"fonci*", {"2023:avis.txt"}},
         {"fa20230042", {"2023:avis.txt"}},
         {"12345678", {"EDF:facture-2023.txt"}},
+        {"ab7", {"EDF:facture-2023.txt"}},              // a reference whose last part is one character
         {"regularisation", {"EDF:"}},                  // an expected text
         {"releve", {"Relev\xC3\xA9s:"}},               // a subject without documents
         {"soeur fonciere", {}},                        // two documents of two subjects do not make a hit

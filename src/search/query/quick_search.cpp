@@ -34,18 +34,17 @@ std::string Joined(const std::vector<std::string>& words)
 // run of words that begins with a beginning of it and ends with an end of it.
 std::string ReferenceQuery(const std::string& compact)
 {
+    // The parts of a longer reference are many: its first one then begins
+    // with the reference's first characters, whatever its length.
     constexpr std::size_t kMostParts = 24;
+    const std::size_t parts = std::min(compact.size(), kMostParts);
     std::string starts, ends;
-    for (std::size_t length = std::min<std::size_t>(2, compact.size()), n = 0;
-         length <= compact.size() && n < kMostParts; ++length, ++n) {
+    for (std::size_t length = 1; length <= parts; ++length) {
         starts += (starts.empty() ? "" : " OR ") + Quoted(compact.substr(0, length));
         ends += (ends.empty() ? "" : " OR ") + Quoted(compact.substr(compact.size() - length));
     }
-    if (compact.size() > kMostParts + 1) {
-        // Longer references: their first and last parts are long enough.
-        starts += " OR " + Quoted(compact);
-        ends += " OR " + Quoted(compact);
-    }
+    if (compact.size() > kMostParts)
+        return "(" + starts + " OR " + Quoted(compact.substr(0, kMostParts)) + " *)";
     return "((" + starts + ") AND (" + ends + "))";
 }
 
