@@ -335,13 +335,7 @@ void CTenorelDoc::ReloadFromDisk()
         // by a sync client, is looked at again at the next change or poll.
         return;
     }
-    const CTenorels* current = GetCurrentSubject();
-    const std::string title = current ? current->GetGeneralTitle() : std::string();
-    const std::string name = current ? current->GetSubjectName() : std::string();
-    ReplaceSubjects(std::move(subjects));
-    ShowReloadedSubjects();
-    if (current)
-        ReselectSubject(title, name);
+    ShowReplacedSubjects(std::move(subjects));
     m_storage->AdoptVersion(version, std::move(bytes));
     SetModifiedFlag(false);
     const QString when = QDateTime::fromMSecsSinceEpoch(version.modifiedNs / 1000000).toString(QStringLiteral("HH:mm"));
@@ -371,13 +365,7 @@ void CTenorelDoc::MergeFromDisk()
         return;
     }
     MergeResult merge = MergeVersions(&base, m_subjects, theirs);
-    const CTenorels* current = GetCurrentSubject();
-    const std::string title = current ? current->GetGeneralTitle() : std::string();
-    const std::string name = current ? current->GetSubjectName() : std::string();
-    ReplaceSubjects(std::move(merge.merged));
-    ShowReloadedSubjects();
-    if (current)
-        ReselectSubject(title, name);
+    ShowReplacedSubjects(std::move(merge.merged));
     m_storage->AdoptVersion(version, std::move(bytes));
     SetModifiedFlag(true);
 }
@@ -594,16 +582,21 @@ bool CTenorelDoc::ResolveChangedOnDisk(const QString& path, const QString& why)
     }
     if (answer != kMerge)
         return false;
-    const CTenorels* current = GetCurrentSubject();
-    const std::string title = current ? current->GetGeneralTitle() : std::string();
-    const std::string name = current ? current->GetSubjectName() : std::string();
-    ReplaceSubjects(std::move(merge.merged));
-    ShowReloadedSubjects();
-    if (current)
-        ReselectSubject(title, name);
+    ShowReplacedSubjects(std::move(merge.merged));
     m_storage->AdoptVersion(version, std::move(theirsBytes));
     SetModifiedFlag(true);
     return OnSaveDocument(path);
+}
+
+void CTenorelDoc::ShowReplacedSubjects(SubjectList subjects)
+{
+    const CTenorels* current = GetCurrentSubject();
+    const std::string title = current ? current->GetGeneralTitle() : std::string();
+    const std::string name = current ? current->GetSubjectName() : std::string();
+    ReplaceSubjects(std::move(subjects));
+    ShowReloadedSubjects();
+    if (current)
+        ReselectSubject(title, name);
 }
 
 void CTenorelDoc::ReselectSubject(const std::string& generalTitle, const std::string& name)

@@ -101,6 +101,9 @@ public:
     // The window dialogs of this book are parented to.
     static QWidget* DialogParent();
 
+    // Replaces the records (a reload, a merge), shows them and selects again
+    // the subject that was selected.
+    void ShowReplacedSubjects(SubjectList subjects);
     // Selects again, by general title and name, the subject selected before a
     // reload or a merge replaced the records.
     void ReselectSubject(const std::string& generalTitle, const std::string& name);

@@ -40,7 +40,7 @@ void RememberVersion(const std::string& bookPath, std::string_view bytes, bool s
 // that is neither of the two. Empty when none is known.
 bool FindCommonBase(const std::string& bookPath, std::string_view book, std::string_view copy, std::string& base);
 
-// Moves a file to the desktop's trash (freedesktop.org trash specification:
+// Moves a file to the desktop's trash, laid out as freedesktop.org says:
 // the home trash for a file on the home's file system, else the trash at the
 // top of its own file system). Never deletes. Returns 0 or an errno value.
 int MoveToTrash(const std::string& path);

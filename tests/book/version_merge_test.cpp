@@ -9,7 +9,7 @@ using namespace tavelo;
 namespace {
 
 // "Titre/nom:attendu[doc,doc]" and "+" at the end for a closed subject.
-struct Spec {
+struct Version {
     std::string title;
     std::string name;
     std::string expected;
@@ -17,10 +17,10 @@ struct Spec {
     int state = 0;
 };
 
-SubjectList Make(const std::vector<Spec>& specs)
+SubjectList Make(const std::vector<Version>& versions)
 {
     SubjectList list;
-    for (const Spec& s : specs) {
+    for (const Version& s : versions) {
         auto subject = std::make_unique<CTenorels>(s.title, s.name, s.state);
         subject->SetExpectedText(s.expected);
         for (const auto& d : s.docs)
@@ -42,14 +42,14 @@ std::string Show(const SubjectList& list)
     return out;
 }
 
-const Spec kEdf{"EDF", "2006", "facture", {"/a.pdf"}};
-const Spec kEdfMine{"EDF", "2006", "facture payée", {"/a.pdf"}};
-const Spec kEdfTheirs{"EDF", "2006", "facture", {"/a.pdf", "/b.pdf"}};
-const Spec kEdfTheirsText{"EDF", "2006", "facture relancée", {"/a.pdf", "/c.pdf"}};
-const Spec kEdfClosed{"EDF", "2006", "facture", {"/a.pdf"}, 1};
-const Spec kGaz{"Gaz", "2006", "", {}};
-const Spec kImpots{"Impôts", "2007", "avis", {"/i.pdf"}};
-const Spec kImpotsMine{"Impôts", "2007", "avis reçu", {"/i.pdf"}};
+const Version kEdf{"EDF", "2006", "facture", {"/a.pdf"}};
+const Version kEdfMine{"EDF", "2006", "facture payée", {"/a.pdf"}};
+const Version kEdfTheirs{"EDF", "2006", "facture", {"/a.pdf", "/b.pdf"}};
+const Version kEdfTheirsText{"EDF", "2006", "facture relancée", {"/a.pdf", "/c.pdf"}};
+const Version kEdfClosed{"EDF", "2006", "facture", {"/a.pdf"}, 1};
+const Version kGaz{"Gaz", "2006", "", {}};
+const Version kImpots{"Impôts", "2007", "avis", {"/i.pdf"}};
+const Version kImpotsMine{"Impôts", "2007", "avis reçu", {"/i.pdf"}};
 
 TEST(VersionMergeTest, OneTable)
 {
@@ -57,7 +57,7 @@ TEST(VersionMergeTest, OneTable)
     struct Case {
         const char* name;
         bool hasBase;
-        std::vector<Spec> base, mine, theirs, result;
+        std::vector<Version> base, mine, theirs, result;
         bool needsUser;
     };
     const Case cases[] = {
