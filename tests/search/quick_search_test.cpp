@@ -16,8 +16,17 @@
 namespace tavelo {
 namespace {
 
-using test::Subject;
 using test::TempDir;
+
+std::unique_ptr<CTenorels> Subject(std::string title, std::string name, std::string expected = {},
+                                   std::vector<std::string> paths = {})
+{
+    auto s = std::make_unique<CTenorels>(std::move(title), std::move(name), 0);
+    s->SetExpectedText(std::move(expected));
+    for (auto& p : paths)
+        s->AddDocumentPath(std::move(p));
+    return s;
+}
 
 // Each hit as "subject:file" ("subject:" for its own fields), sorted.
 std::set<std::string> Hits(QuickSearch& search, const std::string& text)

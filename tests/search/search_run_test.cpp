@@ -19,8 +19,17 @@
 namespace tavelo {
 namespace {
 
-using test::Subject;
 using test::TempDir;
+
+std::unique_ptr<CTenorels> Subject(std::string title, std::string name, std::string expected = {},
+                                   std::vector<std::string> paths = {})
+{
+    auto s = std::make_unique<CTenorels>(std::move(title), std::move(name), 0);
+    s->SetExpectedText(std::move(expected));
+    for (auto& p : paths)
+        s->AddDocumentPath(std::move(p));
+    return s;
+}
 
 std::vector<std::string> Names(const SearchResult& r)
 {

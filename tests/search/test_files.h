@@ -5,12 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "book/tenorels.h"
 
 namespace tavelo::test {
 
@@ -39,17 +36,6 @@ public:
 private:
     std::filesystem::path m_path;
 };
-
-// An open subject of a book, with its expected text and documents.
-inline std::unique_ptr<CTenorels> Subject(std::string title, std::string name, std::string expected = {},
-                                          std::vector<std::string> paths = {})
-{
-    auto s = std::make_unique<CTenorels>(std::move(title), std::move(name), 0);
-    s->SetExpectedText(std::move(expected));
-    for (auto& p : paths)
-        s->AddDocumentPath(std::move(p));
-    return s;
-}
 
 inline std::string Fixture(std::string_view name)
 {
