@@ -96,8 +96,14 @@ bool IsValidUtf8(std::string_view s)
 {
     std::size_t pos = 0;
     while (pos < s.size()) {
-        if (static_cast<unsigned char>(s[pos]) < 0x80) {
-            ++pos;
+        const auto c = static_cast<unsigned char>(s[pos]);
+        if (c < 0x80) {
+            pos += AsciiPrefixLength(s.substr(pos));
+            continue;
+        }
+        // Two bytes (the accented letters of Latin scripts) are the common case.
+        if (c >= 0xC2 && c <= 0xDF && pos + 1 < s.size() && (static_cast<unsigned char>(s[pos + 1]) & 0xC0) == 0x80) {
+            pos += 2;
             continue;
         }
         const std::size_t start = pos;

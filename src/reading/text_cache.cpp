@@ -151,6 +151,8 @@ bool TextCache::OpenDatabase()
             code = CreateSchema(connection->db);
         }
         if (code == SQLITE_OK) {
+            // Without it the searches are slower, not wrong.
+            AddStateIndex(connection->db);
             m_writer = std::move(connection);
             // Texts an earlier run kept may still wait for the index.
             m_indexPending = IndexBehind(m_writer->db);
@@ -324,6 +326,127 @@ std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind k
     if (touched)
         m_touched.push_back(entry->textId);
     return entry;
+}
+
+std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std::pair<FileState, DocumentKind>>& files)
+{
+    std::vector<std::optional<CacheEntry>> entries(files.size());
+    if (files.empty())
+        return entries;
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return entries;
+    int code = SQLITE_OK;
+    std::int64_t kept = 0;
+    if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM files", code))
+        code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    const std::int64_t today = Today();
+    std::vector<std::int64_t> touched;
+    // What one row says of a file asked for, when it is still the same file.
+    const auto take = [&](std::optional<CacheEntry>& entry, const FileState& state, DocumentKind kind,
+                          sqlite3_stmt* row, int at) {
+        if (sqlite3_column_int64(row, at) != Signed(state.size) || sqlite3_column_int64(row, at + 1) != state.mtimeNs ||
+            sqlite3_column_int64(row, at + 2) != static_cast<std::int64_t>(KindVersion(kind)))
+            return;
+        entry.emplace();
+        entry->textId = sqlite3_column_int64(row, at + 3);
+        entry->unreadable = sqlite3_column_type(row, at + 4) != SQLITE_NULL;
+        entry->reason = ColumnText(row, at + 4);
+        if (sqlite3_column_int64(row, at + 5) < today)
+            touched.push_back(entry->textId);
+    };
+    constexpr std::int64_t kFewMore = 2;
+    if (code == SQLITE_OK && kept <= kFewMore * static_cast<std::int64_t>(files.size()) + 256) {
+        // Every file the cache knows, once, rather than a search per file.
+        struct Key {
+            std::uint64_t device, inode;
+            int kind;
+            bool operator==(const Key&) const = default;
+        };
+        struct KeyHash {
+            std::size_t operator()(const Key& k) const
+            {
+                return std::hash<std::uint64_t>()(k.inode * 1000003u ^ k.device) ^ static_cast<std::size_t>(k.kind);
+            }
+        };
+        // The first file asked for each key; `next` links the others (a book
+        // may hold the same file twice).
+        std::unordered_map<Key, std::size_t, KeyHash> asked;
+        std::vector<std::size_t> next(files.size(), files.size());
+        asked.reserve(files.size());
+        for (std::size_t i = files.size(); i-- > 0;) {
+            const auto [at, added] =
+                asked.try_emplace({files[i].first.device, files[i].first.inode, static_cast<int>(files[i].second)}, i);
+            if (!added) {
+                next[i] = at->second;
+                at->second = i;
+            }
+        }
+        // The state of every text, from its index; then every file.
+        struct TextState {
+            std::int64_t version, used;
+            bool unreadable;
+            std::string reason;
+        };
+        std::unordered_map<std::int64_t, TextState> texts;
+        if (sqlite3_stmt* all = connection->Prepare("SELECT id, version, used, reason FROM texts", code)) {
+            while ((code = sqlite3_step(all)) == SQLITE_ROW)
+                texts.emplace(sqlite3_column_int64(all, 0),
+                              TextState{sqlite3_column_int64(all, 1), sqlite3_column_int64(all, 2),
+                                        sqlite3_column_type(all, 3) != SQLITE_NULL, ColumnText(all, 3)});
+            sqlite3_reset(all);
+            code = code == SQLITE_DONE ? SQLITE_OK : code;
+        }
+        sqlite3_stmt* all = code == SQLITE_OK ? connection->Prepare(
+                                                    "SELECT dev, ino, kind, size, mtime, version, text_id FROM files", code)
+                                              : nullptr;
+        if (all != nullptr) {
+            while ((code = sqlite3_step(all)) == SQLITE_ROW) {
+                const auto found = asked.find({static_cast<std::uint64_t>(sqlite3_column_int64(all, 0)),
+                                               static_cast<std::uint64_t>(sqlite3_column_int64(all, 1)),
+                                               sqlite3_column_int(all, 2)});
+                if (found == asked.end())
+                    continue;
+                const auto text = texts.find(sqlite3_column_int64(all, 6));
+                if (text == texts.end() || text->second.version != sqlite3_column_int64(all, 5))
+                    continue;
+                for (std::size_t i = found->second; i < files.size(); i = next[i]) {
+                    const FileState& state = files[i].first;
+                    if (sqlite3_column_int64(all, 3) != Signed(state.size) || sqlite3_column_int64(all, 4) != state.mtimeNs ||
+                        sqlite3_column_int64(all, 5) != static_cast<std::int64_t>(KindVersion(files[i].second)))
+                        continue;
+                    std::optional<CacheEntry>& entry = entries[i];
+                    entry.emplace();
+                    entry->textId = text->first;
+                    entry->unreadable = text->second.unreadable;
+                    entry->reason = text->second.reason;
+                    if (text->second.used < today)
+                        touched.push_back(entry->textId);
+                }
+            }
+            sqlite3_reset(all);
+            code = code == SQLITE_DONE ? SQLITE_OK : code;
+        }
+    } else if (code == SQLITE_OK) {
+        sqlite3_stmt* s = connection->Prepare(
+            "SELECT f.size, f.mtime, f.version, t.id, t.reason, t.used FROM files f JOIN texts t ON t.id = f.text_id "
+            "WHERE f.dev = ?1 AND f.ino = ?2 AND f.kind = ?3 AND t.version = f.version",
+            code);
+        for (std::size_t i = 0; s != nullptr && code == SQLITE_OK && i < files.size(); ++i) {
+            sqlite3_bind_int64(s, 1, Signed(files[i].first.device));
+            sqlite3_bind_int64(s, 2, Signed(files[i].first.inode));
+            sqlite3_bind_int(s, 3, static_cast<int>(files[i].second));
+            code = Run(s, [&](sqlite3_stmt* row) { take(entries[i], files[i].first, files[i].second, row, 0); });
+        }
+    }
+    Release(std::move(connection));
+    const std::lock_guard lock(m_mutex);
+    if (code != SQLITE_OK) {
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
+        return std::vector<std::optional<CacheEntry>>(files.size());
+    }
+    m_touched.insert(m_touched.end(), touched.begin(), touched.end());
+    return entries;
 }
 
 std::optional<CacheEntry> TextCache::FindContent(const ContentHash& hash, DocumentKind kind)

@@ -102,6 +102,9 @@ public:
 
     // The text read from the file in this state by this kind's reader.
     std::optional<CacheEntry> Find(const FileState& state, DocumentKind kind);
+    // Find for many files at once, in the same order: one connection and one
+    // pass over the cache when it holds few more files than are asked.
+    std::vector<std::optional<CacheEntry>> FindMany(const std::vector<std::pair<FileState, DocumentKind>>& files);
     // The text read from other files of the same bytes by this kind's reader.
     std::optional<CacheEntry> FindContent(const ContentHash& hash, DocumentKind kind);
     std::optional<DocumentText> LoadText(std::int64_t textId);
@@ -113,7 +116,14 @@ public:
     // The texts whose words match a query of the word index (FTS5 syntax over
     // the quick search's folded words), in order of id; `upTo` says up to
     // which id the index holds every text. Nothing when the cache cannot tell.
-    std::optional<std::vector<std::int64_t>> TextsWithWords(const std::string& wordQuery, std::int64_t& upTo);
+    // With `hits`, also how many times each of those texts holds the query's
+    // phrases and where the first begins, in the same order.
+    struct WordHits {
+        std::uint32_t count = 0;
+        std::uint32_t firstWord = 0; // the place of its first word among the text's words
+    };
+    std::optional<std::vector<std::int64_t>> TextsWithWords(const std::string& wordQuery, std::int64_t& upTo,
+                                                            std::vector<WordHits>* hits = nullptr);
     // The next question sees what was written since the last one.
     void NewSnapshot();
 

@@ -1,5 +1,6 @@
 #include "reading/text_cache.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,15 @@ END;
 
 } // namespace
 
+int text_cache_sql::AddStateIndex(sqlite3* db)
+{
+    // What a search asks of every text but its body, in a few pages rather
+    // than one for each text: its id (the index's rowid), whether it is
+    // current and readable, and when it was last used.
+    return sqlite3_exec(db, "CREATE INDEX IF NOT EXISTS texts_state ON texts(used, version, reason)", nullptr, nullptr,
+                        nullptr);
+}
+
 int text_cache_sql::CreateSchema(sqlite3* db)
 {
     const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
@@ -136,8 +146,11 @@ int text_cache_sql::ClearIndex(sqlite3* db)
                             "INSERT INTO words_fts(words_fts) VALUES ('rebuild');", nullptr, nullptr, nullptr);
 }
 
-std::optional<std::vector<std::int64_t>> TextCache::TextsWithWords(const std::string& wordQuery, std::int64_t& upTo)
+std::optional<std::vector<std::int64_t>> TextCache::TextsWithWords(const std::string& wordQuery, std::int64_t& upTo,
+                                                                   std::vector<WordHits>* hits)
 {
+    if (hits != nullptr)
+        hits->clear();
     upTo = 0;
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
@@ -146,21 +159,33 @@ std::optional<std::vector<std::int64_t>> TextCache::TextsWithWords(const std::st
     std::optional<std::vector<std::int64_t>> ids;
     sqlite3_stmt* newest = connection->Prepare("SELECT indexed FROM fts_state", code);
     sqlite3_stmt* match = code == SQLITE_OK
-                              ? connection->Prepare("SELECT rowid FROM words_fts WHERE words_fts MATCH ?1 ORDER BY rowid", code)
+                              ? connection->Prepare(hits != nullptr ? "SELECT rowid, tavelo_hits(words_fts) FROM words_fts "
+                                                                      "WHERE words_fts MATCH ?1 ORDER BY rowid"
+                                                                    : "SELECT rowid FROM words_fts WHERE words_fts MATCH ?1 "
+                                                                      "ORDER BY rowid",
+                                                    code)
                               : nullptr;
     if (newest != nullptr && match != nullptr) {
         code = Run(newest, [&upTo](sqlite3_stmt* row) { upTo = sqlite3_column_int64(row, 0); });
         if (code == SQLITE_OK) {
             ids.emplace();
             BindText(match, 1, wordQuery);
-            while ((code = sqlite3_step(match)) == SQLITE_ROW)
+            while ((code = sqlite3_step(match)) == SQLITE_ROW) {
                 ids->push_back(sqlite3_column_int64(match, 0));
+                if (hits != nullptr) {
+                    const std::int64_t packed = std::max<std::int64_t>(0, sqlite3_column_int64(match, 1));
+                    hits->push_back({static_cast<std::uint32_t>(packed >> 32), static_cast<std::uint32_t>(packed)});
+                }
+            }
             if (code == SQLITE_DONE)
                 code = SQLITE_OK;
             sqlite3_reset(match);
         }
-        if (code != SQLITE_OK)
+        if (code != SQLITE_OK) {
             ids.reset();
+            if (hits != nullptr)
+                hits->clear();
+        }
     }
     Release(std::move(connection));
     // A query that FTS5 cannot read is the caller's to mend; only a cache that

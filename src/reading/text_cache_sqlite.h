@@ -102,6 +102,9 @@ int ClearIndex(sqlite3* db);
 // Brings a cache of schema 4 (before the counted size and the word index) to
 // this one, keeping its texts.
 int UpgradeFromSchema4(sqlite3* db);
+// Adds, when it is missing, the index that lets a search read the state of
+// every text without reading the texts.
+int AddStateIndex(sqlite3* db);
 
 } // namespace text_cache_sql
 

@@ -1,5 +1,7 @@
 #include "reading/word_index.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 #include <sqlite3.h>
@@ -48,6 +50,25 @@ int Tokenize(Fts5Tokenizer*, void* context, int /*flags*/, const char* text, int
     return call.code == SQLITE_DONE ? SQLITE_OK : call.code;
 }
 
+// tavelo_hits(words_fts): how many times the row holds the phrases of the
+// MATCH expression, as the index's own position lists say, times 2^32, plus
+// the place of the first among the row's words (that is, its tokens).
+void CountHits(const Fts5ExtensionApi* api, Fts5Context* context, sqlite3_context* result, int, sqlite3_value**)
+{
+    int count = 0;
+    if (api->xInstCount(context, &count) != SQLITE_OK) {
+        sqlite3_result_int64(result, -1);
+        return;
+    }
+    std::int64_t first = UINT32_MAX;
+    for (int i = 0; i < count; ++i) {
+        int phrase = 0, column = 0, offset = 0;
+        if (api->xInst(context, i, &phrase, &column, &offset) == SQLITE_OK && offset >= 0)
+            first = std::min<std::int64_t>(first, offset);
+    }
+    sqlite3_result_int64(result, (static_cast<std::int64_t>(count) << 32) | first);
+}
+
 fts5_api* Fts5Api(sqlite3* db)
 {
     fts5_api* api = nullptr;
@@ -68,7 +89,10 @@ int RegisterWordTokenizer(sqlite3* db)
     if (api == nullptr || api->iVersion < 2)
         return SQLITE_ERROR;
     fts5_tokenizer tokenizer{Create, Delete, Tokenize};
-    return api->xCreateTokenizer(api, kWordTokenizer, nullptr, &tokenizer, nullptr);
+    const int code = api->xCreateTokenizer(api, kWordTokenizer, nullptr, &tokenizer, nullptr);
+    if (code != SQLITE_OK)
+        return code;
+    return api->xCreateFunction(api, kHitCountFunction, nullptr, CountHits, nullptr);
 }
 
 } // namespace tavelo

@@ -8,8 +8,11 @@ struct sqlite3;
 namespace tavelo {
 
 inline constexpr const char* kWordTokenizer = "tavelo_words";
+// The auxiliary function that counts a row's hits of the MATCH expression and
+// says where the first stands: (count << 32) | place of its first word.
+inline constexpr const char* kHitCountFunction = "tavelo_hits";
 
-// Makes the tokenizer known to this connection; SQLITE_OK or an error code.
+// Makes the tokenizer and the function known to this connection; SQLITE_OK or an error code.
 // Every connection that reads or changes the word index must call it first.
 int RegisterWordTokenizer(sqlite3* db);
 

@@ -307,9 +307,36 @@ TEST(TextCache, TextsByFileStateThenByContent)
     FileState touched = StateOfPath(path);
     touched.mtimeNs += 1;
     EXPECT_FALSE(cache->Find(touched, DocumentKind::kPdf));
+    // Many files at once: the same answers, whether the cache is read whole
+    // (it holds few more files than are asked) or file by file.
+    const std::vector<std::pair<FileState, DocumentKind>> asked = {
+        {StateOfPath(path), DocumentKind::kPdf}, {StateOfPath(path), DocumentKind::kWord},
+        {StateOfPath(path), DocumentKind::kRtf}, {touched, DocumentKind::kPdf},
+        {StateOfPath(path), DocumentKind::kPdf}};
+    const auto sameAsOneByOne = [&](const char* when) {
+        const std::vector<std::optional<CacheEntry>> many = cache->FindMany(asked);
+        ASSERT_EQ(many.size(), asked.size());
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            const std::optional<CacheEntry> one = cache->Find(asked[i].first, asked[i].second);
+            ASSERT_EQ(many[i].has_value(), one.has_value()) << when << ", file " << i;
+            if (one) {
+                EXPECT_TRUE(many[i]->textId == one->textId && many[i]->unreadable == one->unreadable &&
+                            many[i]->reason == one->reason)
+                    << when << ", file " << i;
+            }
+        }
+    };
+    sameAsOneByOne("read whole");
     Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3");
     cache->Flush(); // a search ends: the next one sees what others wrote
     EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
+    sameAsOneByOne("read whole, a reader's version changed");
+    const DocumentText other = TextOf({{MatchRule::kPattern, "autre"}});
+    for (int i = 0; i < 400; ++i)
+        cache->Store(dir.File("autre" + std::to_string(i) + ".txt"), FileState{1, std::uint64_t(1000 + i), 5, 1},
+                     DocumentKind::kText, HashBytes(std::to_string(i)), &other);
+    cache->Flush();
+    sameAsOneByOne("file by file");
     // The same bytes anywhere else.
     const std::optional<CacheEntry> byContent = cache->FindContent(hash, DocumentKind::kPdf);
     ASSERT_TRUE(byContent);
@@ -332,7 +359,7 @@ TEST(TextCache, TextsByFileStateThenByContent)
 
     const std::optional<CacheStats> stats = cache->Stats();
     ASSERT_TRUE(stats);
-    EXPECT_EQ(stats->texts, 2u);
+    EXPECT_EQ(stats->texts, 402u);
     std::string reason;
     ASSERT_TRUE(cache->Clear(reason)) << reason;
     EXPECT_FALSE(cache->FindContent(hash, DocumentKind::kPdf));

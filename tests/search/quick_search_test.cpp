@@ -143,6 +143,51 @@ TEST_F(QuickSearchTest, ChangedDocumentsAreReadAgainAndHitsRankedAndConfirmed)
     }
 }
 
+TEST_F(QuickSearchTest, RankedHitsCountAndShowTheSameFromTheIndexAndFromTheTexts)
+{
+    // A long text whose hits stand far from its beginning, some more than
+    // once, some written with accents or capitals.
+    std::string longText;
+    for (int i = 0; i < 400; ++i)
+        longText += "ligne " + std::to_string(i) + " sans rien de particulier\n";
+    longText += "Voici la TAXE FONCI\xC3\x88RE de l'ann\xC3\xA9" "e, et la taxe fonci\xC3\xA8re encore ; "
+                "imp\xC3\xB4ts, imp\xC3\xB4t, facture.\n";
+    for (int i = 0; i < 50; ++i)
+        longText += "suite " + std::to_string(i) + " de la lettre\n";
+    longText += "Derni\xC3\xA8re taxe.";
+    m_book.push_back(Subject("Imp\xC3\xB4ts", "2024", "", {m_dir.Write("long.txt", longText)}));
+
+    const char* const queries[] = {"taxe", "\"taxe fonciere\"", "impots facture", "taxe OR soeur", "taxe -soeur",
+                                   "facture", "taxe taxe", "edf"};
+    // Each hit as its place, where, count, extract and marks.
+    const auto ranked = [](QuickSearch& search, const char* text) {
+        const query::Query q = query::ParseQuery(text);
+        QuickResult result = search.Find(q);
+        search.Rank(q, result.hits);
+        std::vector<std::string> lines;
+        for (const QuickHit& hit : result.hits) {
+            std::string line = std::to_string(hit.subject) + "/" + std::to_string(hit.document) + " where " +
+                               std::to_string(hit.where) + " hits " + std::to_string(hit.hits) + " [" +
+                               hit.extract.text + "]";
+            for (const auto& [begin, end] : hit.extract.marks)
+                line += " " + std::to_string(begin) + "-" + std::to_string(end);
+            lines.push_back(line);
+        }
+        return lines;
+    };
+    auto source = Source();
+    QuickSearch search(m_book, source->Cache());
+    search.ReadMissing(*source);
+    search.Refresh();
+    std::vector<std::vector<std::string>> fromTexts;
+    for (const char* text : queries)
+        fromTexts.push_back(ranked(search, text));
+    EXPECT_EQ(fromTexts[0].size(), 3u);
+    source->Cache().FinishIndexing();
+    for (std::size_t i = 0; i < std::size(queries); ++i)
+        EXPECT_EQ(ranked(search, queries[i]), fromTexts[i]) << queries[i];
+}
+
 // tavelo-cli find: best first, one line per hit, fields escaped; JSON; the
 // exit statuses of a hit, of none and of a bad query.
 TEST(FindCommand, LinesJsonAndStatuses)

@@ -6,7 +6,9 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
+#include <type_traits>
 #include <unordered_map>
 
 #include <unicode/normalizer2.h>
@@ -200,14 +202,20 @@ void Walk(std::string_view utf8, Visit&& visit)
     std::string word;
     std::uint32_t begin = 0;
     std::uint32_t end = 0;
+    // A visit that returns false stops the walk.
+    bool stopped = false;
     const auto flush = [&] {
-        if (!word.empty())
-            visit(std::string_view(word), begin, end);
+        if (!word.empty()) {
+            if constexpr (std::is_same_v<decltype(visit(std::string_view(), 0u, 0u)), bool>)
+                stopped = !visit(std::string_view(word), begin, end);
+            else
+                visit(std::string_view(word), begin, end);
+        }
         word.clear();
     };
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
     std::size_t pos = 0;
-    while (pos < size) {
+    while (pos < size && !stopped) {
         const std::uint8_t byte = bytes[pos];
         if (byte < 0x80) {
             if (kAscii[byte] == 0) {
@@ -279,6 +287,55 @@ void ForEachWord(std::string_view utf8,
     Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
         visit(context, folded, begin, end);
     });
+}
+
+std::optional<std::uint32_t> WordBegin(std::string_view utf8, std::size_t place)
+{
+    // Walk's cut, without making the words: only where each begins.
+    const std::size_t size = std::min<std::size_t>(utf8.size(), UINT32_MAX);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
+    FoldTable& table = Table();
+    std::size_t seen = 0;
+    bool inWord = false;
+    // True when the word beginning at `start` is the one sought.
+    const auto begins = [&](std::size_t) {
+        if (inWord)
+            return false;
+        inWord = true;
+        return seen++ == place;
+    };
+    std::size_t pos = 0;
+    while (pos < size) {
+        const std::uint8_t byte = bytes[pos];
+        if (byte < 0x80) {
+            if (kAscii[byte] == 0) {
+                inWord = false;
+                ++pos;
+                continue;
+            }
+            if (begins(pos))
+                return static_cast<std::uint32_t>(pos);
+            while (pos < size && bytes[pos] < 0x80 && kAscii[bytes[pos]] != 0)
+                ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        UChar32 c = 0;
+        int32_t i = static_cast<int32_t>(pos);
+        U8_NEXT(bytes, i, static_cast<int32_t>(std::min<std::size_t>(size, INT32_MAX)), c);
+        pos = static_cast<std::size_t>(i);
+        if (c < 0) {
+            inWord = false;
+            continue;
+        }
+        for (const char f : table.Of(c)) {
+            if (f == '\0')
+                inWord = false;
+            else if (begins(start))
+                return static_cast<std::uint32_t>(start);
+        }
+    }
+    return std::nullopt;
 }
 
 std::string FoldedWords(std::string_view utf8)

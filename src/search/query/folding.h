@@ -9,7 +9,9 @@
 // marks removed, case folding, then Latin-ASCII for the letters that do not
 // decompose), worked out once per character and kept.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +39,10 @@ std::vector<Word> Words(std::string_view utf8);
 void ForEachWord(std::string_view utf8, void (*visit)(void* context, std::string_view folded, std::uint32_t begin,
                                                       std::uint32_t end),
                  void* context);
+
+// Where the word at `place` (0 for the first) begins; nothing when the text
+// has fewer words.
+std::optional<std::uint32_t> WordBegin(std::string_view utf8, std::size_t place);
 
 // The folded words joined by one space.
 std::string FoldedWords(std::string_view utf8);

@@ -1,9 +1,14 @@
 #include "search/query/quick_search.h"
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <thread>
+#include <unordered_map>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "reading/content_hash.h"
 #include "reading/text_decoding.h"
@@ -46,6 +51,84 @@ std::string ReferenceQuery(const std::string& compact)
     if (compact.size() > kMostParts)
         return "(" + starts + " OR " + Quoted(compact.substr(0, kMostParts)) + " *)";
     return "((" + starts + ") AND (" + ends + "))";
+}
+
+// Calls work(i) for every i below count, on this thread and a few more when
+// there is enough to share: looking up two thousand documents or folding the
+// texts of a hundred hits is worth a second core.
+void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work)
+{
+    constexpr unsigned kMostThreads = 4;
+    const unsigned threads = count < worthSharing ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+    if (threads == 1) {
+        for (std::size_t i = 0; i < count; ++i)
+            work(i);
+        return;
+    }
+    std::atomic<std::size_t> next{0};
+    const auto share = [&] {
+        constexpr std::size_t kBatch = 16;
+        for (std::size_t from; (from = next.fetch_add(kBatch)) < count;)
+            for (std::size_t i = from; i < std::min(count, from + kBatch); ++i)
+                work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.emplace_back(share);
+    share();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+// Whether the word index's count of a query's phrases in a text is the count
+// of its hits there: every term decided exactly by the index, no prefix, and
+// no word sought twice (two terms' hits would then overlap, and a phrase
+// whose end repeats its beginning would overlap itself).
+bool CountedByIndex(const query::Query& query)
+{
+    std::vector<std::string_view> seen;
+    for (const query::Clause& clause : query.clauses)
+        for (const Term& term : clause.either) {
+            bool exact = false;
+            WordIndexQuery(term, exact);
+            if (!exact || term.prefix)
+                return false;
+            for (const std::string& word : term.words) {
+                const std::string_view stem = query::Stem(word);
+                if (std::find(seen.begin(), seen.end(), stem) != seen.end())
+                    return false;
+                seen.push_back(stem);
+            }
+        }
+    return true;
+}
+
+bool IsBlankByte(char c)
+{
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+}
+
+// The extract around a text's first hit, which begins at `first`: only the
+// words around it are folded, from and to a blank so that they are cut as in
+// the whole text.
+query::Extract ExtractAround(const query::Query& query, std::string_view text, std::size_t first)
+{
+    constexpr std::size_t kBefore = 200;
+    constexpr std::size_t kAfter = 400; // beyond MakeExtract's reach
+    std::size_t from = first > kBefore ? first - kBefore : 0;
+    while (from > 0 && !IsBlankByte(text[from - 1]))
+        --from;
+    std::size_t to = std::min(text.size(), first + kAfter);
+    while (to < text.size() && !IsBlankByte(text[to]))
+        ++to;
+    const std::string_view part = text.substr(from, to - from);
+    const std::vector<query::Word> words = query::Words(part);
+    query::Spans spans;
+    for (const auto& [begin, end] :
+         query::QuerySpans(query, query::Field{query::kFieldContents, part, words}, 64))
+        if (begin + from >= first)
+            spans.emplace_back(static_cast<std::uint32_t>(begin + from), static_cast<std::uint32_t>(end + from));
+    return query::MakeExtract(text, spans);
 }
 
 } // namespace
@@ -100,18 +183,58 @@ QuickSearch::QuickSearch(const SubjectList& subjects, TextCache& cache) : m_cach
 void QuickSearch::Refresh()
 {
     m_cache.NewSnapshot();
+    std::vector<Document*> documents;
+    documents.reserve(DocumentCount());
     for (Subject& subject : m_subjects)
-        for (Document& document : subject.documents) {
-            document.textId = 0;
-            document.unreadable = false;
-            struct stat st {};
-            if (document.kind == DocumentKind::kOther || ::stat(document.path.c_str(), &st) != 0 ||
-                !S_ISREG(st.st_mode))
-                continue;
-            if (const std::optional<CacheEntry> entry = m_cache.Find(StateOf(st), document.kind)) {
-                document.unreadable = entry->unreadable;
-                document.textId = entry->unreadable ? 0 : entry->textId;
-            }
+        for (Document& document : subject.documents)
+            documents.push_back(&document);
+    // Each folder is looked up once, and its documents' names in it: a
+    // book's documents share a few folders.
+    std::vector<int> folders(documents.size(), AT_FDCWD);
+    std::unordered_map<std::string_view, int> opened;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        const std::string& path = documents[i]->path;
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos || slash == 0 || documents[i]->kind == DocumentKind::kOther)
+            continue;
+        const std::string_view folder(path.data(), slash);
+        auto [at, added] = opened.try_emplace(folder, -1);
+        if (added)
+            at->second = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folders[i] = at->second;
+    }
+    std::vector<std::pair<FileState, DocumentKind>> states(documents.size());
+    std::vector<char> present(documents.size());
+    InParallel(documents.size(), 512, [&](std::size_t i) {
+        Document& document = *documents[i];
+        document.textId = 0;
+        document.unreadable = false;
+        if (document.kind == DocumentKind::kOther)
+            return;
+        struct stat st {};
+        const int folder = folders[i];
+        const bool found = folder >= 0 ? ::fstatat(folder, document.path.c_str() + document.path.rfind('/') + 1, &st, 0) == 0
+                                       : ::stat(document.path.c_str(), &st) == 0;
+        if (!found || !S_ISREG(st.st_mode))
+            return;
+        states[i] = {StateOf(st), document.kind};
+        present[i] = 1;
+    });
+    for (const auto& [folder, fd] : opened)
+        if (fd >= 0)
+            ::close(fd);
+    std::vector<std::pair<FileState, DocumentKind>> asked;
+    std::vector<Document*> askedFor;
+    for (std::size_t i = 0; i < documents.size(); ++i)
+        if (present[i] != 0) {
+            asked.push_back(states[i]);
+            askedFor.push_back(documents[i]);
+        }
+    const std::vector<std::optional<CacheEntry>> entries = m_cache.FindMany(asked);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (const std::optional<CacheEntry>& entry = entries[i]) {
+            askedFor[i]->unreadable = entry->unreadable;
+            askedFor[i]->textId = entry->unreadable ? 0 : entry->textId;
         }
 }
 
@@ -193,6 +316,7 @@ std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& 
 {
     std::vector<ClauseTexts> answers(query.clauses.size());
     indexedUpTo = 0;
+    const bool counted = CountedByIndex(query);
     for (std::size_t c = 0; c < query.clauses.size(); ++c) {
         std::string sql;
         bool exact = true;
@@ -202,11 +326,13 @@ std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& 
             exact = exact && termExact;
         }
         std::int64_t upTo = 0;
-        std::optional<std::vector<std::int64_t>> ids = m_cache.TextsWithWords(sql, upTo);
-        if (!ids)
+        std::optional<std::vector<std::int64_t>> ids =
+            m_cache.TextsWithWords(sql, upTo, counted ? &answers[c].hits : nullptr);
+        if (!ids || (counted && answers[c].hits.size() != ids->size()))
             return std::vector<ClauseTexts>(query.clauses.size());
         answers[c].ids = std::move(*ids);
         answers[c].known = true;
+        answers[c].counted = counted;
         answers[c].exact = exact;
         indexedUpTo = c == 0 ? upTo : std::min(indexedUpTo, upTo);
     }
@@ -245,9 +371,6 @@ QuickResult QuickSearch::Find(const query::Query& query)
     m_cache.NewSnapshot();
     std::int64_t upTo = 0;
     const std::vector<ClauseTexts> index = AskIndex(query, upTo);
-    const auto holds = [](const ClauseTexts& texts, std::int64_t id) {
-        return std::binary_search(texts.ids.begin(), texts.ids.end(), id);
-    };
 
     for (std::size_t s = 0; s < m_subjects.size(); ++s) {
         const Subject& subject = m_subjects[s];
@@ -305,6 +428,7 @@ QuickResult QuickSearch::Find(const query::Query& query)
             bool matches = true;
             bool confirm = false;
             std::size_t ownClauses = 0;
+            TextCache::WordHits textHits{0, UINT32_MAX};
             for (std::size_t c = 0; c < query.clauses.size() && matches; ++c) {
                 const query::Clause& clause = query.clauses[c];
                 bool inName = false;
@@ -314,7 +438,13 @@ QuickResult QuickSearch::Find(const query::Query& query)
                     scattered = scattered || term.scattered;
                 }
                 // The index's answer is exact, or a superset of the texts.
-                const bool inText = holds(index[c], document.textId);
+                const auto at = std::lower_bound(index[c].ids.begin(), index[c].ids.end(), document.textId);
+                const bool inText = at != index[c].ids.end() && *at == document.textId;
+                if (inText && !clause.excluded && index[c].counted) {
+                    const TextCache::WordHits& here = index[c].hits[static_cast<std::size_t>(at - index[c].ids.begin())];
+                    textHits.count += here.count;
+                    textHits.firstWord = std::min(textHits.firstWord, here.firstWord);
+                }
                 if (clause.excluded) {
                     if (inName || inSubject[c] || (inText && index[c].exact))
                         matches = false;
@@ -342,6 +472,10 @@ QuickResult QuickSearch::Find(const query::Query& query)
             if (matches && confirm) {
                 hit.where = 0;
                 matches = Evaluate(query, subject, document, hit, false);
+            } else if (matches && index[0].counted) {
+                // Counted as QuerySpans counts, which stops at 10,000.
+                textHits.count = std::min<std::uint32_t>(textHits.count, 10000);
+                hit.textHits = textHits;
             }
             if (matches) {
                 hit.confirmed = false;
@@ -359,7 +493,21 @@ bool QuickSearch::Confirm(const query::Query& query, QuickHit& hit)
     if (hit.document < 0)
         return true;
     hit.extract = {};
-    return Evaluate(query, subject, subject.documents[static_cast<std::size_t>(hit.document)], hit, true);
+    const Document& document = subject.documents[static_cast<std::size_t>(hit.document)];
+    if (!hit.textHits)
+        return Evaluate(query, subject, document, hit, true);
+    // The index decided the match and counted the text's hits.
+    const Field name = document.fileName.As(query::kFieldFileName);
+    const query::Spans nameSpans = query::QuerySpans(query, name);
+    hit.hits = hit.textHits->count + nameSpans.size();
+    hit.confirmed = true;
+    std::optional<DocumentText> text;
+    if (hit.textHits->count > 0 && document.textId != 0 && (text = m_cache.LoadText(document.textId)))
+        if (const std::optional<std::uint32_t> first = query::WordBegin(text->Body(), hit.textHits->firstWord))
+            hit.extract = ExtractAround(query, text->Body(), *first);
+    if (hit.extract.text.empty())
+        hit.extract = query::MakeExtract(name.text, query::QuerySpans(query, name, 64));
+    return true;
 }
 
 std::optional<DocumentText> QuickSearch::Text(std::size_t subject, int document)
@@ -372,11 +520,13 @@ std::optional<DocumentText> QuickSearch::Text(std::size_t subject, int document)
 
 void QuickSearch::Rank(const query::Query& query, std::vector<QuickHit>& hits)
 {
+    std::vector<char> matches(hits.size());
+    InParallel(hits.size(), 16, [&](std::size_t i) { matches[i] = hits[i].document < 0 || Confirm(query, hits[i]); });
     std::vector<QuickHit> kept;
     kept.reserve(hits.size());
-    for (QuickHit& hit : hits)
-        if (hit.document < 0 || Confirm(query, hit))
-            kept.push_back(std::move(hit));
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        if (matches[i] != 0)
+            kept.push_back(std::move(hits[i]));
     const auto weight = [](const QuickHit& hit) {
         int points = 0;
         if ((hit.where & query::kFieldFileName) != 0)

@@ -35,6 +35,9 @@ struct QuickHit {
     // The hit was checked on its texts: `hits` and `extract` are known.
     bool confirmed = false;
     query::Extract extract;
+    // The word index counted the query's hits in the document's text and
+    // said where the first is, so that confirming it folds only its extract.
+    std::optional<TextCache::WordHits> textHits;
 };
 
 struct QuickResult {
@@ -110,6 +113,10 @@ private:
         std::vector<std::int64_t> ids; // sorted
         bool known = false;            // the index answered
         bool exact = false;            // the index's answer is the match itself
+        // How many times each text holds the clause, when the index can say
+        // it as the text would (see CountedByIndex).
+        bool counted = false;
+        std::vector<TextCache::WordHits> hits;
     };
 
     std::vector<ClauseTexts> AskIndex(const query::Query& query, std::int64_t& indexedUpTo);
