@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <thread>
 
 #include "app/command_host.h"
 #include "app/long_operation.h"
@@ -148,6 +149,7 @@ bool CTenorelDoc::OnOpenDocument(const QString& path)
 
 namespace {
 int g_pollInterval = 5000;
+std::function<void()> g_diskLookHook;
 }
 
 void CTenorelDoc::SetPollInterval(int milliseconds)
@@ -216,7 +218,59 @@ void CTenorelDoc::CheckBookOnDisk()
 {
     const HeldFile* held = m_storage->Held();
     // One look at a time: a question asked below runs an event loop.
-    if (!held || m_checking || LongOperation::IsRunning())
+    if (!held || m_checking || m_looking || LongOperation::IsRunning())
+        return;
+    DiskLook look;
+    look.path = held->GetFilePath();
+    look.readOnly = IsReadOnly();
+    look.seen = look.copied = held->SeenVersion();
+    if (!look.readOnly && held->IsTakenOver()) {
+        OnDiskLook(std::move(look)); // nothing to read: the taker is told at once
+        return;
+    }
+    m_looking = true;
+    const QPointer<CTenorelDoc> self(this);
+    std::thread([self, look = std::move(look), hook = g_diskLookHook]() mutable {
+        if (hook)
+            hook();
+        LookAtDisk(look);
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, look = std::move(look)]() mutable {
+                if (!self)
+                    return;
+                self->m_looking = false;
+                self->OnDiskLook(std::move(look));
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
+void CTenorelDoc::SetDiskLookHook(std::function<void()> hook)
+{
+    g_diskLookHook = std::move(hook);
+}
+
+void CTenorelDoc::LookAtDisk(DiskLook& look)
+{
+    try {
+        if (look.readOnly) {
+            look.check = CheckBookVersion(look.path, look.seen);
+            look.checked = true;
+        } else {
+            look.copies = FindConflictCopies(look.path);
+        }
+    } catch (const std::exception&) {
+        look.checked = false; // unreadable for now: the next look tries again
+    }
+}
+
+void CTenorelDoc::OnDiskLook(DiskLook look)
+{
+    const HeldFile* held = m_storage->Held();
+    // The book went, or is another file now, or the answer comes during a
+    // question: the next look asks again.
+    if (!held || held->GetFilePath() != look.path || m_checking || LongOperation::IsRunning())
         return;
     m_checking = true;
     const QPointer<CTenorelDoc> self(this);
@@ -225,8 +279,10 @@ void CTenorelDoc::CheckBookOnDisk()
             m_checking = false;
     });
     if (!IsReadOnly()) {
+        if (look.readOnly)
+            return;
         if (!held->IsTakenOver())
-            OfferConflictCopies();
+            OfferConflictCopies(look.copies);
         if (held->IsTakenOver() && !m_takenOverTold) {
             m_takenOverTold = true;
             m_storage->MarkTakenOver();
@@ -237,13 +293,10 @@ void CTenorelDoc::CheckBookOnDisk()
         }
         return;
     }
-    VersionCheck check = VersionCheck::kSame;
-    try {
-        check = held->CheckDisk();
-    } catch (const std::exception&) {
-        return; // unreadable for now: the next look tries again
-    }
-    if (check != VersionCheck::kChanged)
+    if (!look.readOnly || !look.checked)
+        return;
+    held->NoteChecked(look.copied, look.seen);
+    if (look.check != VersionCheck::kChanged)
         return;
     if (!IsModified()) {
         ReloadFromDisk();
@@ -261,13 +314,13 @@ void CTenorelDoc::CheckBookOnDisk()
         MergeFromDisk();
 }
 
-void CTenorelDoc::OfferConflictCopies()
+void CTenorelDoc::OfferConflictCopies(const std::vector<ConflictCopy>& copies)
 {
     const HeldFile* held = m_storage->Held();
     if (!held)
         return;
     const std::string bookPath = held->GetFilePath();
-    for (const ConflictCopy& copy : FindConflictCopies(bookPath)) {
+    for (const ConflictCopy& copy : copies) {
         const std::string key = copy.path + '\n' + std::to_string(StatBookVersion(copy.path).modifiedNs);
         if (std::find(m_offeredCopies.begin(), m_offeredCopies.end(), key) != m_offeredCopies.end())
             continue;

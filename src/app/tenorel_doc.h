@@ -5,11 +5,14 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "app/book_storage.h"
 #include "app/command.h"
+#include "book/book_version.h"
+#include "book/conflict_copies.h"
 #include "book/subject_book.h"
 
 class QFileSystemWatcher;
@@ -51,6 +54,9 @@ public:
     void CheckBookOnDisk();
     // The poll's period for the books opened from now on (tests shorten it).
     static void SetPollInterval(int milliseconds);
+    // Runs on the thread that looks at the disk, before each look (tests
+    // stand a share that stops answering with it).
+    static void SetDiskLookHook(std::function<void()> hook);
 
     bool OnNewDocument();
     // False (after telling the user) when the book cannot be opened.
@@ -137,9 +143,22 @@ private:
     void ReloadFromDisk();
     // Merges the version on disk into this book's edits (three-way).
     void MergeFromDisk();
+    // What a look at the disk found, away from the window's thread: a share
+    // that stops answering holds that thread, never the window.
+    struct DiskLook {
+        std::string path;
+        bool readOnly = false;
+        BookVersion seen;              // the version seen, copied; updated by the check
+        BookVersion copied;            // as it was copied
+        bool checked = false;          // the check answered
+        VersionCheck check = VersionCheck::kSame;
+        std::vector<ConflictCopy> copies; // for a book held for writing
+    };
+    static void LookAtDisk(DiskLook& look);
+    void OnDiskLook(DiskLook look);
     // Offers to merge the conflict copies that sync clients left beside the
     // book, each once; a merged copy goes to the trash once the book is saved.
-    void OfferConflictCopies();
+    void OfferConflictCopies(const std::vector<ConflictCopy>& copies);
 
 
     QString m_strTitle;
@@ -150,6 +169,7 @@ private:
     QFileSystemWatcher* m_watcher = nullptr;
     QTimer* m_poll = nullptr;
     bool m_checking = false;
+    bool m_looking = false; // a look at the disk is under way
     bool m_takenOverTold = false;
     long long m_askedForVersion = -1; // the version whose merge was offered under edits
     std::vector<std::string> m_offeredCopies; // path and version of the copies already offered

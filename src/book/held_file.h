@@ -110,6 +110,14 @@ public:
     // the common base of a three-way merge with what another instance saved.
     const std::string& BaseBytes() const { return m_baseBytes; }
     const BookVersion& SeenVersion() const { return m_seen; }
+    // A check made on another thread from a copy of the version seen: what
+    // it learnt (CheckBookVersion updates its copy) counts when the version
+    // seen is still the one copied.
+    void NoteChecked(const BookVersion& copied, const BookVersion& checked) const
+    {
+        if (m_seen.SameState(copied) && m_seen.hash == copied.hash)
+            m_seen = checked;
+    }
     // Whether the book on disk is still the version seen (see CheckBookVersion).
     VersionCheck CheckDisk() const;
     // Whether loads and saves keep their versions in the private cache, as

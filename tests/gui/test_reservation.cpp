@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QThread>
+#include <atomic>
+#include <future>
 #include <cerrno>
 #include <ctime>
 #include <unistd.h>
@@ -414,6 +417,47 @@ private Q_SLOTS:
 
     // Conflict copies beside the book are offered at the opening, once each:
     // a readable one is merged, saved and trashed; a damaged one is told.
+    // The disk is looked at away from the window: while the share does not
+    // answer, the window works; once it answers, the copy is offered.
+    void aShareThatStopsAnsweringNeverHoldsTheWindow()
+    {
+        QTemporaryDir folder;
+        const QString path = WriteBook(folder, QStringLiteral("Lent.tvo"), {{"EDF", "2006", 0, "", {}}});
+        WriteBook(folder, QStringLiteral("Lent.sync-conflict-20240503-101112-ABCDEFG.tvo"),
+                  {{"EDF", "2006", 0, "", {}}, {"Gaz", "2007", 0, "", {}}});
+        std::promise<void> answer;
+        std::shared_future<void> answered = answer.get_future().share();
+        std::atomic<int> looks{0};
+        std::atomic<bool> onWindowThread{false};
+        QThread* window = QThread::currentThread();
+        CTenorelDoc::SetDiskLookHook([&, answered] {
+            onWindowThread = onWindowThread || QThread::currentThread() == window;
+            ++looks;
+            answered.wait_for(std::chrono::seconds(20));
+        });
+        DialogRunner::SetNextHandler([](QDialog& d) {
+            auto* dlg = qobject_cast<CMergeReviewDlg*>(&d);
+            if (!dlg)
+                return int{QDialog::Rejected};
+            dlg->Choice(QStringLiteral("Fusionner"))->click();
+            return d.result();
+        });
+        auto app = StartApp({path});
+        CTenorelDoc* doc = app->Documents().front();
+        QTRY_VERIFY(looks.load() >= 1);
+        QVERIFY(!onWindowThread);
+        // The window answers: a subject is selected and shown.
+        QTreeWidget* tree = ActiveWindow(*app)->Tree();
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            if ((*it)->text(0) == QStringLiteral("2006"))
+                tree->setCurrentItem(*it);
+        QVERIFY(doc->GetCurrentSubject());
+        QCOMPARE(doc->GetSubjectCount(), std::size_t{1});
+        answer.set_value();
+        QTRY_COMPARE(doc->GetSubjectCount(), std::size_t{2});
+        CTenorelDoc::SetDiskLookHook({});
+    }
+
     void conflictCopiesAreOfferedMergedAndTrashed()
     {
         QTemporaryDir folder;
