@@ -30,6 +30,20 @@ int main(int argc, char** argv)
     const std::uint64_t seed = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : kArchiveSeed;
     const int households = argc > 2 ? std::atoi(argv[2]) : 1;
     const Archive archive = MakeHouseholdArchive(seed, households);
+    if (const char* tune = std::getenv("FILING_TUNE")) {
+        // Experiments: FILING_TUNE="novelty marginSpan marginFloor wordLow wordSpan wordCeiling threshold"
+        ScorerOptions o;
+        double threshold = o.newSubjectBelow;
+        int subjectIdf = 0;
+        std::sscanf(tune, "%lf %lf %lf %lf %lf %lf %lf %d", &o.noveltyWeight, &o.marginSpan, &o.marginFloor, &o.wordLow,
+                    &o.wordSpan, &o.wordCeiling, &threshold, &subjectIdf);
+        o.subjectIdf = subjectIdf != 0;
+        for (std::uint64_t s : {kArchiveSeed, std::uint64_t{1}, std::uint64_t{2}, std::uint64_t{3}, std::uint64_t{4}}) {
+            const Archive a = MakeHouseholdArchive(s, households);
+            Row(("seed " + std::to_string(s)).c_str(), Summarise(Replay(a, Method::kScorer, o), threshold));
+        }
+        return 0;
+    }
     int scanned = 0;
     for (const ArchiveDocument& d : archive.documents)
         scanned += d.scanned ? 1 : 0;

@@ -211,8 +211,12 @@ void Scorer::AddDocument(std::size_t subject, const TextProfile& profile)
     Subject& s = m_subjects[subject];
     ++s.docs;
     s.length += profile.length;
-    for (const auto& [word, count] : profile.words)
-        m_terms[TermId(word)].docs.push_back({doc, count});
+    for (const auto& [word, count] : profile.words) {
+        const std::uint32_t id = TermId(word);
+        m_terms[id].docs.push_back({doc, count});
+        if (s.terms.insert(id).second)
+            ++m_terms[id].subjects;
+    }
     for (const Identifier& id : profile.identifiers)
         AddIdentifier(static_cast<std::uint32_t>(subject), id);
 }
@@ -244,7 +248,7 @@ std::vector<std::uint32_t> Scorer::MatchIdentifier(const Identifier& id, std::ve
     return found;
 }
 
-void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evidence) const
+void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evidence, double& novelty) const
 {
     const std::size_t n = m_docs.size();
     const double averageDoc = n == 0 ? 1.0 : static_cast<double>(m_totalLength) / static_cast<double>(n);
@@ -260,7 +264,13 @@ void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evide
     std::vector<double> subjectScore(m_subjects.size(), 0.0);
     std::vector<double> subjectTf(bySubject ? m_subjects.size() : 0, 0.0);
     std::vector<std::uint32_t> subjectTouched;
+    const double filledSubjects = static_cast<double>(filled);
+    const auto subjectIdf = [&](const Term& term) {
+        const double sf = term.subjects;
+        return std::log(1 + (filledSubjects - sf + 0.5) / (sf + 0.5));
+    };
     double self = 0;
+    double unknown = 0; // the part of `self` from words no document holds
     const double maxIdf = Idf(0);
 
     for (const auto& [word, count] : profile.words) {
@@ -270,9 +280,14 @@ void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evide
         // A word in most documents tells nothing apart.
         if (n >= 20 && df * 2 > n)
             continue;
-        const double idf = Idf(df);
+        const double idf = !m_options.subjectIdf ? Idf(df) : term == nullptr || term->subjects == 0
+                                                                  ? std::log(1 + (filledSubjects + 0.5) / 0.5)
+                                                                  : subjectIdf(*term);
         const double wq = 1 + std::log(static_cast<double>(count));
-        self += idf * wq * Saturated(count, profile.length, average);
+        const double own = idf * wq * Saturated(count, profile.length, average);
+        self += own;
+        if (df == 0)
+            unknown += own;
         if (term == nullptr)
             continue;
         if (word.size() >= 3)
@@ -299,6 +314,8 @@ void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evide
         }
     }
 
+    if (self > 0)
+        novelty = unknown / self;
     if (self > 0) {
         if (bySubject) {
             for (std::size_t s = 0; s < m_subjects.size(); ++s)
@@ -392,8 +409,12 @@ double Scorer::YearFactor(const Subject& subject, const TextProfile& profile) co
 Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
 {
     std::vector<Evidence> evidence(m_subjects.size());
+    double novelty = 0;
     if (m_options.useWords)
-        ScoreWords(profile, evidence);
+        ScoreWords(profile, evidence, novelty);
+    // Words the book has never seen (a new issuer, a new product) make every
+    // known subject less likely, unless a number ties the document to one.
+    const double unseen = std::clamp(1 - m_options.noveltyWeight * novelty, 0.3, 1.0);
     ScoreIdentifiers(profile, evidence);
 
     bool namesTheMatter = false;
@@ -410,6 +431,8 @@ Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
         double raw = 1 - (1 - e.ids) * (1 - m_options.wordCeiling * wordPart);
         if (raw <= 0)
             continue;
+        if (!e.matterMatch)
+            raw *= unseen;
         if (m_options.useYears)
             raw *= YearFactor(subject, profile);
         if (subject.fields.closed)
@@ -450,7 +473,7 @@ Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
             // A close second makes the first less certain.
             const double second = ranked.size() > 1 ? ranked[1].first : 0.0;
             const double margin = (raw - second) / raw;
-            score = raw * (m_options.marginFloor + (1 - m_options.marginFloor) * std::min(1.0, margin / 0.25));
+            score = raw * (m_options.marginFloor + (1 - m_options.marginFloor) * std::min(1.0, margin / m_options.marginSpan));
         }
         out.best.push_back({s, std::clamp(score, 0.0, 1.0), Reason(s, evidence[s])});
     }

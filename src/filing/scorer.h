@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "filing/identifiers.h"
@@ -51,10 +52,14 @@ struct ScorerOptions {
     bool signatures = false;    // so does a number in most of its documents that the document lacks
     // How word similarity becomes confidence, and how much a close second
     // lowers the first.
-    double wordLow = 0.08, wordSpan = 0.6, wordCeiling = 0.75, marginFloor = 0.55;
+    double wordLow = 0.08, wordSpan = 0.6, wordCeiling = 0.75, marginFloor = 0.55, marginSpan = 0.15;
+    // How much words the book has never seen lower every known subject.
+    double noveltyWeight = 1.5;
+    // Words weigh by how few subjects hold them rather than how few documents.
+    bool subjectIdf = false;
     // Below this score the first choice is "nouveau sujet" (calibrated on the
     // replay of bench/filing).
-    double newSubjectBelow = 0.45;
+    double newSubjectBelow = 0.40;
 };
 
 struct SubjectFields {
@@ -106,6 +111,7 @@ private:
     struct Term {
         std::vector<Posting> docs;
         std::vector<FieldPosting> fields;
+        std::uint32_t subjects = 0; // subjects whose documents hold it
     };
     struct IdEntry {
         IdentifierKind kind = IdentifierKind::kReference;
@@ -126,6 +132,7 @@ private:
         std::uint32_t docs = 0;
         std::uint64_t length = 0;
         std::vector<std::uint32_t> identifiers; // IdEntry indexes
+        std::unordered_set<std::uint32_t> terms; // the words of its documents
         std::vector<std::uint32_t> fieldTerms[3]; // its own fields' words, by FieldPosting::where
     };
     struct Evidence;
@@ -134,7 +141,7 @@ private:
     void AddIdentifier(std::uint32_t subject, const Identifier& id);
     double Idf(std::size_t docFrequency) const;
     std::vector<std::uint32_t> MatchIdentifier(const Identifier& id, std::vector<bool>& fuzzy) const;
-    void ScoreWords(const TextProfile& profile, std::vector<Evidence>& evidence) const;
+    void ScoreWords(const TextProfile& profile, std::vector<Evidence>& evidence, double& novelty) const;
     void ScoreIdentifiers(const TextProfile& profile, std::vector<Evidence>& evidence) const;
     double YearFactor(const Subject& subject, const TextProfile& profile) const;
     std::string Reason(std::size_t subject, const Evidence& evidence) const;
