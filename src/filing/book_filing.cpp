@@ -139,8 +139,14 @@ std::optional<std::vector<InboxFile>> ListNewFiles(const std::string& folder, co
                 held.insert(std::move(r));
         }
     std::vector<InboxFile> files;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            error = errno;
+            break;
+        }
         const std::string name = entry->d_name;
         if (name.empty() || name.front() == '.')
             continue;
@@ -154,7 +160,6 @@ std::optional<std::vector<InboxFile>> ListNewFiles(const std::string& folder, co
             continue;
         files.push_back({path, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec});
     }
-    const int error = errno;
     ::closedir(dir);
     if (error != 0) {
         reason = Format(Tr("Filing", "Le dossier « %1 » ne peut pas être lu : %2."), {folder, DescribeError(error)});

@@ -329,6 +329,29 @@ bool FollowedByCurrency(std::string_view text, std::size_t end)
     return rest.rfind("\xe2\x82\xac", 0) == 0 || rest.rfind("euro", 0) == 0 || rest.rfind("EUR", 0) == 0;
 }
 
+// Whether tokens[i] begins a date such as 15/10/2025.
+bool StartsDate(std::string_view text, const std::vector<Token>& tokens, std::size_t i)
+{
+    if (i + 2 >= tokens.size())
+        return false;
+    const Token& a = tokens[i];
+    const Token& b = tokens[i + 1];
+    const Token& c = tokens[i + 2];
+    if (b.begin != a.end + 1 || c.begin != b.end + 1)
+        return false;
+    const char s1 = text[a.end];
+    const char s2 = text[b.end];
+    if (s1 != s2 || (s1 != '/' && s1 != '.' && s1 != '-'))
+        return false;
+    return a.Numeric() && b.Numeric() && c.Numeric() && a.Size() <= 2 && b.Size() <= 2 &&
+           (c.Size() == 4 || c.Size() == 2);
+}
+
+bool AllBlank(const std::string& separators)
+{
+    return separators.find_first_not_of(" \t\n") == std::string::npos;
+}
+
 bool IsDate(const std::vector<Token>& group, const std::string& separators)
 {
     if (group.size() != 3 || separators.size() != 2 || separators[0] != separators[1])
@@ -488,11 +511,12 @@ std::vector<Identifier> ExtractIdentifiers(std::string_view text)
                 for (const Token& g : group)
                     groupDigits = groupDigits || g.HasDigit();
                 joins = groupDigits || t.HasDigit();
-            } else if (c == ' ' || c == '\t') {
-                joins = last.Numeric() && t.Numeric();
-            } else if (c == '\n') {
-                // A line broken inside a number, as scans break them.
-                joins = last.Numeric() && t.Numeric() && last.Size() >= 3 && t.Size() >= 3;
+            } else if (c == ' ' || c == '\t' || c == '\n') {
+                // Groups of digits make one number, but a date next to a
+                // number stays apart from it. A line broken inside a number,
+                // as scans break them, joins longer groups only.
+                joins = last.Numeric() && t.Numeric() && AllBlank(separators) && !StartsDate(text, tokens, next) &&
+                        (c != '\n' || (last.Size() >= 3 && t.Size() >= 3));
             }
             if (!joins)
                 break;

@@ -286,7 +286,7 @@ void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evide
         const double wq = 1 + std::log(static_cast<double>(count));
         const double own = idf * wq * Saturated(count, profile.length, average);
         self += own;
-        if (df == 0)
+        if (df == 0 && (term == nullptr || term->fields.empty()))
             unknown += own;
         if (term == nullptr)
             continue;
