@@ -35,8 +35,8 @@ int main(int argc, char** argv)
         ScorerOptions o;
         double threshold = o.newSubjectBelow;
         int subjectIdf = 0;
-        std::sscanf(tune, "%lf %lf %lf %lf %lf %lf %lf %d", &o.noveltyWeight, &o.marginSpan, &o.marginFloor, &o.wordLow,
-                    &o.wordSpan, &o.wordCeiling, &threshold, &subjectIdf);
+        std::sscanf(tune, "%lf %lf %lf %lf %lf %lf %lf %d %lf %lf", &o.noveltyWeight, &o.marginSpan, &o.marginFloor,
+                    &o.wordLow, &o.wordSpan, &o.wordCeiling, &threshold, &subjectIdf, &o.idfPower, &o.contrast);
         o.subjectIdf = subjectIdf != 0;
         for (std::uint64_t s : {kArchiveSeed, std::uint64_t{1}, std::uint64_t{2}, std::uint64_t{3}, std::uint64_t{4}}) {
             const Archive a = MakeHouseholdArchive(s, households);

@@ -45,13 +45,13 @@ double IdentifierWeight(IdentifierKind kind, ReferenceLabel label)
 {
     switch (kind) {
     case IdentifierKind::kIban:
-        return 0.5;
-    case IdentifierKind::kSiret:
         return 0.3;
-    case IdentifierKind::kSiren:
-        return 0.25;
-    case IdentifierKind::kEmailDomain:
+    case IdentifierKind::kSiret:
         return 0.2;
+    case IdentifierKind::kSiren:
+        return 0.2;
+    case IdentifierKind::kEmailDomain:
+        return 0.15;
     case IdentifierKind::kReference:
         break;
     }
@@ -73,6 +73,33 @@ bool NamesTheMatter(IdentifierKind kind, ReferenceLabel label)
 {
     return kind == IdentifierKind::kReference &&
            (label == ReferenceLabel::kContract || label == ReferenceLabel::kClient || label == ReferenceLabel::kFile);
+}
+
+// A word as a scan may misread it: the letters OCR confuses made one ("rn"
+// and "m", "l", "1" and "i", "c" and "e", "0" and "o"), on both sides, so that
+// a scanned bill meets the born-digital ones. False for a word with other
+// digits: numbers are left to the identifiers and years.
+bool OcrSkeleton(std::string_view word, std::string& out)
+{
+    out.clear();
+    bool letters = false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        char c = word[i];
+        if (c >= '0' && c <= '9') {
+            if (c != '0' && c != '1')
+                return false;
+            c = c == '0' ? 'o' : 'i';
+        } else {
+            letters = true;
+        }
+        if (c == 'r' && i + 1 < word.size() && word[i + 1] == 'n') {
+            out += 'm';
+            ++i;
+            continue;
+        }
+        out += c == 'l' ? 'i' : c == 'c' ? 'e' : c;
+    }
+    return letters;
 }
 
 struct WordCounter {
@@ -107,9 +134,12 @@ TextProfile ProfileText(std::string_view text)
         text,
         [](void* context, std::string_view folded, std::uint32_t, std::uint32_t) {
             auto& c = *static_cast<WordCounter*>(context);
-            if (folded.size() < 2 || query::HasDigit(folded))
+            if (folded.size() < 2)
                 return;
-            ++c.counts[std::string(query::Stem(folded))];
+            std::string skeleton;
+            if (!OcrSkeleton(query::Stem(folded), skeleton))
+                return;
+            ++c.counts[skeleton];
             ++c.length;
         },
         &counter);
@@ -280,9 +310,10 @@ void Scorer::ScoreWords(const TextProfile& profile, std::vector<Evidence>& evide
         // A word in most documents tells nothing apart.
         if (n >= 20 && df * 2 > n)
             continue;
-        const double idf = !m_options.subjectIdf ? Idf(df) : term == nullptr || term->subjects == 0
-                                                                  ? std::log(1 + (filledSubjects + 0.5) / 0.5)
-                                                                  : subjectIdf(*term);
+        const double idf = std::pow(!m_options.subjectIdf ? Idf(df)
+                                    : term == nullptr || term->subjects == 0 ? std::log(1 + (filledSubjects + 0.5) / 0.5)
+                                                                             : subjectIdf(*term),
+                                    m_options.idfPower);
         const double wq = 1 + std::log(static_cast<double>(count));
         const double own = idf * wq * Saturated(count, profile.length, average);
         self += own;
@@ -431,7 +462,7 @@ Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
         double raw = 1 - (1 - e.ids) * (1 - m_options.wordCeiling * wordPart);
         if (raw <= 0)
             continue;
-        if (!e.matterMatch)
+        if (!e.matterMatch && subject.docs > 0)
             raw *= unseen;
         if (m_options.useYears)
             raw *= YearFactor(subject, profile);
@@ -459,9 +490,13 @@ Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
         }
         ranked.emplace_back(raw, s);
     }
-    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+    const auto byScore = [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first > b.first : a.second < b.second;
-    });
+    };
+    std::sort(ranked.begin(), ranked.end(), byScore);
+    if (m_options.useWords && m_options.contrast > 0)
+        Contrast(profile, ranked);
+    std::sort(ranked.begin(), ranked.end(), byScore);
     if (ranked.size() > count)
         ranked.resize(count);
 
@@ -479,6 +514,46 @@ Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
     }
     out.newSubject = out.best.empty() || out.best.front().score < m_options.newSubjectBelow;
     return out;
+}
+
+void Scorer::Contrast(const TextProfile& profile, std::vector<std::pair<double, std::size_t>>& ranked) const
+{
+    // The nearest subjects share the words of their issuer and its layouts;
+    // what tells them apart is the few words that some of them hold and
+    // others lack (a person, a town, a product). Each is weighed by how much
+    // of those words of the document it holds.
+    constexpr std::size_t kCandidates = 5;
+    std::vector<std::size_t> candidates;
+    for (std::size_t i = 0; i < ranked.size() && candidates.size() < kCandidates; ++i)
+        if (m_subjects[ranked[i].second].docs > 0)
+            candidates.push_back(i);
+    if (candidates.size() < 2)
+        return;
+    std::vector<double> held(candidates.size(), 0.0);
+    double total = 0;
+    for (const auto& [word, count] : profile.words) {
+        const auto found = m_termIds.find(word);
+        if (found == m_termIds.end())
+            continue;
+        const std::uint32_t id = found->second;
+        std::size_t holders = 0;
+        for (const std::size_t c : candidates)
+            holders += m_subjects[ranked[c].second].terms.count(id);
+        if (holders == 0 || holders == candidates.size())
+            continue;
+        const double weight = std::pow(Idf(m_terms[id].docs.size()), m_options.idfPower);
+        total += weight;
+        for (std::size_t k = 0; k < candidates.size(); ++k)
+            if (m_subjects[ranked[candidates[k]].second].terms.count(id) != 0)
+                held[k] += weight;
+    }
+    if (total <= 0)
+        return;
+    const double best = *std::max_element(held.begin(), held.end());
+    if (best <= 0)
+        return;
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        ranked[candidates[k]].first *= 1 - m_options.contrast + m_options.contrast * held[k] / best;
 }
 
 std::string Scorer::Reason(std::size_t subject, const Evidence& e) const

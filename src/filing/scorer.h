@@ -57,9 +57,14 @@ struct ScorerOptions {
     double noveltyWeight = 1.5;
     // Words weigh by how few subjects hold them rather than how few documents.
     bool subjectIdf = false;
+    // Rare words weigh this power of their idf: above 1, the few words of a
+    // matter outweigh the many of a shared layout.
+    double idfPower = 1.5;
+    // How much the words that tell the nearest subjects apart reorder them.
+    double contrast = 0.4;
     // Below this score the first choice is "nouveau sujet" (calibrated on the
     // replay of bench/filing).
-    double newSubjectBelow = 0.40;
+    double newSubjectBelow = 0.43;
 };
 
 struct SubjectFields {
@@ -144,6 +149,7 @@ private:
     void ScoreWords(const TextProfile& profile, std::vector<Evidence>& evidence, double& novelty) const;
     void ScoreIdentifiers(const TextProfile& profile, std::vector<Evidence>& evidence) const;
     double YearFactor(const Subject& subject, const TextProfile& profile) const;
+    void Contrast(const TextProfile& profile, std::vector<std::pair<double, std::size_t>>& ranked) const;
     std::string Reason(std::size_t subject, const Evidence& evidence) const;
 
     ScorerOptions m_options;
