@@ -732,6 +732,8 @@ Archive MakeHouseholdArchive(std::uint64_t seed, int households)
                 doc.text = Compose(c);
                 doc.scanned = rng.Chance(0.3);
                 if (doc.scanned)
+                    doc.printed = doc.text;
+                if (doc.scanned)
                     doc.text = DegradeLikeOcr(doc.text, rng.Next(), 0.6 + 0.8 * static_cast<double>(rng.Below(100)) / 100);
                 doc.fileName = "h" + std::to_string(hh) + "-" + Iso(day) + "-" + std::to_string(archive.documents.size()) +
                                ".txt";

@@ -44,6 +44,8 @@ struct ArchiveDocument {
     std::string fileName;
     std::string text;
     bool scanned = false;
+    // A scanned document's text as it was printed, before the scan.
+    std::string printed;
 };
 
 struct Archive {
