@@ -133,6 +133,13 @@ int main(int argc, char** argv)
     ScorerOptions bySubject;
     bySubject.words = WordModel::kSubjectBm25;
     Row("subject as one text (BM25)", Summarise(Replay(archive, Method::kScorer, bySubject), threshold));
+    ScorerOptions subjectIdf;
+    subjectIdf.subjectIdf = true;
+    Row("nearest, idf over subjects", Summarise(Replay(archive, Method::kScorer, subjectIdf), threshold));
+    ScorerOptions plainIdf;
+    plainIdf.idfPower = 1;
+    plainIdf.contrast = 0;
+    Row("nearest, plain idf, no contrast", Summarise(Replay(archive, Method::kScorer, plainIdf), threshold));
     ScorerOptions noConflicts;
     noConflicts.useConflicts = false;
     Row("nearest, without number conflicts", Summarise(Replay(archive, Method::kScorer, noConflicts), threshold));

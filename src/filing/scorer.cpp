@@ -117,7 +117,6 @@ struct Scorer::Evidence {
     double ids = 0;
     double bestIdWeight = 0;
     std::int64_t bestId = -1;
-    bool uniqueMatch = false;
     bool matterMatch = false; // a number naming the matter, seen under this subject
     int neighbours = 0;
 };
@@ -408,8 +407,6 @@ void Scorer::ScoreIdentifiers(const TextProfile& profile, std::vector<Evidence>&
                     e.bestIdWeight = weight;
                     e.bestId = entries[i];
                 }
-                if (entry.subjects.size() == 1)
-                    e.uniqueMatch = true;
                 if (NamesTheMatter(entry.kind, label))
                     e.matterMatch = true;
             }
@@ -471,22 +468,15 @@ Suggestions Scorer::Suggest(const TextProfile& profile, std::size_t count) const
         if (m_options.useConflicts && !e.matterMatch) {
             // A contract, client or file number that is this subject's
             // alone, and the document names its matter with another one: it
-            // is another matter. A number in most of the subject's documents
-            // that the document lacks says so too, more softly.
-            double factor = 1.0;
-            for (const std::uint32_t i : subject.identifiers) {
-                const IdEntry& entry = m_ids[i];
-                if (entry.subjects.size() != 1 || entry.kind != IdentifierKind::kReference)
-                    continue;
-                if (namesTheMatter && NamesTheMatter(entry.kind, entry.label)) {
-                    factor = std::min(factor, 0.4);
-                    break;
+            // is another matter.
+            if (namesTheMatter)
+                for (const std::uint32_t i : subject.identifiers) {
+                    const IdEntry& entry = m_ids[i];
+                    if (entry.subjects.size() == 1 && NamesTheMatter(entry.kind, entry.label)) {
+                        raw *= 0.4;
+                        break;
+                    }
                 }
-                const std::uint32_t seen = entry.subjects.front().second;
-                if (m_options.signatures && !e.uniqueMatch && subject.docs >= 2 && seen >= 2 && seen * 2 >= subject.docs)
-                    factor = std::min(factor, 0.6);
-            }
-            raw *= factor;
         }
         ranked.emplace_back(raw, s);
     }

@@ -49,7 +49,6 @@ struct ScorerOptions {
     bool useWords = true;       // off: identifiers alone
     bool useYears = true;
     bool useConflicts = true;   // a differing contract or client number lowers a subject
-    bool signatures = false;    // so does a number in most of its documents that the document lacks
     // How word similarity becomes confidence, and how much a close second
     // lowers the first.
     double wordLow = 0.08, wordSpan = 0.6, wordCeiling = 0.75, marginFloor = 0.55, marginSpan = 0.15;
