@@ -55,8 +55,8 @@ const std::vector<CliCommand>& CliCommands()
          TAVELO_TR_NOOP("Manual tavelo-cli", "Propose pour chaque fichier jusqu'à trois sujets du livre où le ranger, appris des "
                                  "documents déjà rangés (leur texte, tel que le cache des textes le garde) et de "
                                  "l'intitulé, du titre général et de l'attendu de chaque sujet : un même numéro de "
-                                 "contrat, de client ou de dossier, un même IBAN ou SIRET compte le plus, puis les mots "
-                                 "et l'année. Écrit une ligne par fichier : fichier, tabulation, premier choix (titre "
+                                 "contrat, de client ou de dossier compte le plus, puis les mots, l'année, un même IBAN, "
+                                 "SIRET ou domaine d'adresse e-mail. Écrit une ligne par fichier : fichier, tabulation, premier choix (titre "
                                  "général/intitulé, ou « nouveau sujet » quand aucun sujet n'est assez sûr), tabulation, "
                                  "son score de 0 à 1 (celui du meilleur sujet pour « nouveau sujet »). Un fichier "
                                  "illisible est écrit « illisible », avec la raison sur la sortie d'erreur."),
