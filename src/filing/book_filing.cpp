@@ -62,6 +62,15 @@ Scorer ScorerForBook(const SubjectList& subjects, TextSource& source, bool readM
 FileText ReadFileText(TextSource& source, const std::string& path)
 {
     FileText out;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        out.reason = DescribeError(errno);
+        return out;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        out.reason = DescribeNotRegular(st.st_mode);
+        return out;
+    }
     const DocumentKind kind = KindOfExtension(GetDocumentExtension(GetDocumentFileName(path)));
     if (kind == DocumentKind::kOther) {
         out.reason = Tr("Filing", "ce type de document n'est pas lu");
@@ -80,7 +89,6 @@ FileText ReadFileText(TextSource& source, const std::string& path)
         out.text.assign(decoded);
         // Kept like the quick search keeps plain text, so that the word index
         // holds it once the file is filed.
-        struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
             DocumentText text;
             text.Append(MatchRule::kPattern, decoded);

@@ -81,9 +81,12 @@ TEST_F(CliFiling, SuggestWritesTheFirstChoiceOrNewSubject)
     EXPECT_EQ(first["reason"], "même numéro de contrat 1234 5678 90 que EDF / Maison");
 
     // An unreadable file is told, the others still listed; bad words are refused.
-    EXPECT_EQ(Run(cli::RunSuggest, {book, (dir / "inbox/none.txt").string(), bill}), 1);
-    EXPECT_NE(out.str().find("\tillisible\t"), std::string::npos);
-    EXPECT_NE(out.str().find(bill + "\tEDF/Maison\t"), std::string::npos);
+    for (const std::string& unreadable : {(dir / "inbox/none.txt").string(), (dir / "inbox").string()}) {
+        EXPECT_EQ(Run(cli::RunSuggest, {book, unreadable, bill}), 1);
+        EXPECT_NE(out.str().find(unreadable + "\tillisible\t"), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(bill + "\tEDF/Maison\t"), std::string::npos);
+        EXPECT_NE(err.str().find("n'a pas pu être lu"), std::string::npos);
+    }
     EXPECT_EQ(Run(cli::RunSuggest, {book}), 1);
     EXPECT_EQ(Run(cli::RunSuggest, {book, bill, "--jsn"}), 1);
     EXPECT_EQ(Run(cli::RunSuggest, {(dir / "none.tvo").string(), bill}), 1);
