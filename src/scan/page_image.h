@@ -48,8 +48,8 @@ inline constexpr int kInkThreshold = 160;
 // shadow of the sheet's edges and the feeder's rollers.
 inline constexpr double kBlankMargin = 0.05;
 // A page is blank below this share of ink pixels in its middle, once specks
-// smaller than about 1/150 inch are gone. A single short line of text is
-// about 0.1 %.
+// smaller than about 1/150 inch are gone. One short line alone on an A4 page
+// ("Avis d'échéance" in 12 points) is 0.044 %; a page of text is 2 to 5 %.
 inline constexpr double kBlankInkShare = 0.0002;
 
 // The share of ink pixels in the page's middle, specks removed (from 0 to 1).
