@@ -214,8 +214,9 @@ TEST_F(ScanRun, BlankPagesAreDropped)
 TEST(ScanCommand, ScansListsAndNeverReplacesAFile)
 {
     {
+        const test::SaneTestBackend& backend = test::SaneTestBackend::Get();
         ScannerLibrary library;
-        const std::string why = test::SaneTestBackend::Get().Unavailable(library);
+        const std::string why = backend.Unavailable(library);
         if (!why.empty())
             GTEST_SKIP() << why;
     }
