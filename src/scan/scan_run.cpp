@@ -63,7 +63,7 @@ ScanReport ScanToPdf(Device& device, const ScanJob& job, const std::atomic<bool>
     if (!writeFailure.empty()) {
         // The PDF could not take a page: it is abandoned whole.
         report.end = ScanEnd::kFailed;
-        report.message = writeFailure;
+        report.message = writeFailure + " " + KeptPages(report, job.pdfPath);
         return report;
     }
     if (report.kept > 0) {

@@ -65,13 +65,19 @@ void SearchablePdf::Abandon()
 
 std::string SearchablePdf::WriteFailure() const
 {
-    // The renderer does not say why a write failed; errno, left by the write
-    // that failed, and the free space tell the usual causes.
-    int error = errno;
-    if (error != ENOSPC && error != EDQUOT && error != EFBIG && error != EIO && error != EROFS) {
-        struct statvfs fs {};
-        error = ::statvfs(ParentFolder(m_path).c_str(), &fs) == 0 && fs.f_bavail == 0 ? ENOSPC : 0;
+    // The renderer does not say why a write failed, and errno is lost once
+    // stdio has closed the file: one more byte where it stopped tells, else
+    // the free space.
+    int error = 0;
+    const int fd = m_temp.empty() ? -1 : ::open(m_temp.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd >= 0) {
+        if (::write(fd, "\n", 1) != 1)
+            error = errno;
+        ::close(fd);
     }
+    struct statvfs fs {};
+    if (error == 0 && ::statvfs(ParentFolder(m_path).c_str(), &fs) == 0 && fs.f_bavail == 0)
+        error = ENOSPC;
     if (error == 0)
         return Format(Tr("Scan", "Impossible d'écrire le PDF « %1 »."), {m_path});
     return Format(Tr("Scan", "Impossible d'écrire le PDF « %1 » : %2."), {m_path, DescribeError(error)});
@@ -118,7 +124,6 @@ bool SearchablePdf::Begin(const std::string& path, const std::string& title, std
     // The renderer opens its output base with ".pdf" added.
     const std::string base = temp.substr(0, temp.size() - 4);
     m_renderer = std::make_unique<tesseract::TessPDFRenderer>(base.c_str(), datadir.c_str(), false);
-    errno = 0;
     if (!m_renderer->happy() || !m_renderer->BeginDocument(title.c_str())) {
         reason = WriteFailure();
         Abandon();
@@ -150,7 +155,6 @@ bool SearchablePdf::AddPage(Pix* page, const std::atomic<bool>& cancel, std::str
     monitor.cancel_this = const_cast<std::atomic<bool>*>(&cancel);
     // A failed or stopped recognition still leaves the page's image.
     m_api->Recognize(&monitor);
-    errno = 0;
     const bool added = m_renderer->AddImage(m_api.get());
     m_api->Clear();
     if (!added) {
@@ -173,24 +177,23 @@ bool SearchablePdf::Finish(std::string& reason)
         Abandon();
         return false;
     }
-    errno = 0;
     const bool ended = m_renderer->EndDocument();
-    int error = errno;
     m_renderer.reset(); // closes the file
     const int fd = ended ? ::open(m_temp.c_str(), O_RDONLY | O_CLOEXEC) : -1;
-    bool whole = fd >= 0 && EndsWhole(fd);
-    if (whole && (::fchmod(fd, NewFileMode()) != 0 || ::fsync(fd) != 0)) {
-        error = errno;
-        whole = false;
-    }
-    if (fd >= 0)
-        ::close(fd);
-    if (!whole) {
-        errno = error;
+    if (fd < 0 || !EndsWhole(fd)) {
+        if (fd >= 0)
+            ::close(fd);
         reason = WriteFailure();
         Abandon();
         return false;
     }
+    if (::fchmod(fd, NewFileMode()) != 0 || ::fsync(fd) != 0) {
+        reason = Format(Tr("Scan", "Impossible d'écrire le PDF « %1 » : %2."), {m_path, DescribeError(errno)});
+        ::close(fd);
+        Abandon();
+        return false;
+    }
+    ::close(fd);
     const int placed = RenameNoReplace(m_temp, m_path);
     if (placed != 0) {
         reason = Format(Tr("Scan", "Impossible d'écrire le PDF « %1 » : %2."), {m_path, DescribeError(placed)});

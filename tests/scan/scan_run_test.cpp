@@ -9,6 +9,8 @@
 #include <sstream>
 #include <thread>
 
+#include <leptonica/allheaders.h>
+
 #include "cli/commands.h"
 #include "scan/scan_run.h"
 #include "scan_support.h"
@@ -102,6 +104,20 @@ TEST_F(ScanRun, FeederIsReadUntilEmptyAndTheGlassGivesOnePage)
     EXPECT_EQ(ScanEnd::kDone, glass.end) << glass.message;
     EXPECT_EQ(1, glass.kept);
     EXPECT_EQ(1, ReadPdf(m_out.File("vitre.pdf")).pages);
+
+    // A three-pass scanner sends red, green and blue as three frames of one page.
+    Set("three-pass", "yes");
+    int depth = 0;
+    const ScanOutcome frames = m_device->Scan(
+        m_cancel,
+        [&](PagePtr page) {
+            depth = pixGetDepth(page.get());
+            return true;
+        },
+        {});
+    EXPECT_EQ(ScanEnd::kDone, frames.end) << frames.message;
+    EXPECT_EQ(1, frames.images);
+    EXPECT_EQ(32, depth);
 
     // What the device refuses is said, with what it offers.
     EXPECT_FALSE(m_device->Apply({"Vitre", "", 0}, reason));
