@@ -4,7 +4,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 
@@ -118,10 +117,12 @@ public:
         }
         case SANE_TYPE_INT:
         case SANE_TYPE_FIXED: {
-            char* end = nullptr;
-            const double number = std::strtod(text.c_str(), &end);
-            if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(number)
-                || std::abs(number) > 32767)
+            // Written with a point whatever the locale.
+            double number = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+            const double limit = d->type == SANE_TYPE_INT ? 2147483647.0 : 32767.0;
+            if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)
+                || std::abs(number) > limit)
                 return refused();
             const SANE_Word word = d->type == SANE_TYPE_INT ? static_cast<SANE_Word>(std::lround(number))
                                                             : SANE_FIX(number);
