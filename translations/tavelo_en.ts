@@ -3155,8 +3155,8 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <translation>Page %1: added</translation>
     </message>
     <message>
-        <source>%1 : %2 pages écrites, %3 pages blanches écartées.</source>
-        <translation>%1: %2 pages written, %3 blank pages left out.</translation>
+        <source>%1 : pages écrites : %2, pages blanches écartées : %3.</source>
+        <translation>%1: pages written: %2, blank pages left out: %3.</translation>
     </message>
 </context>
 </TS>

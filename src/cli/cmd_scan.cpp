@@ -178,7 +178,7 @@ int RunScan(const Args& args, Streams io)
     if (!report.message.empty())
         io.err << report.message << '\n';
     if (report.written)
-        io.out << Format(Tr("tavelo-cli", "%1 : %2 pages écrites, %3 pages blanches écartées."),
+        io.out << Format(Tr("tavelo-cli", "%1 : pages écrites : %2, pages blanches écartées : %3."),
                          {positional[0], std::to_string(report.kept), std::to_string(report.blank)})
                << '\n';
     return report.end == scan::ScanEnd::kDone && report.written ? 0 : 1;

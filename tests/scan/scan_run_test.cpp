@@ -253,7 +253,7 @@ TEST(ScanCommand, ScansListsAndNeverReplacesAFile)
 
     EXPECT_EQ(0, run({"scan", "--device", "test:0", pdf, "--source", kFeeder, "--resolution=75"}, text, errors))
         << errors;
-    EXPECT_NE(std::string::npos, text.find("10 pages écrites")) << text;
+    EXPECT_NE(std::string::npos, text.find("pages écrites : 10,")) << text;
     EXPECT_EQ(kFeederSheets, ReadPdf(pdf).pages);
     const auto size = std::filesystem::file_size(pdf);
 
