@@ -3258,24 +3258,40 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <translation>&quot;%1&quot; could not be read: %2.</translation>
     </message>
     <message>
-        <source>nouveau sujet</source>
-        <translation>new subject</translation>
-        <source>Aucun scanner n&apos;a été trouvé.</source>
-        <translation>No scanner was found.</translation>
-        <source>Sources : %1 (actuelle : %2)</source>
-        <translation>Sources: %1 (current: %2)</translation>
-        <source>Modes : %1 (actuel : %2)</source>
-        <translation>Modes: %1 (current: %2)</translation>
-        <source>Résolutions : %1 (actuelle : %2)</source>
-        <translation>Resolutions: %1 (current: %2)</translation>
-        <source>Résolution incorrecte : %1</source>
-        <translation>Wrong resolution: %1</translation>
-        <source>Page %1 : blanche, écartée</source>
-        <translation>Page %1: blank, left out</translation>
-        <source>Page %1 : ajoutée</source>
-        <translation>Page %1: added</translation>
         <source>%1 : pages écrites : %2, pages blanches écartées : %3.</source>
         <translation>%1: pages written: %2, blank pages left out: %3.</translation>
+    </message>
+    <message>
+        <source>nouveau sujet</source>
+        <translation>new subject</translation>
+    </message>
+    <message>
+        <source>Aucun scanner n&apos;a été trouvé.</source>
+        <translation>No scanner was found.</translation>
+    </message>
+    <message>
+        <source>Sources : %1 (actuelle : %2)</source>
+        <translation>Sources: %1 (current: %2)</translation>
+    </message>
+    <message>
+        <source>Modes : %1 (actuel : %2)</source>
+        <translation>Modes: %1 (current: %2)</translation>
+    </message>
+    <message>
+        <source>Résolutions : %1 (actuelle : %2)</source>
+        <translation>Resolutions: %1 (current: %2)</translation>
+    </message>
+    <message>
+        <source>Résolution incorrecte : %1</source>
+        <translation>Wrong resolution: %1</translation>
+    </message>
+    <message>
+        <source>Page %1 : blanche, écartée</source>
+        <translation>Page %1: blank, left out</translation>
+    </message>
+    <message>
+        <source>Page %1 : ajoutée</source>
+        <translation>Page %1: added</translation>
     </message>
 </context>
 </TS>

@@ -34,6 +34,10 @@ namespace {
 constexpr const char* kTooLong = TAVELO_TR_NOOP("Search", "trop long à lire");
 constexpr const char* kTooMuchMemory = TAVELO_TR_NOOP("Search", "trop de mémoire");
 constexpr const char* kReaderStopped = TAVELO_TR_NOOP("Search", "le programme de lecture s'est arrêté en le lisant");
+constexpr const char* kNoReply = TAVELO_TR_NOOP("Search", "le programme de lecture des documents (%1) ne répond pas comme attendu ; "
+                                                          "il ne correspond sans doute pas à cette version de Tavelo");
+constexpr const char* kDiedAtStart =
+    TAVELO_TR_NOOP("Search", "le programme de lecture des documents (%1) s'arrête dès son lancement");
 constexpr const char* kNotSent = TAVELO_TR_NOOP("Search", "il n'a pas pu être transmis au programme de lecture");
 constexpr const char* kIncoherent = TAVELO_TR_NOOP("Search", "sa lecture a donné une réponse incohérente");
 constexpr auto kPollSlice = std::chrono::milliseconds(50);
@@ -229,7 +233,7 @@ void ReaderProcess::DropIfOutOfStep()
         Stop();
 }
 
-bool ReaderProcess::SendRequest(int fd, DocumentKind kind)
+bool ReaderProcess::SendRequest(int fd, DocumentKind kind, bool* readerGone)
 {
     std::string frame;
     protocol::AppendFrame(frame, protocol::kDocument, std::string(1, static_cast<char>(kind)));
@@ -251,6 +255,8 @@ bool ReaderProcess::SendRequest(int fd, DocumentKind kind)
     do
         n = ::sendmsg(m_channel, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
     while (n < 0 && errno == EINTR);
+    if (readerGone != nullptr)
+        *readerGone = n < 0 && (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN);
     return n == static_cast<ssize_t>(frame.size());
 }
 
@@ -356,7 +362,19 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
         outcome.status = ReadStatus::kNoReader;
         return outcome;
     }
-    if (!SendRequest(fd, kind)) {
+    bool readerGone = false;
+    if (!SendRequest(fd, kind, &readerGone)) {
+        if (fresh && readerGone) {
+            // A new reader that went before its first request: what it said
+            // before it went tells why.
+            const Exchange start = Receive(true, outcome, cancel, progress);
+            Stop();
+            outcome = {};
+            outcome.status = ReadStatus::kNoReader;
+            outcome.reason = start == Exchange::kNoHello ? Format(Tr("Search", kNoReply), {m_executable})
+                                                         : Format(Tr("Search", kDiedAtStart), {m_executable});
+            return outcome;
+        }
         // An older reader that stopped listening gets one successor.
         Stop();
         if (!fresh && !Start(outcome.reason)) {
@@ -390,14 +408,12 @@ ReadOutcome ReaderProcess::Read(int fd, DocumentKind kind, const std::atomic<boo
     case Exchange::kNoHello:
         Stop();
         outcome.status = ReadStatus::kNoReader;
-        outcome.reason = Format(Tr("Search", "le programme de lecture des documents (%1) ne répond pas comme attendu ; "
-                                             "il ne correspond sans doute pas à cette version de Tavelo"),
-                                {m_executable});
+        outcome.reason = Format(Tr("Search", kNoReply), {m_executable});
         break;
     case Exchange::kDiedAtStart:
         Stop();
         outcome.status = ReadStatus::kNoReader;
-        outcome.reason = Format(Tr("Search", "le programme de lecture des documents (%1) s'arrête dès son lancement"), {m_executable});
+        outcome.reason = Format(Tr("Search", kDiedAtStart), {m_executable});
         break;
     case Exchange::kTimedOut:
         Stop();

@@ -75,7 +75,9 @@ private:
     bool Start(std::string& reason);
     void Stop();
     void DropIfOutOfStep();
-    bool SendRequest(int fd, DocumentKind kind);
+    // False when the request could not be sent; `readerGone` then says
+    // whether the reader's end of the channel is closed.
+    bool SendRequest(int fd, DocumentKind kind, bool* readerGone = nullptr);
     Exchange Receive(bool expectHello, ReadOutcome& outcome, const std::atomic<bool>* cancel,
                      const ReadProgress& progress);
     std::string DescribeEnd();
