@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-pdf-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n python3
   libboost-regex-dev libicu-dev libpoppler-cpp-dev libgsf-1-dev libfreexl-dev nlohmann-json3-dev
   libsqlite3-dev libxxhash-dev libseccomp-dev libxml2-dev libgmime-3.0-dev libzip-dev libx11-dev
-  libtesseract-dev libleptonica-dev libtiff-dev tesseract-ocr-fra tesseract-ocr-eng
+  libtesseract-dev libleptonica-dev libtiff-dev tesseract-ocr-fra tesseract-ocr-eng libsane-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
@@ -22,6 +22,7 @@ test_packages=(
   desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
   dpkg-dev fakeroot lintian debootstrap
   openssh-server openssh-client sshfs fuse3 diffutils
+  libsane1
 )
 
 install_missing() {

@@ -930,6 +930,66 @@ Insured address: 12 rue des Lilas.</translation>
         <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte ; pour merge-copy, 3 quand la fusion demande votre avis (sujets modifiés des deux côtés). En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
         <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input; for merge-copy, 3 when the merge needs your say (subjects changed on both sides). On an error, a message is written on the standard error and no file is written.</translation>
     </message>
+    <message>
+        <source>scan --device SCANNER FICHIER.pdf [--source SOURCE] [--resolution N] [--mode MODE] [--keep-blank] | scan --list [--device SCANNER]</source>
+        <translation>scan --device SCANNER FILE.pdf [--source SOURCE] [--resolution N] [--mode MODE] [--keep-blank] | scan --list [--device SCANNER]</translation>
+    </message>
+    <message>
+        <source>scan --device SCANNER FICHIER.pdf</source>
+        <translation>scan --device SCANNER FILE.pdf</translation>
+    </message>
+    <message>
+        <source>Numérise avec SANE dans un nouveau PDF où l&apos;on peut chercher : une page depuis la vitre, ou toutes les pages du chargeur jusqu&apos;à ce qu&apos;il soit vide ; les pages blanches sont écartées, le texte de chaque page est reconnu (français et anglais) et posé sous son image. Un bourrage, un capot ouvert ou un scanner qui ne répond plus arrêtent la numérisation avec un message, et les pages déjà numérisées sont écrites (code de sortie 1), comme après Ctrl-C. Un fichier existant n&apos;est jamais remplacé. Avec --list, écrit les scanners trouvés (nom, modèle, type, séparés par des tabulations), ou avec --device ce que le scanner propose.</source>
+        <translation>Scans with SANE into a new searchable PDF: one page from the glass, or every page of the feeder until it is empty; blank pages are left out, the text of each page is recognised (French and English) and laid under its image. A jam, an open cover or a scanner that stops answering end the scan with a message, and the pages already scanned are written (exit status 1), as after Ctrl-C. An existing file is never replaced. With --list, prints the scanners found (name, model, type, separated by tabs), or with --device what the scanner offers.</translation>
+    </message>
+    <message>
+        <source>--device SCANNER</source>
+        <translation>--device SCANNER</translation>
+    </message>
+    <message>
+        <source>Pour scan : le scanner, sous le nom que donne scan --list (test:0, airscan:e0:...).</source>
+        <translation>For scan: the scanner, by the name scan --list gives (test:0, airscan:e0:...).</translation>
+    </message>
+    <message>
+        <source>--source SOURCE</source>
+        <translation>--source SOURCE</translation>
+    </message>
+    <message>
+        <source>Pour scan : la vitre ou le chargeur (recto, recto verso), sous le nom que leur donne le scanner. Par défaut, celle qu&apos;il a choisie.</source>
+        <translation>For scan: the glass or the feeder (one side, both sides), by the name the scanner gives them. By default, the one it has chosen.</translation>
+    </message>
+    <message>
+        <source>--resolution N</source>
+        <translation>--resolution N</translation>
+    </message>
+    <message>
+        <source>Pour scan : la résolution en points par pouce (300 par défaut quand le scanner la propose).</source>
+        <translation>For scan: the resolution in dots per inch (300 by default when the scanner offers it).</translation>
+    </message>
+    <message>
+        <source>--mode MODE</source>
+        <translation>--mode MODE</translation>
+    </message>
+    <message>
+        <source>Pour scan : le mode de couleur (Lineart, Gray, Color...), sous le nom que lui donne le scanner.</source>
+        <translation>For scan: the colour mode (Lineart, Gray, Color...), by the name the scanner gives it.</translation>
+    </message>
+    <message>
+        <source>--keep-blank</source>
+        <translation>--keep-blank</translation>
+    </message>
+    <message>
+        <source>Pour scan : garde aussi les pages blanches.</source>
+        <translation>For scan: keeps blank pages too.</translation>
+    </message>
+    <message>
+        <source>--list</source>
+        <translation>--list</translation>
+    </message>
+    <message>
+        <source>Pour scan : liste les scanners, ou ce que propose celui de --device.</source>
+        <translation>For scan: lists the scanners, or what the one of --device offers.</translation>
+    </message>
 </context>
 <context>
     <name>Merge</name>
@@ -943,6 +1003,157 @@ Insured address: 12 rue des Lilas.</translation>
     <message>
         <source>son dossier ne répond pas</source>
         <translation>its folder does not answer</translation>
+    </message>
+</context>
+<context>
+    <name>Scan</name>
+    <message>
+        <source>le scanner a envoyé une image incohérente</source>
+        <translation>the scanner sent an inconsistent image</translation>
+    </message>
+    <message>
+        <source>la mémoire manque pour garder la page</source>
+        <translation>there is not enough memory to keep the page</translation>
+    </message>
+    <message>
+        <source>La page déjà numérisée est dans « %1 ».</source>
+        <translation>The page already scanned is in &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Les %1 pages déjà numérisées sont dans « %2 ».</source>
+        <translation>The %1 pages already scanned are in &quot;%2&quot;.</translation>
+    </message>
+    <message>
+        <source>Aucun PDF n&apos;a été écrit.</source>
+        <translation>No PDF was written.</translation>
+    </message>
+    <message>
+        <source>Toutes les pages numérisées étaient blanches : aucun PDF n&apos;a été écrit.</source>
+        <translation>All the scanned pages were blank: no PDF was written.</translation>
+    </message>
+    <message>
+        <source>La numérisation a été arrêtée.</source>
+        <translation>The scan was stopped.</translation>
+    </message>
+    <message>
+        <source>Le papier est coincé dans le chargeur du scanner.</source>
+        <translation>The paper is jammed in the scanner&apos;s feeder.</translation>
+    </message>
+    <message>
+        <source>Le capot du scanner est ouvert.</source>
+        <translation>The scanner&apos;s cover is open.</translation>
+    </message>
+    <message>
+        <source>Le chargeur du scanner est vide.</source>
+        <translation>The scanner&apos;s feeder is empty.</translation>
+    </message>
+    <message>
+        <source>Le scanner ne répond plus : il a peut-être été débranché ou éteint.</source>
+        <translation>The scanner no longer answers: it may have been unplugged or switched off.</translation>
+    </message>
+    <message>
+        <source>Le scanner est occupé, peut-être par un autre programme.</source>
+        <translation>The scanner is busy, perhaps with another program.</translation>
+    </message>
+    <message>
+        <source>La mémoire manque pour numériser.</source>
+        <translation>There is not enough memory to scan.</translation>
+    </message>
+    <message>
+        <source>L&apos;accès au scanner est refusé.</source>
+        <translation>Access to the scanner is denied.</translation>
+    </message>
+    <message>
+        <source>Le scanner a signalé une erreur (%1).</source>
+        <translation>The scanner reported an error (%1).</translation>
+    </message>
+    <message>
+        <source>Le scanner n&apos;a pas d&apos;option « %1 ».</source>
+        <translation>The scanner has no option &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>L&apos;option « %1 » du scanner ne peut pas être changée maintenant.</source>
+        <translation>The scanner&apos;s option &quot;%1&quot; cannot be changed now.</translation>
+    </message>
+    <message>
+        <source>Le scanner refuse « %1 » pour l&apos;option « %2 » (%3).</source>
+        <translation>The scanner refuses &quot;%1&quot; for the option &quot;%2&quot; (%3).</translation>
+    </message>
+    <message>
+        <source>La page est trop grande pour être gardée en mémoire : choisissez une résolution plus basse.</source>
+        <translation>The page is too large to be kept in memory: choose a lower resolution.</translation>
+    </message>
+    <message>
+        <source>Le scanner envoie les images dans une forme que Tavelo ne connaît pas.</source>
+        <translation>The scanner sends its images in a form Tavelo does not know.</translation>
+    </message>
+    <message>
+        <source>La page n&apos;a pas pu être lue : %1.</source>
+        <translation>The page could not be read: %1.</translation>
+    </message>
+    <message>
+        <source>de %1 à %2</source>
+        <translation>from %1 to %2</translation>
+    </message>
+    <message>
+        <source>yes ou no</source>
+        <translation>yes or no</translation>
+    </message>
+    <message>
+        <source>valeur incorrecte</source>
+        <translation>wrong value</translation>
+    </message>
+    <message>
+        <source>valeurs possibles : %1</source>
+        <translation>possible values: %1</translation>
+    </message>
+    <message>
+        <source>Les scanners sont inaccessibles : SANE n&apos;a pas pu démarrer (%1).</source>
+        <translation>The scanners cannot be reached: SANE could not start (%1).</translation>
+    </message>
+    <message>
+        <source>Les scanners sont inaccessibles : SANE n&apos;a pas pu démarrer.</source>
+        <translation>The scanners cannot be reached: SANE could not start.</translation>
+    </message>
+    <message>
+        <source>Impossible de chercher les scanners : %1</source>
+        <translation>The scanners cannot be looked for: %1</translation>
+    </message>
+    <message>
+        <source>Le scanner « %1 » est introuvable.</source>
+        <translation>The scanner &quot;%1&quot; cannot be found.</translation>
+    </message>
+    <message>
+        <source>Le scanner « %1 » ne peut pas être ouvert : %2</source>
+        <translation>The scanner &quot;%1&quot; cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire le PDF « %1 ».</source>
+        <translation>The PDF &quot;%1&quot; cannot be written.</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire le PDF « %1 » : %2.</source>
+        <translation>The PDF &quot;%1&quot; cannot be written: %2.</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » existe déjà.</source>
+        <translation>The file &quot;%1&quot; already exists.</translation>
+    </message>
+    <message>
+        <source>La reconnaissance du texte est indisponible : les langues française et anglaise de Tesseract ne sont pas installées.</source>
+        <translation>Text recognition is not available: Tesseract&apos;s French and English languages are not installed.</translation>
+    </message>
+    <message>
+        <source>Le fichier pdf.ttf de Tesseract manque dans « %1 ».</source>
+        <translation>Tesseract&apos;s file pdf.ttf is missing from &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>La page est trop grande pour la reconnaissance du texte : choisissez une résolution plus basse.</source>
+        <translation>The page is too large for text recognition: choose a lower resolution.</translation>
+    </message>
+    <message>
+        <source>Aucune page à écrire dans le PDF.</source>
+        <translation>No page to write into the PDF.</translation>
     </message>
 </context>
 <context>
@@ -2914,6 +3125,38 @@ The version on disk cannot be read (%2): save your changes under another name.</
     <message>
         <source>Dernier signe de vie il y a %1 s</source>
         <translation>Last sign of life %1 s ago</translation>
+    </message>
+    <message>
+        <source>Aucun scanner n&apos;a été trouvé.</source>
+        <translation>No scanner was found.</translation>
+    </message>
+    <message>
+        <source>Sources : %1 (actuelle : %2)</source>
+        <translation>Sources: %1 (current: %2)</translation>
+    </message>
+    <message>
+        <source>Modes : %1 (actuel : %2)</source>
+        <translation>Modes: %1 (current: %2)</translation>
+    </message>
+    <message>
+        <source>Résolutions : %1 (actuelle : %2)</source>
+        <translation>Resolutions: %1 (current: %2)</translation>
+    </message>
+    <message>
+        <source>Résolution incorrecte : %1</source>
+        <translation>Wrong resolution: %1</translation>
+    </message>
+    <message>
+        <source>Page %1 : blanche, écartée</source>
+        <translation>Page %1: blank, left out</translation>
+    </message>
+    <message>
+        <source>Page %1 : ajoutée</source>
+        <translation>Page %1: added</translation>
+    </message>
+    <message>
+        <source>%1 : pages écrites : %2, pages blanches écartées : %3.</source>
+        <translation>%1: pages written: %2, blank pages left out: %3.</translation>
     </message>
 </context>
 </TS>

@@ -29,6 +29,7 @@ int RunRelink(const Args& args, Streams io);
 int RunHolder(const Args& args, Streams io);
 int RunConflicts(const Args& args, Streams io);
 int RunMergeCopy(const Args& args, Streams io);
+int RunScan(const Args& args, Streams io);
 
 // Who holds a refused book, with the hint of --take-over for a silent holder.
 std::string DescribeRefusal(const std::string& book);

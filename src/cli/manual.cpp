@@ -111,6 +111,20 @@ const std::vector<CliCommand>& CliCommands()
                                  "sans rien écrire, quand des sujets ont été modifiés des deux côtés (sauf avec "
                                  "--dry-run, qui n'écrit jamais rien)."),
          {"--base BASE.tvo", "--dry-run"}},
+        {"scan",
+         &RunScan,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "scan --device SCANNER FICHIER.pdf [--source SOURCE] [--resolution N] [--mode MODE] "
+                                 "[--keep-blank] | scan --list [--device SCANNER]"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "scan --device SCANNER FICHIER.pdf"),
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Numérise avec SANE dans un nouveau PDF où l'on peut chercher : une page depuis "
+                                 "la vitre, ou toutes les pages du chargeur jusqu'à ce qu'il soit vide ; les pages "
+                                 "blanches sont écartées, le texte de chaque page est reconnu (français et anglais) et "
+                                 "posé sous son image. Un bourrage, un capot ouvert ou un scanner qui ne répond plus "
+                                 "arrêtent la numérisation avec un message, et les pages déjà numérisées sont écrites "
+                                 "(code de sortie 1), comme après Ctrl-C. Un fichier existant n'est jamais remplacé. "
+                                 "Avec --list, écrit les scanners trouvés (nom, modèle, type, séparés par des "
+                                 "tabulations), ou avec --device ce que le scanner propose."),
+         {"--device SCANNER", "--source SOURCE", "--resolution N", "--mode MODE", "--keep-blank", "--list"}},
         {"help",
          nullptr,
          TAVELO_TR_NOOP("Manual tavelo-cli", "help [COMMANDE]"),
@@ -187,6 +201,22 @@ const Manual& CliManual()
                                  "merge-copy : écrit les changements, sans rien enregistrer.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--base BASE.tvo"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Pour merge-copy : la version commune du livre et de la copie.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--device SCANNER"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour scan : le scanner, sous le nom que donne scan --list (test:0, "
+                                 "airscan:e0:...).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--source SOURCE"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour scan : la vitre ou le chargeur (recto, recto verso), sous le nom "
+                                 "que leur donne le scanner. Par défaut, celle qu'il a choisie.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--resolution N"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour scan : la résolution en points par pouce (300 par défaut quand le "
+                                 "scanner la propose).")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--mode MODE"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour scan : le mode de couleur (Lineart, Gray, Color...), sous le nom "
+                                 "que lui donne le scanner.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--keep-blank"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour scan : garde aussi les pages blanches.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--list"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour scan : liste les scanners, ou ce que propose celui de --device.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--help"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche cette aide et s'arrête.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--version"), TAVELO_TR_NOOP("Manual tavelo-cli", "Affiche la version et s'arrête.")},
              }},
