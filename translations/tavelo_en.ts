@@ -531,6 +531,97 @@ Insured address: 12 rue des Lilas.</translation>
     </message>
 </context>
 <context>
+    <name>Filing</name>
+    <message>
+        <source>ce type de document n&apos;est pas lu</source>
+        <translation>this kind of document is not read</translation>
+    </message>
+    <message>
+        <source>le document n&apos;a pas pu être lu</source>
+        <translation>the document could not be read</translation>
+    </message>
+    <message>
+        <source>Le dossier « %1 » ne peut pas être lu : %2.</source>
+        <translation>The folder &quot;%1&quot; cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>« %1 » ne désigne pas un sujet : écrivez TITRE GÉNÉRAL/INTITULÉ.</source>
+        <translation>&quot;%1&quot; names no subject: write GENERAL TITLE/SUBJECT.</translation>
+    </message>
+    <message>
+        <source>Le livre n&apos;a pas de sujet « %1 / %2 » ; --create le crée.</source>
+        <translation>The book has no subject &quot;%1 / %2&quot;; --create creates it.</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » ne peut pas être ajouté : %2.</source>
+        <translation>The file &quot;%1&quot; cannot be added: %2.</translation>
+    </message>
+    <message>
+        <source>Le document « %1 » est déjà dans le livre : rien n&apos;a été ajouté.</source>
+        <translation>The document &quot;%1&quot; is already in the book: nothing was added.</translation>
+    </message>
+    <message>
+        <source>même IBAN %1 que %2 / %3</source>
+        <translation>same IBAN %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même SIRET %1 que %2 / %3</source>
+        <translation>same SIRET %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même SIREN %1 que %2 / %3</source>
+        <translation>same SIREN %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même domaine d&apos;adresse e-mail %1 que %2 / %3</source>
+        <translation>same e-mail domain %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même numéro de contrat %1 que %2 / %3</source>
+        <translation>same contract number %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même numéro de client %1 que %2 / %3</source>
+        <translation>same customer number %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même numéro de dossier %1 que %2 / %3</source>
+        <translation>same file number %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même numéro de facture %1 que %2 / %3</source>
+        <translation>same invoice number %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même numéro fiscal %1 que %2 / %3</source>
+        <translation>same tax number %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>même référence %1 que %2 / %3</source>
+        <translation>same reference %1 as %2 / %3</translation>
+    </message>
+    <message>
+        <source>mêmes mots que %1 documents de %2 / %3</source>
+        <translation>same words as %1 documents of %2 / %3</translation>
+    </message>
+    <message>
+        <source>mêmes mots qu&apos;un document de %1 / %2</source>
+        <translation>same words as a document of %1 / %2</translation>
+    </message>
+    <message>
+        <source>mêmes mots que l&apos;attendu de %1 / %2</source>
+        <translation>same words as the expected text of %1 / %2</translation>
+    </message>
+    <message>
+        <source>mêmes mots que l&apos;intitulé de %1 / %2</source>
+        <translation>same words as the name of %1 / %2</translation>
+    </message>
+    <message>
+        <source>peu d&apos;indices en commun avec %1 / %2</source>
+        <translation>little in common with %1 / %2</translation>
+    </message>
+</context>
+<context>
     <name>Manual</name>
     <message>
         <source>Usage :</source>
@@ -859,10 +950,6 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>--json</translation>
     </message>
     <message>
-        <source>Pour find : un tableau JSON d&apos;objets general_title, subject, document (null pour les champs du sujet), where (parmi name, general_title, expected, file_name, contents), hits et extract.</source>
-        <translation>For find: a JSON array of objects general_title, subject, document (null for the subject&apos;s own fields), where (among name, general_title, expected, file_name, contents), hits and extract.</translation>
-    </message>
-    <message>
         <source>--limit N</source>
         <translation>--limit N</translation>
     </message>
@@ -927,8 +1014,44 @@ Insured address: 12 rue des Lilas.</translation>
         <translation>For merge-copy: the common version of the book and the copy.</translation>
     </message>
     <message>
-        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte ; pour merge-copy, 3 quand la fusion demande votre avis (sujets modifiés des deux côtés). En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
-        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input; for merge-copy, 3 when the merge needs your say (subjects changed on both sides). On an error, a message is written on the standard error and no file is written.</translation>
+        <source>suggest LIVRE.tvo FICHIER... [--json]</source>
+        <translation>suggest BOOK.tvo FILE... [--json]</translation>
+    </message>
+    <message>
+        <source>Propose pour chaque fichier jusqu&apos;à trois sujets du livre où le ranger, appris des documents déjà rangés (leur texte, tel que le cache des textes le garde) et de l&apos;intitulé, du titre général et de l&apos;attendu de chaque sujet : un même numéro de contrat, de client ou de dossier, un même IBAN ou SIRET compte le plus, puis les mots et l&apos;année. Écrit une ligne par fichier : fichier, tabulation, premier choix (titre général/intitulé, ou « nouveau sujet » quand aucun sujet n&apos;est assez sûr), tabulation, son score de 0 à 1 (celui du meilleur sujet pour « nouveau sujet »). Un fichier illisible est écrit « illisible », avec la raison sur la sortie d&apos;erreur.</source>
+        <translation>Proposes for each file up to three subjects of the book to file it under, learnt from the documents already filed (their text, as the text cache keeps it) and from each subject&apos;s name, general title and expected text: the same contract, customer or file number, the same IBAN or SIRET counts most, then the words and the year. Writes one line per file: the file, a tab, the first choice (general title/subject, or &quot;new subject&quot; when no subject is sure enough), a tab, its score from 0 to 1 (the best subject&apos;s for &quot;new subject&quot;). An unreadable file is written &quot;unreadable&quot;, with the reason on the standard error.</translation>
+    </message>
+    <message>
+        <source>add LIVRE.tvo &quot;TITRE GÉNÉRAL/INTITULÉ&quot; FICHIER... [--create]</source>
+        <translation>add BOOK.tvo &quot;GENERAL TITLE/SUBJECT&quot; FILE... [--create]</translation>
+    </message>
+    <message>
+        <source>Ajoute les fichiers (chemins rendus absolus) au sujet, comme la commande Ajouter un document de la fenêtre, et enregistre le livre. Le sujet doit exister, sauf avec --create qui le crée (ouvert, à la fin du livre). Rien n&apos;est ajouté quand un fichier manque ou est déjà dans le livre, ni quand une instance de Tavelo a le livre ouvert en modification. Écrit une ligne par document ajouté : titre général/intitulé, tabulation, chemin ; leur texte est lu et gardé dans le cache pour la recherche.</source>
+        <translation>Adds the files (their paths made absolute) to the subject, as the window&apos;s add document command does, and saves the book. The subject must exist, except with --create, which creates it (open, at the end of the book). Nothing is added when a file is missing or already in the book, nor when an instance of Tavelo has the book open for writing. Writes one line per document added: general title/subject, a tab, the path; their text is read and kept in the cache for the search.</translation>
+    </message>
+    <message>
+        <source>inbox LIVRE.tvo DOSSIER [--json]</source>
+        <translation>inbox BOOK.tvo FOLDER [--json]</translation>
+    </message>
+    <message>
+        <source>Liste les fichiers de DOSSIER (sans ses sous-dossiers ni les fichiers cachés) que le livre ne contient pas encore, les plus récents d&apos;abord, avec leurs suggestions, sous la forme de suggest.</source>
+        <translation>Lists the files of FOLDER (not its subfolders nor hidden files) that the book does not hold yet, newest first, with their suggestions, in the form of suggest.</translation>
+    </message>
+    <message>
+        <source>Pour find : un tableau JSON d&apos;objets general_title, subject, document (null pour les champs du sujet), where (parmi name, general_title, expected, file_name, contents), hits et extract. Pour suggest et inbox : un tableau JSON d&apos;objets file, new_subject et suggestions (au plus trois objets general_title, subject, score et reason), ou file et unreadable (la raison) pour un fichier illisible.</source>
+        <translation>For find: a JSON array of objects general_title, subject, document (null for the subject&apos;s own fields), where (among name, general_title, expected, file_name, contents), hits and extract. For suggest and inbox: a JSON array of objects file, new_subject and suggestions (at most three objects general_title, subject, score and reason), or file and unreadable (the reason) for an unreadable file.</translation>
+    </message>
+    <message>
+        <source>--create</source>
+        <translation>--create</translation>
+    </message>
+    <message>
+        <source>Pour add : crée le sujet quand le livre ne l&apos;a pas.</source>
+        <translation>For add: creates the subject when the book lacks it.</translation>
+    </message>
+    <message>
+        <source>0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés ; suggest et inbox : tous les fichiers lus). 1 sinon, ou en cas d&apos;erreur ; pour search et find, 1 quand rien n&apos;est trouvé et 2 sur une entrée incorrecte ; pour merge-copy, 3 quand la fusion demande votre avis (sujets modifiés des deux côtés). En cas d&apos;erreur, un message est écrit sur la sortie d&apos;erreur et aucun fichier n&apos;est écrit.</source>
+        <translation>0 when the command succeeded (search: at least one subject found; export: every document copied; check: no missing or unreadable document; relink: every missing document found; suggest and inbox: every file read). 1 otherwise, or on an error; for search and find, 1 when nothing is found and 2 on a wrong input; for merge-copy, 3 when the merge needs your say (subjects changed on both sides). On an error, a message is written on the standard error and no file is written.</translation>
     </message>
     <message>
         <source>scan --device SCANNER FICHIER.pdf [--source SOURCE] [--resolution N] [--mode MODE] [--keep-blank] | scan --list [--device SCANNER]</source>
@@ -2633,7 +2756,7 @@ Insured address: 12 rue des Lilas.</translation>
     </message>
     <message>
         <source>Titre général sous lequel ranger « %1 »</source>
-        <translation>General title to file “%1” under</translation>
+        <translation>General title to file &quot;%1&quot; under</translation>
     </message>
     <message>
         <source>Renommer le titre général</source>
@@ -2641,7 +2764,7 @@ Insured address: 12 rue des Lilas.</translation>
     </message>
     <message>
         <source>Nouveau nom du titre général « %1 »</source>
-        <translation>New name of the general title “%1”</translation>
+        <translation>New name of the general title &quot;%1&quot;</translation>
     </message>
     <message>
         <source>Im&amp;primer…	Ctrl+P</source>
@@ -3157,6 +3280,12 @@ The version on disk cannot be read (%2): save your changes under another name.</
     <message>
         <source>%1 : pages écrites : %2, pages blanches écartées : %3.</source>
         <translation>%1: pages written: %2, blank pages left out: %3.</translation>
+        <source>illisible</source>
+        <translation>unreadable</translation>
+        <source>« %1 » n&apos;a pas pu être lu : %2.</source>
+        <translation>&quot;%1&quot; could not be read: %2.</translation>
+        <source>nouveau sujet</source>
+        <translation>new subject</translation>
     </message>
 </context>
 </TS>

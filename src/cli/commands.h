@@ -30,6 +30,9 @@ int RunHolder(const Args& args, Streams io);
 int RunConflicts(const Args& args, Streams io);
 int RunMergeCopy(const Args& args, Streams io);
 int RunScan(const Args& args, Streams io);
+int RunSuggest(const Args& args, Streams io);
+int RunAdd(const Args& args, Streams io);
+int RunInbox(const Args& args, Streams io);
 
 // Who holds a refused book, with the hint of --take-over for a silent holder.
 std::string DescribeRefusal(const std::string& book);

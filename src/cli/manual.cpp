@@ -48,6 +48,38 @@ const std::vector<CliCommand>& CliCommands()
                                  "d'abord, un par ligne : titre général/intitulé, tabulation, chemin du document (vide pour "
                                  "les champs du sujet lui-même), tabulation, extrait."),
          {"--json", "--limit N"}},
+        {"suggest",
+         &RunSuggest,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "suggest LIVRE.tvo FICHIER... [--json]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Propose pour chaque fichier jusqu'à trois sujets du livre où le ranger, appris des "
+                                 "documents déjà rangés (leur texte, tel que le cache des textes le garde) et de "
+                                 "l'intitulé, du titre général et de l'attendu de chaque sujet : un même numéro de "
+                                 "contrat, de client ou de dossier, un même IBAN ou SIRET compte le plus, puis les mots "
+                                 "et l'année. Écrit une ligne par fichier : fichier, tabulation, premier choix (titre "
+                                 "général/intitulé, ou « nouveau sujet » quand aucun sujet n'est assez sûr), tabulation, "
+                                 "son score de 0 à 1 (celui du meilleur sujet pour « nouveau sujet »). Un fichier "
+                                 "illisible est écrit « illisible », avec la raison sur la sortie d'erreur."),
+         {"--json"}},
+        {"add",
+         &RunAdd,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "add LIVRE.tvo \"TITRE GÉNÉRAL/INTITULÉ\" FICHIER... [--create]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Ajoute les fichiers (chemins rendus absolus) au sujet, comme la commande Ajouter un "
+                                 "document de la fenêtre, et enregistre le livre. Le sujet doit exister, sauf avec "
+                                 "--create qui le crée (ouvert, à la fin du livre). Rien n'est ajouté quand un fichier "
+                                 "manque ou est déjà dans le livre, ni quand une instance de Tavelo a le livre ouvert en "
+                                 "modification. Écrit une ligne par document ajouté : titre général/intitulé, "
+                                 "tabulation, chemin ; leur texte est lu et gardé dans le cache pour la recherche."),
+         {"--create"}},
+        {"inbox",
+         &RunInbox,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "inbox LIVRE.tvo DOSSIER [--json]"),
+         nullptr,
+         TAVELO_TR_NOOP("Manual tavelo-cli", "Liste les fichiers de DOSSIER (sans ses sous-dossiers ni les fichiers cachés) que le "
+                                 "livre ne contient pas encore, les plus récents d'abord, avec leurs suggestions, sous la "
+                                 "forme de suggest."),
+         {"--json"}},
         {"export",
          &RunExport,
          TAVELO_TR_NOOP("Manual tavelo-cli", "export LIVRE.tvo DOSSIER"),
@@ -190,9 +222,13 @@ const Manual& CliManual()
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--json"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Pour find : un tableau JSON d'objets general_title, subject, document (null pour les "
                                  "champs du sujet), where (parmi name, general_title, expected, file_name, contents), hits "
-                                 "et extract.")},
+                                 "et extract. Pour suggest et inbox : un tableau JSON d'objets file, new_subject et "
+                                 "suggestions (au plus trois objets general_title, subject, score et reason), ou file et "
+                                 "unreadable (la raison) pour un fichier illisible.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--limit N"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour find : les N meilleurs résultats seulement.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--force"), TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create : remplace un livre existant.")},
+                 {TAVELO_TR_NOOP("Manual tavelo-cli", "--create"),
+                  TAVELO_TR_NOOP("Manual tavelo-cli", "Pour add : crée le sujet quand le livre ne l'a pas.")},
                  {TAVELO_TR_NOOP("Manual tavelo-cli", "--take-over"),
                   TAVELO_TR_NOOP("Manual tavelo-cli", "Pour create et relink : reprend un livre dont le détenteur, sur un autre poste, ne "
                                  "donne plus signe de vie depuis 3 minutes. Un détenteur vivant n'est jamais dépossédé.")},
@@ -222,7 +258,7 @@ const Manual& CliManual()
              }},
             {TAVELO_TR_NOOP("Manual tavelo-cli", "CODE DE SORTIE"),
              {TAVELO_TR_NOOP("Manual tavelo-cli", "0 quand la commande a réussi (search : au moins un sujet trouvé ; export : tous les documents "
-                "copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés). 1 sinon, ou en cas d'erreur ; pour search et find, 1 "
+                "copiés ; check : aucun document absent ou illisible ; relink : tous les documents absents retrouvés ; suggest et inbox : tous les fichiers lus). 1 sinon, ou en cas d'erreur ; pour search et find, 1 "
                 "quand rien n'est trouvé et 2 sur une entrée incorrecte ; pour merge-copy, 3 quand la fusion demande votre avis "
                 "(sujets modifiés des deux côtés). En cas d'erreur, un message est écrit sur "
                 "la sortie d'erreur et aucun fichier n'est écrit.")},
