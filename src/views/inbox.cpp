@@ -293,13 +293,18 @@ void Inbox::Apply(std::shared_ptr<Result> result)
 void Inbox::Watch(const std::vector<FolderState>& folders)
 {
     bool poll = false;
+    bool added = false;
     QStringList wanted;
     for (const FolderState& folder : folders) {
         const QString path = Q(folder.path);
         if (folder.readable && !folder.network) {
             wanted << path;
-            if (!m_watcher->directories().contains(path) && !m_watcher->addPath(path))
-                poll = true;
+            if (!m_watcher->directories().contains(path)) {
+                if (m_watcher->addPath(path))
+                    added = true;
+                else
+                    poll = true;
+            }
         } else {
             // A missing folder is looked for again; a network one is never
             // told about.
@@ -315,6 +320,9 @@ void Inbox::Watch(const std::vector<FolderState>& folders)
     } else {
         m_poll->stop();
     }
+    // What arrived between the look and the watch is seen by one more look.
+    if (added)
+        Refresh();
 }
 
 bool Inbox::File(const QString& path, CTenorels* subject, QWidget* parent)
