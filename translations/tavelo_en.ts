@@ -3233,6 +3233,10 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <source>%1. %2 (%3 %) — %4</source>
         <translation>%1. %2 (%3 %) — %4</translation>
     </message>
+    <message>
+        <source>Un document du même nom est déjà sous %1.</source>
+        <translation>A document of the same name is already under %1.</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <ctime>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "app/command_host.h"
@@ -251,14 +252,21 @@ void Inbox::SendRequest()
         request->folders.push_back(folder.toStdString());
     request->filings = std::move(m_filings);
     m_filings.clear();
+    std::size_t documents = 0;
+    for (const auto& subject : request->copy->subjects)
+        documents += subject->GetDocumentPaths().size();
+    request->rebuild = documents != m_expectedDocuments;
+    m_expectedDocuments = documents;
     if (m_answered >= m_generation)
         m_askedAtNs = NowNs();
     request->generation = ++m_generation;
     {
         const std::lock_guard lock(m_mutex);
         // A request not taken yet is replaced; its filings still count.
-        if (m_pending)
+        if (m_pending) {
             request->filings.insert(request->filings.begin(), m_pending->filings.begin(), m_pending->filings.end());
+            request->rebuild = request->rebuild || m_pending->rebuild;
+        }
         m_pending = std::move(request);
     }
     m_wake.notify_all();
@@ -362,6 +370,7 @@ bool Inbox::File(const QString& path, CTenorels* subject, QWidget* parent)
     m_doc->SetModifiedFlag(true);
 
     m_filings.push_back({static_cast<std::size_t>(m_doc->IndexOf(subject)), from, to});
+    ++m_expectedDocuments;
     m_filed.emplace_back(path, m_generation + 1);
     m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), [&](const InboxEntry& e) { return e.path == path; }),
                     m_entries.end());
@@ -377,6 +386,7 @@ void Inbox::Filed(CTenorels* subject, const QString& path)
     if (!Holds(subject))
         return;
     m_filings.push_back({static_cast<std::size_t>(m_doc->IndexOf(subject)), path.toStdString(), path.toStdString()});
+    ++m_expectedDocuments;
     Refresh();
 }
 
@@ -397,6 +407,9 @@ void Inbox::Work()
     std::uint64_t version = 0;
     std::map<std::string, Known> known;
     TextSource& source = QuickSearchRunner::Source();
+    // The book's documents by file name, for the copy they were taken from.
+    std::shared_ptr<Copy> named;
+    std::unordered_map<std::string, std::size_t> names;
 
     for (;;) {
         std::unique_ptr<Request> request;
@@ -426,7 +439,7 @@ void Inbox::Work()
                 if (texts[i].read)
                     readNow[unread[i]] = filing::ProfileText(texts[i].text);
         }
-        if (!scorer || copy.fingerprint != fingerprint) {
+        if (!scorer || copy.fingerprint != fingerprint || request->rebuild) {
             scorer = std::make_unique<filing::Scorer>(filing::ScorerForBook(copy.subjects, source, false));
             fingerprint = copy.fingerprint;
             ++version;
@@ -444,6 +457,13 @@ void Inbox::Work()
         for (const Filing& filing : request->filings)
             known.erase(filing.from);
 
+        if (named != request->copy) {
+            named = request->copy;
+            names.clear();
+            for (std::size_t i = 0; i < copy.subjects.size(); ++i)
+                for (const std::string& path : copy.subjects[i]->GetDocumentPaths())
+                    names[GetDocumentFileName(path)] = i;
+        }
         const std::int64_t now = NowNs();
         const std::int64_t settle = std::int64_t{g_settleMs.load()} * 1000000;
         std::unordered_set<std::string> seen;
@@ -534,6 +554,10 @@ void Inbox::Work()
             entry.modifiedNs = modified;
             entry.readable = k.readable;
             entry.problem = k.problem;
+            if (const auto same = names.find(GetDocumentFileName(path)); same != names.end())
+                entry.note = Tx(QT_TRANSLATE_NOOP("Tavelo", "Un document du même nom est déjà sous %1."))
+                                 .arg(Q(filing::SubjectLabel({copy.subjects[same->second]->GetGeneralTitle(),
+                                                              copy.subjects[same->second]->GetSubjectName(), {}, false})));
             if (k.readable) {
                 if (k.version != version) {
                     k.suggestions = scorer->Suggest(k.profile, 3);

@@ -49,6 +49,7 @@ struct InboxEntry {
     std::int64_t modifiedNs = 0;
     bool readable = true;
     QString problem; // why it could not be read
+    QString note;    // a document of the same name already in the book
     std::vector<InboxSuggestion> suggestions; // best first, up to three
     bool newSubject = true; // none reaches the threshold
 };
@@ -108,6 +109,8 @@ private:
         std::vector<std::string> folders;
         std::vector<Filing> filings;
         std::uint64_t generation = 0;
+        // Documents came or went other than by filing: the scorer is made again.
+        bool rebuild = false;
     };
     struct FolderState {
         std::string path;
@@ -138,6 +141,9 @@ private:
     std::uint64_t m_generation = 0;
     std::uint64_t m_answered = 0;
     std::vector<Filing> m_filings; // not sent yet
+    // The book's documents as the scorer knows them: those of the last
+    // request and the filings since.
+    std::size_t m_expectedDocuments = 0;
     // Paths filed meanwhile, with the generation that first knows them.
     std::vector<std::pair<QString, std::uint64_t>> m_filed;
 

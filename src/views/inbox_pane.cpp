@@ -105,6 +105,26 @@ void InboxPane::Fill()
     m_lines->setText(lines.join(QLatin1Char('\n')));
     m_lines->setVisible(!lines.isEmpty());
 
+    // The same answer again (a network folder looked at) leaves the rows,
+    // their scrolling and the selection alone.
+    QStringList shownNow;
+    for (const InboxEntry& entry : m_inbox->Entries()) {
+        shownNow << entry.path << entry.problem << entry.note << QString::number(entry.newSubject);
+        for (const InboxSuggestion& s : entry.suggestions)
+            shownNow << s.label << QString::number(s.score) << s.reason;
+    }
+    const QString signature = shownNow.join(QChar(0));
+    if (signature != m_shown || m_list->topLevelItemCount() != static_cast<int>(m_inbox->Entries().size())) {
+        m_shown = signature;
+        FillRows();
+    }
+    const std::size_t count = m_inbox->Entries().size();
+    m_status->setText(m_inbox->Waiting() ? Tx(kLooking) : count == 0 ? Tx(kNone) : Tx(kCount).arg(count));
+    m_newSubject->setEnabled(count > 0);
+}
+
+void InboxPane::FillRows()
+{
     // The selection stays on its file, or on the row that took its place.
     const QString selected = SelectedPath();
     const int selectedRow = m_list->indexOfTopLevelItem(FileItem(m_list->currentItem()));
@@ -139,6 +159,12 @@ void InboxPane::Fill()
             row->setData(0, kPathRole, entry.path);
             row->setData(0, kChoiceRole, static_cast<int>(i));
         }
+        if (!entry.note.isEmpty()) {
+            auto* row = new QTreeWidgetItem(item);
+            row->setText(0, entry.note);
+            row->setData(0, kPathRole, entry.path);
+            row->setData(0, kChoiceRole, kFileRow);
+        }
         item->setExpanded(true);
         if (entry.path == selected)
             reselect = item;
@@ -147,10 +173,6 @@ void InboxPane::Fill()
         reselect = m_list->topLevelItem(std::clamp(selectedRow, 0, m_list->topLevelItemCount() - 1));
     if (reselect)
         m_list->setCurrentItem(reselect);
-
-    const std::size_t count = m_inbox->Entries().size();
-    m_status->setText(m_inbox->Waiting() ? Tx(kLooking) : count == 0 ? Tx(kNone) : Tx(kCount).arg(count));
-    m_newSubject->setEnabled(count > 0);
 }
 
 QString InboxPane::SelectedPath() const

@@ -44,6 +44,7 @@ protected:
 
 private:
     void Fill();
+    void FillRows();
     // What Enter or a double click on this row does.
     void Activate(QTreeWidgetItem* item);
 
@@ -54,6 +55,7 @@ private:
     QTreeWidget* m_list;
     QCheckBox* m_move;
     QPushButton* m_newSubject;
+    QString m_shown; // what the rows show, to leave them be when it is the same
 };
 
 } // namespace tavelo::gui

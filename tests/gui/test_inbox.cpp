@@ -238,6 +238,14 @@ private Q_SLOTS:
         QVERIFY(ReadBytes(moved).startsWith("EDF Entreprise"));
         pane->MoveCheck()->setChecked(false);
 
+        // An empty file is listed as unreadable; a name the book already
+        // holds elsewhere is pointed out.
+        WriteText(inbox + QStringLiteral("/vide.txt"), "");
+        WriteText(inbox + QStringLiteral("/facture-1.txt"), kEdfText);
+        QTRY_VERIFY_WITH_TIMEOUT(FileRow(pane, QStringLiteral("vide.txt")) && FileRow(pane, QStringLiteral("facture-1.txt")), 15000);
+        QCOMPARE(FileRow(pane, QStringLiteral("vide.txt"))->text(0), QStringLiteral("vide.txt — illisible : le fichier est vide"));
+        QVERIFY(Rows(FileRow(pane, QStringLiteral("facture-1.txt"))).contains(QStringLiteral("Un document du même nom est déjà sous EDF / Maison.")));
+
         // A folder that goes away says so, and the book is left alone.
         const std::size_t before = PathsOf(*doc, 0).size();
         QVERIFY(QDir(inbox).removeRecursively());
@@ -282,15 +290,27 @@ private Q_SLOTS:
         ReleaseHeldFile(other);
     }
 
-    // "Fichier ▸ Numériser…" on test:0's feeder, stopped after its first
-    // page: the PDF of the pages scanned lands in the inbox and is listed.
-    void scanIntoTheInbox()
+    void scan_data()
     {
-        const QString book = WriteTwoSubjectBook(QStringLiteral("scan.tvo"));
-        const QString inbox = Folder(QStringLiteral("inbox-scan"));
+        QTest::addColumn<bool>("underSubject");
+        QTest::newRow("into the inbox") << false;
+        QTest::newRow("under the selected subject") << true;
+    }
+
+    // "Fichier ▸ Numériser…" on test:0's feeder, stopped after its first
+    // page: the PDF of the pages scanned lands in the inbox and is listed,
+    // or is filed under the selected subject beside its documents.
+    void scan()
+    {
+        QFETCH(bool, underSubject);
+        const QString book = WriteTwoSubjectBook(underSubject ? QStringLiteral("scan-sujet.tvo") : QStringLiteral("scan.tvo"));
+        const QString inbox = Folder(underSubject ? QStringLiteral("inbox-scan-sujet") : QStringLiteral("inbox-scan"));
         auto app = StartApp({book});
         CSplitter* window = ActiveWindow(*app);
+        CTenorelDoc* doc = window->GetDocument();
         QVERIFY(ChooseInbox(app->MainFrame(), inbox));
+        window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("2025")));
+        QCOMPARE(doc->GetCurrentSubject(), doc->GetSubject(1));
         QString skip;
         QString report;
         QString written;
@@ -315,8 +335,10 @@ private Q_SLOTS:
                 return int{QDialog::Rejected};
             }
             dlg->Sources()->setCurrentIndex(feeder);
-            if (!dlg->DropBlank()->isChecked() || !dlg->ToInbox()->isChecked())
+            if (!dlg->DropBlank()->isChecked() || !dlg->ToInbox()->isChecked() || !dlg->ToSubject()->isEnabled())
                 return int{QDialog::Rejected};
+            if (underSubject)
+                dlg->ToSubject()->setChecked(true);
             dlg->ScanButton()->click();
             // Stopped once the first page is in.
             stopped = QTest::qWaitFor([dlg] {
@@ -336,12 +358,20 @@ private Q_SLOTS:
             QSKIP(qPrintable(QStringLiteral("SANE's test backend cannot be used here: ") + skip));
         QVERIFY2(stopped && finished, qPrintable(progress + QLatin1Char('|') + report));
         QVERIFY2(!written.isEmpty(), qPrintable(report));
-        QCOMPARE(QFileInfo(written).absolutePath(), inbox);
+        QCOMPARE(QFileInfo(written).absolutePath(), underSubject ? m_dir.filePath(QStringLiteral("docs-impots")) : inbox);
         QVERIFY(QFileInfo(written).fileName().startsWith(QStringLiteral("Numérisation ")));
         QVERIFY(ReadBytes(written).startsWith("%PDF"));
         QVERIFY2(report.startsWith(QStringLiteral("La numérisation a été arrêtée.")) && report.contains(written),
                  qPrintable(report));
-        QTRY_VERIFY_WITH_TIMEOUT(FileRow(window->Inbox(), QFileInfo(written).fileName()), 30000);
+        if (underSubject) {
+            QVERIFY(Holds(PathsOf(*doc, 1), written));
+            QVERIFY(doc->IsModified());
+            QVERIFY(ListRows(window->List()).contains(written));
+            doc->SetModifiedFlag(false);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(FileRow(window->Inbox(), QFileInfo(written).fileName()), 30000);
+            QVERIFY(!doc->IsModified());
+        }
     }
 };
 
