@@ -3237,6 +3237,14 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <source>Un document du même nom est déjà sous %1.</source>
         <translation>A document of the same name is already under %1.</translation>
     </message>
+    <message>
+        <source>Le livre est en lecture seule : la numérisation est restée dans « %1 » sans être rangée.</source>
+        <translation>The book is read-only: the scan stayed in &quot;%1&quot; without being filed.</translation>
+    </message>
+    <message>
+        <source>Dossier de la boîte de réception</source>
+        <translation>Inbox folder</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>

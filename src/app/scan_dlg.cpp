@@ -53,6 +53,9 @@ const char* const kWrittenBlank =
 const char* const kFiledUnder = QT_TRANSLATE_NOOP("Tavelo", " ; rangé sous %1");
 const char* const kNothing = QT_TRANSLATE_NOOP("Tavelo", "Aucune page n'a été numérisée.");
 const char* const kChooseFolder = QT_TRANSLATE_NOOP("Tavelo", "Dossier où enregistrer la numérisation");
+const char* const kLeftReadOnly =
+    QT_TRANSLATE_NOOP("Tavelo", "Le livre est en lecture seule : la numérisation est restée dans « %1 » sans être rangée.");
+const char* const kInboxFolder = QT_TRANSLATE_NOOP("Tavelo", "Dossier de la boîte de réception");
 const char* const kSubjectLeft =
     QT_TRANSLATE_NOOP("Tavelo", "Le sujet n'est plus dans le livre : la numérisation est restée dans « %1 ».");
 
@@ -134,8 +137,14 @@ CScanDlg::~CScanDlg()
 
 void CScanDlg::reject()
 {
-    // Closing stops a run; the pages already scanned are still written.
-    m_cancel = true;
+    // Closing stops a run; the window closes once the pages already scanned
+    // are written (and filed).
+    if (m_scanning) {
+        m_cancel = true;
+        m_closeWhenDone = true;
+        m_progress->setText(Tx(kStopping));
+        return;
+    }
     QDialog::reject();
 }
 
@@ -273,10 +282,16 @@ void CScanDlg::StartScan()
     }
     if (folder.isEmpty() && !inbox->Folders().isEmpty())
         folder = inbox->Folders().front();
-    if (folder.isEmpty())
-        folder = FileDialog::GetExistingDirectory(this, Tx(kChooseFolder), QDir::homePath());
-    if (folder.isEmpty())
-        return;
+    if (folder.isEmpty()) {
+        // A book without an inbox gets the folder chosen as its inbox, so
+        // that the scan is listed there; a book never saved only saves it.
+        const bool keep = !subject && !m_doc->GetPathName().isEmpty();
+        folder = FileDialog::GetExistingDirectory(this, Tx(keep ? kInboxFolder : kChooseFolder), QDir::homePath());
+        if (folder.isEmpty())
+            return;
+        if (keep)
+            inbox->SetFolders({folder});
+    }
     const std::string pdf = ScanFileName(folder.toStdString(), std::time(nullptr));
     if (pdf.empty())
         return;
@@ -325,6 +340,8 @@ void CScanDlg::StartScan()
         const QString why = Q(refused);
         QMetaObject::invokeMethod(this, [this, path, report, why, target] {
             Finished(path, report, why);
+            if (m_closeWhenDone)
+                QMetaObject::invokeMethod(this, [this] { QDialog::reject(); }, Qt::QueuedConnection);
             if (!report.written || !m_doc)
                 return;
             Inbox* inbox = Inbox::For(m_doc);
@@ -334,6 +351,11 @@ void CScanDlg::StartScan()
             }
             if (!inbox->Holds(target)) {
                 m_report->setText(m_report->text() + QLatin1Char('\n') + Tx(kSubjectLeft).arg(path));
+                return;
+            }
+            // The book may have become read-only meanwhile.
+            if (m_doc->RefuseReadOnlyEdit()) {
+                m_report->setText(m_report->text() + QLatin1Char('\n') + Tx(kLeftReadOnly).arg(path));
                 return;
             }
             target->AddDocumentPath(path.toStdString());

@@ -81,6 +81,7 @@ private:
     QLabel* m_report;
     bool m_ready = false;
     bool m_scanning = false;
+    bool m_closeWhenDone = false;
     QString m_written;
 
     // The worker's: SANE, the open device.

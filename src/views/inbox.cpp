@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <atomic>
 #include <ctime>
 #include <map>
@@ -68,6 +70,12 @@ QString SettingsKey(const CTenorelDoc& doc)
 QString Q(const std::string& s)
 {
     return ToQ(s);
+}
+
+std::string Resolved(const std::string& path)
+{
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
 }
 
 } // namespace
@@ -407,9 +415,13 @@ void Inbox::Work()
     std::uint64_t version = 0;
     std::map<std::string, Known> known;
     TextSource& source = QuickSearchRunner::Source();
-    // The book's documents by file name, for the copy they were taken from.
+    // The book's documents by file name, and every path they are held
+    // under (as written and resolved), for the copy they were taken from:
+    // worked out once per copy, not at every look.
     std::shared_ptr<Copy> named;
     std::unordered_map<std::string, std::size_t> names;
+    std::unordered_set<std::string> held;
+    const SubjectList none;
 
     for (;;) {
         std::unique_ptr<Request> request;
@@ -460,9 +472,14 @@ void Inbox::Work()
         if (named != request->copy) {
             named = request->copy;
             names.clear();
+            held.clear();
             for (std::size_t i = 0; i < copy.subjects.size(); ++i)
-                for (const std::string& path : copy.subjects[i]->GetDocumentPaths())
+                for (const std::string& path : copy.subjects[i]->GetDocumentPaths()) {
                     names[GetDocumentFileName(path)] = i;
+                    held.insert(path);
+                    if (std::string resolved = Resolved(path); !resolved.empty())
+                        held.insert(std::move(resolved));
+                }
         }
         const std::int64_t now = NowNs();
         const std::int64_t settle = std::int64_t{g_settleMs.load()} * 1000000;
@@ -472,7 +489,7 @@ void Inbox::Work()
             FolderState state;
             state.path = folder;
             std::string reason;
-            const std::optional<std::vector<filing::InboxFile>> files = filing::ListNewFiles(folder, copy.subjects, reason);
+            const std::optional<std::vector<filing::InboxFile>> files = filing::ListNewFiles(folder, none, reason);
             if (!files) {
                 result->lines << Q(reason);
                 result->folders.push_back(state);
@@ -482,6 +499,10 @@ void Inbox::Work()
             state.network = IsNetworkFolder(folder);
             result->folders.push_back(state);
             for (const filing::InboxFile& file : *files) {
+                if (held.count(file.path) != 0)
+                    continue;
+                if (std::string resolved = Resolved(file.path); !resolved.empty() && held.count(resolved) != 0)
+                    continue;
                 const FileLook look = LookAt(file.path);
                 if (look.size < 0)
                     continue;
