@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStorageInfo>
 #include <cstdlib>
 
 #include "app/inbox_commands.h"
@@ -23,6 +24,7 @@
 #include "gui_fixture.h"
 #include "reading/text_source.h"
 #include "views/inbox.h"
+#include "views/inbox_files.h"
 #include "views/inbox_pane.h"
 #include "views/quick_search_runner.h"
 
@@ -288,6 +290,34 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(bill));
         QVERIFY(FileRow(pane, QStringLiteral("facture.txt")));
         ReleaseHeldFile(other);
+    }
+
+    // A move to another file system copies, then removes; a name taken
+    // gets "(2)"; a move that cannot be made leaves the file where it was.
+    void moveAcrossFileSystems()
+    {
+        QTemporaryDir other(QStringLiteral("/dev/shm/tavelo-inbox-XXXXXX"));
+        if (!other.isValid() || QStorageInfo(other.path()).device() == QStorageInfo(m_dir.path()).device())
+            QSKIP("no second file system (/dev/shm) to move from");
+        const QString target = Folder(QStringLiteral("rangement"));
+        WriteText(target + QStringLiteral("/lettre.txt"), "ancienne\n");
+        const QString from = other.filePath(QStringLiteral("lettre.txt"));
+        WriteText(from, "nouvelle lettre\n");
+        const QDateTime modified = QFileInfo(from).lastModified();
+
+        MoveOutcome moved = MoveIntoFolder(from.toStdString(), target.toStdString());
+        QVERIFY2(moved.moved, moved.message.c_str());
+        QCOMPARE(QString::fromStdString(moved.path), target + QStringLiteral("/lettre (2).txt"));
+        QVERIFY(!QFile::exists(from));
+        QCOMPARE(ReadBytes(target + QStringLiteral("/lettre (2).txt")), QByteArray("nouvelle lettre\n"));
+        QCOMPARE(QFileInfo(target + QStringLiteral("/lettre (2).txt")).lastModified(), modified);
+        QCOMPARE(ReadBytes(target + QStringLiteral("/lettre.txt")), QByteArray("ancienne\n"));
+
+        WriteText(from, "encore\n");
+        moved = MoveIntoFolder(from.toStdString(), (target + QStringLiteral("/absent")).toStdString());
+        QVERIFY(!moved.moved);
+        QVERIFY(QString::fromStdString(moved.message).endsWith(QStringLiteral("Le fichier est resté où il était.")));
+        QCOMPARE(ReadBytes(from), QByteArray("encore\n"));
     }
 
     void scan_data()
