@@ -356,7 +356,12 @@ bool Inbox::File(const QString& path, CTenorels* subject, QWidget* parent)
         Refresh();
         return false;
     }
-    if (filing::BookHoldsPath(m_doc->Subjects(), from)) {
+    // The look on the worker left out the paths the book holds once
+    // resolved; here only the paths as written are compared, so that the
+    // window's thread never resolves the whole book.
+    const bool held = std::any_of(m_doc->Subjects().begin(), m_doc->Subjects().end(),
+                                  [&](const auto& s) { return s->HasDocumentPath(from); });
+    if (held) {
         MessageBox::Show(parent, Tx(kAlreadyHeld).arg(name), MessageBox::Exclamation);
         return false;
     }
