@@ -3210,10 +3210,6 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <translation>New subject…</translation>
     </message>
     <message>
-        <source>Nouveau sujet… (aucun sujet ne convient assez)</source>
-        <translation>New subject… (no subject fits well enough)</translation>
-    </message>
-    <message>
         <source>Recherche des nouveaux fichiers…</source>
         <translation>Looking for new files…</translation>
     </message>
@@ -3230,10 +3226,6 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <translation>%1 — unreadable: %2</translation>
     </message>
     <message>
-        <source>%1. %2 (%3 %) — %4</source>
-        <translation>%1. %2 (%3 %) — %4</translation>
-    </message>
-    <message>
         <source>Un document du même nom est déjà sous %1.</source>
         <translation>A document of the same name is already under %1.</translation>
     </message>
@@ -3244,6 +3236,18 @@ The version on disk cannot be read (%2): save your changes under another name.</
     <message>
         <source>Dossier de la boîte de réception</source>
         <translation>Inbox folder</translation>
+    </message>
+    <message>
+        <source>Nouveau sujet…
+aucun sujet ne convient assez</source>
+        <translation>New subject…
+no subject fits well enough</translation>
+    </message>
+    <message>
+        <source>%1. %2 (%3 %)
+%4</source>
+        <translation>%1. %2 (%3 %)
+%4</translation>
     </message>
 </context>
 <context>

@@ -127,8 +127,8 @@ void CSplitter::ApplyInitialSizes()
     m_sized = true;
     const int width = std::max(m_wndSplitter->width(), kTreeWidth + 100);
     const int height = std::max(m_wndSplitter2->height(), kPreviewHeight + 60);
-    const int inbox = m_inboxPane->isVisible() ? kInboxWidth + m_wndSplitter->handleWidth() : 0;
-    m_wndSplitter->setSizes({kTreeWidth, inbox > 0 ? kInboxWidth : 0,
+    const int inbox = m_inboxPane->isVisible() ? InboxPane::kPreferredWidth + m_wndSplitter->handleWidth() : 0;
+    m_wndSplitter->setSizes({kTreeWidth, inbox > 0 ? InboxPane::kPreferredWidth : 0,
                              std::max(100, width - kTreeWidth - inbox - m_wndSplitter->handleWidth())});
     m_wndSplitter2->setSizes({kPreviewHeight, height - kPreviewHeight - m_wndSplitter2->handleWidth()});
 }

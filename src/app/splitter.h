@@ -27,7 +27,6 @@ class CSplitter : public QMdiSubWindow, public CCmdTarget {
 public:
     static constexpr int kTreeWidth = 250;
     static constexpr int kPreviewHeight = 500;
-    static constexpr int kInboxWidth = 320;
 
     explicit CSplitter(CTenorelDoc* document, QWidget* parent = nullptr);
     ~CSplitter() override;

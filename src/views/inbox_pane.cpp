@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -28,12 +30,13 @@ namespace {
 const char* const kTitle = QT_TRANSLATE_NOOP("Tavelo", "Boîte de réception");
 const char* const kMoveCheck = QT_TRANSLATE_NOOP("Tavelo", "Ranger dans le dossier du sujet");
 const char* const kNewSubjectButton = QT_TRANSLATE_NOOP("Tavelo", "Nouveau sujet…");
-const char* const kNewSubjectRow = QT_TRANSLATE_NOOP("Tavelo", "Nouveau sujet… (aucun sujet ne convient assez)");
+const char* const kNewSubjectRow = QT_TRANSLATE_NOOP("Tavelo", "Nouveau sujet…\naucun sujet ne convient assez");
 const char* const kLooking = QT_TRANSLATE_NOOP("Tavelo", "Recherche des nouveaux fichiers…");
 const char* const kNone = QT_TRANSLATE_NOOP("Tavelo", "Aucun nouveau fichier");
 const char* const kCount = QT_TRANSLATE_NOOP("Tavelo", "%1 nouveau(x) fichier(s) ; Entrée range sous le premier sujet, 1 à 3 sous l'un des trois");
 const char* const kUnreadable = QT_TRANSLATE_NOOP("Tavelo", "%1 — illisible : %2");
-const char* const kSuggestion = QT_TRANSLATE_NOOP("Tavelo", "%1. %2 (%3 %) — %4");
+// The reason goes on a line of its own: the pane is narrow.
+const char* const kSuggestion = QT_TRANSLATE_NOOP("Tavelo", "%1. %2 (%3 %)\n%4");
 
 // What a row stands for: its file, and which choice (-1: a new subject,
 // 0 to 2: a suggestion, kFileRow: the file itself).
@@ -99,7 +102,10 @@ void InboxPane::Fill()
         return;
     }
     const bool shown = !m_inbox->Folders().isEmpty();
+    const bool appearing = shown && isHidden();
     setVisible(shown);
+    if (appearing)
+        QTimer::singleShot(0, this, [this] { TakeWidth(); });
     m_move->setChecked(Inbox::MovesIntoSubjectFolder());
     const QStringList lines = m_inbox->Lines();
     m_lines->setText(lines.join(QLatin1Char('\n')));
@@ -173,6 +179,22 @@ void InboxPane::FillRows()
         reselect = m_list->topLevelItem(std::clamp(selectedRow, 0, m_list->topLevelItemCount() - 1));
     if (reselect)
         m_list->setCurrentItem(reselect);
+}
+
+void InboxPane::TakeWidth()
+{
+    // Shown beside the tree, it takes its width from the panes on its right.
+    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
+    const int at = splitter ? splitter->indexOf(this) : -1;
+    if (at < 0 || at + 1 >= splitter->count())
+        return;
+    QList<int> sizes = splitter->sizes();
+    if (sizes[at] >= kPreferredWidth)
+        return;
+    const int wanted = std::min(kPreferredWidth - sizes[at], std::max(0, sizes[at + 1] - 200));
+    sizes[at] += wanted;
+    sizes[at + 1] -= wanted;
+    splitter->setSizes(sizes);
 }
 
 QString InboxPane::SelectedPath() const

@@ -24,6 +24,9 @@ class InboxPane : public QWidget {
 public:
     explicit InboxPane(CTenorelDoc* document, QWidget* parent = nullptr);
 
+    // The width it takes beside the tree when it appears.
+    static constexpr int kPreferredWidth = 340;
+
     QTreeWidget* List() const { return m_list; }
     QLabel* Status() const { return m_status; }
     QLabel* LinesLabel() const { return m_lines; }
@@ -45,6 +48,7 @@ protected:
 private:
     void Fill();
     void FillRows();
+    void TakeWidth();
     // What Enter or a double click on this row does.
     void Activate(QTreeWidgetItem* item);
 

@@ -207,7 +207,7 @@ private Q_SLOTS:
 
         // Nothing likely: "Nouveau sujet…" comes first, and opens the dialog.
         row = FileRow(pane, QStringLiteral("sans-rapport.txt"));
-        QCOMPARE(Rows(row).value(0), QStringLiteral("Nouveau sujet… (aucun sujet ne convient assez)"));
+        QCOMPARE(Rows(row).value(0), QStringLiteral("Nouveau sujet…\naucun sujet ne convient assez"));
         QString offeredTitle = QStringLiteral("(none)");
         DialogRunner::SetNextHandler([&offeredTitle](QDialog& d) {
             auto* dlg = qobject_cast<CNewSubjectDlg*>(&d);
