@@ -3154,10 +3154,6 @@ The version on disk cannot be read (%2): save your changes under another name.</
         <translation>%1 page(s) saved in &quot;%2&quot;, %3 blank page(s) removed</translation>
     </message>
     <message>
-        <source> ; rangé sous %1</source>
-        <translation>; filed under %1</translation>
-    </message>
-    <message>
         <source>Aucune page n&apos;a été numérisée.</source>
         <translation>No page was scanned.</translation>
     </message>
@@ -3248,6 +3244,14 @@ no subject fits well enough</translation>
 %4</source>
         <translation>%1. %2 (%3 %)
 %4</translation>
+    </message>
+    <message>
+        <source>Rangé sous %1.</source>
+        <translation>Filed under %1.</translation>
+    </message>
+    <message>
+        <source>Le livre a changé entre-temps : « %1 » n&apos;a pas été rangé.</source>
+        <translation>The book changed meanwhile: &quot;%1&quot; was not filed.</translation>
     </message>
 </context>
 <context>

@@ -50,7 +50,7 @@ const char* const kStopping = QT_TRANSLATE_NOOP("Tavelo", "Arrêt demandé…");
 const char* const kWritten = QT_TRANSLATE_NOOP("Tavelo", "%1 page(s) enregistrée(s) dans « %2 »");
 const char* const kWrittenBlank =
     QT_TRANSLATE_NOOP("Tavelo", "%1 page(s) enregistrée(s) dans « %2 », %3 page(s) blanche(s) retirée(s)");
-const char* const kFiledUnder = QT_TRANSLATE_NOOP("Tavelo", " ; rangé sous %1");
+const char* const kFiledUnder = QT_TRANSLATE_NOOP("Tavelo", "Rangé sous %1.");
 const char* const kNothing = QT_TRANSLATE_NOOP("Tavelo", "Aucune page n'a été numérisée.");
 const char* const kChooseFolder = QT_TRANSLATE_NOOP("Tavelo", "Dossier où enregistrer la numérisation");
 const char* const kLeftReadOnly =
@@ -363,7 +363,7 @@ void CScanDlg::StartScan()
                 m_doc->RefreshDocumentList();
             m_doc->SetModifiedFlag(true);
             inbox->Filed(target, path);
-            m_report->setText(m_report->text() +
+            m_report->setText(m_report->text() + QLatin1Char('\n') +
                               Tx(kFiledUnder).arg(Q(target->GetGeneralTitle() + " / " + target->GetSubjectName())));
         }, Qt::QueuedConnection);
     });

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QPointer>
 #include <QSettings>
 #include <QTimer>
 #include <QUrl>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <atomic>
 #include <ctime>
+#include <limits>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -46,6 +48,8 @@ const char* const kMovesKey = "Inbox/MoveIntoSubjectFolder";
 const char* const kFiled = QT_TRANSLATE_NOOP("Tavelo", "« %1 » rangé sous %2");
 const char* const kGone = QT_TRANSLATE_NOOP("Tavelo", "« %1 » n'est plus dans la boîte de réception : rien n'a été rangé.");
 const char* const kAlreadyHeld = QT_TRANSLATE_NOOP("Tavelo", "« %1 » est déjà dans le livre : rien n'a été rangé.");
+const char* const kNotFiled =
+    QT_TRANSLATE_NOOP("Tavelo", "Le livre a changé entre-temps : « %1 » n'a pas été rangé.");
 const char* const kSubjectGone = QT_TRANSLATE_NOOP("Tavelo", "Ce sujet n'est plus dans le livre : rien n'a été rangé.");
 const char* const kStalled =
     QT_TRANSLATE_NOOP("Tavelo", "Les dossiers de la boîte de réception ne répondent pas : la liste sera mise à jour dès qu'ils répondront.");
@@ -135,6 +139,7 @@ Inbox::Inbox(CTenorelDoc* doc)
             settings.setValue(key, m_folders);
     });
     m_worker = std::thread([this] { Work(); });
+    m_mover = std::thread([this] { MoveWork(); });
     LoadFolders();
 }
 
@@ -146,6 +151,8 @@ Inbox::~Inbox()
     }
     m_wake.notify_all();
     m_worker.join();
+    // A move under way is finished (a file is never left half moved).
+    m_mover.join();
 }
 
 void Inbox::SetSettleMilliseconds(int ms)
@@ -349,49 +356,106 @@ bool Inbox::File(const QString& path, CTenorels* subject, QWidget* parent)
         MessageBox::Show(parent, Tx(kSubjectGone), MessageBox::Exclamation);
         return false;
     }
-    const QString name = QFileInfo(path).fileName();
     const std::string from = path.toStdString();
-    if (!QFileInfo(path).isFile()) {
-        MessageBox::Show(parent, Tx(kGone).arg(name), MessageBox::Exclamation);
-        Refresh();
+    if (m_moving.count(path) != 0)
         return false;
-    }
     // The look on the worker left out the paths the book holds once
     // resolved; here only the paths as written are compared, so that the
     // window's thread never resolves the whole book.
     const bool held = std::any_of(m_doc->Subjects().begin(), m_doc->Subjects().end(),
                                   [&](const auto& s) { return s->HasDocumentPath(from); });
     if (held) {
-        MessageBox::Show(parent, Tx(kAlreadyHeld).arg(name), MessageBox::Exclamation);
+        MessageBox::Show(parent, Tx(kAlreadyHeld).arg(QFileInfo(path).fileName()), MessageBox::Exclamation);
         return false;
     }
-    std::string to = from;
-    if (MovesIntoSubjectFolder()) {
-        const std::string folder = SubjectFolder(*subject);
-        if (!folder.empty() && QFileInfo(Q(folder)).canonicalFilePath() != QFileInfo(path).canonicalPath()) {
+    // The file is looked at, and moved when asked, off the window's thread;
+    // the subject takes it once that is done.
+    const std::string folder = MovesIntoSubjectFolder() ? SubjectFolder(*subject) : std::string();
+    m_moving.insert(path);
+    m_filed.emplace_back(path, std::numeric_limits<std::uint64_t>::max());
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), [&](const InboxEntry& e) { return e.path == path; }),
+                    m_entries.end());
+    Q_EMIT changed();
+    const QPointer<QWidget> messageParent(parent);
+    PostMove([this, path, from, folder, subject, messageParent] {
+        std::string to = from;
+        std::string message;
+        if (LookAt(from).size < 0) {
+            message = Tx(kGone).arg(QFileInfo(path).fileName()).toStdString();
+        } else if (!folder.empty() && Resolved(folder) != Resolved(from.substr(0, from.find_last_of('/')))) {
             const MoveOutcome moved = MoveIntoFolder(from, folder);
-            if (!moved.moved) {
-                MessageBox::Show(parent, Q(moved.message), MessageBox::Exclamation);
-                return false;
-            }
-            to = moved.path;
+            if (moved.moved)
+                to = moved.path;
+            else
+                message = moved.message;
         }
+        QMetaObject::invokeMethod(this, [this, path, to, message, subject, messageParent] {
+            Complete(path, Q(to), Q(message), subject, messageParent);
+        }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void Inbox::Complete(const QString& path, const QString& to, const QString& message, CTenorels* subject,
+                     QWidget* parent)
+{
+    m_moving.erase(path);
+    const auto unfiled = [&] {
+        m_filed.erase(std::remove_if(m_filed.begin(), m_filed.end(), [&](const auto& f) { return f.first == path; }),
+                      m_filed.end());
+    };
+    if (!message.isEmpty()) {
+        unfiled();
+        MessageBox::Show(parent, message, MessageBox::Exclamation);
+        Refresh();
+        return;
     }
-    subject->AddDocumentPath(to);
+    // The book changed meanwhile: the file stays where it now is.
+    if (!Holds(subject) || m_doc->IsReadOnly()) {
+        unfiled();
+        MessageBox::Show(parent, Tx(kNotFiled).arg(to), MessageBox::Exclamation);
+        Refresh();
+        return;
+    }
+    subject->AddDocumentPath(to.toStdString());
     if (m_doc->GetCurrentSubject() == subject)
         m_doc->RefreshDocumentList();
     m_doc->SetModifiedFlag(true);
 
-    m_filings.push_back({static_cast<std::size_t>(m_doc->IndexOf(subject)), from, to});
+    m_filings.push_back({static_cast<std::size_t>(m_doc->IndexOf(subject)), path.toStdString(), to.toStdString()});
     ++m_expectedDocuments;
-    m_filed.emplace_back(path, m_generation + 1);
-    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(), [&](const InboxEntry& e) { return e.path == path; }),
-                    m_entries.end());
-    CommandHost::Tell(Tx(kFiled).arg(QFileInfo(Q(to)).fileName(),
+    for (auto& [filed, generation] : m_filed)
+        if (filed == path)
+            generation = m_generation + 1;
+    CommandHost::Tell(Tx(kFiled).arg(QFileInfo(to).fileName(),
                                      Q(filing::SubjectLabel({subject->GetGeneralTitle(), subject->GetSubjectName(), {}, false}))));
     Q_EMIT changed();
     Refresh();
-    return true;
+}
+
+void Inbox::PostMove(std::function<void()> task)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_moves.push_back(std::move(task));
+    }
+    m_wake.notify_all();
+}
+
+void Inbox::MoveWork()
+{
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stop || !m_moves.empty(); });
+            if (m_moves.empty())
+                return;
+            task = std::move(m_moves.front());
+            m_moves.pop_front();
+        }
+        task();
+    }
 }
 
 void Inbox::Filed(CTenorels* subject, const QString& path)

@@ -17,6 +17,8 @@
 #include <QStringList>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -76,8 +78,9 @@ public:
 
     // Files the entry under the subject as adding a document does (the book
     // becomes modified; a read-only book refuses), after moving it into the
-    // subject's folder when the user asked for it. False, the user told, when
-    // it was not filed.
+    // subject's folder when the user asked for it. The file is looked at and
+    // moved off the window's thread: the subject lists it once that is done.
+    // False, the user told, when it is refused at once.
     bool File(const QString& path, CTenorels* subject, QWidget* parent);
     // A document filed in some other way (a scan filed at once): its text is
     // read into the cache and the suggestions count it.
@@ -125,6 +128,10 @@ private:
     void Apply(std::shared_ptr<Result> result);
     void Watch(const std::vector<FolderState>& folders);
     void Work();
+    // The file's look and move, then the filing on the window's thread.
+    void PostMove(std::function<void()> task);
+    void MoveWork();
+    void Complete(const QString& path, const QString& to, const QString& message, CTenorels* subject, QWidget* parent);
 
     CTenorelDoc* m_doc;
     QStringList m_folders;
@@ -146,12 +153,15 @@ private:
     std::size_t m_expectedDocuments = 0;
     // Paths filed meanwhile, with the generation that first knows them.
     std::vector<std::pair<QString, std::uint64_t>> m_filed;
+    std::set<QString> m_moving; // being looked at or moved
 
     std::mutex m_mutex; // what follows, with m_wake
     std::condition_variable m_wake;
     std::unique_ptr<Request> m_pending;
+    std::deque<std::function<void()>> m_moves;
     bool m_stop = false;
     std::thread m_worker;
+    std::thread m_mover;
 };
 
 } // namespace tavelo::gui

@@ -182,7 +182,7 @@ private Q_SLOTS:
         QVERIFY2(Rows(row).value(0).startsWith(QStringLiteral("1. EDF / Maison (")), qPrintable(Rows(row).join('|')));
         QVERIFY(!doc->IsModified());
         Press(pane, row, Qt::Key_Return);
-        QVERIFY(Holds(PathsOf(*doc, 0), bill));
+        QTRY_VERIFY(Holds(PathsOf(*doc, 0), bill));
         QVERIFY(doc->IsModified());
         QVERIFY(!FileRow(pane, QStringLiteral("nouvelle-facture.txt")));
         window->Tree()->setCurrentItem(FindItem(window->Tree(), QStringLiteral("Maison")));
@@ -198,7 +198,7 @@ private Q_SLOTS:
         const std::size_t second = choices[1].startsWith(QStringLiteral("2. EDF / Maison")) ? 0 : 1;
         QVERIFY(choices[1].startsWith(second == 0 ? QStringLiteral("2. EDF / Maison") : QStringLiteral("2. Impôts / 2025")));
         Press(pane, row, Qt::Key_2);
-        QVERIFY(Holds(PathsOf(*doc, second), notice));
+        QTRY_VERIFY(Holds(PathsOf(*doc, second), notice));
         QVERIFY(!Holds(PathsOf(*doc, 1 - second), notice));
         // The filed file does not come back with the next look.
         WriteText(inbox + QStringLiteral("/sans-rapport.txt"), "Carnet de vaccination du chat Minou, rappel annuel.\n");
@@ -222,7 +222,7 @@ private Q_SLOTS:
         Press(pane, row, Qt::Key_Return);
         QCOMPARE(offeredTitle, firstTitle.isEmpty() ? QString() : firstTitle);
         QCOMPARE(doc->GetSubjectCount(), std::size_t{3});
-        QVERIFY(Holds(PathsOf(*doc, 2), inbox + QStringLiteral("/sans-rapport.txt")));
+        QTRY_VERIFY(Holds(PathsOf(*doc, 2), inbox + QStringLiteral("/sans-rapport.txt")));
         QVERIFY(FindItem(window->Tree(), QStringLiteral("Minou")));
 
         // Into the subject's folder, beside a file of the same name.
@@ -234,7 +234,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(FileRow(pane, QStringLiteral("releve.txt")), 15000);
         Press(pane, FileRow(pane, QStringLiteral("releve.txt")), Qt::Key_1);
         const QString moved = edfFolder + QStringLiteral("/releve (2).txt");
-        QVERIFY(Holds(PathsOf(*doc, 0), moved));
+        QTRY_VERIFY(Holds(PathsOf(*doc, 0), moved));
         QVERIFY(!QFile::exists(inbox + QStringLiteral("/releve.txt")));
         QCOMPARE(ReadBytes(edfFolder + QStringLiteral("/releve.txt")), QByteArray("déjà là\n"));
         QVERIFY(ReadBytes(moved).startsWith("EDF Entreprise"));
