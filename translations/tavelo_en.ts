@@ -622,6 +622,21 @@ Insured address: 12 rue des Lilas.</translation>
     </message>
 </context>
 <context>
+    <name>Inbox</name>
+    <message>
+        <source>Aucun nom libre pour « %1 » dans « %2 » : le fichier est resté où il était.</source>
+        <translation>No free name for &quot;%1&quot; in &quot;%2&quot;: the file was left where it was.</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;a pas pu être rangé dans « %2 » : %3. Le fichier est resté où il était.</source>
+        <translation>&quot;%1&quot; could not be moved into &quot;%2&quot;: %3. The file was left where it was.</translation>
+    </message>
+    <message>
+        <source>Numérisation</source>
+        <translation>Scan</translation>
+    </message>
+</context>
+<context>
     <name>Manual</name>
     <message>
         <source>Usage :</source>
@@ -3009,6 +3024,234 @@ The version on disk cannot be read (%2): save your changes under another name.</
     <message>
         <source>Le livre « %1 » a des sujets de même titre général et de même intitulé que ce livre. Réunir les fusionne (documents réunis dans l&apos;ordre, attendus gardés tous les deux quand ils diffèrent) ; Ajouter en double les ajoute à côté des sujets existants.</source>
         <translation>The book &quot;%1&quot; has subjects with the same general title and name as this book. Unite merges them (documents united in order, both expected texts kept when they differ); Add as duplicates adds them beside the existing subjects.</translation>
+    </message>
+    <message>
+        <source>Boîte de réception</source>
+        <translation>Inbox</translation>
+    </message>
+    <message>
+        <source>Dossiers surveillés pour ce livre. Les fichiers qui y arrivent sont proposés au rangement, avec les sujets qui leur conviennent le mieux.</source>
+        <translation>Folders watched for this book. The files that arrive there are offered for filing, with the subjects that suit them best.</translation>
+    </message>
+    <message>
+        <source>&amp;Ajouter un dossier…</source>
+        <translation>&amp;Add a folder…</translation>
+    </message>
+    <message>
+        <source>&amp;Retirer</source>
+        <translation>&amp;Remove</translation>
+    </message>
+    <message>
+        <source>Dossier à surveiller</source>
+        <translation>Folder to watch</translation>
+    </message>
+    <message>
+        <source>N&amp;umériser…</source>
+        <translation>Sc&amp;an…</translation>
+    </message>
+    <message>
+        <source>&amp;Boîte de réception…</source>
+        <translation>&amp;Inbox…</translation>
+    </message>
+    <message>
+        <source>Choisit les dossiers dont les nouveaux fichiers sont proposés au rangement dans ce livre</source>
+        <translation>Chooses the folders whose new files are offered for filing in this book</translation>
+    </message>
+    <message>
+        <source>Numérise des pages en un PDF où l&apos;on peut chercher, dans la boîte de réception ou sous le sujet sélectionné</source>
+        <translation>Scans pages into a searchable PDF, in the inbox or under the selected subject</translation>
+    </message>
+    <message>
+        <source>Numériser</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <source>Scanner :</source>
+        <translation>Scanner:</translation>
+    </message>
+    <message>
+        <source>Source :</source>
+        <translation>Source:</translation>
+    </message>
+    <message>
+        <source>Résolution :</source>
+        <translation>Resolution:</translation>
+    </message>
+    <message>
+        <source>Couleurs :</source>
+        <translation>Colours:</translation>
+    </message>
+    <message>
+        <source>%1 ppp</source>
+        <translation>%1 dpi</translation>
+    </message>
+    <message>
+        <source>Supprimer les pages blanches</source>
+        <translation>Remove blank pages</translation>
+    </message>
+    <message>
+        <source>Enregistrer dans la boîte de réception</source>
+        <translation>Save in the inbox</translation>
+    </message>
+    <message>
+        <source>Ranger dans le sujet sélectionné</source>
+        <translation>File under the selected subject</translation>
+    </message>
+    <message>
+        <source>&amp;Numériser</source>
+        <translation>&amp;Scan</translation>
+    </message>
+    <message>
+        <source>&amp;Arrêter</source>
+        <translation>S&amp;top</translation>
+    </message>
+    <message>
+        <source>&amp;Fermer</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>Recherche des scanners…</source>
+        <translation>Looking for scanners…</translation>
+    </message>
+    <message>
+        <source>Aucun scanner n&apos;a été trouvé.</source>
+        <translation>No scanner was found.</translation>
+    </message>
+    <message>
+        <source>Ouverture du scanner…</source>
+        <translation>Opening the scanner…</translation>
+    </message>
+    <message>
+        <source>(celui du scanner)</source>
+        <translation>(the scanner&apos;s own)</translation>
+    </message>
+    <message>
+        <source>Page %1 : lecture…</source>
+        <translation>Page %1: reading…</translation>
+    </message>
+    <message>
+        <source>Page %1 : lecture… %2 %</source>
+        <translation>Page %1: reading… %2 %</translation>
+    </message>
+    <message>
+        <source>Page %1 : reconnaissance du texte…</source>
+        <translation>Page %1: recognising the text…</translation>
+    </message>
+    <message>
+        <source>Page %1 faite : %2 gardée(s), %3 blanche(s) retirée(s)</source>
+        <translation>Page %1 done: %2 kept, %3 blank removed</translation>
+    </message>
+    <message>
+        <source>Arrêt demandé…</source>
+        <translation>Stopping…</translation>
+    </message>
+    <message>
+        <source>%1 page(s) enregistrée(s) dans « %2 »</source>
+        <translation>%1 page(s) saved in &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 page(s) enregistrée(s) dans « %2 », %3 page(s) blanche(s) retirée(s)</source>
+        <translation>%1 page(s) saved in &quot;%2&quot;, %3 blank page(s) removed</translation>
+    </message>
+    <message>
+        <source>Aucune page n&apos;a été numérisée.</source>
+        <translation>No page was scanned.</translation>
+    </message>
+    <message>
+        <source>Dossier où enregistrer la numérisation</source>
+        <translation>Folder to save the scan in</translation>
+    </message>
+    <message>
+        <source>Le sujet n&apos;est plus dans le livre : la numérisation est restée dans « %1 ».</source>
+        <translation>The subject is no longer in the book: the scan stayed in &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>« %1 » rangé sous %2</source>
+        <translation>&quot;%1&quot; filed under %2</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;est plus dans la boîte de réception : rien n&apos;a été rangé.</source>
+        <translation>&quot;%1&quot; is no longer in the inbox: nothing was filed.</translation>
+    </message>
+    <message>
+        <source>« %1 » est déjà dans le livre : rien n&apos;a été rangé.</source>
+        <translation>&quot;%1&quot; is already in the book: nothing was filed.</translation>
+    </message>
+    <message>
+        <source>Ce sujet n&apos;est plus dans le livre : rien n&apos;a été rangé.</source>
+        <translation>This subject is no longer in the book: nothing was filed.</translation>
+    </message>
+    <message>
+        <source>Les dossiers de la boîte de réception ne répondent pas : la liste sera mise à jour dès qu&apos;ils répondront.</source>
+        <translation>The inbox folders do not answer: the list will be brought up to date as soon as they do.</translation>
+    </message>
+    <message>
+        <source>« %1 » change encore : il sera listé dès qu&apos;il ne changera plus.</source>
+        <translation>&quot;%1&quot; is still changing: it will be listed once it stops.</translation>
+    </message>
+    <message>
+        <source>le fichier est vide</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>le fichier est trop volumineux pour être lu (%1 Mo)</source>
+        <translation>the file is too large to be read (%1 MB)</translation>
+    </message>
+    <message>
+        <source>Ranger dans le dossier du sujet</source>
+        <translation>File into the subject&apos;s folder</translation>
+    </message>
+    <message>
+        <source>Nouveau sujet…</source>
+        <translation>New subject…</translation>
+    </message>
+    <message>
+        <source>Recherche des nouveaux fichiers…</source>
+        <translation>Looking for new files…</translation>
+    </message>
+    <message>
+        <source>Aucun nouveau fichier</source>
+        <translation>No new file</translation>
+    </message>
+    <message>
+        <source>%1 nouveau(x) fichier(s) ; Entrée range sous le premier sujet, 1 à 3 sous l&apos;un des trois</source>
+        <translation>%1 new file(s); Enter files under the first subject, 1 to 3 under one of the three</translation>
+    </message>
+    <message>
+        <source>%1 — illisible : %2</source>
+        <translation>%1 — unreadable: %2</translation>
+    </message>
+    <message>
+        <source>Un document du même nom est déjà sous %1.</source>
+        <translation>A document of the same name is already under %1.</translation>
+    </message>
+    <message>
+        <source>Le livre est en lecture seule : la numérisation est restée dans « %1 » sans être rangée.</source>
+        <translation>The book is read-only: the scan stayed in &quot;%1&quot; without being filed.</translation>
+    </message>
+    <message>
+        <source>Dossier de la boîte de réception</source>
+        <translation>Inbox folder</translation>
+    </message>
+    <message>
+        <source>Nouveau sujet…
+aucun sujet ne convient assez</source>
+        <translation>New subject…
+no subject fits well enough</translation>
+    </message>
+    <message>
+        <source>%1. %2 (%3 %)
+%4</source>
+        <translation>%1. %2 (%3 %)
+%4</translation>
+    </message>
+    <message>
+        <source>Rangé sous %1.</source>
+        <translation>Filed under %1.</translation>
+    </message>
+    <message>
+        <source>Le livre a changé entre-temps : « %1 » n&apos;a pas été rangé.</source>
+        <translation>The book changed meanwhile: &quot;%1&quot; was not filed.</translation>
     </message>
 </context>
 <context>

@@ -32,6 +32,9 @@ enum CommandId : int {
     // Keeping general titles tidy.
     ID_RENAME_GENERAL_TITLE = 32820,
     ID_MOVE_SUBJECT = 32821,
+    // Filing new paperwork: the book's inbox folders, scanning.
+    ID_INBOX = 32830,
+    ID_SCAN = 32831,
 
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,

@@ -14,6 +14,7 @@
 #include "app/resource_ids.h"
 #include "app/tenorel_doc.h"
 #include "views/html_view.h"
+#include "views/inbox_pane.h"
 #include "views/liste_view.h"
 #include "views/quick_search_field.h"
 #include "views/subject_filter.h"
@@ -47,13 +48,18 @@ CSplitter::CSplitter(CTenorelDoc* document, QWidget* parent) : QMdiSubWindow(par
     m_wndSplitter2->setChildrenCollapsible(false);
     m_preview = new CHTMLView(document, m_wndSplitter2);
     m_list = new CListeView(document, m_wndSplitter2);
+    // The inbox pane stands beside the tree; it shows itself once the book
+    // has an inbox folder.
+    m_inboxPane = new InboxPane(document, m_wndSplitter);
     m_wndSplitter->addWidget(m_treePane);
+    m_wndSplitter->addWidget(m_inboxPane);
     m_wndSplitter->addWidget(m_wndSplitter2);
     m_wndSplitter2->addWidget(m_preview);
     m_wndSplitter2->addWidget(m_list);
     // The left and upper panes keep their size when the window is resized.
     m_wndSplitter->setStretchFactor(0, 0);
-    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter->setStretchFactor(1, 0);
+    m_wndSplitter->setStretchFactor(2, 1);
     m_wndSplitter2->setStretchFactor(0, 0);
     m_wndSplitter2->setStretchFactor(1, 1);
     m_tree->setMinimumWidth(40);
@@ -121,7 +127,9 @@ void CSplitter::ApplyInitialSizes()
     m_sized = true;
     const int width = std::max(m_wndSplitter->width(), kTreeWidth + 100);
     const int height = std::max(m_wndSplitter2->height(), kPreviewHeight + 60);
-    m_wndSplitter->setSizes({kTreeWidth, width - kTreeWidth - m_wndSplitter->handleWidth()});
+    const int inbox = m_inboxPane->isVisible() ? InboxPane::kPreferredWidth + m_wndSplitter->handleWidth() : 0;
+    m_wndSplitter->setSizes({kTreeWidth, inbox > 0 ? InboxPane::kPreferredWidth : 0,
+                             std::max(100, width - kTreeWidth - inbox - m_wndSplitter->handleWidth())});
     m_wndSplitter2->setSizes({kPreviewHeight, height - kPreviewHeight - m_wndSplitter2->handleWidth()});
 }
 

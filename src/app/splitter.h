@@ -19,6 +19,7 @@ class CHTMLView;
 class CListeView;
 class CView;
 class SubjectFilter;
+class InboxPane;
 class QuickSearchField;
 
 class CSplitter : public QMdiSubWindow, public CCmdTarget {
@@ -38,6 +39,8 @@ public:
     SubjectFilter* Filter() const { return m_filter; }
     // The quick search field at the top of the tree's pane (Ctrl+K).
     QuickSearchField* QuickSearch() const { return m_quickSearch; }
+    // The book's inbox, beside the tree (hidden while it has no folder).
+    InboxPane* Inbox() const { return m_inboxPane; }
     QSplitter* OuterSplitter() const { return m_wndSplitter; }
     QSplitter* InnerSplitter() const { return m_wndSplitter2; }
 
@@ -73,6 +76,7 @@ private:
     QWidget* m_treePane;
     SubjectFilter* m_filter;
     QuickSearchField* m_quickSearch;
+    InboxPane* m_inboxPane;
     CView* m_pActiveView = nullptr;
     bool m_sized = false;
     QMetaObject::Connection m_focusConnection;

@@ -21,6 +21,7 @@
 #include "app/splitter.h"
 #include "app/tenorel_doc.h"
 #include "app/tool_commands.h"
+#include "app/inbox_commands.h"
 #include "app/toolbar_icons.h"
 #include "app/translation.h"
 #include "app/ui_prompts.h"
@@ -45,6 +46,7 @@ CTenorelApp::CTenorelApp()
     InstallCommands();
     RegisterSearchCommands();
     RegisterEditingCommands();
+    RegisterInboxCommands();
 }
 
 CTenorelApp::~CTenorelApp()
