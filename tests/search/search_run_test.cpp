@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <atomic>
 #include <filesystem>
 #include <sstream>
@@ -278,6 +280,23 @@ TEST(SearchCli, PrintsHitsAndExitStatus)
 TEST(SearchCli, ReadingLimitsAndTheTextCache)
 {
     TempDir dir;
+    // A cache of its own: the other tests of this program run beside it and
+    // fill theirs while this one clears it.
+    const char* const before = std::getenv("XDG_CACHE_HOME");
+    const std::string kept = before != nullptr ? before : "";
+    const std::string cacheHome = dir.File("cache");
+    ::setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+    struct Restore {
+        const char* before;
+        std::string kept;
+        ~Restore()
+        {
+            if (before != nullptr)
+                ::setenv("XDG_CACHE_HOME", kept.c_str(), 1);
+            else
+                ::unsetenv("XDG_CACHE_HOME");
+        }
+    } restore{before, kept};
     SubjectList book;
     book.push_back(Subject("Courrier", "Lettre", "", {dir.Write("lettre.doc", ReadWholeFile(test::Fixture("lettre.doc")))}));
     const std::string path = dir.Write("livre.tvo", WriteSubjectList(book));
