@@ -3253,6 +3253,10 @@ no subject fits well enough</translation>
         <source>Le livre a changé entre-temps : « %1 » n&apos;a pas été rangé.</source>
         <translation>The book changed meanwhile: &quot;%1&quot; was not filed.</translation>
     </message>
+    <message>
+        <source>Fusionner vos modifications avec la version du livre qui est sur le disque ? (Rien n&apos;est écrit : vous pourrez enregistrer le tout sous un autre nom.)</source>
+        <translation>Merge your changes with the version of the book on disk? (Nothing is written: you can save it all under another name.)</translation>
+    </message>
 </context>
 <context>
     <name>tavelo-cli</name>

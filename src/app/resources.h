@@ -124,6 +124,9 @@ inline constexpr const char* kChangedUnderEdits = QT_TRANSLATE_NOOP(
               "changements avec les vôtres ? (Rien n'est écrit : vous pourrez enregistrer le tout sous un autre nom.)");
 inline constexpr const char* kTakenOverNotice = QT_TRANSLATE_NOOP(
     "Tavelo", "%1\n\nLe livre est maintenant en lecture seule dans cette fenêtre ; vos modifications restent affichées.");
+inline constexpr const char* kTakenOverMerge = QT_TRANSLATE_NOOP(
+    "Tavelo", "Fusionner vos modifications avec la version du livre qui est sur le disque ? (Rien n'est écrit : vous "
+              "pourrez enregistrer le tout sous un autre nom.)");
 inline constexpr const char* kMergeReviewTitle = QT_TRANSLATE_NOOP("Tavelo", "Fusion de deux versions du livre");
 inline constexpr const char* kMergeLine = QT_TRANSLATE_NOOP("Tavelo", "%1 — %2 : %3");
 inline constexpr const char* kMergeAdded = QT_TRANSLATE_NOOP("Tavelo", "ajouté");

@@ -288,8 +288,18 @@ void CTenorelDoc::OnDiskLook(DiskLook look)
             m_storage->MarkTakenOver();
             Q_EMIT readOnlyChanged();
             const std::string message = TakenOverMessage(held->GetFilePath(), ReadBookHolder(held->GetFilePath()));
-            MessageBox::Show(DialogParent(), Tx(text::kTakenOverNotice).arg(QString::fromStdString(message)),
-                             MessageBox::Exclamation);
+            const QString notice = Tx(text::kTakenOverNotice).arg(QString::fromStdString(message));
+            if (!IsModified()) {
+                MessageBox::Show(DialogParent(), notice, MessageBox::Exclamation);
+                return;
+            }
+            // Its edits may go into the taker's version at once, or later
+            // into a copy.
+            const auto answer = MessageBox::Show(DialogParent(), notice + QStringLiteral("\n\n") + Tx(text::kTakenOverMerge),
+                                                 MessageBox::Exclamation, QMessageBox::Yes | QMessageBox::No,
+                                                 QMessageBox::Yes);
+            if (answer == QMessageBox::Yes && self)
+                MergeFromDisk();
         }
         return;
     }

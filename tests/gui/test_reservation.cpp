@@ -394,22 +394,30 @@ private Q_SLOTS:
         lock.flush();
         QVERIFY(lock.resize(text.size()));
         lock.close();
+        // The taker saved a subject of its own; the holder merges its edits in.
+        QFile book(path);
+        QVERIFY(book.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        book.write(QByteArray::fromStdString(
+            WriteSubjectList(MakeSubjects({{"EDF", "2006", 0, "", {}}, {"Gaz", "2008", 0, "", {}}}))));
+        book.close();
+        MessageBox::SetNextAnswer(QMessageBox::Yes);
         QTRY_VERIFY(doc->IsReadOnly());
+        QTRY_COMPARE(doc->GetSubjectCount(), std::size_t{3});
         QCOMPARE(MessageBox::History().size(), std::size_t{1});
         QVERIFY2(MessageBox::History().back().text.contains(QStringLiteral("a été repris par marie sur le poste salon")),
                  qPrintable(MessageBox::History().back().text));
+        QVERIFY(MessageBox::History().back().text.contains(QStringLiteral("Fusionner vos modifications")));
         auto* bar = ActiveWindow(*app)->findChild<ReadOnlyBar*>(QStringLiteral("readOnlyBar"));
         QVERIFY(!bar->isHidden());
         QCOMPARE(bar->Text(), QStringLiteral("Lecture seule : réservé par marie sur le poste salon"));
         QVERIFY(doc->IsModified());
-        QCOMPARE(doc->GetSubjectCount(), std::size_t{2});
         const QByteArray before = ReadBytes(path);
         // Its save goes to another name; the taker's book is not touched.
         const QString copy = m_dir.filePath(QStringLiteral("repris copie.tvo"));
         FileDialog::SetNextFileName(copy);
         QVERIFY(app->MainFrame()->RunCommand(ID_FILE_SAVE));
         QCOMPARE(ReadBytes(path), before);
-        QCOMPARE(ReadSubjectList(ReadBytes(copy).toStdString()).size(), std::size_t{2});
+        QCOMPARE(ReadSubjectList(ReadBytes(copy).toStdString()).size(), std::size_t{3});
         QCOMPARE(QString::fromStdString(ReadBookHolder(path.toStdString()).session), QStringLiteral("preneur"));
         BookStorage::SetAliveInterval(kAliveInterval);
         CTenorelDoc::SetPollInterval(5000);
