@@ -4,7 +4,9 @@
 // by FTS5 and answering as the matching does (exactly where they claim to,
 // never fewer texts elsewhere).
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include <sqlite3.h>
@@ -113,5 +115,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if ((exact && indexed != occurs) || (occurs && !indexed))
                 __builtin_trap();
         }
+
+    // Where the index counts the hits, its count and its first hit are the
+    // matching's own, as long as no two words of the text overlap.
+    if (!tavelo::CountedByIndex(query))
+        return 0;
+    bool apart = true;
+    for (std::size_t i = 1; i < words.size(); ++i)
+        apart = apart && words[i].begin >= words[i - 1].end;
+    std::uint64_t count = 0;
+    std::uint32_t first = UINT32_MAX;
+    for (const Clause& clause : query.clauses) {
+        if (clause.excluded)
+            continue;
+        std::string sql;
+        for (const Term& term : clause.either) {
+            bool exact = false;
+            sql += (sql.empty() ? "(" : " OR (") + tavelo::WordIndexQuery(term, exact) + ")";
+        }
+        sqlite3_stmt* hits = nullptr;
+        sqlite3_prepare_v2(db, "SELECT tavelo_hits(w) FROM w WHERE w MATCH ?1", -1, &hits, nullptr);
+        sqlite3_bind_text(hits, 1, sql.data(), static_cast<int>(sql.size()), SQLITE_STATIC);
+        if (sqlite3_step(hits) == SQLITE_ROW) {
+            const std::int64_t packed = sqlite3_column_int64(hits, 0);
+            count += static_cast<std::uint64_t>(packed >> 32);
+            first = std::min(first, static_cast<std::uint32_t>(packed));
+        }
+        sqlite3_finalize(hits);
+    }
+    if (count < spans.size() || (apart && spans.size() < 10000 && count != spans.size()))
+        __builtin_trap();
+    if (apart && !spans.empty()) {
+        const std::optional<std::uint32_t> begin = WordBegin(text, first);
+        if (!begin || *begin != spans.front().first)
+            __builtin_trap();
+    }
     return 0;
 }

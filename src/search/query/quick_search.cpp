@@ -80,29 +80,6 @@ void InParallel(std::size_t count, std::size_t worthSharing, const std::function
         helper.join();
 }
 
-// Whether the word index's count of a query's phrases in a text is the count
-// of its hits there: every term decided exactly by the index, no prefix, and
-// no word sought twice (two terms' hits would then overlap, and a phrase
-// whose end repeats its beginning would overlap itself).
-bool CountedByIndex(const query::Query& query)
-{
-    std::vector<std::string_view> seen;
-    for (const query::Clause& clause : query.clauses)
-        for (const Term& term : clause.either) {
-            bool exact = false;
-            WordIndexQuery(term, exact);
-            if (!exact || term.prefix)
-                return false;
-            for (const std::string& word : term.words) {
-                const std::string_view stem = query::Stem(word);
-                if (std::find(seen.begin(), seen.end(), stem) != seen.end())
-                    return false;
-                seen.push_back(stem);
-            }
-        }
-    return true;
-}
-
 bool IsBlankByte(char c)
 {
     return c == ' ' || c == '\n' || c == '\t' || c == '\r';
@@ -152,6 +129,25 @@ std::string WordIndexQuery(const Term& term, bool& exact)
     if (!term.compact.empty())
         out += " OR " + ReferenceQuery(term.compact);
     return out;
+}
+
+bool CountedByIndex(const query::Query& query)
+{
+    std::vector<std::string_view> seen;
+    for (const query::Clause& clause : query.clauses)
+        for (const Term& term : clause.either) {
+            bool exact = false;
+            WordIndexQuery(term, exact);
+            if (!exact || term.prefix)
+                return false;
+            for (const std::string& word : term.words) {
+                const std::string_view stem = query::Stem(word);
+                if (std::find(seen.begin(), seen.end(), stem) != seen.end())
+                    return false;
+                seen.push_back(stem);
+            }
+        }
+    return true;
 }
 
 void QuickSearch::Folded::Set(std::string value)

@@ -131,4 +131,10 @@ private:
 // the texts where it can match; `exact` says which.
 std::string WordIndexQuery(const query::Term& term, bool& exact);
 
+// Whether the word index's count of a query's phrases in a text is the count
+// of its hits there: every term decided exactly by the index, no prefix, and
+// no word sought twice (two terms' hits would then overlap, and a phrase
+// whose end repeats its beginning would overlap itself).
+bool CountedByIndex(const query::Query& query);
+
 } // namespace tavelo
