@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/manual.h"
 #include "cli/output_field.h"
+#include "reading/text_source.h"
 #include "editing/copy_observer.h"
 #include "editing/document_check.h"
 #include "editing/export.h"
@@ -118,6 +119,14 @@ int RunCheck(const Args& args, Streams io)
         return 1;
     }
     return missing.empty() ? 0 : 1;
+}
+
+void WriteReadingNotices(TextSource& source, std::ostream& err)
+{
+    if (const std::string warning = source.Cache().TakeWarning(); !warning.empty())
+        err << warning << '\n';
+    if (const std::string notice = source.TakeReaderNotice(); !notice.empty())
+        err << notice << '\n';
 }
 
 } // namespace tavelo::cli

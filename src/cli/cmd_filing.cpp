@@ -123,10 +123,7 @@ int SuggestFor(const SubjectList& subjects, const std::vector<std::string>& path
     if (json)
         io.out << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     io.out.flush();
-    if (const std::string warning = source.Cache().TakeWarning(); !warning.empty())
-        io.err << warning << '\n';
-    if (const std::string notice = source.TakeReaderNotice(); !notice.empty())
-        io.err << notice << '\n';
+    WriteReadingNotices(source, io.err);
     if (!io.out) {
         io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
         return 1;

@@ -8,6 +8,10 @@
 
 #include "book/book_file.h"
 
+namespace tavelo {
+class TextSource;
+}
+
 namespace tavelo::cli {
 
 // The text with its control characters (tab, carriage return, line feed...)
@@ -18,5 +22,9 @@ std::string EscapeField(std::string_view text);
 // instance of Tavelo stays readable); nothing, after a French message on
 // `err`, when it cannot be read.
 std::optional<SubjectList> ReadBookSubjects(const std::string& path, std::ostream& err);
+
+// What the text cache and the reader processes have to say after a command
+// read documents, one line each on `err`.
+void WriteReadingNotices(TextSource& source, std::ostream& err);
 
 } // namespace tavelo::cli

@@ -85,15 +85,12 @@ FileText ReadFileText(TextSource& source, const std::string& path)
     }
     if (IsReadInProcess(kind)) {
         std::string storage;
-        const std::string_view decoded = DecodeTextFile(read.bytes, storage);
-        out.text.assign(decoded);
         // Kept like the quick search keeps plain text, so that the word index
         // holds it once the file is filed.
-        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            DocumentText text;
-            text.Append(MatchRule::kPattern, decoded);
-            source.Cache().Store(path, StateOf(st), kind, HashBytes(read.bytes), &text);
-        }
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            out.text.assign(source.KeepPlainText(path, StateOf(st), kind, read.bytes, storage));
+        else
+            out.text.assign(DecodeTextFile(read.bytes, storage));
     } else {
         out.text = read.text.Body();
     }
@@ -104,20 +101,7 @@ FileText ReadFileText(TextSource& source, const std::string& path)
 std::vector<FileText> ReadFileTexts(TextSource& source, const std::vector<std::string>& paths)
 {
     std::vector<FileText> texts(paths.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t i = next.fetch_add(1); i < paths.size(); i = next.fetch_add(1))
-            texts[i] = ReadFileText(source, paths[i]);
-    };
-    source.BeginSearch();
-    const unsigned count = std::max(1u, std::min<unsigned>(source.Parallelism(), static_cast<unsigned>(paths.size())));
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < count; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    source.EndSearch();
+    source.ReadInParallel(paths.size(), [&](std::size_t i) { texts[i] = ReadFileText(source, paths[i]); });
     return texts;
 }
 

@@ -1,6 +1,8 @@
 #include "reading/text_source.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <thread>
 
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 #include "book/file_io.h"
 #include "reading/content_hash.h"
 #include "reading/document_file.h"
+#include "reading/text_decoding.h"
 
 namespace tavelo {
 
@@ -192,6 +195,37 @@ DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadCon
     read.reason = std::move(outcome.reason);
     read.lasting = outcome.lasting;
     return read;
+}
+
+void TextSource::ReadInParallel(std::size_t count, const std::function<void(std::size_t)>& read, unsigned threads)
+{
+    if (count == 0)
+        return;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+            read(i);
+    };
+    const unsigned used = std::max(1u, std::min<unsigned>(threads == 0 ? Parallelism() : threads,
+                                                          static_cast<unsigned>(std::min<std::size_t>(count, UINT_MAX))));
+    BeginSearch();
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < used; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    EndSearch();
+}
+
+std::string_view TextSource::KeepPlainText(const std::string& path, const FileState& state, DocumentKind kind,
+                                           const std::string& bytes, std::string& storage)
+{
+    const std::string_view decoded = DecodeTextFile(bytes, storage);
+    DocumentText text;
+    text.Append(MatchRule::kPattern, decoded);
+    m_cache->Store(path, state, kind, HashBytes(bytes), &text);
+    return decoded;
 }
 
 DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)

@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -73,6 +75,15 @@ public:
     void BeginSearch();
     // At the end of a search: the cache is written.
     void EndSearch();
+
+    // Calls read(i) for every i below count on up to `threads` threads (the
+    // source's parallelism when 0), between BeginSearch and EndSearch.
+    void ReadInParallel(std::size_t count, const std::function<void(std::size_t)>& read, unsigned threads = 0);
+    // Keeps the text of a plain text file read by Read (its `bytes`), as the
+    // file in `state` holds it, so that the word index holds it too; the
+    // decoded text, which may stand in `storage`.
+    std::string_view KeepPlainText(const std::string& path, const FileState& state, DocumentKind kind,
+                                   const std::string& bytes, std::string& storage);
 
     // The file's state and what the cache holds for it, without reading it.
     DocumentLookup Look(const std::string& path, DocumentKind kind);

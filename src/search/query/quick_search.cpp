@@ -260,15 +260,12 @@ void QuickSearch::ReadMissing(TextSource& source, const std::atomic<bool>* cance
     const std::vector<std::pair<std::size_t, int>> unread = Unread();
     if (unread.empty())
         return;
-    std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> done{0};
     std::mutex progressMutex;
-    const auto work = [&] {
-        for (;;) {
+    source.ReadInParallel(
+        unread.size(),
+        [&](std::size_t i) {
             if (cancel != nullptr && cancel->load())
-                return;
-            const std::size_t i = next.fetch_add(1);
-            if (i >= unread.size())
                 return;
             const Document& document = m_subjects[unread[i].first].documents[static_cast<std::size_t>(unread[i].second)];
             ReadContext context;
@@ -278,13 +275,10 @@ void QuickSearch::ReadMissing(TextSource& source, const std::atomic<bool>* cance
                 // keeps its text so that the word index holds it.
                 struct stat st {};
                 if (::stat(document.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-                    DocumentRead read = source.Read(document.path, document.kind, context);
-                    if (read.status == ReadStatus::kRead) {
-                        std::string storage;
-                        DocumentText text;
-                        text.Append(MatchRule::kPattern, DecodeTextFile(read.bytes, storage));
-                        source.Cache().Store(document.path, StateOf(st), document.kind, HashBytes(read.bytes), &text);
-                    }
+                    const DocumentRead read = source.Read(document.path, document.kind, context);
+                    std::string storage;
+                    if (read.status == ReadStatus::kRead)
+                        source.KeepPlainText(document.path, StateOf(st), document.kind, read.bytes, storage);
                 }
             } else {
                 source.Read(document.path, document.kind, context);
@@ -294,18 +288,8 @@ void QuickSearch::ReadMissing(TextSource& source, const std::atomic<bool>* cance
                 const std::lock_guard lock(progressMutex);
                 progress(count, unread.size());
             }
-        }
-    };
-    const unsigned count = std::max(1u, std::min<unsigned>(threads == 0 ? source.Parallelism() : threads,
-                                                           static_cast<unsigned>(unread.size())));
-    source.BeginSearch();
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < count; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    source.EndSearch();
+        },
+        threads);
 }
 
 std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& query, std::int64_t& indexedUpTo)
