@@ -64,7 +64,7 @@ case "${1:-}" in
     install_missing "${packages[@]}" "${test_packages[@]}"
     configure build -DTAVELO_TESTS=ON -DTAVELO_BENCH=ON
     cmake --build build -j "$jobs"
-    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$jobs")
     # The package: built from the same build, checked with lintian, installed
     # into a throwaway Debian root, run there and removed again.
     (cd build && cpack -G DEB >/dev/null)
@@ -73,7 +73,7 @@ case "${1:-}" in
     # AddressSanitizer and UndefinedBehaviorSanitizer.
     configure build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTAVELO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build-fuzz -j "$jobs"
-    (cd build-fuzz && ctest --output-on-failure -j "$jobs")
+    (cd build-fuzz && ctest --output-on-failure --timeout 900 -j "$jobs")
     ;;
   *)
     echo "usage: $0 run [BOOK.tvo | --exemple] | test | package" >&2

@@ -1293,6 +1293,10 @@ Insured address: 12 rue des Lilas.</translation>
         <source>Aucune page à écrire dans le PDF.</source>
         <translation>No page to write into the PDF.</translation>
     </message>
+    <message>
+        <source>Le scanner ne s&apos;est pas arrêté : débranchez-le, rebranchez-le et relancez Tavelo avant de numériser à nouveau.</source>
+        <translation>The scanner did not stop: unplug it, plug it in again and restart Tavelo before scanning again.</translation>
+    </message>
 </context>
 <context>
     <name>Search</name>

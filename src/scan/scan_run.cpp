@@ -87,6 +87,12 @@ ScanReport ScanToPdf(Device& device, const ScanJob& job, const std::atomic<bool>
         break;
     case ScanEnd::kFailed: report.message = outcome.message + " " + KeptPages(report, job.pdfPath); break;
     }
+    if (outcome.stuck) {
+        report.deviceStuck = true;
+        const std::string stuck = Tr("Scan", "Le scanner ne s'est pas arrêté : débranchez-le, rebranchez-le et "
+                                             "relancez Tavelo avant de numériser à nouveau.");
+        report.message = report.message.empty() ? stuck : report.message + " " + stuck;
+    }
     return report;
 }
 

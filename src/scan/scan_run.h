@@ -34,6 +34,7 @@ struct ScanReport {
     int kept = 0;         // pages written into the PDF
     int blank = 0;        // blank pages dropped
     bool written = false; // the PDF is in place
+    bool deviceStuck = false; // the device never stopped: it cannot be used again
     // French, empty when every page of the run was written: the fault, and
     // what became of the pages already scanned.
     std::string message;

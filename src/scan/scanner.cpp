@@ -4,8 +4,11 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include <sane/sane.h>
 #include <sane/saneopts.h>
@@ -19,6 +22,27 @@ namespace {
 std::mutex g_saneMutex;
 int g_saneUsers = 0;
 bool g_saneStarted = false;
+// Set once a backend has not come back from sane_cancel(): SANE is then
+// never closed nor ended in this process, which would wait for it again.
+std::atomic<bool> g_saneStuck{false};
+
+// How long a backend may take to stop a scan (a feeder may eject its sheet).
+std::atomic<std::chrono::milliseconds::rep> g_cancelWaitMs{15000};
+
+// sane_cancel() on a thread of its own, waited for `wait`: false when the
+// backend has not come back by then. Backends stop their reader threads
+// with an asynchronous pthread_cancel(), which may catch one inside malloc()
+// and leave it, and the join that waits for it, stuck for good.
+bool CancelWithin(SANE_Handle handle, std::chrono::milliseconds wait)
+{
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> cancelled = done->get_future();
+    std::thread([handle, done] {
+        sane_cancel(handle);
+        done->set_value();
+    }).detach();
+    return cancelled.wait_for(wait) == std::future_status::ready;
+}
 
 std::string Lower(std::string_view text)
 {
@@ -50,11 +74,18 @@ constexpr int kUsualResolutions[] = {75, 100, 150, 200, 300, 400, 600, 1200};
 class SaneDevice final : public Device {
 public:
     explicit SaneDevice(SANE_Handle handle) : m_handle(handle) {}
-    ~SaneDevice() override { sane_close(m_handle); }
+    ~SaneDevice() override
+    {
+        // A handle whose cancel never came back is left as it is.
+        if (!m_stuck)
+            sane_close(m_handle);
+    }
 
     DeviceChoices Choices() override
     {
         DeviceChoices choices;
+        if (m_stuck)
+            return choices;
         if (const auto index = Find(SANE_NAME_SCAN_SOURCE)) {
             choices.sources = Strings(*index);
             choices.source = StringValue(*index);
@@ -84,6 +115,11 @@ public:
 
     bool SetOption(std::string_view name, std::string_view value, std::string& reason) override
     {
+        if (m_stuck) {
+            reason = Tr("Scan", "Le scanner ne s'est pas arrêté : débranchez-le, rebranchez-le et "
+                                "relancez Tavelo avant de numériser à nouveau.");
+            return false;
+        }
         const std::string key(name);
         const auto index = Find(key);
         if (!index) {
@@ -166,11 +202,20 @@ public:
     ScanOutcome Scan(const std::atomic<bool>& cancel, const PageSink& pageSink, const ProgressSink& progress) override
     {
         ScanOutcome outcome;
+        if (m_stuck) {
+            outcome.end = ScanEnd::kFailed;
+            outcome.stuck = true;
+            return outcome;
+        }
         bool feeder = false;
         if (const auto index = Find(SANE_NAME_SCAN_SOURCE))
             feeder = IsFeederSource(StringValue(*index));
         const auto stop = [&](ScanEnd end, std::string message = {}) {
-            sane_cancel(m_handle);
+            if (!CancelWithin(m_handle, std::chrono::milliseconds(g_cancelWaitMs.load()))) {
+                m_stuck = true;
+                g_saneStuck = true;
+                outcome.stuck = true;
+            }
             outcome.end = end;
             outcome.message = std::move(message);
             return outcome;
@@ -392,6 +437,7 @@ private:
     }
 
     SANE_Handle m_handle;
+    bool m_stuck = false;
 };
 
 } // namespace
@@ -403,6 +449,11 @@ bool IsFeederSource(std::string_view source)
         if (lower.find(word) != std::string::npos)
             return true;
     return false;
+}
+
+void SetCancelWait(std::chrono::milliseconds wait)
+{
+    g_cancelWaitMs = wait.count();
 }
 
 ScannerLibrary::ScannerLibrary()
@@ -425,7 +476,7 @@ ScannerLibrary::ScannerLibrary()
 ScannerLibrary::~ScannerLibrary()
 {
     const std::lock_guard lock(g_saneMutex);
-    if (--g_saneUsers == 0 && g_saneStarted) {
+    if (--g_saneUsers == 0 && g_saneStarted && !g_saneStuck) {
         sane_exit();
         g_saneStarted = false;
     }

@@ -9,6 +9,7 @@
 // thread may set.
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,6 +66,7 @@ struct ScanOutcome {
     ScanEnd end = ScanEnd::kDone;
     int images = 0;      // whole page images handed over
     std::string message; // French, for kFailed (and an empty feeder)
+    bool stuck = false;   // the device never stopped: it cannot be used again
 };
 
 class Device {
@@ -93,6 +95,10 @@ public:
     // being read is dropped.
     virtual ScanOutcome Scan(const std::atomic<bool>& cancel, const PageSink& page, const ProgressSink& progress) = 0;
 };
+
+// How long a device is given to stop a scan before it is held to be stuck
+// (15 s; for the tests).
+void SetCancelWait(std::chrono::milliseconds wait);
 
 class ScannerLibrary {
 public:

@@ -23,6 +23,13 @@ using test::ReadPdf;
 constexpr const char* kFeeder = "Automatic Document Feeder";
 // The test backend's feeder is empty after ten sheets.
 constexpr int kFeederSheets = 10;
+// The test backend stops its reader thread with an asynchronous
+// pthread_cancel(), which now and then catches it inside malloc(): the
+// backend then never comes back from sane_cancel(), nor the device from
+// sane_close(). The run has said so and kept its pages; what is left of
+// the test needs the device again.
+constexpr const char* kStuck =
+    "SANE's test backend never came back from sane_cancel() (its reader thread was cancelled inside malloc)";
 
 class ScanRun : public ::testing::Test {
 protected:
@@ -150,6 +157,8 @@ TEST_F(ScanRun, FaultsKeepThePagesAlreadyScanned)
         EXPECT_NE(std::string::npos, report.message.find(fault.says)) << report.message;
         EXPECT_NE(std::string::npos, report.message.find("Les 2 pages déjà numérisées")) << report.message;
         EXPECT_EQ(2, ReadPdf(pdf).pages);
+        if (report.deviceStuck)
+            GTEST_SKIP() << kStuck;
     }
 
     // A fault on the first page leaves nothing, temporary file included.
@@ -161,6 +170,8 @@ TEST_F(ScanRun, FaultsKeepThePagesAlreadyScanned)
     EXPECT_FALSE(first.written);
     EXPECT_NE(std::string::npos, first.message.find("Aucun PDF")) << first.message;
     EXPECT_TRUE(empty.Names().empty());
+    if (first.deviceStuck)
+        GTEST_SKIP() << kStuck;
 }
 
 TEST_F(ScanRun, CancelFromAnotherThreadStopsMidPageAndKeepsTheEarlierPages)
