@@ -56,6 +56,7 @@ in_root tavelo --version
 help=$(in_root env LANG=en_US.UTF-8 tavelo-cli --help)
 echo "${help%%$'\n'*}"
 [ -x "$root/usr/libexec/tavelo/tavelo-reader" ] || { echo "reader program missing"; exit 1; }
+[ -x "$root/usr/libexec/tavelo/tavelo-scan" ] || { echo "scanning program missing"; exit 1; }
 # A book whose one document is read by the reader program, which the search
 # finds in /usr/libexec/tavelo.
 printf '{\\rtf1\\ansi Relev\\'"'"'e9 du compteur}' >"$root/tmp/releve.rtf"

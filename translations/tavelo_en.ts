@@ -3544,5 +3544,13 @@ no subject fits well enough</translation>
         <source>Page %1 : ajoutée</source>
         <translation>Page %1: added</translation>
     </message>
+    <message>
+        <source>Le programme de numérisation (tavelo-scan) est introuvable : Tavelo est mal installé.</source>
+        <translation>The scanning program (tavelo-scan) cannot be found: Tavelo is not installed properly.</translation>
+    </message>
+    <message>
+        <source>Le programme de numérisation (%1) ne peut pas être lancé : %2</source>
+        <translation>The scanning program (%1) cannot be started: %2</translation>
+    </message>
 </context>
 </TS>

@@ -32,7 +32,9 @@ int RunMergeCopy(const Args& args, Streams io);
 int RunSuggest(const Args& args, Streams io);
 int RunAdd(const Args& args, Streams io);
 int RunInbox(const Args& args, Streams io);
+// In tavelo-scan; tavelo-cli runs that program (RunScanProgram).
 int RunScan(const Args& args, Streams io);
+int RunScanProgram(const Args& args, Streams io);
 
 // Who holds a refused book, with the hint of --take-over for a silent holder.
 std::string DescribeRefusal(const std::string& book);

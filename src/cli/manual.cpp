@@ -144,7 +144,7 @@ const std::vector<CliCommand>& CliCommands()
                                  "--dry-run, qui n'écrit jamais rien)."),
          {"--base BASE.tvo", "--dry-run"}},
         {"scan",
-         &RunScan,
+         &RunScanProgram,
          TAVELO_TR_NOOP("Manual tavelo-cli", "scan --device SCANNER FICHIER.pdf [--source SOURCE] [--resolution N] [--mode MODE] "
                                  "[--keep-blank] | scan --list [--device SCANNER]"),
          TAVELO_TR_NOOP("Manual tavelo-cli", "scan --device SCANNER FICHIER.pdf"),

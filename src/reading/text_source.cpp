@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <thread>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -226,6 +227,84 @@ std::string_view TextSource::KeepPlainText(const std::string& path, const FileSt
     text.Append(MatchRule::kPattern, decoded);
     m_cache->Store(path, state, kind, HashBytes(bytes), &text);
     return decoded;
+}
+
+void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work)
+{
+    constexpr unsigned kMostThreads = 4;
+    const unsigned threads = count < worthSharing ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+    if (threads == 1) {
+        for (std::size_t i = 0; i < count; ++i)
+            work(i);
+        return;
+    }
+    std::atomic<std::size_t> next{0};
+    const auto share = [&] {
+        constexpr std::size_t kBatch = 16;
+        for (std::size_t from; (from = next.fetch_add(kBatch)) < count;)
+            for (std::size_t i = from; i < std::min(count, from + kBatch); ++i)
+                work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.emplace_back(share);
+    share();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+std::vector<DocumentLookup> LookMany(TextCache& cache,
+                                     const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
+                                     bool plainText)
+{
+    std::vector<DocumentLookup> lookups(documents.size());
+    if (!cache.Enabled())
+        return lookups;
+    const auto looked = [plainText](DocumentKind kind) {
+        return kind != DocumentKind::kOther && (plainText || !IsReadInProcess(kind));
+    };
+    // A book's documents share a few folders: each is opened once.
+    std::vector<int> folders(documents.size(), AT_FDCWD);
+    std::unordered_map<std::string_view, int> opened;
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        const auto& [path, kind] = documents[i];
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string_view::npos || slash == 0 || !looked(kind))
+            continue;
+        const std::string_view folder = path.substr(0, slash);
+        auto [at, added] = opened.try_emplace(folder, -1);
+        if (added)
+            at->second = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folders[i] = at->second;
+    }
+    InParallel(documents.size(), 512, [&](std::size_t i) {
+        const auto& [path, kind] = documents[i];
+        if (!looked(kind))
+            return;
+        struct stat st {};
+        const std::size_t slash = path.rfind('/');
+        const bool found = folders[i] >= 0 && slash != std::string_view::npos
+                               ? ::fstatat(folders[i], std::string(path.substr(slash + 1)).c_str(), &st, 0) == 0
+                               : ::stat(std::string(path).c_str(), &st) == 0;
+        if (found && S_ISREG(st.st_mode)) {
+            lookups[i].regularFile = true;
+            lookups[i].state = StateOf(st);
+        }
+    });
+    for (const auto& [folder, fd] : opened)
+        if (fd >= 0)
+            ::close(fd);
+    std::vector<std::pair<FileState, DocumentKind>> asked;
+    std::vector<std::size_t> askedFor;
+    for (std::size_t i = 0; i < documents.size(); ++i)
+        if (lookups[i].regularFile) {
+            asked.emplace_back(lookups[i].state, documents[i].second);
+            askedFor.push_back(i);
+        }
+    std::vector<std::optional<CacheEntry>> entries = cache.FindMany(asked);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        lookups[askedFor[i]].entry = std::move(entries[i]);
+    return lookups;
 }
 
 DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)

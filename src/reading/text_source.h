@@ -59,6 +59,18 @@ struct ReadContext {
     const TextCandidates* candidates = nullptr;
 };
 
+// Calls work(i) for every i below count: on up to four threads once count
+// reaches `worthSharing`, on the caller's alone below.
+void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work);
+
+// TextSource::Look for many documents, in the same order: each folder is
+// opened once and its files looked up in it, on a few threads, and `cache`
+// is asked in one pass. Plain text files are looked up too when `plainText`;
+// the kinds that are never read, never.
+std::vector<DocumentLookup> LookMany(TextCache& cache,
+                                     const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
+                                     bool plainText = false);
+
 class TextSource {
 public:
     explicit TextSource(std::unique_ptr<TextCache> cache, SourceOptions options = {});

@@ -75,14 +75,11 @@ public:
     ContentSearch(std::vector<Task> tasks, std::size_t subjectCount, const SearchPattern& pattern,
                   TextSource& source, const SearchEnvironment& environment)
         : m_tasks(std::move(tasks)), m_outcomes(new Outcome[m_tasks.size()]),
-          m_lookups(new DocumentLookup[m_tasks.size()]), m_looked(new std::atomic<bool>[m_tasks.size()]),
           m_foundAt(new std::atomic<int>[subjectCount]), m_pattern(pattern), m_source(source),
           m_environment(environment)
     {
         for (std::size_t i = 0; i < subjectCount; ++i)
             m_foundAt[i].store(INT_MAX, std::memory_order_relaxed);
-        for (std::size_t i = 0; i < m_tasks.size(); ++i)
-            m_looked[i].store(false, std::memory_order_relaxed);
         // The index's answer lists every text of the cache that holds the
         // word, whatever the book: for a few documents, loading their texts
         // costs less. Plain text is read here whatever the cache holds.
@@ -91,6 +88,17 @@ public:
                                            [](const Task& task) { return !IsReadInProcess(task.kind); });
         if (readers >= kIndexWorthFrom && source.Cache().Enabled())
             m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
+        // First what the cache knows of every document, so that the count
+        // says at once how many must be read for the first time.
+        std::vector<std::pair<std::string_view, DocumentKind>> asked;
+        asked.reserve(m_tasks.size());
+        for (const Task& task : m_tasks)
+            asked.emplace_back(task.subject->GetDocumentPath(task.document), task.kind);
+        m_lookups = LookMany(source.Cache(), asked);
+        if (source.Cache().Enabled() && environment.progress != nullptr)
+            for (std::size_t i = 0; i < m_tasks.size(); ++i)
+                if (!IsReadInProcess(m_tasks[i].kind) && !m_lookups[i].entry)
+                    environment.progress->DocumentToReadFirstTime();
         const std::size_t threads = std::min<std::size_t>(source.Parallelism(), m_tasks.size());
         for (std::size_t i = 0; i < threads; ++i)
             m_workers.emplace_back([this] {
@@ -147,20 +155,6 @@ private:
     {
         if (m_stop || Cancelled())
             return false;
-        // First what the cache knows of every document, so that the count
-        // says at once how many must be read for the first time.
-        if (m_nextLook.load() < m_tasks.size()) {
-            const std::size_t index = m_nextLook.fetch_add(1);
-            if (index < m_tasks.size()) {
-                const Task& task = m_tasks[index];
-                m_lookups[index] = m_source.Look(task.subject->GetDocumentPath(task.document), task.kind);
-                if (m_source.Cache().Enabled() && !IsReadInProcess(task.kind) && !m_lookups[index].entry &&
-                    m_environment.progress != nullptr)
-                    m_environment.progress->DocumentToReadFirstTime();
-                m_looked[index].store(true);
-                return true;
-            }
-        }
         {
             std::size_t index = m_next.load();
             if (anyKind) {
@@ -176,9 +170,6 @@ private:
             const Task& task = m_tasks[index];
             Outcome& outcome = m_outcomes[index];
             Verdict verdict = Verdict::kSkipped;
-            // Another thread may still be looking this document up.
-            while (!m_looked[index].load())
-                std::this_thread::yield();
             // A document after the one that matched is never looked at.
             if (m_foundAt[task.subjectIndex].load(std::memory_order_relaxed) > task.document)
                 verdict = Examine(index, task, m_lookups[index], outcome.reason);
@@ -234,8 +225,7 @@ private:
 
     std::vector<Task> m_tasks;
     std::unique_ptr<Outcome[]> m_outcomes;
-    std::unique_ptr<DocumentLookup[]> m_lookups;
-    std::unique_ptr<std::atomic<bool>[]> m_looked;
+    std::vector<DocumentLookup> m_lookups;
     // Per subject, the lowest document index found to match.
     std::unique_ptr<std::atomic<int>[]> m_foundAt;
     const SearchPattern& m_pattern;
@@ -243,7 +233,6 @@ private:
     const SearchEnvironment& m_environment;
     std::optional<TextCandidates> m_candidates;
     static constexpr std::size_t kNobody = static_cast<std::size_t>(-1);
-    std::atomic<std::size_t> m_nextLook{0};
     std::atomic<std::size_t> m_next{0};
     std::atomic<std::size_t> m_waitingFor{kNobody};
     std::atomic<bool> m_stop{false};

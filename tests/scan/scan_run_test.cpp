@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
 #include <leptonica/allheaders.h>
+#include <sys/wait.h>
 
 #include "cli/commands.h"
 #include "scan/scan_run.h"
@@ -251,7 +253,7 @@ TEST(ScanCommand, ScansListsAndNeverReplacesAFile)
     const std::string pdf = out.File("courrier.pdf");
     const auto run = [](const cli::Args& words, std::string& text, std::string& errors) {
         std::ostringstream o, e;
-        const int status = cli::RunTool(words, {o, e});
+        const int status = cli::RunScan(cli::Args(words.begin() + 1, words.end()), {o, e});
         text = o.str();
         errors = e.str();
         return status;
@@ -274,6 +276,24 @@ TEST(ScanCommand, ScansListsAndNeverReplacesAFile)
     EXPECT_EQ(1, run({"scan", "--device", "nulle:part", out.File("autre.pdf")}, text, errors));
     EXPECT_NE(std::string::npos, errors.find("introuvable")) << errors;
     EXPECT_EQ(2, run({"scan", pdf}, text, errors));
+
+    // tavelo-cli runs the scanning program with the same words, streams and
+    // status.
+    const auto cli = [](const std::string& words, std::string& text) {
+        text.clear();
+        FILE* pipe = ::popen((std::string(TAVELO_CLI) + " " + words + " 2>&1").c_str(), "r");
+        if (pipe == nullptr)
+            return -1;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
+        const int status = ::pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(0, cli("scan --list", text));
+    EXPECT_NE(std::string::npos, text.find("test:0\t")) << text;
+    EXPECT_EQ(2, cli("scan " + pdf, text));
+    EXPECT_NE(std::string::npos, text.find("--device")) << text;
 }
 
 } // namespace

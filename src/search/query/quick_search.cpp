@@ -56,30 +56,6 @@ std::string ReferenceQuery(const std::string& compact)
 // Calls work(i) for every i below count, on this thread and a few more when
 // there is enough to share: looking up two thousand documents or folding the
 // texts of a hundred hits is worth a second core.
-void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work)
-{
-    constexpr unsigned kMostThreads = 4;
-    const unsigned threads = count < worthSharing ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
-    if (threads == 1) {
-        for (std::size_t i = 0; i < count; ++i)
-            work(i);
-        return;
-    }
-    std::atomic<std::size_t> next{0};
-    const auto share = [&] {
-        constexpr std::size_t kBatch = 16;
-        for (std::size_t from; (from = next.fetch_add(kBatch)) < count;)
-            for (std::size_t i = from; i < std::min(count, from + kBatch); ++i)
-                work(i);
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.emplace_back(share);
-    share();
-    for (std::thread& helper : helpers)
-        helper.join();
-}
-
 bool IsBlankByte(char c)
 {
     return c == ' ' || c == '\n' || c == '\t' || c == '\r';
@@ -184,54 +160,17 @@ void QuickSearch::Refresh()
     for (Subject& subject : m_subjects)
         for (Document& document : subject.documents)
             documents.push_back(&document);
-    // Each folder is looked up once, and its documents' names in it: a
-    // book's documents share a few folders.
-    std::vector<int> folders(documents.size(), AT_FDCWD);
-    std::unordered_map<std::string_view, int> opened;
+    std::vector<std::pair<std::string_view, DocumentKind>> asked;
+    asked.reserve(documents.size());
+    for (const Document* document : documents)
+        asked.emplace_back(document->path, document->kind);
+    const std::vector<DocumentLookup> lookups = LookMany(m_cache, asked, true);
     for (std::size_t i = 0; i < documents.size(); ++i) {
-        const std::string& path = documents[i]->path;
-        const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos || slash == 0 || documents[i]->kind == DocumentKind::kOther)
-            continue;
-        const std::string_view folder(path.data(), slash);
-        auto [at, added] = opened.try_emplace(folder, -1);
-        if (added)
-            at->second = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        folders[i] = at->second;
-    }
-    std::vector<std::pair<FileState, DocumentKind>> states(documents.size());
-    std::vector<char> present(documents.size());
-    InParallel(documents.size(), 512, [&](std::size_t i) {
         Document& document = *documents[i];
-        document.textId = 0;
-        document.unreadable = false;
-        if (document.kind == DocumentKind::kOther)
-            return;
-        struct stat st {};
-        const int folder = folders[i];
-        const bool found = folder >= 0 ? ::fstatat(folder, document.path.c_str() + document.path.rfind('/') + 1, &st, 0) == 0
-                                       : ::stat(document.path.c_str(), &st) == 0;
-        if (!found || !S_ISREG(st.st_mode))
-            return;
-        states[i] = {StateOf(st), document.kind};
-        present[i] = 1;
-    });
-    for (const auto& [folder, fd] : opened)
-        if (fd >= 0)
-            ::close(fd);
-    std::vector<std::pair<FileState, DocumentKind>> asked;
-    std::vector<Document*> askedFor;
-    for (std::size_t i = 0; i < documents.size(); ++i)
-        if (present[i] != 0) {
-            asked.push_back(states[i]);
-            askedFor.push_back(documents[i]);
-        }
-    const std::vector<std::optional<CacheEntry>> entries = m_cache.FindMany(asked);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (const std::optional<CacheEntry>& entry = entries[i]) {
-            askedFor[i]->unreadable = entry->unreadable;
-            askedFor[i]->textId = entry->unreadable ? 0 : entry->textId;
-        }
+        const std::optional<CacheEntry>& entry = lookups[i].entry;
+        document.unreadable = entry && entry->unreadable;
+        document.textId = entry && !entry->unreadable ? entry->textId : 0;
+    }
 }
 
 std::size_t QuickSearch::DocumentCount() const
