@@ -157,6 +157,10 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
             if (n == 0)
                 break;
             done += static_cast<std::size_t>(n);
+            // A regular file read short, at the size it had, has ended: no
+            // second call to be told so.
+            if (done == static_cast<std::size_t>(st.st_size) && done < read.bytes.size())
+                break;
         }
         read.bytes.resize(done);
     } catch (const std::bad_alloc&) {
