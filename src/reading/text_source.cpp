@@ -202,6 +202,21 @@ DocumentRead TextSource::ReadWithReader(int fd, DocumentKind kind, const ReadCon
     return read;
 }
 
+namespace {
+
+// Runs `work` on `threads` threads, the caller's among them, and waits for all.
+void OnThreads(unsigned threads, const std::function<void()>& work)
+{
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+} // namespace
+
 void TextSource::ReadInParallel(std::size_t count, const std::function<void(std::size_t)>& read, unsigned threads)
 {
     if (count == 0)
@@ -214,12 +229,7 @@ void TextSource::ReadInParallel(std::size_t count, const std::function<void(std:
     const unsigned used = std::max(1u, std::min<unsigned>(threads == 0 ? Parallelism() : threads,
                                                           static_cast<unsigned>(std::min<std::size_t>(count, UINT_MAX))));
     BeginSearch();
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < used; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
+    OnThreads(used, work);
     EndSearch();
 }
 
@@ -249,12 +259,7 @@ void InParallel(std::size_t count, std::size_t worthSharing, const std::function
             for (std::size_t i = from; i < std::min(count, from + kBatch); ++i)
                 work(i);
     };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.emplace_back(share);
-    share();
-    for (std::thread& helper : helpers)
-        helper.join();
+    OnThreads(threads, share);
 }
 
 std::vector<DocumentLookup> LookMany(TextCache& cache,

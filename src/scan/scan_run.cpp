@@ -89,8 +89,7 @@ ScanReport ScanToPdf(Device& device, const ScanJob& job, const std::atomic<bool>
     }
     if (outcome.stuck) {
         report.deviceStuck = true;
-        const std::string stuck = Tr("Scan", "Le scanner ne s'est pas arrêté : débranchez-le, rebranchez-le et "
-                                             "relancez Tavelo avant de numériser à nouveau.");
+        const std::string stuck = StuckDeviceMessage();
         report.message = report.message.empty() ? stuck : report.message + " " + stuck;
     }
     return report;

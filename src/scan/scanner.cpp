@@ -116,8 +116,7 @@ public:
     bool SetOption(std::string_view name, std::string_view value, std::string& reason) override
     {
         if (m_stuck) {
-            reason = Tr("Scan", "Le scanner ne s'est pas arrêté : débranchez-le, rebranchez-le et "
-                                "relancez Tavelo avant de numériser à nouveau.");
+            reason = StuckDeviceMessage();
             return false;
         }
         const std::string key(name);
@@ -449,6 +448,12 @@ bool IsFeederSource(std::string_view source)
         if (lower.find(word) != std::string::npos)
             return true;
     return false;
+}
+
+std::string StuckDeviceMessage()
+{
+    return Tr("Scan", "Le scanner ne s'est pas arrêté : débranchez-le, rebranchez-le et relancez Tavelo avant de "
+                      "numériser à nouveau.");
 }
 
 void SetCancelWait(std::chrono::milliseconds wait)

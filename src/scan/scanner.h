@@ -96,6 +96,9 @@ public:
     virtual ScanOutcome Scan(const std::atomic<bool>& cancel, const PageSink& page, const ProgressSink& progress) = 0;
 };
 
+// What a device that never stopped leaves the user to do, in French.
+std::string StuckDeviceMessage();
+
 // How long a device is given to stop a scan before it is held to be stuck
 // (15 s; for the tests).
 void SetCancelWait(std::chrono::milliseconds wait);

@@ -53,9 +53,6 @@ std::string ReferenceQuery(const std::string& compact)
     return "((" + starts + ") AND (" + ends + "))";
 }
 
-// Calls work(i) for every i below count, on this thread and a few more when
-// there is enough to share: looking up two thousand documents or folding the
-// texts of a hundred hits is worth a second core.
 bool IsBlankByte(char c)
 {
     return c == ' ' || c == '\n' || c == '\t' || c == '\r';
