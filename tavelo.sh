@@ -64,7 +64,7 @@ case "${1:-}" in
     install_missing "${packages[@]}" "${test_packages[@]}"
     configure build -DTAVELO_TESTS=ON -DTAVELO_BENCH=ON
     cmake --build build -j "$jobs"
-    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$jobs")
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 --repeat after-timeout:3 -j "$jobs")
     # The package: built from the same build, checked with lintian, installed
     # into a throwaway Debian root, run there and removed again.
     (cd build && cpack -G DEB >/dev/null)
