@@ -605,8 +605,8 @@ void TextCache::WriterLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty() || MayIndex(); });
-        if (m_queue.empty()) {
+        m_wake.wait(lock, [&] { return m_stopping || WorthWriting() || MayIndex(); });
+        if (m_queue.empty() || !(m_stopping || WorthWriting())) {
             if (CatchUpIndex(lock))
                 continue;
             if (m_stopping)
@@ -616,6 +616,7 @@ void TextCache::WriterLoop()
         std::vector<PendingWrite> batch = std::move(m_queue);
         m_queue.clear();
         m_queueBytes = 0;
+        m_queuedTexts = 0;
         m_writing = true;
         const bool enabled = m_enabled;
         lock.unlock();
@@ -661,13 +662,25 @@ void TextCache::Queue(PendingWrite write)
     // Texts wait in memory for the writer; never more than this much.
     m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
     m_queueBytes += write.text.Size() + write.path.size() + 64;
-    // Paths wait for the end of the search, or for a text: written together,
-    // in one transaction, they cost the writer little, and an unchanged one
-    // nothing.
-    const bool path = write.what == PendingWrite::kPath;
+    if (write.what != PendingWrite::kPath)
+        ++m_queuedTexts;
     m_queue.push_back(std::move(write));
-    if (!path || m_queueBytes >= kMaxQueuedBytes / 8)
+    if (WorthWriting())
         m_wake.notify_one();
+}
+
+// With m_mutex held. A transaction costs the writer more than the rows in it:
+// during a search, texts wait until there are enough of them, or until
+// someone needs them written. Paths alone wait for the end of the search (or
+// for a text), where written together, an unchanged one costs nothing.
+bool TextCache::WorthWriting() const
+{
+    constexpr std::size_t kTextsAtOnce = 64;
+    if (m_queue.empty())
+        return false;
+    if (m_waiting > 0 || m_queueBytes >= kMaxQueuedBytes / 8)
+        return true;
+    return m_queuedTexts > 0 && (!m_searching || m_queuedTexts >= kTextsAtOnce);
 }
 
 void TextCache::Store(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
@@ -749,6 +762,58 @@ std::optional<KnownFile> TextCache::KnownPath(const std::string& path)
             known->size = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
             std::memcpy(known->hash.data(), hash.data(), hash.size());
         });
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
+    }
+    return known;
+}
+
+std::vector<std::optional<KnownFile>> TextCache::LastSeenMany(const std::vector<std::string_view>& paths)
+{
+    std::vector<std::optional<KnownFile>> known(paths.size());
+    if (paths.empty())
+        return known;
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return known;
+    int code = SQLITE_OK;
+    std::int64_t kept = 0;
+    if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM paths", code))
+        code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    const auto take = [](std::optional<KnownFile>& file, sqlite3_stmt* row) {
+        const std::string hash = ColumnBlob(row, 1);
+        if (hash.size() != ContentHash().size())
+            return;
+        file.emplace();
+        file->size = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
+        std::memcpy(file->hash.data(), hash.data(), hash.size());
+    };
+    constexpr std::int64_t kFewMore = 2;
+    if (code == SQLITE_OK && kept <= kFewMore * static_cast<std::int64_t>(paths.size()) + 256) {
+        // Every path the cache knows, once, rather than a search per path.
+        std::unordered_map<std::string_view, std::vector<std::size_t>> asked;
+        asked.reserve(paths.size());
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            asked[paths[i]].push_back(i);
+        if (sqlite3_stmt* all = connection->Prepare("SELECT size, hash, path FROM paths", code)) {
+            while ((code = sqlite3_step(all)) == SQLITE_ROW) {
+                const auto found = asked.find(ColumnText(all, 2));
+                if (found != asked.end())
+                    for (const std::size_t i : found->second)
+                        take(known[i], all);
+            }
+            sqlite3_reset(all);
+            code = code == SQLITE_DONE ? SQLITE_OK : code;
+        }
+    } else if (code == SQLITE_OK) {
+        sqlite3_stmt* one = connection->Prepare("SELECT size, hash FROM paths WHERE path = ?1", code);
+        for (std::size_t i = 0; one != nullptr && code == SQLITE_OK && i < paths.size(); ++i) {
+            BindText(one, 1, paths[i]);
+            code = Run(one, [&](sqlite3_stmt* row) { take(known[i], row); });
+        }
     }
     Release(std::move(connection));
     if (code != SQLITE_OK) {

@@ -138,6 +138,10 @@ public:
     void RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash);
     // The size and hash last seen at this path.
     std::optional<KnownFile> LastSeen(const std::string& path);
+    // LastSeen for many paths, in the same order, without waiting for what
+    // this object has still to write: one pass over the cache when it knows
+    // few more paths than are asked.
+    std::vector<std::optional<KnownFile>> LastSeenMany(const std::vector<std::string_view>& paths);
 
     // Writes what is pending and keeps the cache within its size; called at
     // the end of a search.
@@ -181,6 +185,7 @@ private:
     };
     void Failed(int code, const char* what);
     void Queue(PendingWrite write);
+    bool WorthWriting() const;
     void WriterLoop();
     void StartWriter();
     bool IndexSome();
@@ -202,6 +207,7 @@ private:
     std::unique_ptr<Connection> m_writer;
     std::vector<PendingWrite> m_queue;
     std::size_t m_queueBytes = 0;
+    std::size_t m_queuedTexts = 0; // texts and links in m_queue
     bool m_writing = false;
     bool m_stopping = false;
     bool m_indexPending = false; // texts may be missing from the full-text index

@@ -129,7 +129,7 @@ void TextSource::ReleaseReader(std::unique_ptr<ReaderProcess> reader)
         m_retiredStarts += reader->Starts();
 }
 
-DocumentRead TextSource::ReadInProcess(const std::string& path)
+DocumentRead TextSource::ReadInProcess(const std::string& path, const DocumentLookup* known, bool keep)
 {
     struct stat st {};
     std::string reason;
@@ -166,9 +166,23 @@ DocumentRead TextSource::ReadInProcess(const std::string& path)
     } catch (const std::bad_alloc&) {
         return Unreadable(TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire"));
     }
-    if (m_cache->Enabled())
-        m_cache->RememberPath(path, read.bytes.size(), HashBytes(read.bytes));
     read.status = ReadStatus::kRead;
+    if (!m_cache->Enabled() || (known != nullptr && known->entry))
+        return read;
+    const ContentHash hash = HashBytes(read.bytes);
+    // Kept in the state it had when it was opened, read at that size: a file
+    // written meanwhile has another time, and is read again next time.
+    const FileState state = StateOf(st);
+    const std::optional<KnownFile>* seen = keep && known != nullptr ? &known->lastSeen : nullptr;
+    if (seen != nullptr && *seen && (*seen)->size == read.bytes.size() && (*seen)->hash == hash &&
+        state.size == read.bytes.size()) {
+        std::string storage;
+        DocumentText text;
+        text.Append(MatchRule::kPattern, DecodeTextFile(read.bytes, storage));
+        m_cache->Store(path, state, DocumentKind::kText, hash, &text);
+    } else {
+        m_cache->RememberPath(path, read.bytes.size(), hash);
+    }
     return read;
 }
 
@@ -313,6 +327,16 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
     std::vector<std::optional<CacheEntry>> entries = cache.FindMany(asked);
     for (std::size_t i = 0; i < entries.size(); ++i)
         lookups[askedFor[i]].entry = std::move(entries[i]);
+    std::vector<std::string_view> unknown;
+    std::vector<std::size_t> unknownFor;
+    for (std::size_t i = 0; i < documents.size(); ++i)
+        if (lookups[i].regularFile && !lookups[i].entry && IsReadInProcess(documents[i].second)) {
+            unknown.push_back(documents[i].first);
+            unknownFor.push_back(i);
+        }
+    std::vector<std::optional<KnownFile>> seen = cache.LastSeenMany(unknown);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        lookups[unknownFor[i]].lastSeen = std::move(seen[i]);
     return lookups;
 }
 
@@ -331,8 +355,6 @@ DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)
 DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context,
                               const DocumentLookup* known)
 {
-    if (IsReadInProcess(kind))
-        return ReadInProcess(path);
     TextCache& cache = *m_cache;
     const auto fromEntry = [&](const CacheEntry& entry) -> std::optional<DocumentRead> {
         if (entry.unreadable)
@@ -350,6 +372,19 @@ DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const 
         return read;
     };
 
+    if (IsReadInProcess(kind)) {
+        // The cache's text of an unchanged file is the file's own: reading
+        // the file costs less than loading it, and only the index is asked.
+        const CacheEntry* entry = known != nullptr && known->entry ? &*known->entry : nullptr;
+        if (entry != nullptr && !entry->unreadable && context.candidates != nullptr &&
+            context.candidates->RulesOut(entry->textId)) {
+            DocumentRead read;
+            read.status = ReadStatus::kRead;
+            read.ruledOut = true;
+            return read;
+        }
+        return ReadInProcess(path, known, context.keepPlainText);
+    }
     const DocumentLookup lookup = known != nullptr ? *known : Look(path, kind);
     if (lookup.entry)
         if (std::optional<DocumentRead> read = fromEntry(*lookup.entry))

@@ -49,6 +49,8 @@ struct DocumentLookup {
     bool regularFile = false;
     FileState state;
     std::optional<CacheEntry> entry;
+    // Plain text the cache holds no text of: what was last read at its path.
+    std::optional<KnownFile> lastSeen;
 };
 
 struct ReadContext {
@@ -57,6 +59,11 @@ struct ReadContext {
     // Texts of the cache that may hold a match (TextCache::TextsContaining);
     // nullptr when every text may.
     const TextCandidates* candidates = nullptr;
+    // Plain text read from its file is kept in the cache when it is found
+    // unchanged since it was last read (DocumentLookup::lastSeen), so that
+    // from then on the cache's index answers for it. Kept at first sight, a
+    // text read once would cost the cache more than reading it does.
+    bool keepPlainText = false;
 };
 
 // Calls work(i) for every i below count: on up to four threads once count
@@ -65,8 +72,9 @@ void InParallel(std::size_t count, std::size_t worthSharing, const std::function
 
 // TextSource::Look for many documents, in the same order: each folder is
 // opened once and its files looked up in it, on a few threads, and `cache`
-// is asked in one pass. Plain text files are looked up too when `plainText`;
-// the kinds that are never read, never.
+// is asked in one pass. Plain text files are looked up too when `plainText`
+// (with what was last read at their paths); the kinds that are never read,
+// never.
 std::vector<DocumentLookup> LookMany(TextCache& cache,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
                                      bool plainText = false);
@@ -112,7 +120,7 @@ public:
     int ReaderStarts() const;
 
 private:
-    DocumentRead ReadInProcess(const std::string& path);
+    DocumentRead ReadInProcess(const std::string& path, const DocumentLookup* known, bool keep);
     DocumentRead ReadWithReader(int fd, DocumentKind kind, const ReadContext& context);
     std::unique_ptr<ReaderProcess> AcquireReader();
     void ReleaseReader(std::unique_ptr<ReaderProcess> reader);

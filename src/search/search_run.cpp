@@ -83,10 +83,8 @@ public:
         // The index's answer lists every text of the cache that holds the
         // word, whatever the book: for a few documents, loading their texts
         // costs less. Plain text is read here whatever the cache holds.
-        constexpr std::ptrdiff_t kIndexWorthFrom = 32;
-        const auto readers = std::count_if(m_tasks.begin(), m_tasks.end(),
-                                           [](const Task& task) { return !IsReadInProcess(task.kind); });
-        if (readers >= kIndexWorthFrom && source.Cache().Enabled())
+        constexpr std::size_t kIndexWorthFrom = 32;
+        if (m_tasks.size() >= kIndexWorthFrom && source.Cache().Enabled())
             m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
         // First what the cache knows of every document, so that the count
         // says at once how many must be read for the first time.
@@ -94,7 +92,7 @@ public:
         asked.reserve(m_tasks.size());
         for (const Task& task : m_tasks)
             asked.emplace_back(task.subject->GetDocumentPath(task.document), task.kind);
-        m_lookups = LookMany(source.Cache(), asked);
+        m_lookups = LookMany(source.Cache(), asked, true);
         if (source.Cache().Enabled() && environment.progress != nullptr)
             for (std::size_t i = 0; i < m_tasks.size(); ++i)
                 if (!IsReadInProcess(m_tasks[i].kind) && !m_lookups[i].entry)
@@ -199,6 +197,7 @@ private:
         ReadContext context;
         context.cancel = m_environment.cancel;
         context.candidates = m_candidates ? &*m_candidates : nullptr;
+        context.keepPlainText = true;
         if (progress != nullptr)
             context.progress = [progress, index, &name](std::string_view unit, std::size_t done, std::size_t total) {
                 if (unit == reader_protocol::kOcrPageUnit)

@@ -175,9 +175,51 @@ TEST(SearchRun, TheProgressSaysWhatIsRecognisedAndWhatIsReadForTheFirstTime)
     cancel = true;
     search.join();
     EXPECT_EQ(line, "Reconnaissance du texte : scan.pdf, page 2 sur 5");
-    // Plain text is never kept: only the PDF is read for the first time.
+    // Plain text is read here, never by a reader: only the PDF is read for
+    // the first time.
     EXPECT_EQ(seen.Take().firstReadings, 1u);
     EXPECT_EQ(RecognitionLine("photo.jpg", 1, 1), "Reconnaissance du texte : photo.jpg");
+}
+
+// Plain text goes into the cache once it is found unchanged at a second
+// search; from then on the cache's index answers for it, and a file changed
+// since is read again, never answered from the text kept.
+TEST(SearchRun, PlainTextIsKeptOnceSeenUnchangedAndNeverAnsweredStale)
+{
+    TempDir dir;
+    constexpr int kFiles = 40; // enough for the index to be asked
+    SubjectList book;
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(dir.Write("d" + std::to_string(i) + ".txt", i == 3 ? "un zorglub ici" : "rien du tout ?"));
+        book.push_back(Subject("G", "S" + std::to_string(i), "", {paths.back()}));
+    }
+    // Same size, another time: only the bytes tell.
+    const auto rewrite = [&](int i, std::string_view bytes) {
+        const auto when = std::filesystem::last_write_time(paths[i]);
+        dir.Write("d" + std::to_string(i) + ".txt", bytes);
+        std::filesystem::last_write_time(paths[i], when + std::chrono::seconds(2));
+    };
+    TextSource source(TextCache::Open(dir.File("cache")), {{}, "/nonexistent", 2});
+    const auto search = [&] {
+        const SearchResult result = RunSearch(book, SearchPattern("zorglub", {}), kScopeDocumentContents, {&source});
+        source.Cache().FinishIndexing();
+        return Names(result);
+    };
+    const auto kept = [&] { return source.Cache().Stats().value().files; };
+
+    EXPECT_EQ(search(), std::vector<std::string>{"S3"});
+    EXPECT_EQ(kept(), 0u);
+    rewrite(7, "rien du tout !");
+    EXPECT_EQ(search(), std::vector<std::string>{"S3"});
+    EXPECT_EQ(kept(), static_cast<std::uint64_t>(kFiles - 1)) << "a file changed since its first sight is not kept yet";
+
+    rewrite(3, "un zorglob ici");
+    rewrite(5, "un zorglub là");
+    rewrite(7, "zorglub, tout");
+    EXPECT_EQ(search(), (std::vector<std::string>{"S5", "S7"}));
+    // Kept texts answer when nothing changed.
+    EXPECT_EQ(search(), (std::vector<std::string>{"S5", "S7"}));
 }
 
 TEST(SearchRun, TheLineShowsADocumentStillBeingRead)
