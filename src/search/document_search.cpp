@@ -35,6 +35,9 @@ bool SearchTextBytes(std::string_view bytes, const SearchPattern& pattern)
     const bool utf16 = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
     if (!utf16 && !pattern.MayMatchBytes(bytes))
         return false;
+    // ASCII bytes are the same characters in UTF-8 and Windows-1252.
+    if (!utf16 && bytes.substr(0, 3) != "\xEF\xBB\xBF" && pattern.SurelyMatchesBytes(bytes))
+        return true;
     std::string storage;
     return pattern.SearchValidUtf8(DecodeTextFile(bytes, storage));
 }

@@ -281,8 +281,16 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
     m_compiled->literal = Compile(literal, rc::perl | rc::icase);
     m_compiled->cell = Compile(cell, rc::perl | rc::icase);
 
-    if (IsPlainWord(sought, options.matchCase))
+    if (IsPlainWord(sought, options.matchCase)) {
         m_patternFilter = LiteralFilter(sought, options.matchCase);
+        const auto lowered = [](std::string text) {
+            for (char& c : text)
+                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            return text;
+        };
+        m_sure = !options.wholeWord && !options.ignoreAccents && !sought.empty() &&
+                 m_patternFilter.Run() == (options.matchCase ? sought : lowered(sought));
+    }
     m_literalFilter = LiteralFilter(sought, false);
     // Every piece between wildcards is in a matching cell; a byte that no
     // ASCII run holds stands for the wildcards.
@@ -329,6 +337,8 @@ bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kPattern);
     if (!m_patternFilter.MayMatch(utf8))
         return false;
+    if (m_sure)
+        return true;
     return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->pattern);
 }
 

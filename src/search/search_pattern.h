@@ -75,6 +75,10 @@ public:
     {
         return m_options.ignoreAccents || m_patternFilter.MayMatch(bytes);
     }
+    // True only when Search matches a text whose bytes these are, in UTF-8
+    // without a byte order mark or in Windows-1252: for a word of ASCII
+    // characters meant as such, finding it is the match.
+    bool SurelyMatchesBytes(std::string_view bytes) const { return m_sure && m_patternFilter.MayMatch(bytes); }
     // The same quick tests for SearchLiteral and SearchCell.
     bool MayMatchLiteral(std::string_view bytes) const
     {
@@ -107,6 +111,9 @@ private:
     SearchOptions m_options;
     std::unique_ptr<Compiled> m_compiled;
     LiteralFilter m_patternFilter;
+    // The filter's run is the whole pattern, every character of it literal:
+    // what the filter finds, the pattern matches.
+    bool m_sure = false;
     LiteralFilter m_literalFilter;
     LiteralFilter m_cellFilter;
 };

@@ -136,6 +136,31 @@ TEST(SearchPattern, PrefilterNeverHidesCaseVariantsOutsideAscii)
     EXPECT_FALSE(Finds("mars", "marz"));
 }
 
+TEST(SearchPattern, AWordFoundLiterallyIsTheMatchTheExpressionGives)
+{
+    // A word of ASCII characters meant literally is matched by finding it;
+    // the same word in a group is matched by the expression alone. Both must
+    // agree, on decoded text and on the raw bytes of a text file.
+    const std::vector<std::string> words = {"zorglub", "ZorGlub", "FA-2023-0042", "mars", "kilo", "a b", "0042 "};
+    const std::vector<std::string> texts = {
+        "un ZORGLUB ici", "zorglu b", "caf\xE9 zorglub", "Facture FA-2023-0042.", "fa-2023-0042",
+        "\xEF\xBB\xBFzorglub", "\xFF\xFEz\0o\0r\0g\0l\0u\0b\0", "MARS \xE9t\xE9", "\u212Ailo",
+        "A B", "ab", "n\xC2\xB0 0042 ", "zorglubs", "marz", std::string("zorg\0lub zorglub", 17)};
+    for (const bool matchCase : {false, true})
+        for (const bool wholeWord : {false, true})
+            for (const std::string& word : words) {
+                const SearchPattern direct(word, {wholeWord, matchCase});
+                const SearchPattern grouped("(" + word + ")", {wholeWord, matchCase});
+                for (const std::string& text : texts) {
+                    EXPECT_EQ(SearchTextBytes(text, direct), SearchTextBytes(text, grouped))
+                        << word << " in " << text << (matchCase ? ", case" : "") << (wholeWord ? ", whole" : "");
+                    EXPECT_EQ(direct.Search(text), grouped.Search(text)) << word << " in " << text;
+                }
+            }
+    EXPECT_TRUE(SearchTextBytes("caf\xE9 ZORGLUB", SearchPattern("zorglub", {})));
+    EXPECT_FALSE(SearchTextBytes("un Zorglub", SearchPattern("zorglub", {false, true})));
+}
+
 TEST(SearchPattern, PrefilterFindsTheRunAtEveryOffsetInAnyCase)
 {
     // Texts are scanned sixteen positions at a time, the rest one by one: a
