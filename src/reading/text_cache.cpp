@@ -31,6 +31,15 @@ constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 
+// The log and its index stay when the last connection closes (the log cut
+// to nothing, journal_size_limit being set): each search would otherwise create both
+// files again, and write the index's pages out, before its first question.
+void KeepWalFiles(sqlite3* db)
+{
+    int keep = 1;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+}
+
 } // namespace
 
 FileState StateOf(const struct stat& st)
@@ -125,7 +134,8 @@ bool TextCache::OpenDatabase()
             // Never a sync: the cache holds only what can be read again, and
             // a sync waits for the disk, on a busy one behind every other
             // program's writes. What a crash leaves damaged is rebuilt.
-            code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL;");
+            code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_mode=WAL; PRAGMA journal_size_limit=4194304;");
+            KeepWalFiles(connection->db);
         }
         if (code == SQLITE_OK)
             code = RegisterWordTokenizer(connection->db);
@@ -156,6 +166,7 @@ bool TextCache::OpenDatabase()
             m_writer = std::move(connection);
             // Texts an earlier run kept may still wait for the index.
             m_indexPending = IndexBehind(m_writer->db);
+            m_knowsNothing = KnowsNoFile(m_writer->db);
             return true;
         }
         const std::string detail = connection->db != nullptr ? sqlite3_errmsg(connection->db) : sqlite3_errstr(code);
@@ -181,6 +192,12 @@ bool TextCache::OpenDatabase()
 bool TextCache::Enabled() const
 {
     return m_enabled;
+}
+
+bool TextCache::KnowsNothing()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_enabled && m_knowsNothing;
 }
 
 void TextCache::Warn(const std::string& message)
@@ -248,7 +265,9 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
         sqlite3_busy_timeout(connection->db, 2000);
         // Pages read from the file's mapping rather than copied in.
         // The last connection to close checkpoints: without a sync either.
-        code = connection->Exec("PRAGMA mmap_size = 268435456; PRAGMA synchronous=OFF; BEGIN");
+        KeepWalFiles(connection->db);
+        code = connection->Exec(
+            "PRAGMA mmap_size = 268435456; PRAGMA synchronous=OFF; PRAGMA journal_size_limit=4194304; BEGIN");
         connection->reading = code == SQLITE_OK;
     }
     if (code != SQLITE_OK) {
@@ -658,6 +677,7 @@ void TextCache::Queue(PendingWrite write)
     std::unique_lock lock(m_mutex);
     if (!m_enabled || !m_writer)
         return;
+    m_knowsNothing = false;
     StartWriter();
     // Texts wait in memory for the writer; never more than this much.
     m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
@@ -917,6 +937,7 @@ bool TextCache::Clear(std::string& reason)
         reason = IsBusy(code) ? TAVELO_TR_NOOP("Search", "il est occupé par un autre programme") : sqlite3_errmsg(m_writer->db);
         return false;
     }
+    m_knowsNothing = true;
     // Gives the room back to the disk; a cache in use elsewhere keeps it.
     m_writer->Exec("VACUUM");
     m_writer->Exec("PRAGMA wal_checkpoint(TRUNCATE)");

@@ -94,6 +94,10 @@ public:
     TextCache& operator=(const TextCache&) = delete;
 
     bool Enabled() const;
+    // True when the cache holds nothing of any file, as after it was emptied:
+    // nothing there is worth looking up. Another program may have filled it
+    // since it was opened.
+    bool KnowsNothing();
     // The warning about this cache, once; empty when there is none or it was
     // taken already.
     std::string TakeWarning();
@@ -221,6 +225,7 @@ private:
     std::thread m_writerThread;
     bool m_enabled = false;
     bool m_pausedWhileBusy = false;
+    bool m_knowsNothing = false; // at open, and until something is written or after Clear
     bool m_warned = false;
     std::string m_warning;
     std::vector<std::int64_t> m_touched; // texts used, to mark recent at Flush

@@ -140,6 +140,17 @@ bool text_cache_sql::IndexBehind(sqlite3* db)
     return behind;
 }
 
+bool text_cache_sql::KnowsNoFile(sqlite3* db)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT NOT EXISTS (SELECT 1 FROM files) AND NOT EXISTS (SELECT 1 FROM paths)", -1, &s,
+                           nullptr) != SQLITE_OK)
+        return false;
+    const bool none = sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) != 0;
+    sqlite3_finalize(s);
+    return none;
+}
+
 int text_cache_sql::ClearIndex(sqlite3* db)
 {
     return sqlite3_exec(db, "INSERT INTO texts_fts(texts_fts) VALUES ('rebuild'); "

@@ -97,6 +97,8 @@ extern const int kSchemaVersion;
 int CreateSchema(sqlite3* db);
 // Whether texts wait for the full-text index (true when it cannot tell).
 bool IndexBehind(sqlite3* db);
+// Whether the cache knows no file and no path (false when it cannot tell).
+bool KnowsNoFile(sqlite3* db);
 // Empties the full-text index once the texts are removed.
 int ClearIndex(sqlite3* db);
 // Brings a cache of schema 4 (before the counted size and the word index) to

@@ -283,6 +283,8 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
     std::vector<DocumentLookup> lookups(documents.size());
     if (!cache.Enabled())
         return lookups;
+    // Plain text costs a look only where the cache may know it.
+    plainText = plainText && !cache.KnowsNothing();
     const auto looked = [plainText](DocumentKind kind) {
         return kind != DocumentKind::kOther && (plainText || !IsReadInProcess(kind));
     };

@@ -80,12 +80,6 @@ public:
     {
         for (std::size_t i = 0; i < subjectCount; ++i)
             m_foundAt[i].store(INT_MAX, std::memory_order_relaxed);
-        // The index's answer lists every text of the cache that holds the
-        // word, whatever the book: for a few documents, loading their texts
-        // costs less. Plain text is read here whatever the cache holds.
-        constexpr std::size_t kIndexWorthFrom = 32;
-        if (m_tasks.size() >= kIndexWorthFrom && source.Cache().Enabled())
-            m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
         // First what the cache knows of every document, so that the count
         // says at once how many must be read for the first time.
         std::vector<std::pair<std::string_view, DocumentKind>> asked;
@@ -93,6 +87,14 @@ public:
         for (const Task& task : m_tasks)
             asked.emplace_back(task.subject->GetDocumentPath(task.document), task.kind);
         m_lookups = LookMany(source.Cache(), asked, true);
+        // The index's answer lists every text of the cache that holds the
+        // word, whatever the book: for a few documents, loading their texts
+        // costs less, and for none it is not asked.
+        constexpr std::size_t kIndexWorthFrom = 32;
+        const auto known = std::count_if(m_lookups.begin(), m_lookups.end(),
+                                         [](const DocumentLookup& lookup) { return lookup.entry.has_value(); });
+        if (static_cast<std::size_t>(known) >= kIndexWorthFrom && source.Cache().Enabled())
+            m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
         if (source.Cache().Enabled() && environment.progress != nullptr)
             for (std::size_t i = 0; i < m_tasks.size(); ++i)
                 if (!IsReadInProcess(m_tasks[i].kind) && !m_lookups[i].entry)
