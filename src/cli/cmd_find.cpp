@@ -97,12 +97,13 @@ int RunFind(const Args& args, Streams io)
         return kBadInput;
     }
 
+    std::future<std::unique_ptr<TextCache>> cache = TextCache::OpenInBackground();
     std::optional<SubjectList> read = ReadBookSubjects(bookPath, io.err);
     if (!read)
         return kBadInput;
     const SubjectList subjects = std::move(*read);
 
-    TextSource source(TextCache::Open());
+    TextSource source(cache.get());
     QuickSearch search(subjects, source.Cache());
     // Documents not read yet are read now, as the window does in the background.
     if (!search.Unread().empty()) {

@@ -137,6 +137,7 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
+    std::future<std::unique_ptr<TextCache>> cache = TextCache::OpenInBackground(useCache);
     std::optional<SubjectList> read = ReadBookSubjects(bookPath, io.err);
     if (!read)
         return kBadInput;
@@ -150,7 +151,7 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
-    TextSource source(useCache ? TextCache::Open() : TextCache::Disabled(), reading);
+    TextSource source(cache.get(), reading);
     const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes, {&source});
     // One line per subject, whatever its names hold.
     for (const CTenorels* hit : result.hits)

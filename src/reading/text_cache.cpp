@@ -97,6 +97,20 @@ std::unique_ptr<TextCache> TextCache::Open(const std::string& folder, std::uint6
     return cache;
 }
 
+std::future<std::unique_ptr<TextCache>> TextCache::OpenInBackground(bool enabled)
+{
+    return std::async(std::launch::async, [enabled] {
+        std::unique_ptr<TextCache> cache = enabled ? Open() : Disabled();
+        // The schema is read and the first statement of FindMany prepared.
+        if (std::unique_ptr<Connection> connection = cache->Acquire()) {
+            int code = SQLITE_OK;
+            connection->Prepare("SELECT count(*) FROM files", code);
+            cache->Release(std::move(connection));
+        }
+        return cache;
+    });
+}
+
 bool TextCache::OpenDatabase()
 {
     // The folder and the files are the user's alone.

@@ -15,6 +15,7 @@
 // is rebuilt or skipped, with at most one warning (TakeWarning).
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <condition_variable>
 #include <mutex>
@@ -86,6 +87,10 @@ public:
     // fails: a cache that cannot be used is disabled, and says why once.
     static std::unique_ptr<TextCache> Open(const std::string& folder = DefaultFolder(),
                                            std::uint64_t capBytes = kDefaultCacheCapBytes);
+    // Open (or Disabled, without `enabled`) on a thread of its own, with a
+    // connection ready for the first questions of a search: a program that
+    // searches once reads its book meanwhile.
+    static std::future<std::unique_ptr<TextCache>> OpenInBackground(bool enabled = true);
     // A cache that keeps nothing (--no-cache).
     static std::unique_ptr<TextCache> Disabled();
 

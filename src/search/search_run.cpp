@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -86,15 +87,24 @@ public:
         asked.reserve(m_tasks.size());
         for (const Task& task : m_tasks)
             asked.emplace_back(task.subject->GetDocumentPath(task.document), task.kind);
-        m_lookups = LookMany(source.Cache(), asked, true);
         // The index's answer lists every text of the cache that holds the
         // word, whatever the book: for a few documents, loading their texts
-        // costs less, and for none it is not asked.
+        // costs less, and for none it is not asked. It is asked while the
+        // files are looked up, and set aside when few of them are known.
         constexpr std::size_t kIndexWorthFrom = 32;
+        TextCache& cache = source.Cache();
+        std::future<std::optional<TextCandidates>> candidates;
+        if (m_tasks.size() >= kIndexWorthFrom && cache.Enabled() && !cache.KnowsNothing())
+            candidates = std::async(std::launch::async,
+                                    [&cache, literals = pattern.RequiredLiterals()] { return cache.TextsContaining(literals); });
+        m_lookups = LookMany(cache, asked, true);
         const auto known = std::count_if(m_lookups.begin(), m_lookups.end(),
                                          [](const DocumentLookup& lookup) { return lookup.entry.has_value(); });
-        if (static_cast<std::size_t>(known) >= kIndexWorthFrom && source.Cache().Enabled())
-            m_candidates = source.Cache().TextsContaining(pattern.RequiredLiterals());
+        if (candidates.valid()) {
+            std::optional<TextCandidates> answer = candidates.get();
+            if (static_cast<std::size_t>(known) >= kIndexWorthFrom)
+                m_candidates = std::move(answer);
+        }
         if (source.Cache().Enabled() && environment.progress != nullptr)
             for (std::size_t i = 0; i < m_tasks.size(); ++i)
                 if (!IsReadInProcess(m_tasks[i].kind) && !m_lookups[i].entry)
