@@ -1,6 +1,7 @@
 #include "reading/text_cache.h"
 
 #include <algorithm>
+#include <limits>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -30,6 +31,8 @@ namespace {
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
+// FindMany and LastSeenMany ask for these few one by one.
+constexpr std::size_t kFewAsked = 64;
 
 // The log and its index stay when the last connection closes (the log cut
 // to nothing, journal_size_limit being set): each search would otherwise create both
@@ -370,9 +373,11 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
     if (!connection)
         return entries;
     int code = SQLITE_OK;
-    std::int64_t kept = 0;
-    if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM files", code))
-        code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    // For a few, a search each costs less than counting what the cache holds.
+    std::int64_t kept = std::numeric_limits<std::int64_t>::max();
+    if (files.size() > kFewAsked)
+        if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM files", code))
+            code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
     const std::int64_t today = Today();
     std::vector<std::int64_t> touched;
     // What one row says of a file asked for, when it is still the same file.
@@ -814,9 +819,11 @@ std::vector<std::optional<KnownFile>> TextCache::LastSeenMany(const std::vector<
     if (!connection)
         return known;
     int code = SQLITE_OK;
-    std::int64_t kept = 0;
-    if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM paths", code))
-        code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    // For a few, a search each costs less than counting what the cache holds.
+    std::int64_t kept = std::numeric_limits<std::int64_t>::max();
+    if (paths.size() > kFewAsked)
+        if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM paths", code))
+            code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
     const auto take = [](std::optional<KnownFile>& file, sqlite3_stmt* row) {
         const std::string hash = ColumnBlob(row, 1);
         if (hash.size() != ContentHash().size())
