@@ -187,7 +187,7 @@ TEST(SearchRun, TheProgressSaysWhatIsRecognisedAndWhatIsReadForTheFirstTime)
 TEST(SearchRun, PlainTextIsKeptOnceSeenUnchangedAndNeverAnsweredStale)
 {
     TempDir dir;
-    constexpr int kFiles = 40; // enough for the index to be asked
+    constexpr int kFiles = 70; // enough for the index to be asked, and the cache read in one pass
     SubjectList book;
     std::vector<std::string> paths;
     for (int i = 0; i < kFiles; ++i) {
