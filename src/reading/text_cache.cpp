@@ -709,15 +709,15 @@ void TextCache::Queue(PendingWrite write)
 }
 
 // With m_mutex held. A transaction costs the writer more than the rows in it:
-// during a search, texts wait until there are enough of them, or until
-// someone needs them written. Paths alone wait for the end of the search (or
-// for a text), where written together, an unchanged one costs nothing.
+// during a search, what is queued waits until there is enough of it, or until
+// someone needs it written.
 bool TextCache::WorthWriting() const
 {
     constexpr std::size_t kTextsAtOnce = 64;
     if (m_queue.empty())
         return false;
-    if (m_waiting > 0 || m_queueBytes >= kMaxQueuedBytes / 8)
+    constexpr std::size_t kRowsAtOnce = 256;
+    if (m_waiting > 0 || m_queueBytes >= kMaxQueuedBytes / 8 || m_queue.size() >= kRowsAtOnce)
         return true;
     return m_queuedTexts > 0 && (!m_searching || m_queuedTexts >= kTextsAtOnce);
 }
