@@ -31,8 +31,7 @@ namespace {
 constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
-// FindMany and LastSeenMany ask for these few one by one.
-constexpr std::size_t kFewAsked = 64;
+
 
 // The log and its index stay when the last connection closes (the log cut
 // to nothing, journal_size_limit being set): each search would otherwise create both
@@ -364,6 +363,22 @@ std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind k
     return entry;
 }
 
+// Whether the rows asked for are best found by reading every row of the table
+// once (`countSql` counts them) rather than by a search for each: when the
+// table holds few more. For a few rows, a search each costs less than the
+// count.
+bool TextCache::InOnePass(Connection& connection, const char* countSql, std::size_t asked, int& code)
+{
+    constexpr std::size_t kFewAsked = 64;
+    constexpr std::int64_t kFewMore = 2;
+    if (asked <= kFewAsked)
+        return false;
+    std::int64_t kept = std::numeric_limits<std::int64_t>::max();
+    if (sqlite3_stmt* count = connection.Prepare(countSql, code))
+        code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    return kept <= kFewMore * static_cast<std::int64_t>(asked) + 256;
+}
+
 std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std::pair<FileState, DocumentKind>>& files)
 {
     std::vector<std::optional<CacheEntry>> entries(files.size());
@@ -373,11 +388,7 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
     if (!connection)
         return entries;
     int code = SQLITE_OK;
-    // For a few, a search each costs less than counting what the cache holds.
-    std::int64_t kept = std::numeric_limits<std::int64_t>::max();
-    if (files.size() > kFewAsked)
-        if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM files", code))
-            code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    const bool onePass = InOnePass(*connection, "SELECT count(*) FROM files", files.size(), code);
     const std::int64_t today = Today();
     std::vector<std::int64_t> touched;
     // What one row says of a file asked for, when it is still the same file.
@@ -393,8 +404,7 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
         if (sqlite3_column_int64(row, at + 5) < today)
             touched.push_back(entry->textId);
     };
-    constexpr std::int64_t kFewMore = 2;
-    if (code == SQLITE_OK && kept <= kFewMore * static_cast<std::int64_t>(files.size()) + 256) {
+    if (code == SQLITE_OK && onePass) {
         // Every file the cache knows, once, rather than a search per file.
         struct Key {
             std::uint64_t device, inode;
@@ -819,11 +829,7 @@ std::vector<std::optional<KnownFile>> TextCache::LastSeenMany(const std::vector<
     if (!connection)
         return known;
     int code = SQLITE_OK;
-    // For a few, a search each costs less than counting what the cache holds.
-    std::int64_t kept = std::numeric_limits<std::int64_t>::max();
-    if (paths.size() > kFewAsked)
-        if (sqlite3_stmt* count = connection->Prepare("SELECT count(*) FROM paths", code))
-            code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
+    const bool onePass = InOnePass(*connection, "SELECT count(*) FROM paths", paths.size(), code);
     const auto take = [](std::optional<KnownFile>& file, sqlite3_stmt* row) {
         const std::string hash = ColumnBlob(row, 1);
         if (hash.size() != ContentHash().size())
@@ -832,8 +838,7 @@ std::vector<std::optional<KnownFile>> TextCache::LastSeenMany(const std::vector<
         file->size = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
         std::memcpy(file->hash.data(), hash.data(), hash.size());
     };
-    constexpr std::int64_t kFewMore = 2;
-    if (code == SQLITE_OK && kept <= kFewMore * static_cast<std::int64_t>(paths.size()) + 256) {
+    if (code == SQLITE_OK && onePass) {
         // Every path the cache knows, once, rather than a search per path.
         std::unordered_map<std::string_view, std::vector<std::size_t>> asked;
         asked.reserve(paths.size());

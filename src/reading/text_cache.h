@@ -176,6 +176,7 @@ private:
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
     void BeginReading(Connection& connection);
+    static bool InOnePass(Connection& connection, const char* countSql, std::size_t asked, int& code);
     // LastSeen's lookup, without waiting for the writer.
     std::optional<KnownFile> KnownPath(const std::string& path);
     void EndReading();
