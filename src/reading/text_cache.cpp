@@ -1,11 +1,11 @@
 #include "reading/text_cache.h"
 
 #include <algorithm>
-#include <limits>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <utility>
 
@@ -32,10 +32,9 @@ constexpr const char* kDatabaseName = "textes.sqlite3";
 // Writes are grouped in transactions of this many documents at most.
 constexpr std::size_t kMaxQueuedBytes = std::size_t{32} << 20;
 
-
-// The log and its index stay when the last connection closes (the log cut
-// to nothing, journal_size_limit being set): each search would otherwise create both
-// files again, and write the index's pages out, before its first question.
+// The log and its index stay when the last connection closes (the log cut to
+// nothing, journal_size_limit being set): each search would otherwise create
+// both files again, and write the index's pages out, before its first question.
 void KeepWalFiles(sqlite3* db)
 {
     int keep = 1;
@@ -724,9 +723,9 @@ void TextCache::Queue(PendingWrite write)
 bool TextCache::WorthWriting() const
 {
     constexpr std::size_t kTextsAtOnce = 64;
+    constexpr std::size_t kRowsAtOnce = 256;
     if (m_queue.empty())
         return false;
-    constexpr std::size_t kRowsAtOnce = 256;
     if (m_waiting > 0 || m_queueBytes >= kMaxQueuedBytes / 8 || m_queue.size() >= kRowsAtOnce)
         return true;
     return m_queuedTexts > 0 && (!m_searching || m_queuedTexts >= kTextsAtOnce);

@@ -177,9 +177,7 @@ DocumentRead TextSource::ReadInProcess(const std::string& path, const DocumentLo
     if (seen != nullptr && *seen && (*seen)->size == read.bytes.size() && (*seen)->hash == hash &&
         state.size == read.bytes.size()) {
         std::string storage;
-        DocumentText text;
-        text.Append(MatchRule::kPattern, DecodeTextFile(read.bytes, storage));
-        m_cache->Store(path, state, DocumentKind::kText, hash, &text);
+        KeepPlainText(path, state, DocumentKind::kText, read.bytes, storage, &hash);
     } else {
         m_cache->RememberPath(path, read.bytes.size(), hash);
     }
@@ -248,12 +246,12 @@ void TextSource::ReadInParallel(std::size_t count, const std::function<void(std:
 }
 
 std::string_view TextSource::KeepPlainText(const std::string& path, const FileState& state, DocumentKind kind,
-                                           const std::string& bytes, std::string& storage)
+                                           const std::string& bytes, std::string& storage, const ContentHash* hash)
 {
     const std::string_view decoded = DecodeTextFile(bytes, storage);
     DocumentText text;
     text.Append(MatchRule::kPattern, decoded);
-    m_cache->Store(path, state, kind, HashBytes(bytes), &text);
+    m_cache->Store(path, state, kind, hash != nullptr ? *hash : HashBytes(bytes), &text);
     return decoded;
 }
 

@@ -101,9 +101,10 @@ public:
     void ReadInParallel(std::size_t count, const std::function<void(std::size_t)>& read, unsigned threads = 0);
     // Keeps the text of a plain text file read by Read (its `bytes`), as the
     // file in `state` holds it, so that the word index holds it too; the
-    // decoded text, which may stand in `storage`.
+    // decoded text, which may stand in `storage`. `hash`: the bytes' hash,
+    // when the caller has it already.
     std::string_view KeepPlainText(const std::string& path, const FileState& state, DocumentKind kind,
-                                   const std::string& bytes, std::string& storage);
+                                   const std::string& bytes, std::string& storage, const ContentHash* hash = nullptr);
 
     // The file's state and what the cache holds for it, without reading it.
     DocumentLookup Look(const std::string& path, DocumentKind kind);

@@ -105,7 +105,7 @@ public:
             if (static_cast<std::size_t>(known) >= kIndexWorthFrom)
                 m_candidates = std::move(answer);
         }
-        if (source.Cache().Enabled() && environment.progress != nullptr)
+        if (cache.Enabled() && environment.progress != nullptr)
             for (std::size_t i = 0; i < m_tasks.size(); ++i)
                 if (!IsReadInProcess(m_tasks[i].kind) && !m_lookups[i].entry)
                     environment.progress->DocumentToReadFirstTime();
