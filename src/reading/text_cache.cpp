@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <tuple>
 #include <utility>
 
 #include <fcntl.h>
@@ -378,101 +379,126 @@ bool TextCache::InOnePass(Connection& connection, const char* countSql, std::siz
     return kept <= kFewMore * static_cast<std::int64_t>(asked) + 256;
 }
 
-std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std::pair<FileState, DocumentKind>>& files)
+// Every row of `files` in the order of the table's key, and the state of
+// every text, in order of id.
+struct TextCache::KnownFiles {
+    struct File {
+        std::int64_t device, inode;
+        int kind;
+        std::int64_t size, mtimeNs, version, textId;
+    };
+    struct Text {
+        std::int64_t id, version, used;
+        bool unreadable;
+        std::string reason;
+    };
+    // False when the cache holds too many files for one pass: FindMany
+    // then searches for each, and `files` and `texts` are empty.
+    bool whole = false;
+    std::vector<File> files;
+    std::vector<Text> texts;
+
+    const File* FindFile(const FileState& state, DocumentKind kind) const
+    {
+        const auto key = std::make_tuple(Signed(state.device), Signed(state.inode), static_cast<int>(kind));
+        const auto at = std::lower_bound(files.begin(), files.end(), key, [](const File& f, const auto& k) {
+            return std::make_tuple(f.device, f.inode, f.kind) < k;
+        });
+        return at != files.end() && std::make_tuple(at->device, at->inode, at->kind) == key ? &*at : nullptr;
+    }
+    const Text* FindText(std::int64_t id) const
+    {
+        const auto at =
+            std::lower_bound(texts.begin(), texts.end(), id, [](const Text& t, std::int64_t i) { return t.id < i; });
+        return at != texts.end() && at->id == id ? &*at : nullptr;
+    }
+};
+
+int TextCache::ReadKnownFiles(Connection& connection, KnownFiles& known)
+{
+    int code = SQLITE_OK;
+    // The state of every text, from its covering index rather than from the
+    // table, whose rows hold the texts themselves.
+    if (sqlite3_stmt* all = connection.Prepare("SELECT id, version, used, reason FROM texts", code))
+        code = RunEach(all, [&known](sqlite3_stmt* row) {
+            known.texts.push_back({sqlite3_column_int64(row, 0), sqlite3_column_int64(row, 1),
+                                   sqlite3_column_int64(row, 2), sqlite3_column_type(row, 3) != SQLITE_NULL,
+                                   ColumnText(row, 3)});
+        });
+    std::sort(known.texts.begin(), known.texts.end(),
+              [](const KnownFiles::Text& a, const KnownFiles::Text& b) { return a.id < b.id; });
+    sqlite3_stmt* all = code == SQLITE_OK ? connection.Prepare("SELECT dev, ino, kind, size, mtime, version, text_id "
+                                                               "FROM files ORDER BY dev, ino, kind",
+                                                               code)
+                                          : nullptr;
+    if (all != nullptr)
+        code = RunEach(all, [&known](sqlite3_stmt* row) {
+            known.files.push_back({sqlite3_column_int64(row, 0), sqlite3_column_int64(row, 1),
+                                   sqlite3_column_int(row, 2), sqlite3_column_int64(row, 3),
+                                   sqlite3_column_int64(row, 4), sqlite3_column_int64(row, 5),
+                                   sqlite3_column_int64(row, 6)});
+        });
+    return code;
+}
+
+std::shared_ptr<const TextCache::KnownFiles> TextCache::KnownFilesFor(std::size_t asked)
+{
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return nullptr;
+    int code = SQLITE_OK;
+    auto known = std::make_shared<KnownFiles>();
+    known->whole = InOnePass(*connection, "SELECT count(*) FROM files", asked, code);
+    if (code == SQLITE_OK && known->whole)
+        code = ReadKnownFiles(*connection, *known);
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
+        return nullptr;
+    }
+    return known;
+}
+
+std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std::pair<FileState, DocumentKind>>& files,
+                                                           const KnownFiles* known)
 {
     std::vector<std::optional<CacheEntry>> entries(files.size());
     if (files.empty())
         return entries;
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return entries;
     int code = SQLITE_OK;
-    const bool onePass = InOnePass(*connection, "SELECT count(*) FROM files", files.size(), code);
+    KnownFiles read;
+    std::unique_ptr<Connection> connection;
+    if (known == nullptr || !known->whole) {
+        connection = Acquire();
+        if (!connection)
+            return entries;
+        if (known == nullptr && InOnePass(*connection, "SELECT count(*) FROM files", files.size(), code) &&
+            code == SQLITE_OK) {
+            read.whole = true;
+            code = ReadKnownFiles(*connection, read);
+            known = &read;
+        }
+    }
     const std::int64_t today = Today();
     std::vector<std::int64_t> touched;
-    // What one row says of a file asked for, when it is still the same file.
-    const auto take = [&](std::optional<CacheEntry>& entry, const FileState& state, DocumentKind kind,
-                          sqlite3_stmt* row, int at) {
-        if (sqlite3_column_int64(row, at) != Signed(state.size) || sqlite3_column_int64(row, at + 1) != state.mtimeNs ||
-            sqlite3_column_int64(row, at + 2) != static_cast<std::int64_t>(KindVersion(kind)))
-            return;
-        entry.emplace();
-        entry->textId = sqlite3_column_int64(row, at + 3);
-        entry->unreadable = sqlite3_column_type(row, at + 4) != SQLITE_NULL;
-        entry->reason = ColumnText(row, at + 4);
-        if (sqlite3_column_int64(row, at + 5) < today)
-            touched.push_back(entry->textId);
-    };
-    if (code == SQLITE_OK && onePass) {
-        // Every file the cache knows, once, rather than a search per file.
-        struct Key {
-            std::uint64_t device, inode;
-            int kind;
-            bool operator==(const Key&) const = default;
-        };
-        struct KeyHash {
-            std::size_t operator()(const Key& k) const
-            {
-                return std::hash<std::uint64_t>()(k.inode * 1000003u ^ k.device) ^ static_cast<std::size_t>(k.kind);
-            }
-        };
-        // The first file asked for each key; `next` links the others (a book
-        // may hold the same file twice).
-        std::unordered_map<Key, std::size_t, KeyHash> asked;
-        std::vector<std::size_t> next(files.size(), files.size());
-        asked.reserve(files.size());
-        for (std::size_t i = files.size(); i-- > 0;) {
-            const auto [at, added] =
-                asked.try_emplace({files[i].first.device, files[i].first.inode, static_cast<int>(files[i].second)}, i);
-            if (!added) {
-                next[i] = at->second;
-                at->second = i;
-            }
-        }
-        // The state of every text, from its index; then every file.
-        struct TextState {
-            std::int64_t version, used;
-            bool unreadable;
-            std::string reason;
-        };
-        std::unordered_map<std::int64_t, TextState> texts;
-        if (sqlite3_stmt* all = connection->Prepare("SELECT id, version, used, reason FROM texts", code)) {
-            while ((code = sqlite3_step(all)) == SQLITE_ROW)
-                texts.emplace(sqlite3_column_int64(all, 0),
-                              TextState{sqlite3_column_int64(all, 1), sqlite3_column_int64(all, 2),
-                                        sqlite3_column_type(all, 3) != SQLITE_NULL, ColumnText(all, 3)});
-            sqlite3_reset(all);
-            code = code == SQLITE_DONE ? SQLITE_OK : code;
-        }
-        sqlite3_stmt* all = code == SQLITE_OK ? connection->Prepare(
-                                                    "SELECT dev, ino, kind, size, mtime, version, text_id FROM files", code)
-                                              : nullptr;
-        if (all != nullptr) {
-            while ((code = sqlite3_step(all)) == SQLITE_ROW) {
-                const auto found = asked.find({static_cast<std::uint64_t>(sqlite3_column_int64(all, 0)),
-                                               static_cast<std::uint64_t>(sqlite3_column_int64(all, 1)),
-                                               sqlite3_column_int(all, 2)});
-                if (found == asked.end())
-                    continue;
-                const auto text = texts.find(sqlite3_column_int64(all, 6));
-                if (text == texts.end() || text->second.version != sqlite3_column_int64(all, 5))
-                    continue;
-                for (std::size_t i = found->second; i < files.size(); i = next[i]) {
-                    const FileState& state = files[i].first;
-                    if (sqlite3_column_int64(all, 3) != Signed(state.size) || sqlite3_column_int64(all, 4) != state.mtimeNs ||
-                        sqlite3_column_int64(all, 5) != static_cast<std::int64_t>(KindVersion(files[i].second)))
-                        continue;
-                    std::optional<CacheEntry>& entry = entries[i];
-                    entry.emplace();
-                    entry->textId = text->first;
-                    entry->unreadable = text->second.unreadable;
-                    entry->reason = text->second.reason;
-                    if (text->second.used < today)
-                        touched.push_back(entry->textId);
-                }
-            }
-            sqlite3_reset(all);
-            code = code == SQLITE_DONE ? SQLITE_OK : code;
+    if (code == SQLITE_OK && known != nullptr && known->whole) {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const auto& [state, kind] = files[i];
+            const KnownFiles::File* file = known->FindFile(state, kind);
+            if (file == nullptr || file->size != Signed(state.size) || file->mtimeNs != state.mtimeNs ||
+                file->version != static_cast<std::int64_t>(KindVersion(kind)))
+                continue;
+            const KnownFiles::Text* text = known->FindText(file->textId);
+            if (text == nullptr || text->version != file->version)
+                continue;
+            std::optional<CacheEntry>& entry = entries[i];
+            entry.emplace();
+            entry->textId = text->id;
+            entry->unreadable = text->unreadable;
+            entry->reason = text->reason;
+            if (text->used < today)
+                touched.push_back(text->id);
         }
     } else if (code == SQLITE_OK) {
         sqlite3_stmt* s = connection->Prepare(
@@ -480,10 +506,22 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
             "WHERE f.dev = ?1 AND f.ino = ?2 AND f.kind = ?3 AND t.version = f.version",
             code);
         for (std::size_t i = 0; s != nullptr && code == SQLITE_OK && i < files.size(); ++i) {
-            sqlite3_bind_int64(s, 1, Signed(files[i].first.device));
-            sqlite3_bind_int64(s, 2, Signed(files[i].first.inode));
-            sqlite3_bind_int(s, 3, static_cast<int>(files[i].second));
-            code = Run(s, [&](sqlite3_stmt* row) { take(entries[i], files[i].first, files[i].second, row, 0); });
+            const auto& [state, kind] = files[i];
+            sqlite3_bind_int64(s, 1, Signed(state.device));
+            sqlite3_bind_int64(s, 2, Signed(state.inode));
+            sqlite3_bind_int(s, 3, static_cast<int>(kind));
+            code = Run(s, [&](sqlite3_stmt* row) {
+                if (sqlite3_column_int64(row, 0) != Signed(state.size) || sqlite3_column_int64(row, 1) != state.mtimeNs ||
+                    sqlite3_column_int64(row, 2) != static_cast<std::int64_t>(KindVersion(kind)))
+                    return;
+                std::optional<CacheEntry>& entry = entries[i];
+                entry.emplace();
+                entry->textId = sqlite3_column_int64(row, 3);
+                entry->unreadable = sqlite3_column_type(row, 4) != SQLITE_NULL;
+                entry->reason = ColumnText(row, 4);
+                if (sqlite3_column_int64(row, 5) < today)
+                    touched.push_back(entry->textId);
+            });
         }
     }
     Release(std::move(connection));

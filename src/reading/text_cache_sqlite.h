@@ -67,6 +67,17 @@ inline int Run(sqlite3_stmt* s, Row&& row)
     return code == SQLITE_DONE ? SQLITE_OK : code;
 }
 
+// Runs a query and reads each of its rows with `row`.
+template <typename Row>
+inline int RunEach(sqlite3_stmt* s, Row&& row)
+{
+    int code;
+    while ((code = sqlite3_step(s)) == SQLITE_ROW)
+        row(s);
+    sqlite3_reset(s);
+    return code == SQLITE_DONE ? SQLITE_OK : code;
+}
+
 inline int Run(sqlite3_stmt* s)
 {
     return Run(s, [](sqlite3_stmt*) {});

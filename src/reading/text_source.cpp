@@ -255,11 +255,14 @@ std::string_view TextSource::KeepPlainText(const std::string& path, const FileSt
     return decoded;
 }
 
-void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work)
+void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work,
+                const std::function<void()>& meanwhile)
 {
     constexpr unsigned kMostThreads = 4;
     const unsigned threads = count < worthSharing ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
     if (threads == 1) {
+        if (meanwhile)
+            meanwhile();
         for (std::size_t i = 0; i < count; ++i)
             work(i);
         return;
@@ -271,16 +274,25 @@ void InParallel(std::size_t count, std::size_t worthSharing, const std::function
             for (std::size_t i = from; i < std::min(count, from + kBatch); ++i)
                 work(i);
     };
-    OnThreads(threads, share);
+    // The helpers start on the work; the caller joins them once done with
+    // its own.
+    OnThreads(threads, [&, first = std::this_thread::get_id()] {
+        if (meanwhile && std::this_thread::get_id() == first)
+            meanwhile();
+        share();
+    });
 }
 
 std::vector<DocumentLookup> LookMany(TextCache& cache,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText)
+                                     bool plainText, const std::function<void()>& meanwhile)
 {
     std::vector<DocumentLookup> lookups(documents.size());
-    if (!cache.Enabled())
+    if (!cache.Enabled()) {
+        if (meanwhile)
+            meanwhile();
         return lookups;
+    }
     // Plain text costs a look only where the cache may know it.
     plainText = plainText && !cache.KnowsNothing();
     const auto looked = [plainText](DocumentKind kind) {
@@ -289,9 +301,11 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
     // A book's documents share a few folders: each is opened once.
     std::vector<int> folders(documents.size(), AT_FDCWD);
     std::unordered_map<std::string_view, int> opened;
+    std::size_t looking = 0;
     for (std::size_t i = 0; i < documents.size(); ++i) {
         const auto& [path, kind] = documents[i];
         const std::size_t slash = path.rfind('/');
+        looking += looked(kind) ? 1 : 0;
         if (slash == std::string_view::npos || slash == 0 || !looked(kind))
             continue;
         const std::string_view folder = path.substr(0, slash);
@@ -300,7 +314,14 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
             at->second = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         folders[i] = at->second;
     }
-    InParallel(documents.size(), 512, [&](std::size_t i) {
+    // What the cache knows is read while the files are looked at.
+    std::shared_ptr<const TextCache::KnownFiles> known;
+    const auto readCache = [&] {
+        if (meanwhile)
+            meanwhile();
+        known = cache.KnownFilesFor(looking);
+    };
+    const auto look = [&](std::size_t i) {
         const auto& [path, kind] = documents[i];
         if (!looked(kind))
             return;
@@ -313,18 +334,21 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
             lookups[i].regularFile = true;
             lookups[i].state = StateOf(st);
         }
-    });
+    };
+    InParallel(documents.size(), 512, look, readCache);
     for (const auto& [folder, fd] : opened)
         if (fd >= 0)
             ::close(fd);
     std::vector<std::pair<FileState, DocumentKind>> asked;
     std::vector<std::size_t> askedFor;
+    asked.reserve(looking);
+    askedFor.reserve(looking);
     for (std::size_t i = 0; i < documents.size(); ++i)
         if (lookups[i].regularFile) {
             asked.emplace_back(lookups[i].state, documents[i].second);
             askedFor.push_back(i);
         }
-    std::vector<std::optional<CacheEntry>> entries = cache.FindMany(asked);
+    std::vector<std::optional<CacheEntry>> entries = cache.FindMany(asked, known.get());
     for (std::size_t i = 0; i < entries.size(); ++i)
         lookups[askedFor[i]].entry = std::move(entries[i]);
     std::vector<std::string_view> unknown;

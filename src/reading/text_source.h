@@ -68,16 +68,20 @@ struct ReadContext {
 
 // Calls work(i) for every i below count: on up to four threads once count
 // reaches `worthSharing`, on the caller's alone below.
-void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work);
+// With `meanwhile`, the caller runs it first while the helper threads start
+// on the work, which it then joins.
+void InParallel(std::size_t count, std::size_t worthSharing, const std::function<void(std::size_t)>& work,
+                const std::function<void()>& meanwhile = {});
 
 // TextSource::Look for many documents, in the same order: each folder is
 // opened once and its files looked up in it, on a few threads, and `cache`
 // is asked in one pass. Plain text files are looked up too when `plainText`
 // (with what was last read at their paths); the kinds that are never read,
-// never.
+// never. `meanwhile` runs on the caller's thread while the files are
+// looked at, before the cache is read.
 std::vector<DocumentLookup> LookMany(TextCache& cache,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText = false);
+                                     bool plainText = false, const std::function<void()>& meanwhile = {});
 
 class TextSource {
 public:

@@ -308,21 +308,27 @@ TEST(TextCache, TextsByFileStateThenByContent)
     touched.mtimeNs += 1;
     EXPECT_FALSE(cache->Find(touched, DocumentKind::kPdf));
     // Many files at once: the same answers, whether the cache is read whole
-    // (it holds few more files than are asked) or file by file.
+    // (it holds few more files than are said to be asked, read beforehand or
+    // not) or file by file.
     const std::vector<std::pair<FileState, DocumentKind>> asked = {
         {StateOfPath(path), DocumentKind::kPdf}, {StateOfPath(path), DocumentKind::kWord},
         {StateOfPath(path), DocumentKind::kRtf}, {touched, DocumentKind::kPdf},
         {StateOfPath(path), DocumentKind::kPdf}};
     const auto sameAsOneByOne = [&](const char* when) {
-        const std::vector<std::optional<CacheEntry>> many = cache->FindMany(asked);
-        ASSERT_EQ(many.size(), asked.size());
-        for (std::size_t i = 0; i < asked.size(); ++i) {
-            const std::optional<CacheEntry> one = cache->Find(asked[i].first, asked[i].second);
-            ASSERT_EQ(many[i].has_value(), one.has_value()) << when << ", file " << i;
-            if (one) {
-                EXPECT_TRUE(many[i]->textId == one->textId && many[i]->unreadable == one->unreadable &&
-                            many[i]->reason == one->reason)
-                    << when << ", file " << i;
+        const std::shared_ptr<const TextCache::KnownFiles> whole = cache->KnownFilesFor(1000);
+        const std::shared_ptr<const TextCache::KnownFiles> fileByFile = cache->KnownFilesFor(0);
+        ASSERT_TRUE(whole && fileByFile) << cache->TakeWarning();
+        for (const TextCache::KnownFiles* known : {whole.get(), fileByFile.get(), (const TextCache::KnownFiles*)nullptr}) {
+            const std::vector<std::optional<CacheEntry>> many = cache->FindMany(asked, known);
+            ASSERT_EQ(many.size(), asked.size());
+            for (std::size_t i = 0; i < asked.size(); ++i) {
+                const std::optional<CacheEntry> one = cache->Find(asked[i].first, asked[i].second);
+                ASSERT_EQ(many[i].has_value(), one.has_value()) << when << ", file " << i;
+                if (one) {
+                    EXPECT_TRUE(many[i]->textId == one->textId && many[i]->unreadable == one->unreadable &&
+                                many[i]->reason == one->reason)
+                        << when << ", file " << i;
+                }
             }
         }
     };

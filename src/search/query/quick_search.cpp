@@ -134,22 +134,36 @@ QuickSearch::QuickSearch(const SubjectList& subjects, TextCache& cache) : m_cach
     m_subjects.reserve(subjects.size());
     for (const auto& record : subjects) {
         Subject subject;
-        subject.name.Set(record->GetSubjectName());
-        subject.title.Set(record->GetGeneralTitle());
-        subject.expected.Set(record->GetExpectedText());
+        subject.name.text = record->GetSubjectName();
+        subject.title.text = record->GetGeneralTitle();
+        subject.expected.text = record->GetExpectedText();
         for (const std::string& path : record->GetDocumentPaths()) {
             Document document;
             document.path = path;
-            document.fileName.Set(GetDocumentFileName(path));
+            document.fileName.text = GetDocumentFileName(path);
             document.kind = KindOfExtension(GetDocumentExtension(path));
             subject.documents.push_back(std::move(document));
         }
         m_subjects.push_back(std::move(subject));
     }
-    Refresh();
+    // The names are cut into words while the documents are looked at.
+    LookUpDocuments([this] {
+        for (Subject& subject : m_subjects) {
+            subject.name.Set(std::move(subject.name.text));
+            subject.title.Set(std::move(subject.title.text));
+            subject.expected.Set(std::move(subject.expected.text));
+            for (Document& document : subject.documents)
+                document.fileName.Set(std::move(document.fileName.text));
+        }
+    });
 }
 
 void QuickSearch::Refresh()
+{
+    LookUpDocuments({});
+}
+
+void QuickSearch::LookUpDocuments(const std::function<void()>& meanwhile)
 {
     m_cache.NewSnapshot();
     std::vector<Document*> documents;
@@ -161,7 +175,7 @@ void QuickSearch::Refresh()
     asked.reserve(documents.size());
     for (const Document* document : documents)
         asked.emplace_back(document->path, document->kind);
-    const std::vector<DocumentLookup> lookups = LookMany(m_cache, asked, true);
+    const std::vector<DocumentLookup> lookups = LookMany(m_cache, asked, true, meanwhile);
     for (std::size_t i = 0; i < documents.size(); ++i) {
         Document& document = *documents[i];
         const std::optional<CacheEntry>& entry = lookups[i].entry;

@@ -91,6 +91,9 @@ public:
     }
 
 private:
+    // Looks the documents up in the cache; `meanwhile` runs on this thread
+    // while they are looked at on disk.
+    void LookUpDocuments(const std::function<void()>& meanwhile);
     struct Folded {
         std::string text;
         std::vector<query::Word> words;
