@@ -387,16 +387,17 @@ struct TextCache::KnownFiles {
         int kind;
         std::int64_t size, mtimeNs, version, textId;
     };
+    // Sorted, so kept small: the reasons stand apart.
     struct Text {
         std::int64_t id, version, used;
-        bool unreadable;
-        std::string reason;
+        std::int32_t reason; // in `reasons`; -1 when the text is readable
     };
     // False when the cache holds too many files for one pass: FindMany
     // then searches for each, and `files` and `texts` are empty.
     bool whole = false;
     std::vector<File> files;
     std::vector<Text> texts;
+    std::vector<std::string> reasons;
 
     const File* FindFile(const FileState& state, DocumentKind kind) const
     {
@@ -421,9 +422,13 @@ int TextCache::ReadKnownFiles(Connection& connection, KnownFiles& known)
     // table, whose rows hold the texts themselves.
     if (sqlite3_stmt* all = connection.Prepare("SELECT id, version, used, reason FROM texts", code))
         code = RunEach(all, [&known](sqlite3_stmt* row) {
-            known.texts.push_back({sqlite3_column_int64(row, 0), sqlite3_column_int64(row, 1),
-                                   sqlite3_column_int64(row, 2), sqlite3_column_type(row, 3) != SQLITE_NULL,
-                                   ColumnText(row, 3)});
+            std::int32_t reason = -1;
+            if (sqlite3_column_type(row, 3) != SQLITE_NULL) {
+                reason = static_cast<std::int32_t>(known.reasons.size());
+                known.reasons.push_back(ColumnText(row, 3));
+            }
+            known.texts.push_back(
+                {sqlite3_column_int64(row, 0), sqlite3_column_int64(row, 1), sqlite3_column_int64(row, 2), reason});
         });
     std::sort(known.texts.begin(), known.texts.end(),
               [](const KnownFiles::Text& a, const KnownFiles::Text& b) { return a.id < b.id; });
@@ -495,8 +500,9 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
             std::optional<CacheEntry>& entry = entries[i];
             entry.emplace();
             entry->textId = text->id;
-            entry->unreadable = text->unreadable;
-            entry->reason = text->reason;
+            entry->unreadable = text->reason >= 0;
+            if (entry->unreadable)
+                entry->reason = known->reasons[static_cast<std::size_t>(text->reason)];
             if (text->used < today)
                 touched.push_back(text->id);
         }
