@@ -512,7 +512,8 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
             "WHERE f.dev = ?1 AND f.ino = ?2 AND f.kind = ?3 AND t.version = f.version",
             code);
         for (std::size_t i = 0; s != nullptr && code == SQLITE_OK && i < files.size(); ++i) {
-            const auto& [state, kind] = files[i];
+            const FileState& state = files[i].first;
+            const DocumentKind kind = files[i].second;
             sqlite3_bind_int64(s, 1, Signed(state.device));
             sqlite3_bind_int64(s, 2, Signed(state.inode));
             sqlite3_bind_int(s, 3, static_cast<int>(kind));
