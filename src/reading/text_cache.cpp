@@ -471,23 +471,23 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
     std::vector<std::optional<CacheEntry>> entries(files.size());
     if (files.empty())
         return entries;
+    std::shared_ptr<const KnownFiles> read;
+    if (known == nullptr) {
+        read = KnownFilesFor(files.size());
+        if (!read)
+            return entries;
+        known = read.get();
+    }
     int code = SQLITE_OK;
-    KnownFiles read;
     std::unique_ptr<Connection> connection;
-    if (known == nullptr || !known->whole) {
+    if (!known->whole) {
         connection = Acquire();
         if (!connection)
             return entries;
-        if (known == nullptr && InOnePass(*connection, "SELECT count(*) FROM files", files.size(), code) &&
-            code == SQLITE_OK) {
-            read.whole = true;
-            code = ReadKnownFiles(*connection, read);
-            known = &read;
-        }
     }
     const std::int64_t today = Today();
     std::vector<std::int64_t> touched;
-    if (code == SQLITE_OK && known != nullptr && known->whole) {
+    if (known->whole) {
         for (std::size_t i = 0; i < files.size(); ++i) {
             const auto& [state, kind] = files[i];
             const KnownFiles::File* file = known->FindFile(state, kind);
@@ -506,7 +506,7 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
             if (text->used < today)
                 touched.push_back(text->id);
         }
-    } else if (code == SQLITE_OK) {
+    } else {
         sqlite3_stmt* s = connection->Prepare(
             "SELECT f.size, f.mtime, f.version, t.id, t.reason, t.used FROM files f JOIN texts t ON t.id = f.text_id "
             "WHERE f.dev = ?1 AND f.ino = ?2 AND f.kind = ?3 AND t.version = f.version",
