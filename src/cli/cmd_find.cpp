@@ -103,8 +103,9 @@ int RunFind(const Args& args, Streams io)
         return kBadInput;
     const SubjectList subjects = std::move(*read);
 
-    TextSource source(cache.get());
-    QuickSearch search(subjects, source.Cache());
+    // The cache goes on opening while the documents are first looked at.
+    TextSource source(std::move(cache));
+    QuickSearch search(subjects, source);
     // Documents not read yet are read now, as the window does in the background.
     if (!search.Unread().empty()) {
         search.ReadMissing(source);

@@ -137,7 +137,9 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
-    std::future<std::unique_ptr<TextCache>> cache = TextCache::OpenInBackground(useCache);
+    std::future<std::unique_ptr<TextCache>> cache;
+    if (useCache)
+        cache = TextCache::OpenInBackground();
     std::optional<SubjectList> read = ReadBookSubjects(bookPath, io.err);
     if (!read)
         return kBadInput;
@@ -151,7 +153,8 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
-    TextSource source(cache.get(), reading);
+    // The cache goes on opening while the documents are first looked at.
+    TextSource source = useCache ? TextSource(std::move(cache), reading) : TextSource(TextCache::Disabled(), reading);
     const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes, {&source});
     // One line per subject, whatever its names hold.
     for (const CTenorels* hit : result.hits)

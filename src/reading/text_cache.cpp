@@ -748,6 +748,11 @@ void TextCache::StartWriter()
 void TextCache::Queue(PendingWrite write)
 {
     std::unique_lock lock(m_mutex);
+    QueueLocked(lock, std::move(write));
+}
+
+void TextCache::QueueLocked(std::unique_lock<std::mutex>& lock, PendingWrite write)
+{
     if (!m_enabled || !m_writer)
         return;
     m_knowsNothing = false;
@@ -808,23 +813,40 @@ void TextCache::Link(const std::string& path, const FileState& state, DocumentKi
 
 void TextCache::RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash)
 {
+    std::vector<SeenPath> one{{path, size, hash}};
+    RememberPaths(one);
+}
+
+void TextCache::RememberPaths(std::vector<SeenPath>& paths)
+{
     constexpr std::size_t kMaxRemembered = 500000;
+    std::vector<PendingWrite> writes;
+    writes.reserve(paths.size());
     {
-        const std::lock_guard lock(m_mutex);
-        const std::pair<std::uint64_t, ContentHash> seen{size, hash};
-        const auto [it, added] = m_remembered.try_emplace(path, seen);
-        if (!added && it->second == seen)
-            return;
-        it->second = seen;
-        if (m_remembered.size() > kMaxRemembered)
-            m_remembered.clear();
+        // The readers' threads come here at once: the queue's lock is held
+        // only to hand the rows over.
+        const std::lock_guard lock(m_rememberedMutex);
+        for (SeenPath& seen : paths) {
+            const std::pair<std::uint64_t, ContentHash> state{seen.size, seen.hash};
+            const auto [it, added] = m_remembered.try_emplace(seen.path, state);
+            if (!added && it->second == state)
+                continue;
+            it->second = state;
+            if (m_remembered.size() > kMaxRemembered)
+                m_remembered.clear();
+            PendingWrite& write = writes.emplace_back();
+            write.what = PendingWrite::kPath;
+            write.path = std::move(seen.path);
+            write.state.size = seen.size;
+            write.hash = seen.hash;
+        }
     }
-    PendingWrite write;
-    write.what = PendingWrite::kPath;
-    write.path = path;
-    write.state.size = size;
-    write.hash = hash;
-    Queue(std::move(write));
+    paths.clear();
+    if (writes.empty())
+        return;
+    std::unique_lock lock(m_mutex);
+    for (PendingWrite& write : writes)
+        QueueLocked(lock, std::move(write));
 }
 
 std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
@@ -994,7 +1016,10 @@ bool TextCache::Clear(std::string& reason)
         return false;
     }
     m_touched.clear();
-    m_remembered.clear();
+    {
+        const std::lock_guard remembered(m_rememberedMutex);
+        m_remembered.clear();
+    }
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)
         code = m_writer->Exec("DELETE FROM files; DELETE FROM paths; DELETE FROM texts;");

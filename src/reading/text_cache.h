@@ -153,6 +153,14 @@ public:
               std::int64_t textId);
     // Only the path's hash, for documents whose text is not kept (plain text).
     void RememberPath(const std::string& path, std::uint64_t size, const ContentHash& hash);
+    struct SeenPath {
+        std::string path;
+        std::uint64_t size = 0;
+        ContentHash hash{};
+    };
+    // RememberPath for many paths under one lock, which threads reading at
+    // once would otherwise take in turn for each file; empties `paths`.
+    void RememberPaths(std::vector<SeenPath>& paths);
     // The size and hash last seen at this path.
     std::optional<KnownFile> LastSeen(const std::string& path);
     // LastSeen for many paths, in the same order, without waiting for what
@@ -204,6 +212,7 @@ private:
     };
     void Failed(int code, const char* what);
     void Queue(PendingWrite write);
+    void QueueLocked(std::unique_lock<std::mutex>& lock, PendingWrite write);
     bool WorthWriting() const;
     void WriterLoop();
     void StartWriter();
@@ -234,6 +243,7 @@ private:
     int m_waiting = 0;           // threads in WaitForWriter
     // What RememberPath wrote in this run, so that an unchanged file is not
     // written again at every search.
+    std::mutex m_rememberedMutex;
     std::unordered_map<std::string, std::pair<std::uint64_t, ContentHash>> m_remembered;
     std::condition_variable m_wake; // the writer: something to write
     std::condition_variable m_caughtUp; // the others: the writer caught up

@@ -66,7 +66,7 @@ int OpenRegular(const std::string& path, struct stat& st, std::string& reason)
 } // namespace
 
 TextSource::TextSource(std::unique_ptr<TextCache> cache, SourceOptions options)
-    : m_cache(cache ? std::move(cache) : TextCache::Disabled()), m_options(std::move(options))
+    : m_cache(cache ? std::move(cache) : TextCache::Disabled()), m_cacheReady(true), m_options(std::move(options))
 {
     if (m_options.readerProgram.empty())
         m_options.readerProgram = FindReaderProgram();
@@ -75,11 +75,31 @@ TextSource::TextSource(std::unique_ptr<TextCache> cache, SourceOptions options)
         m_parallelism = std::max(1u, std::thread::hardware_concurrency());
 }
 
+TextSource::TextSource(std::future<std::unique_ptr<TextCache>> opening, SourceOptions options)
+    : TextSource(std::unique_ptr<TextCache>(), std::move(options))
+{
+    m_cache.reset();
+    m_opening = std::move(opening);
+    m_cacheReady = false;
+}
+
+TextCache& TextSource::Cache()
+{
+    if (!CacheReady())
+        std::call_once(m_opened, [this] {
+            m_cache = m_opening.valid() ? m_opening.get() : nullptr;
+            if (!m_cache)
+                m_cache = TextCache::Disabled();
+            m_cacheReady.store(true, std::memory_order_release);
+        });
+    return *m_cache;
+}
+
 TextSource::~TextSource() = default;
 
 void TextSource::BeginSearch()
 {
-    m_cache->Resume();
+    Cache().Resume();
     const std::lock_guard lock(m_mutex);
     m_readerFailure.clear();
     m_notice.clear();
@@ -88,7 +108,7 @@ void TextSource::BeginSearch()
 
 void TextSource::EndSearch()
 {
-    m_cache->Flush();
+    Cache().Flush();
 }
 
 std::string TextSource::TakeReaderNotice()
@@ -129,7 +149,7 @@ void TextSource::ReleaseReader(std::unique_ptr<ReaderProcess> reader)
         m_retiredStarts += reader->Starts();
 }
 
-DocumentRead TextSource::ReadInProcess(const std::string& path, const DocumentLookup* known, bool keep)
+DocumentRead TextSource::ReadInProcess(const std::string& path, const DocumentLookup* known, const ReadContext& context)
 {
     struct stat st {};
     std::string reason;
@@ -167,19 +187,21 @@ DocumentRead TextSource::ReadInProcess(const std::string& path, const DocumentLo
         return Unreadable(TAVELO_TR_NOOP("Search", "la mémoire manque pour le lire"));
     }
     read.status = ReadStatus::kRead;
-    if (!m_cache->Enabled() || (known != nullptr && known->entry))
+    if (!Cache().Enabled() || (known != nullptr && known->entry))
         return read;
     const ContentHash hash = HashBytes(read.bytes);
     // Kept in the state it had when it was opened, read at that size: a file
     // written meanwhile has another time, and is read again next time.
     const FileState state = StateOf(st);
-    const std::optional<KnownFile>* seen = keep && known != nullptr ? &known->lastSeen : nullptr;
+    const std::optional<KnownFile>* seen = context.keepPlainText && known != nullptr ? &known->lastSeen : nullptr;
     if (seen != nullptr && *seen && (*seen)->size == read.bytes.size() && (*seen)->hash == hash &&
         state.size == read.bytes.size()) {
         std::string storage;
         KeepPlainText(path, state, DocumentKind::kText, read.bytes, storage, &hash);
+    } else if (context.seenPaths != nullptr) {
+        context.seenPaths->push_back({path, read.bytes.size(), hash});
     } else {
-        m_cache->RememberPath(path, read.bytes.size(), hash);
+        Cache().RememberPath(path, read.bytes.size(), hash);
     }
     return read;
 }
@@ -251,7 +273,7 @@ std::string_view TextSource::KeepPlainText(const std::string& path, const FileSt
     const std::string_view decoded = DecodeTextFile(bytes, storage);
     DocumentText text;
     text.Append(MatchRule::kPattern, decoded);
-    m_cache->Store(path, state, kind, hash != nullptr ? *hash : HashBytes(bytes), &text);
+    Cache().Store(path, state, kind, hash != nullptr ? *hash : HashBytes(bytes), &text);
     return decoded;
 }
 
@@ -283,18 +305,24 @@ void InParallel(std::size_t count, std::size_t worthSharing, const std::function
     });
 }
 
-std::vector<DocumentLookup> LookMany(TextCache& cache,
-                                     const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText, const std::function<void()>& meanwhile)
+namespace {
+
+// LookMany's work, with the cache `resolve` gives, which is known already
+// when `resolved`. Until then every kind that may be looked at is, plain text
+// among them; what the cache makes needless is forgotten once it is known.
+std::vector<DocumentLookup> LookManyWith(const std::function<TextCache&()>& resolve, bool resolved,
+                                         const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
+                                         bool plainText, const std::function<void()>& meanwhile)
 {
     std::vector<DocumentLookup> lookups(documents.size());
-    if (!cache.Enabled()) {
+    TextCache* cache = resolved ? &resolve() : nullptr;
+    if (cache != nullptr && !cache->Enabled()) {
         if (meanwhile)
             meanwhile();
         return lookups;
     }
     // Plain text costs a look only where the cache may know it.
-    plainText = plainText && !cache.KnowsNothing();
+    plainText = plainText && (cache == nullptr || !cache->KnowsNothing());
     const auto looked = [plainText](DocumentKind kind) {
         return kind != DocumentKind::kOther && (plainText || !IsReadInProcess(kind));
     };
@@ -302,10 +330,12 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
     std::vector<int> folders(documents.size(), AT_FDCWD);
     std::unordered_map<std::string_view, int> opened;
     std::size_t looking = 0;
+    std::size_t plainLooking = 0;
     for (std::size_t i = 0; i < documents.size(); ++i) {
         const auto& [path, kind] = documents[i];
         const std::size_t slash = path.rfind('/');
         looking += looked(kind) ? 1 : 0;
+        plainLooking += looked(kind) && IsReadInProcess(kind) ? 1 : 0;
         if (slash == std::string_view::npos || slash == 0 || !looked(kind))
             continue;
         const std::string_view folder = path.substr(0, slash);
@@ -316,10 +346,16 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
     }
     // What the cache knows is read while the files are looked at.
     std::shared_ptr<const TextCache::KnownFiles> known;
+    bool plainForgotten = false;
     const auto readCache = [&] {
         if (meanwhile)
             meanwhile();
-        known = cache.KnownFilesFor(looking);
+        if (cache == nullptr)
+            cache = &resolve();
+        if (!cache->Enabled())
+            return;
+        plainForgotten = plainText && cache->KnowsNothing();
+        known = cache->KnownFilesFor(plainForgotten ? looking - plainLooking : looking);
     };
     const auto look = [&](std::size_t i) {
         const auto& [path, kind] = documents[i];
@@ -339,6 +375,12 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
     for (const auto& [folder, fd] : opened)
         if (fd >= 0)
             ::close(fd);
+    if (!cache->Enabled())
+        return std::vector<DocumentLookup>(documents.size());
+    if (plainForgotten)
+        for (std::size_t i = 0; i < documents.size(); ++i)
+            if (IsReadInProcess(documents[i].second))
+                lookups[i] = DocumentLookup();
     std::vector<std::pair<FileState, DocumentKind>> asked;
     std::vector<std::size_t> askedFor;
     asked.reserve(looking);
@@ -348,7 +390,7 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
             asked.emplace_back(lookups[i].state, documents[i].second);
             askedFor.push_back(i);
         }
-    std::vector<std::optional<CacheEntry>> entries = cache.FindMany(asked, known.get());
+    std::vector<std::optional<CacheEntry>> entries = cache->FindMany(asked, known.get());
     for (std::size_t i = 0; i < entries.size(); ++i)
         lookups[askedFor[i]].entry = std::move(entries[i]);
     std::vector<std::string_view> unknown;
@@ -358,28 +400,45 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
             unknown.push_back(documents[i].first);
             unknownFor.push_back(i);
         }
-    std::vector<std::optional<KnownFile>> seen = cache.LastSeenMany(unknown);
+    std::vector<std::optional<KnownFile>> seen = cache->LastSeenMany(unknown);
     for (std::size_t i = 0; i < seen.size(); ++i)
         lookups[unknownFor[i]].lastSeen = std::move(seen[i]);
     return lookups;
+}
+
+} // namespace
+
+std::vector<DocumentLookup> LookMany(TextCache& cache,
+                                     const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
+                                     bool plainText, const std::function<void()>& meanwhile)
+{
+    return LookManyWith([&cache]() -> TextCache& { return cache; }, true, documents, plainText, meanwhile);
+}
+
+std::vector<DocumentLookup> LookMany(TextSource& source,
+                                     const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
+                                     bool plainText, const std::function<void()>& meanwhile)
+{
+    return LookManyWith([&source]() -> TextCache& { return source.Cache(); }, source.CacheReady(), documents,
+                        plainText, meanwhile);
 }
 
 DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)
 {
     DocumentLookup lookup;
     struct stat st {};
-    if (IsReadInProcess(kind) || !m_cache->Enabled() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (IsReadInProcess(kind) || !Cache().Enabled() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return lookup;
     lookup.regularFile = true;
     lookup.state = StateOf(st);
-    lookup.entry = m_cache->Find(lookup.state, kind);
+    lookup.entry = Cache().Find(lookup.state, kind);
     return lookup;
 }
 
 DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const ReadContext& context,
                               const DocumentLookup* known)
 {
-    TextCache& cache = *m_cache;
+    TextCache& cache = Cache();
     const auto fromEntry = [&](const CacheEntry& entry) -> std::optional<DocumentRead> {
         if (entry.unreadable)
             return Unreadable(entry.reason);
@@ -407,7 +466,7 @@ DocumentRead TextSource::Read(const std::string& path, DocumentKind kind, const 
             read.ruledOut = true;
             return read;
         }
-        return ReadInProcess(path, known, context.keepPlainText);
+        return ReadInProcess(path, known, context);
     }
     const DocumentLookup lookup = known != nullptr ? *known : Look(path, kind);
     if (lookup.entry)

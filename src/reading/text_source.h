@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -64,6 +65,9 @@ struct ReadContext {
     // from then on the cache's index answers for it. Kept at first sight, a
     // text read once would cost the cache more than reading it does.
     bool keepPlainText = false;
+    // Where given, the paths of plain text read are gathered here, for
+    // TextCache::RememberPaths, rather than remembered one at a time.
+    std::vector<TextCache::SeenPath>* seenPaths = nullptr;
 };
 
 // Calls work(i) for every i below count: on up to four threads once count
@@ -83,14 +87,27 @@ std::vector<DocumentLookup> LookMany(TextCache& cache,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
                                      bool plainText = false, const std::function<void()>& meanwhile = {});
 
+class TextSource;
+// LookMany with the source's cache, which may be opening still: the files
+// are looked at while it opens, plain text among them until the cache is
+// found to know none.
+std::vector<DocumentLookup> LookMany(TextSource& source,
+                                     const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
+                                     bool plainText = false, const std::function<void()>& meanwhile = {});
+
 class TextSource {
 public:
     explicit TextSource(std::unique_ptr<TextCache> cache, SourceOptions options = {});
+    // With a cache still opening (TextCache::OpenInBackground): Cache()
+    // waits for it the first time it is asked.
+    explicit TextSource(std::future<std::unique_ptr<TextCache>> opening, SourceOptions options = {});
     ~TextSource();
     TextSource(const TextSource&) = delete;
     TextSource& operator=(const TextSource&) = delete;
 
-    TextCache& Cache() { return *m_cache; }
+    TextCache& Cache();
+    // Whether Cache() answers without waiting.
+    bool CacheReady() const { return m_cacheReady.load(std::memory_order_acquire); }
     unsigned Parallelism() const { return m_parallelism; }
     const ReaderLimits& Limits() const { return m_options.limits; }
 
@@ -125,12 +142,15 @@ public:
     int ReaderStarts() const;
 
 private:
-    DocumentRead ReadInProcess(const std::string& path, const DocumentLookup* known, bool keep);
+    DocumentRead ReadInProcess(const std::string& path, const DocumentLookup* known, const ReadContext& context);
     DocumentRead ReadWithReader(int fd, DocumentKind kind, const ReadContext& context);
     std::unique_ptr<ReaderProcess> AcquireReader();
     void ReleaseReader(std::unique_ptr<ReaderProcess> reader);
 
     std::unique_ptr<TextCache> m_cache;
+    std::future<std::unique_ptr<TextCache>> m_opening;
+    std::once_flag m_opened;
+    std::atomic<bool> m_cacheReady{false};
     SourceOptions m_options;
     unsigned m_parallelism;
     mutable std::mutex m_mutex;

@@ -91,13 +91,18 @@ public:
         // word, whatever the book: for a few documents, loading their texts
         // costs less, and for none it is not asked. It is asked while the
         // files are looked up, and set aside when few of them are known.
+        // The cache may be opening still: the files are looked at meanwhile.
         constexpr std::size_t kIndexWorthFrom = 32;
-        TextCache& cache = source.Cache();
         std::future<std::optional<TextCandidates>> candidates;
-        if (m_tasks.size() >= kIndexWorthFrom && cache.Enabled() && !cache.KnowsNothing())
-            candidates = std::async(std::launch::async,
-                                    [&cache, literals = pattern.RequiredLiterals()] { return cache.TextsContaining(literals); });
-        m_lookups = LookMany(cache, asked, true);
+        const auto askIndex = [&] {
+            TextCache& cache = source.Cache();
+            if (m_tasks.size() >= kIndexWorthFrom && cache.Enabled() && !cache.KnowsNothing())
+                candidates = std::async(std::launch::async, [&cache, literals = pattern.RequiredLiterals()] {
+                    return cache.TextsContaining(literals);
+                });
+        };
+        m_lookups = LookMany(source, asked, true, askIndex);
+        TextCache& cache = source.Cache();
         const auto known = std::count_if(m_lookups.begin(), m_lookups.end(),
                                          [](const DocumentLookup& lookup) { return lookup.entry.has_value(); });
         if (candidates.valid()) {
@@ -112,8 +117,10 @@ public:
         const std::size_t threads = std::min<std::size_t>(source.Parallelism(), m_tasks.size());
         for (std::size_t i = 0; i < threads; ++i)
             m_workers.emplace_back([this] {
-                while (RunOne(true)) {
+                std::vector<TextCache::SeenPath> seen;
+                while (RunOne(true, seen)) {
                 }
+                m_source.Cache().RememberPaths(seen);
             });
     }
 
@@ -122,6 +129,7 @@ public:
         m_stop = true;
         for (std::thread& worker : m_workers)
             worker.join();
+        m_source.Cache().RememberPaths(m_callerSeen);
     }
 
     ContentSearch(const ContentSearch&) = delete;
@@ -136,7 +144,7 @@ public:
         // Rather than wait for another thread's document, read the next one
         // when it is plain text, which takes no longer than its size: a slow
         // document would hold the verdicts of all the others up.
-        while (verdict == Verdict::kPending && !Cancelled() && RunOne(false))
+        while (verdict == Verdict::kPending && !Cancelled() && RunOne(false, m_callerSeen))
             verdict = outcome.verdict.load();
         if (verdict == Verdict::kPending) {
             // Nothing left to read: the workers wake this thread only for the
@@ -160,8 +168,9 @@ public:
 private:
     // Reads the next document of the queue (only when it is plain text
     // unless `anyKind`); false when none is left, the next is not for this
-    // thread, or the search is over.
-    bool RunOne(bool anyKind)
+    // thread, or the search is over. The paths of plain text read are
+    // gathered in the thread's `seen`, and handed to the cache a few at a time.
+    bool RunOne(bool anyKind, std::vector<TextCache::SeenPath>& seen)
     {
         if (m_stop || Cancelled())
             return false;
@@ -182,7 +191,10 @@ private:
             Verdict verdict = Verdict::kSkipped;
             // A document after the one that matched is never looked at.
             if (m_foundAt[task.subjectIndex].load(std::memory_order_relaxed) > task.document)
-                verdict = Examine(index, task, m_lookups[index], outcome.reason);
+                verdict = Examine(index, task, m_lookups[index], outcome.reason, seen);
+            constexpr std::size_t kSeenAtOnce = 64;
+            if (seen.size() >= kSeenAtOnce)
+                m_source.Cache().RememberPaths(seen);
             if (verdict == Verdict::kPending)
                 return false; // cancelled
             if (verdict == Verdict::kFound) {
@@ -200,7 +212,8 @@ private:
         }
     }
 
-    Verdict Examine(std::size_t index, const Task& task, const DocumentLookup& lookup, std::string& reason)
+    Verdict Examine(std::size_t index, const Task& task, const DocumentLookup& lookup, std::string& reason,
+                    std::vector<TextCache::SeenPath>& seen)
     {
         SearchProgress* progress = m_environment.progress;
         const std::string name = task.subject->GetDocumentFileName(task.document);
@@ -210,6 +223,7 @@ private:
         context.cancel = m_environment.cancel;
         context.candidates = m_candidates ? &*m_candidates : nullptr;
         context.keepPlainText = true;
+        context.seenPaths = &seen;
         if (progress != nullptr)
             context.progress = [progress, index, &name](std::string_view unit, std::size_t done, std::size_t total) {
                 if (unit == reader_protocol::kOcrPageUnit)
@@ -249,6 +263,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::condition_variable m_done;
+    std::vector<TextCache::SeenPath> m_callerSeen;
     std::vector<std::thread> m_workers;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -100,11 +101,21 @@ TEST_F(QuickSearchTest, AnswersAreTheSameFromTheIndexAndFromTheTexts)
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(Hits(search, text), expected) << "from the index: " << text;
 
-    // Another process sees the same, from the same cache.
-    auto again = Source();
-    QuickSearch other(m_book, again->Cache());
-    EXPECT_TRUE(other.Unread().empty());
-    EXPECT_EQ(Hits(other, "impots 2023 taxe"), (std::set<std::string>{"2023:avis.txt"}));
+    // Another process sees the same, from the same cache, whether the cache
+    // was open before or still opening while the documents were looked at.
+    for (const bool opening : {false, true}) {
+        SCOPED_TRACE(opening ? "cache still opening" : "cache open");
+        std::unique_ptr<TextSource> again =
+            opening ? std::make_unique<TextSource>(std::async(std::launch::async,
+                                                              [this] { return TextCache::Open(m_dir.File("cache")); }),
+                                                   SourceOptions{{}, {}, 2})
+                    : Source();
+        std::unique_ptr<QuickSearch> other = opening ? std::make_unique<QuickSearch>(m_book, *again)
+                                                     : std::make_unique<QuickSearch>(m_book, again->Cache());
+        EXPECT_TRUE(other->Unread().empty());
+        EXPECT_EQ(Hits(*other, "impots 2023 taxe"), (std::set<std::string>{"2023:avis.txt"}));
+        EXPECT_EQ(Hits(*other, "edf 2023"), (std::set<std::string>{"EDF:facture-2023.txt"}));
+    }
 }
 
 TEST_F(QuickSearchTest, ChangedDocumentsAreReadAgainAndHitsRankedAndConfirmed)

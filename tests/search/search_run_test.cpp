@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <future>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -183,43 +185,64 @@ TEST(SearchRun, TheProgressSaysWhatIsRecognisedAndWhatIsReadForTheFirstTime)
 
 // Plain text goes into the cache once it is found unchanged at a second
 // search; from then on the cache's index answers for it, and a file changed
-// since is read again, never answered from the text kept.
+// since is read again, never answered from the text kept. The same whether
+// the cache was open before the search, or still opening while the search
+// looks at its files, as in tavelo-cli, where each search is a process.
 TEST(SearchRun, PlainTextIsKeptOnceSeenUnchangedAndNeverAnsweredStale)
 {
-    TempDir dir;
-    constexpr int kFiles = 70; // enough for the index to be asked, and the cache read in one pass
-    SubjectList book;
-    std::vector<std::string> paths;
-    for (int i = 0; i < kFiles; ++i) {
-        paths.push_back(dir.Write("d" + std::to_string(i) + ".txt", i == 3 ? "un zorglub ici" : "rien du tout ?"));
-        book.push_back(Subject("G", "S" + std::to_string(i), "", {paths.back()}));
+    for (const bool opening : {false, true}) {
+        SCOPED_TRACE(opening ? "cache opened during each search" : "cache open before the searches");
+        TempDir dir;
+        constexpr int kFiles = 70; // enough for the index to be asked, and the cache read in one pass
+        SubjectList book;
+        std::vector<std::string> paths;
+        for (int i = 0; i < kFiles; ++i) {
+            paths.push_back(dir.Write("d" + std::to_string(i) + ".txt", i == 3 ? "un zorglub ici" : "rien du tout ?"));
+            book.push_back(Subject("G", "S" + std::to_string(i), "", {paths.back()}));
+        }
+        // Same size, another time: only the bytes tell.
+        const auto rewrite = [&](int i, std::string_view bytes) {
+            const auto when = std::filesystem::last_write_time(paths[i]);
+            dir.Write("d" + std::to_string(i) + ".txt", bytes);
+            std::filesystem::last_write_time(paths[i], when + std::chrono::seconds(2));
+        };
+        const SourceOptions options{{}, "/nonexistent", 2};
+        const std::string folder = dir.File("cache");
+        const auto openLater = [&folder](bool enabled) {
+            return std::async(std::launch::async, [&folder, enabled] {
+                return enabled ? TextCache::Open(folder) : std::unique_ptr<TextCache>();
+            });
+        };
+        TextSource held(TextCache::Open(folder), options);
+        const auto search = [&](bool enabled = true) {
+            std::optional<TextSource> fresh;
+            if (opening)
+                fresh.emplace(openLater(enabled), options);
+            TextSource& source = opening ? *fresh : held;
+            const SearchResult result = RunSearch(book, SearchPattern("zorglub", {}), kScopeDocumentContents, {&source});
+            source.Cache().FinishIndexing();
+            return Names(result);
+        };
+        const auto kept = [&] { return (opening ? *TextCache::Open(folder) : held.Cache()).Stats().value().files; };
+
+        EXPECT_EQ(search(), std::vector<std::string>{"S3"});
+        EXPECT_EQ(kept(), 0u);
+        rewrite(7, "rien du tout !");
+        EXPECT_EQ(search(), std::vector<std::string>{"S3"});
+        EXPECT_EQ(kept(), static_cast<std::uint64_t>(kFiles - 1)) << "a file changed since its first sight is not kept yet";
+
+        rewrite(3, "un zorglob ici");
+        rewrite(5, "un zorglub là");
+        rewrite(7, "zorglub, tout");
+        EXPECT_EQ(search(), (std::vector<std::string>{"S5", "S7"}));
+        // Kept texts answer when nothing changed.
+        EXPECT_EQ(search(), (std::vector<std::string>{"S5", "S7"}));
+        if (opening) {
+            // A cache that could not be opened: the files themselves answer.
+            rewrite(9, "zorglub !");
+            EXPECT_EQ(search(false), (std::vector<std::string>{"S5", "S7", "S9"}));
+        }
     }
-    // Same size, another time: only the bytes tell.
-    const auto rewrite = [&](int i, std::string_view bytes) {
-        const auto when = std::filesystem::last_write_time(paths[i]);
-        dir.Write("d" + std::to_string(i) + ".txt", bytes);
-        std::filesystem::last_write_time(paths[i], when + std::chrono::seconds(2));
-    };
-    TextSource source(TextCache::Open(dir.File("cache")), {{}, "/nonexistent", 2});
-    const auto search = [&] {
-        const SearchResult result = RunSearch(book, SearchPattern("zorglub", {}), kScopeDocumentContents, {&source});
-        source.Cache().FinishIndexing();
-        return Names(result);
-    };
-    const auto kept = [&] { return source.Cache().Stats().value().files; };
-
-    EXPECT_EQ(search(), std::vector<std::string>{"S3"});
-    EXPECT_EQ(kept(), 0u);
-    rewrite(7, "rien du tout !");
-    EXPECT_EQ(search(), std::vector<std::string>{"S3"});
-    EXPECT_EQ(kept(), static_cast<std::uint64_t>(kFiles - 1)) << "a file changed since its first sight is not kept yet";
-
-    rewrite(3, "un zorglob ici");
-    rewrite(5, "un zorglub là");
-    rewrite(7, "zorglub, tout");
-    EXPECT_EQ(search(), (std::vector<std::string>{"S5", "S7"}));
-    // Kept texts answer when nothing changed.
-    EXPECT_EQ(search(), (std::vector<std::string>{"S5", "S7"}));
 }
 
 TEST(SearchRun, TheLineShowsADocumentStillBeingRead)

@@ -129,7 +129,17 @@ void QuickSearch::Folded::Set(std::string value)
     words = query::Words(text);
 }
 
-QuickSearch::QuickSearch(const SubjectList& subjects, TextCache& cache) : m_cache(cache)
+QuickSearch::QuickSearch(const SubjectList& subjects, TextCache& cache) : m_cache(&cache)
+{
+    Copy(subjects, nullptr);
+}
+
+QuickSearch::QuickSearch(const SubjectList& subjects, TextSource& source) : m_cache(nullptr)
+{
+    Copy(subjects, &source);
+}
+
+void QuickSearch::Copy(const SubjectList& subjects, TextSource* opening)
 {
     m_subjects.reserve(subjects.size());
     for (const auto& record : subjects) {
@@ -147,15 +157,17 @@ QuickSearch::QuickSearch(const SubjectList& subjects, TextCache& cache) : m_cach
         m_subjects.push_back(std::move(subject));
     }
     // The names are cut into words while the documents are looked at.
-    LookUpDocuments([this] {
-        for (Subject& subject : m_subjects) {
-            subject.name.Set(std::move(subject.name.text));
-            subject.title.Set(std::move(subject.title.text));
-            subject.expected.Set(std::move(subject.expected.text));
-            for (Document& document : subject.documents)
-                document.fileName.Set(std::move(document.fileName.text));
-        }
-    });
+    LookUpDocuments(
+        [this] {
+            for (Subject& subject : m_subjects) {
+                subject.name.Set(std::move(subject.name.text));
+                subject.title.Set(std::move(subject.title.text));
+                subject.expected.Set(std::move(subject.expected.text));
+                for (Document& document : subject.documents)
+                    document.fileName.Set(std::move(document.fileName.text));
+            }
+        },
+        opening);
 }
 
 void QuickSearch::Refresh()
@@ -163,9 +175,10 @@ void QuickSearch::Refresh()
     LookUpDocuments({});
 }
 
-void QuickSearch::LookUpDocuments(const std::function<void()>& meanwhile)
+void QuickSearch::LookUpDocuments(const std::function<void()>& meanwhile, TextSource* opening)
 {
-    m_cache.NewSnapshot();
+    if (m_cache != nullptr)
+        m_cache->NewSnapshot();
     std::vector<Document*> documents;
     documents.reserve(DocumentCount());
     for (Subject& subject : m_subjects)
@@ -175,7 +188,13 @@ void QuickSearch::LookUpDocuments(const std::function<void()>& meanwhile)
     asked.reserve(documents.size());
     for (const Document* document : documents)
         asked.emplace_back(document->path, document->kind);
-    const std::vector<DocumentLookup> lookups = LookMany(m_cache, asked, true, meanwhile);
+    const std::vector<DocumentLookup> lookups =
+        opening != nullptr ? LookMany(*opening, asked, true, [&] {
+            if (meanwhile)
+                meanwhile();
+            m_cache = &opening->Cache();
+        })
+                           : LookMany(*m_cache, asked, true, meanwhile);
     for (std::size_t i = 0; i < documents.size(); ++i) {
         Document& document = *documents[i];
         const std::optional<CacheEntry>& entry = lookups[i].entry;
@@ -257,7 +276,7 @@ std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& 
         }
         std::int64_t upTo = 0;
         std::optional<std::vector<std::int64_t>> ids =
-            m_cache.TextsWithWords(sql, upTo, counted ? &answers[c].hits : nullptr);
+            m_cache->TextsWithWords(sql, upTo, counted ? &answers[c].hits : nullptr);
         if (!ids || (counted && answers[c].hits.size() != ids->size()))
             return std::vector<ClauseTexts>(query.clauses.size());
         answers[c].ids = std::move(*ids);
@@ -276,7 +295,7 @@ bool QuickSearch::Evaluate(const query::Query& query, const Subject& subject, co
                                subject.expected.As(query::kFieldExpected)};
     std::optional<DocumentText> text;
     Folded contents;
-    if (document.textId != 0 && (text = m_cache.LoadText(document.textId)))
+    if (document.textId != 0 && (text = m_cache->LoadText(document.textId)))
         contents.Set(text->Body());
     Field own[] = {document.fileName.As(query::kFieldFileName), contents.As(query::kFieldContents)};
     const query::Evaluation evaluation = query::Evaluate(query, own, inherited);
@@ -298,7 +317,7 @@ QuickResult QuickSearch::Find(const query::Query& query)
     QuickResult result;
     if (!query.HasPositive())
         return result;
-    m_cache.NewSnapshot();
+    m_cache->NewSnapshot();
     std::int64_t upTo = 0;
     const std::vector<ClauseTexts> index = AskIndex(query, upTo);
 
@@ -432,7 +451,7 @@ bool QuickSearch::Confirm(const query::Query& query, QuickHit& hit)
     hit.hits = hit.textHits->count + nameSpans.size();
     hit.confirmed = true;
     std::optional<DocumentText> text;
-    if (hit.textHits->count > 0 && document.textId != 0 && (text = m_cache.LoadText(document.textId)))
+    if (hit.textHits->count > 0 && document.textId != 0 && (text = m_cache->LoadText(document.textId)))
         if (const std::optional<std::uint32_t> first = query::WordBegin(text->Body(), hit.textHits->firstWord))
             hit.extract = ExtractAround(query, text->Body(), *first);
     if (hit.extract.text.empty())
@@ -445,7 +464,7 @@ std::optional<DocumentText> QuickSearch::Text(std::size_t subject, int document)
     const Document& doc = m_subjects[subject].documents[static_cast<std::size_t>(document)];
     if (doc.textId == 0)
         return std::nullopt;
-    return m_cache.LoadText(doc.textId);
+    return m_cache->LoadText(doc.textId);
 }
 
 void QuickSearch::Rank(const query::Query& query, std::vector<QuickHit>& hits)

@@ -52,6 +52,9 @@ struct QuickResult {
 class QuickSearch {
 public:
     QuickSearch(const SubjectList& subjects, TextCache& cache);
+    // With the source's cache, which may be opening still: the documents are
+    // looked at meanwhile.
+    QuickSearch(const SubjectList& subjects, TextSource& source);
 
     // Looks at each document's size and date again and finds its text in the
     // cache; done when it is made, and when a search starts.
@@ -93,7 +96,9 @@ public:
 private:
     // Looks the documents up in the cache; `meanwhile` runs on this thread
     // while they are looked at on disk.
-    void LookUpDocuments(const std::function<void()>& meanwhile);
+    void LookUpDocuments(const std::function<void()>& meanwhile, TextSource* opening = nullptr);
+    // Copies the book and looks its documents up.
+    void Copy(const SubjectList& subjects, TextSource* opening);
     struct Folded {
         std::string text;
         std::vector<query::Word> words;
@@ -126,7 +131,7 @@ private:
     bool Evaluate(const query::Query& query, const Subject& subject, const Document& document, QuickHit& hit,
                   bool confirm);
 
-    TextCache& m_cache;
+    TextCache* m_cache;
     std::vector<Subject> m_subjects;
 };
 
