@@ -65,22 +65,27 @@ int OpenRegular(const std::string& path, struct stat& st, std::string& reason)
 
 } // namespace
 
-TextSource::TextSource(std::unique_ptr<TextCache> cache, SourceOptions options)
-    : m_cache(cache ? std::move(cache) : TextCache::Disabled()), m_cacheReady(true), m_options(std::move(options))
+namespace {
+
+// Fills in the reader program; the documents read at once.
+unsigned Completed(SourceOptions& options)
 {
-    if (m_options.readerProgram.empty())
-        m_options.readerProgram = FindReaderProgram();
-    m_parallelism = m_options.parallelism;
-    if (m_parallelism == 0)
-        m_parallelism = std::max(1u, std::thread::hardware_concurrency());
+    if (options.readerProgram.empty())
+        options.readerProgram = FindReaderProgram();
+    return options.parallelism != 0 ? options.parallelism : std::max(1u, std::thread::hardware_concurrency());
+}
+
+} // namespace
+
+TextSource::TextSource(std::unique_ptr<TextCache> cache, SourceOptions options)
+    : m_cache(cache ? std::move(cache) : TextCache::Disabled()), m_cacheReady(true), m_options(std::move(options)),
+      m_parallelism(Completed(m_options))
+{
 }
 
 TextSource::TextSource(std::future<std::unique_ptr<TextCache>> opening, SourceOptions options)
-    : TextSource(std::unique_ptr<TextCache>(), std::move(options))
+    : m_opening(std::move(opening)), m_options(std::move(options)), m_parallelism(Completed(m_options))
 {
-    m_cache.reset();
-    m_opening = std::move(opening);
-    m_cacheReady = false;
 }
 
 TextCache& TextSource::Cache()
@@ -346,7 +351,7 @@ std::vector<DocumentLookup> LookManyWith(const std::function<TextCache&()>& reso
     }
     // What the cache knows is read while the files are looked at.
     std::shared_ptr<const TextCache::KnownFiles> known;
-    bool plainForgotten = false;
+    std::atomic<bool> plainForgotten{false};
     const auto readCache = [&] {
         if (meanwhile)
             meanwhile();
@@ -359,7 +364,7 @@ std::vector<DocumentLookup> LookManyWith(const std::function<TextCache&()>& reso
     };
     const auto look = [&](std::size_t i) {
         const auto& [path, kind] = documents[i];
-        if (!looked(kind))
+        if (!looked(kind) || (IsReadInProcess(kind) && plainForgotten.load(std::memory_order_relaxed)))
             return;
         struct stat st {};
         const std::size_t slash = path.rfind('/');
