@@ -171,6 +171,8 @@ bool TextCache::OpenDatabase()
         }
         if (code == SQLITE_OK && version == 4 && UpgradeFromSchema4(connection->db) == SQLITE_OK)
             version = kSchemaVersion;
+        if (code == SQLITE_OK && version == 6 && UpgradeSeen(connection->db) == SQLITE_OK)
+            version = kSchemaVersion;
         if (code == SQLITE_OK && version != kSchemaVersion) {
             // A new cache, or one of another schema: it only holds what can be
             // read again.
@@ -606,25 +608,7 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
     return text;
 }
 
-int TextCache::WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash)
-{
-    int code = SQLITE_OK;
-    sqlite3_stmt* s = m_writer->Prepare(
-        // An unchanged file changes no page, and a transaction that changes
-        // none writes nothing.
-        "INSERT INTO paths(path, size, hash) VALUES (?1, ?2, ?3) ON CONFLICT(path) DO UPDATE SET "
-        "size = excluded.size, hash = excluded.hash WHERE size != excluded.size OR hash != excluded.hash",
-        code);
-    if (s == nullptr)
-        return code;
-    BindText(s, 1, path);
-    sqlite3_bind_int64(s, 2, Signed(size));
-    BindHash(s, 3, hash);
-    return Run(s);
-}
-
-int TextCache::WriteLink(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
-                         std::int64_t textId)
+int TextCache::WriteLink(const FileState& state, DocumentKind kind, std::int64_t textId)
 {
     int code = SQLITE_OK;
     sqlite3_stmt* s = m_writer->Prepare("INSERT OR REPLACE INTO files(dev, ino, kind, size, mtime, version, text_id) "
@@ -639,8 +623,7 @@ int TextCache::WriteLink(const std::string& path, const FileState& state, Docume
     sqlite3_bind_int64(s, 5, state.mtimeNs);
     sqlite3_bind_int(s, 6, static_cast<int>(KindVersion(kind)));
     sqlite3_bind_int64(s, 7, textId);
-    code = Run(s);
-    return code == SQLITE_OK ? WritePath(path, state.size, hash) : code;
+    return Run(s);
 }
 
 int TextCache::WriteText(const PendingWrite& write, std::int64_t& id)
@@ -671,6 +654,9 @@ int TextCache::WriteText(const PendingWrite& write, std::int64_t& id)
 int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
 {
     int code = m_writer->Exec("BEGIN IMMEDIATE");
+    // Every write says what was read at its path; those are written last,
+    // one row per folder.
+    SeenUpdates seen;
     for (const PendingWrite& write : batch) {
         if (code != SQLITE_OK)
             break;
@@ -679,13 +665,16 @@ int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
             std::int64_t id = 0;
             code = WriteText(write, id);
             if (code == SQLITE_OK)
-                code = WriteLink(write.path, write.state, write.kind, write.hash, id);
+                code = WriteLink(write.state, write.kind, id);
             break;
         }
-        case PendingWrite::kLink: code = WriteLink(write.path, write.state, write.kind, write.hash, write.textId); break;
-        case PendingWrite::kPath: code = WritePath(write.path, write.state.size, write.hash); break;
+        case PendingWrite::kLink: code = WriteLink(write.state, write.kind, write.textId); break;
+        case PendingWrite::kPath: break;
         }
+        AddSeen(seen, write.path, {write.state.size, write.hash});
     }
+    if (code == SQLITE_OK)
+        code = WriteSeen(seen);
     if (code == SQLITE_OK)
         code = m_writer->Exec("COMMIT");
     if (code != SQLITE_OK)
@@ -859,82 +848,6 @@ std::optional<KnownFile> TextCache::LastSeen(const std::string& path)
     return KnownPath(path);
 }
 
-std::optional<KnownFile> TextCache::KnownPath(const std::string& path)
-{
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return std::nullopt;
-    int code = SQLITE_OK;
-    sqlite3_stmt* s = connection->Prepare("SELECT size, hash FROM paths WHERE path = ?1", code);
-    std::optional<KnownFile> known;
-    if (s != nullptr) {
-        BindText(s, 1, path);
-        code = Run(s, [&known](sqlite3_stmt* row) {
-            const std::string hash = ColumnBlob(row, 1);
-            if (hash.size() != ContentHash().size())
-                return;
-            known.emplace();
-            known->size = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
-            std::memcpy(known->hash.data(), hash.data(), hash.size());
-        });
-    }
-    Release(std::move(connection));
-    if (code != SQLITE_OK) {
-        const std::lock_guard lock(m_mutex);
-        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
-    }
-    return known;
-}
-
-std::vector<std::optional<KnownFile>> TextCache::LastSeenMany(const std::vector<std::string_view>& paths)
-{
-    std::vector<std::optional<KnownFile>> known(paths.size());
-    if (paths.empty())
-        return known;
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return known;
-    int code = SQLITE_OK;
-    const bool onePass = InOnePass(*connection, "SELECT count(*) FROM paths", paths.size(), code);
-    const auto take = [](std::optional<KnownFile>& file, sqlite3_stmt* row) {
-        const std::string hash = ColumnBlob(row, 1);
-        if (hash.size() != ContentHash().size())
-            return;
-        file.emplace();
-        file->size = static_cast<std::uint64_t>(sqlite3_column_int64(row, 0));
-        std::memcpy(file->hash.data(), hash.data(), hash.size());
-    };
-    if (code == SQLITE_OK && onePass) {
-        // Every path the cache knows, once, rather than a search per path.
-        std::unordered_map<std::string_view, std::vector<std::size_t>> asked;
-        asked.reserve(paths.size());
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            asked[paths[i]].push_back(i);
-        if (sqlite3_stmt* all = connection->Prepare("SELECT size, hash, path FROM paths", code)) {
-            while ((code = sqlite3_step(all)) == SQLITE_ROW) {
-                const auto found = asked.find(ColumnText(all, 2));
-                if (found != asked.end())
-                    for (const std::size_t i : found->second)
-                        take(known[i], all);
-            }
-            sqlite3_reset(all);
-            code = code == SQLITE_DONE ? SQLITE_OK : code;
-        }
-    } else if (code == SQLITE_OK) {
-        sqlite3_stmt* one = connection->Prepare("SELECT size, hash FROM paths WHERE path = ?1", code);
-        for (std::size_t i = 0; one != nullptr && code == SQLITE_OK && i < paths.size(); ++i) {
-            BindText(one, 1, paths[i]);
-            code = Run(one, [&](sqlite3_stmt* row) { take(known[i], row); });
-        }
-    }
-    Release(std::move(connection));
-    if (code != SQLITE_OK) {
-        const std::lock_guard lock(m_mutex);
-        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
-    }
-    return known;
-}
-
 void TextCache::Flush()
 {
     std::unique_lock lock(m_mutex);
@@ -1022,7 +935,7 @@ bool TextCache::Clear(std::string& reason)
     }
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)
-        code = m_writer->Exec("DELETE FROM files; DELETE FROM paths; DELETE FROM texts;");
+        code = m_writer->Exec("DELETE FROM files; DELETE FROM seen; DELETE FROM texts;");
     if (code == SQLITE_OK)
         code = ClearIndex(m_writer->db);
     if (code == SQLITE_OK)

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <future>
+#include <map>
 #include <memory>
 #include <condition_variable>
 #include <mutex>
@@ -222,9 +223,8 @@ private:
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
     int WriteBatch(const std::vector<PendingWrite>& batch);
     int WriteText(const PendingWrite& write, std::int64_t& id);
-    int WritePath(const std::string& path, std::uint64_t size, const ContentHash& hash);
-    int WriteLink(const std::string& path, const FileState& state, DocumentKind kind, const ContentHash& hash,
-                  std::int64_t textId);
+    int WriteSeen(const std::map<std::string, std::map<std::string, KnownFile>>& updates);
+    int WriteLink(const FileState& state, DocumentKind kind, std::int64_t textId);
     void Evict();
 
     std::string m_folder;

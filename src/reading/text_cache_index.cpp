@@ -17,7 +17,7 @@ namespace tavelo {
 using namespace text_cache_sql;
 
 // Raised whenever the tables change shape; an older cache is emptied.
-const int text_cache_sql::kSchemaVersion = 6;
+const int text_cache_sql::kSchemaVersion = 7;
 
 namespace {
 
@@ -46,10 +46,6 @@ CREATE TABLE files(
     version INTEGER NOT NULL,
     text_id INTEGER NOT NULL,
     PRIMARY KEY(dev, ino, kind)) WITHOUT ROWID;
-CREATE TABLE paths(
-    path TEXT PRIMARY KEY,
-    size INTEGER NOT NULL,
-    hash BLOB NOT NULL) WITHOUT ROWID;
 -- The full-text indexes are built after the searches that stored the texts,
 -- in order of id: every text up to fts_state.indexed is in both, none after.
 CREATE VIRTUAL TABLE texts_fts USING fts5(body, content='texts', content_rowid='id', tokenize='trigram');
@@ -78,7 +74,30 @@ CREATE TRIGGER texts_removed AFTER DELETE ON texts WHEN old.id <= (SELECT indexe
 END;
 )SQL";
 
+// The paths last seen, by folder: `files` holds each file's name, size and
+// hash, sorted by name (text_cache_seen.cpp).
+constexpr const char* kSeenSchema = R"SQL(
+DROP TABLE IF EXISTS paths;
+CREATE TABLE IF NOT EXISTS seen(
+    folder TEXT NOT NULL UNIQUE,
+    files BLOB NOT NULL);
+)SQL";
+
 } // namespace
+
+int text_cache_sql::UpgradeSeen(sqlite3* db)
+{
+    // What was seen at each path is only what lets a text be kept one
+    // search sooner: it is not carried over.
+    const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
+    int code = exec("BEGIN IMMEDIATE");
+    if (code != SQLITE_OK)
+        return code;
+    code = exec(kSeenSchema);
+    if (code == SQLITE_OK)
+        code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+}
 
 int text_cache_sql::AddStateIndex(sqlite3* db)
 {
@@ -95,9 +114,11 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     int code = exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK) {
         exec("DROP TABLE IF EXISTS words_fts; DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; "
-             "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS paths; DROP TABLE IF EXISTS totals; "
+             "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS seen; DROP TABLE IF EXISTS totals; "
              "DROP TABLE IF EXISTS texts;");
         code = exec(kSchema);
+        if (code == SQLITE_OK)
+            code = exec(kSeenSchema);
         if (code == SQLITE_OK)
             code = exec(kTotalsSchema);
         if (code == SQLITE_OK)
@@ -121,6 +142,8 @@ int text_cache_sql::UpgradeFromSchema4(sqlite3* db)
     code = exec("DROP TRIGGER IF EXISTS texts_removed; INSERT INTO texts_fts(texts_fts) VALUES ('delete-all'); "
                 "UPDATE fts_state SET indexed = 0;");
     if (code == SQLITE_OK)
+        code = exec(kSeenSchema);
+    if (code == SQLITE_OK)
         code = exec(kTotalsSchema);
     if (code == SQLITE_OK)
         code = exec(kWordIndexSchema);
@@ -143,7 +166,7 @@ bool text_cache_sql::IndexBehind(sqlite3* db)
 bool text_cache_sql::KnowsNoFile(sqlite3* db)
 {
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT NOT EXISTS (SELECT 1 FROM files) AND NOT EXISTS (SELECT 1 FROM paths)", -1, &s,
+    if (sqlite3_prepare_v2(db, "SELECT NOT EXISTS (SELECT 1 FROM files) AND NOT EXISTS (SELECT 1 FROM seen)", -1, &s,
                            nullptr) != SQLITE_OK)
         return false;
     const bool none = sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) != 0;

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -118,6 +119,22 @@ int UpgradeFromSchema4(sqlite3* db);
 // Adds, when it is missing, the index that lets a search read the state of
 // every text without reading the texts.
 int AddStateIndex(sqlite3* db);
+// Makes the table of the paths last seen, one row per folder, in place of
+// the row per path of schema 6 and before.
+int UpgradeSeen(sqlite3* db);
+
+// A file last seen in a folder, and the folder's row of them, sorted by name
+// (text_cache_seen.cpp).
+struct SeenFile {
+    std::string name;
+    KnownFile known;
+};
+std::string EncodeSeen(const std::vector<SeenFile>& files);
+// False when the row is damaged.
+bool DecodeSeen(std::string_view blob, std::vector<SeenFile>& files);
+// What a batch saw, by folder, then by name.
+using SeenUpdates = std::map<std::string, std::map<std::string, KnownFile>>;
+void AddSeen(SeenUpdates& updates, std::string_view path, const KnownFile& known);
 
 } // namespace text_cache_sql
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include <sqlite3.h>
@@ -45,6 +47,10 @@ mode_t ModeOf(const std::string& path)
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
 }
+
+// The row per path of the schemas up to 6.
+constexpr const char* kPathsOfSchema6 =
+    "CREATE TABLE paths(path TEXT PRIMARY KEY, size INTEGER NOT NULL, hash BLOB NOT NULL) WITHOUT ROWID; ";
 
 std::string DatabaseOf(const TempDir& dir)
 {
@@ -252,9 +258,11 @@ TEST(TextCache, WordIndexFoldsAndComesToOlderCaches)
         cache->Flush();
         kept = cache->Stats()->textBytes;
     }
-    // The schema before the counted size and the word index.
+    // The schema before the counted size and the word index, with a row per
+    // path seen.
     Sql(DatabaseOf(dir), "DROP TRIGGER texts_removed; DROP TABLE words_fts; DROP TRIGGER texts_added; "
-                         "DROP TRIGGER texts_dropped; DROP TABLE totals; PRAGMA user_version=4;");
+                         "DROP TRIGGER texts_dropped; DROP TABLE totals; DROP TABLE seen; " +
+                             std::string(kPathsOfSchema6) + "PRAGMA user_version=4;");
     auto cache = TextCache::Open(dir.File("cache"));
     ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
     const auto entry = cache->Find(StateOfPath(path), DocumentKind::kRtf);
@@ -276,6 +284,63 @@ TEST(TextCache, WordIndexFoldsAndComesToOlderCaches)
     const auto candidates = cache->TextsContaining({"taxe"});
     ASSERT_TRUE(candidates);
     EXPECT_EQ(candidates->ids.count(entry->textId), 1u);
+}
+
+// Schema 6 kept a row per path seen; from 7 on, a row per folder. Its texts
+// stay, and the paths are seen afresh.
+TEST(TextCache, PathsSeenComeToOneRowPerFolder)
+{
+    TempDir dir;
+    const std::string path = dir.Write("a.rtf", "x");
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        const DocumentText text = TextOf({{MatchRule::kPattern, "loyer"}});
+        cache->Store(path, StateOfPath(path), DocumentKind::kRtf, HashBytes("x"), &text);
+        cache->Flush();
+    }
+    Sql(DatabaseOf(dir), "DROP TABLE seen; " + std::string(kPathsOfSchema6) +
+                             "INSERT INTO paths VALUES ('/ailleurs/b.txt', 3, x'00'); PRAGMA user_version=6;");
+    auto cache = TextCache::Open(dir.File("cache"));
+    ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
+    EXPECT_TRUE(cache->TakeWarning().empty());
+    EXPECT_TRUE(cache->Find(StateOfPath(path), DocumentKind::kRtf));
+    EXPECT_FALSE(cache->LastSeen("/ailleurs/b.txt"));
+
+    // Paths of one folder and of others, seen again with a new hash, and
+    // names that sort around each other.
+    const std::pair<const char*, const char*> seen[] = {
+        {"/d/b.txt", "1"}, {"/d/a.txt", "2"}, {"/d/a.txt.bak", "3"}, {"/d/sous/a.txt", "4"},
+        {"sans-dossier.txt", "5"}, {"/d/b.txt", "6"}, {"/racine.txt", "7"},
+    };
+    std::map<std::string, std::string> last;
+    for (const auto& [where, bytes] : seen) {
+        cache->RememberPath(where, std::strlen(bytes), HashBytes(bytes));
+        last[where] = bytes;
+        cache->Flush(); // one batch each: every folder's row is read back and merged
+    }
+    auto other = TextCache::Open(dir.File("cache"));
+    for (const auto& [where, bytes] : last) {
+        const std::optional<KnownFile> known = other->LastSeen(where);
+        ASSERT_TRUE(known) << where;
+        EXPECT_EQ(known->hash, HashBytes(bytes)) << where;
+    }
+    EXPECT_FALSE(other->LastSeen("/d/c.txt"));
+    EXPECT_FALSE(other->LastSeen("/d"));
+    const std::vector<std::string_view> many = {"/d/a.txt", "/d/zz.txt", "/d/sous/a.txt", "/d/b.txt"};
+    const std::vector<std::optional<KnownFile>> found = other->LastSeenMany(many);
+    ASSERT_EQ(found.size(), many.size());
+    EXPECT_TRUE(found[0] && found[2] && found[3]);
+    EXPECT_FALSE(found[1]);
+    EXPECT_EQ(found[3]->hash, HashBytes("6"));
+
+    // A damaged row forgets its folder, and the next sight writes it anew.
+    Sql(DatabaseOf(dir), "UPDATE seen SET files = x'05616263' WHERE folder = '/d'");
+    auto damaged = TextCache::Open(dir.File("cache"));
+    EXPECT_FALSE(damaged->LastSeen("/d/a.txt"));
+    EXPECT_TRUE(damaged->LastSeen("/racine.txt"));
+    damaged->RememberPath("/d/a.txt", 1, HashBytes("8"));
+    EXPECT_EQ(damaged->LastSeen("/d/a.txt")->hash, HashBytes("8"));
+    EXPECT_TRUE(damaged->TakeWarning().empty());
 }
 
 TEST(TextCache, TextsByFileStateThenByContent)
