@@ -651,12 +651,12 @@ int TextCache::WriteText(const PendingWrite& write, std::int64_t& id)
 }
 
 // On the writer thread, without m_mutex: one transaction for the batch.
-int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
+int TextCache::WriteBatch(const std::vector<PendingWrite>& batch, bool settle)
 {
+    // A folder's row is written whole: during a search, the paths wait for
+    // many batches, or for its end, rather than rewrite it for each.
+    constexpr std::size_t kPathsAtOnce = 4096;
     int code = m_writer->Exec("BEGIN IMMEDIATE");
-    // Every write says what was read at its path; those are written last,
-    // one row per folder.
-    SeenUpdates seen;
     for (const PendingWrite& write : batch) {
         if (code != SQLITE_OK)
             break;
@@ -671,14 +671,22 @@ int TextCache::WriteBatch(const std::vector<PendingWrite>& batch)
         case PendingWrite::kLink: code = WriteLink(write.state, write.kind, write.textId); break;
         case PendingWrite::kPath: break;
         }
-        AddSeen(seen, write.path, {write.state.size, write.hash});
+        AddSeen(m_seenPending, write.path, {write.state.size, write.hash});
+        ++m_seenPendingCount;
+    }
+    if (code == SQLITE_OK && (settle || m_seenPendingCount >= kPathsAtOnce)) {
+        code = WriteSeen(m_seenPending);
+        m_seenPending.clear();
+        m_seenPendingCount = 0;
     }
     if (code == SQLITE_OK)
-        code = WriteSeen(seen);
-    if (code == SQLITE_OK)
         code = m_writer->Exec("COMMIT");
-    if (code != SQLITE_OK)
+    if (code != SQLITE_OK) {
         m_writer->Exec("ROLLBACK");
+        // What was seen is only lost, never tried again and again.
+        m_seenPending.clear();
+        m_seenPendingCount = 0;
+    }
     return code;
 }
 
@@ -687,7 +695,7 @@ void TextCache::WriterLoop()
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [&] { return m_stopping || WorthWriting() || MayIndex(); });
-        if (m_queue.empty() || !(m_stopping || WorthWriting())) {
+        if ((m_queue.empty() && !SeenDue()) || !(m_stopping || WorthWriting())) {
             if (CatchUpIndex(lock))
                 continue;
             if (m_stopping)
@@ -700,13 +708,19 @@ void TextCache::WriterLoop()
         m_queuedTexts = 0;
         m_writing = true;
         const bool enabled = m_enabled;
+        const bool settle = m_stopping || m_waiting > 0 || !m_searching;
         lock.unlock();
-        const int code = enabled ? WriteBatch(batch) : SQLITE_OK;
+        int code = SQLITE_OK;
+        if (enabled)
+            code = WriteBatch(batch, settle);
+        else
+            m_seenPending.clear();
         const bool textsKept = std::any_of(batch.begin(), batch.end(),
                                            [](const PendingWrite& write) { return write.what == PendingWrite::kText; });
         batch.clear();
         lock.lock();
         m_writing = false;
+        m_seenHeld = !m_seenPending.empty();
         if (code != SQLITE_OK)
             Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
         else if (textsKept)
@@ -719,9 +733,9 @@ void TextCache::WriterLoop()
 void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
 {
     ++m_waiting;
-    if (!m_queue.empty())
+    if (!m_queue.empty() || m_seenHeld)
         m_wake.notify_all();
-    m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+    m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing && !m_seenHeld; });
     --m_waiting;
     // Leaves the index to the writer again once the lock is free.
     if (m_indexPending && m_waiting == 0)
@@ -756,6 +770,13 @@ void TextCache::QueueLocked(std::unique_lock<std::mutex>& lock, PendingWrite wri
         m_wake.notify_one();
 }
 
+// With m_mutex held: the paths the writer holds are to be written now, for
+// someone who waits, or because no search runs.
+bool TextCache::SeenDue() const
+{
+    return m_seenHeld && (m_stopping || m_waiting > 0 || !m_searching);
+}
+
 // With m_mutex held. A transaction costs the writer more than the rows in it:
 // during a search, what is queued waits until there is enough of it, or until
 // someone needs it written.
@@ -764,7 +785,7 @@ bool TextCache::WorthWriting() const
     constexpr std::size_t kTextsAtOnce = 64;
     constexpr std::size_t kRowsAtOnce = 256;
     if (m_queue.empty())
-        return false;
+        return SeenDue();
     if (m_waiting > 0 || m_queueBytes >= kMaxQueuedBytes / 8 || m_queue.size() >= kRowsAtOnce)
         return true;
     return m_queuedTexts > 0 && (!m_searching || m_queuedTexts >= kTextsAtOnce);
@@ -933,6 +954,8 @@ bool TextCache::Clear(std::string& reason)
         const std::lock_guard remembered(m_rememberedMutex);
         m_remembered.clear();
     }
+    m_seenPending.clear();
+    m_seenPendingCount = 0;
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)
         code = m_writer->Exec("DELETE FROM files; DELETE FROM seen; DELETE FROM texts;");

@@ -215,13 +215,14 @@ private:
     void Queue(PendingWrite write);
     void QueueLocked(std::unique_lock<std::mutex>& lock, PendingWrite write);
     bool WorthWriting() const;
+    bool SeenDue() const;
     void WriterLoop();
     void StartWriter();
     bool IndexSome();
     bool MayIndex() const;
     bool CatchUpIndex(std::unique_lock<std::mutex>& lock);
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
-    int WriteBatch(const std::vector<PendingWrite>& batch);
+    int WriteBatch(const std::vector<PendingWrite>& batch, bool settle);
     int WriteText(const PendingWrite& write, std::int64_t& id);
     int WriteSeen(const std::map<std::string, std::map<std::string, KnownFile>>& updates);
     int WriteLink(const FileState& state, DocumentKind kind, std::int64_t textId);
@@ -241,6 +242,11 @@ private:
     bool m_indexPending = false; // texts may be missing from the full-text index
     bool m_searching = false;    // between Resume and Flush
     int m_waiting = 0;           // threads in WaitForWriter
+    // The paths the writer has taken from the queue and not written yet, by
+    // folder; touched by whoever writes (m_writing), and m_seenHeld says so.
+    std::map<std::string, std::map<std::string, KnownFile>> m_seenPending;
+    std::size_t m_seenPendingCount = 0;
+    bool m_seenHeld = false;
     // What RememberPath wrote in this run, so that an unchanged file is not
     // written again at every search.
     std::mutex m_rememberedMutex;

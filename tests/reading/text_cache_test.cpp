@@ -333,6 +333,22 @@ TEST(TextCache, PathsSeenComeToOneRowPerFolder)
     EXPECT_FALSE(found[1]);
     EXPECT_EQ(found[3]->hash, HashBytes("6"));
 
+    // During a search the writer holds the paths back, for its end; someone
+    // who asks meanwhile is answered with them all the same.
+    other->Resume();
+    // As many as make a batch, so that nothing is left in the queue once the
+    // writer has taken them.
+    for (int i = 0; i < 256; ++i)
+        other->RememberPath("/grand/" + std::to_string(i) + ".txt", 1, HashBytes(std::to_string(i)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // lets the writer take them, and hold them
+    for (const int i : {0, 150, 255}) {
+        const std::optional<KnownFile> known = other->LastSeen("/grand/" + std::to_string(i) + ".txt");
+        ASSERT_TRUE(known) << i;
+        EXPECT_EQ(known->hash, HashBytes(std::to_string(i)));
+    }
+    other->Flush();
+    EXPECT_EQ(TextCache::Open(dir.File("cache"))->LastSeen("/grand/7.txt")->hash, HashBytes("7"));
+
     // A damaged row forgets its folder, and the next sight writes it anew.
     Sql(DatabaseOf(dir), "UPDATE seen SET files = x'05616263' WHERE folder = '/d'");
     auto damaged = TextCache::Open(dir.File("cache"));
