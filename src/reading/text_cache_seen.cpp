@@ -53,6 +53,18 @@ std::pair<std::string_view, std::string_view> Split(std::string_view path)
     return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The files last seen in `folder`, from its row (`read` selects it); none
+// when it has no row or a damaged one.
+int ReadFolder(sqlite3_stmt* read, std::string_view folder, std::vector<SeenFile>& files)
+{
+    BindText(read, 1, folder);
+    std::string blob;
+    const int code = Run(read, [&blob](sqlite3_stmt* row) { blob = ColumnBlob(row, 0); });
+    if (code != SQLITE_OK || !DecodeSeen(blob, files))
+        files.clear();
+    return code;
+}
+
 } // namespace
 
 std::string text_cache_sql::EncodeSeen(const std::vector<SeenFile>& files)
@@ -99,7 +111,7 @@ void text_cache_sql::AddSeen(SeenUpdates& updates, std::string_view path, const 
 
 // On the writer thread, in its transaction: each folder's row is read, the
 // files seen again put in, and written back only when something changed. A
-// damaged row starts again from what this batch saw.
+// damaged row starts again from what the writer holds.
 int TextCache::WriteSeen(const SeenUpdates& updates)
 {
     int code = SQLITE_OK;
@@ -112,13 +124,8 @@ int TextCache::WriteSeen(const SeenUpdates& updates)
     std::vector<SeenFile> kept;
     std::vector<SeenFile> merged;
     for (auto folder = updates.begin(); write != nullptr && code == SQLITE_OK && folder != updates.end(); ++folder) {
-        BindText(read, 1, folder->first);
-        std::string blob;
-        code = Run(read, [&blob](sqlite3_stmt* row) { blob = ColumnBlob(row, 0); });
-        if (code != SQLITE_OK)
+        if ((code = ReadFolder(read, folder->first, kept)) != SQLITE_OK)
             break;
-        if (!DecodeSeen(blob, kept))
-            kept.clear();
         merged.clear();
         merged.reserve(kept.size() + folder->second.size());
         bool changed = false;
@@ -165,12 +172,8 @@ std::vector<std::optional<KnownFile>> TextCache::LastSeenMany(const std::vector<
     sqlite3_stmt* read = connection->Prepare("SELECT files FROM seen WHERE folder = ?1", code);
     std::vector<SeenFile> files;
     for (auto folder = byFolder.begin(); read != nullptr && code == SQLITE_OK && folder != byFolder.end(); ++folder) {
-        BindText(read, 1, folder->first);
-        std::string blob;
-        code = Run(read, [&blob](sqlite3_stmt* row) { blob = ColumnBlob(row, 0); });
         // A damaged row only forgets what was seen there.
-        if (code != SQLITE_OK || blob.empty() || !DecodeSeen(blob, files))
-            continue;
+        code = ReadFolder(read, folder->first, files);
         for (const std::size_t i : folder->second) {
             const std::string_view name = Split(paths[i]).second;
             const auto at = std::lower_bound(files.begin(), files.end(), name,
