@@ -67,6 +67,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lastBegin = word.begin;
         lastEnd = word.end;
     }
+    // Where each word begins, counted as the cut counts them, in the text and
+    // in the raw bytes, whose invalid sequences separate words.
+    for (const std::string_view bytes : {std::string_view(text), raw}) {
+        const std::vector<Word> cut = bytes.data() == text.data() ? words : Words(bytes);
+        const std::size_t step = std::max<std::size_t>(1, cut.size() / 64);
+        for (std::size_t k = 0; k <= cut.size(); k = k == cut.size() ? k + 1 : std::min(cut.size(), k + step)) {
+            const std::optional<std::uint32_t> begin = WordBegin(bytes, k);
+            if (k < cut.size() ? begin != cut[k].begin : begin.has_value())
+                __builtin_trap();
+        }
+    }
     const AccentFolded accents = FoldAccents(text);
     if (accents.origin.size() != accents.text.size() + 1)
         __builtin_trap();

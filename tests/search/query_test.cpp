@@ -1,6 +1,7 @@
 // The quick search's folding and query language, as a person types.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,34 @@ TEST(QueryLanguage, ExtractsShowTheTextAsWritten)
     EXPECT_NE(extract.text.find("D\xE2\x80\x99IMP\xC3\x94T 2023 suite"), std::string::npos) << extract.text;
     EXPECT_EQ(extract.text.rfind("\xE2\x80\xA6 ", 0), 0u);
     EXPECT_EQ(extract.text.find('\n'), std::string::npos);
+}
+
+// The word index gives a hit's place as its word's number: WordBegin must
+// count words exactly as the cut does, across its 16-byte steps too.
+TEST(QueryLanguage, WordBeginCountsWordsAsTheCutDoes)
+{
+    const std::string sixteen = "abcdefghijklmnop";
+    const std::vector<std::string> texts = {
+        "",
+        "   ",
+        "a",
+        sixteen,
+        sixteen + "q",
+        sixteen + " " + sixteen + " " + sixteen,
+        std::string(15, 'x') + " y" + std::string(14, ' ') + "z",
+        std::string(15, 'x') + "\xC3\xA9t\xC3\xA9 \xC3\xA9" "cole",   // an accent astride two steps
+        std::string(16, ' ') + "\xC3\x89T\xC3\x89 2023-0042 fin",
+        "e\xCC\x81t\xC3\xA9 \xCC\x81" + std::string(20, 'm') + " \xC5\x93uvre", // marks, a lone mark, œ
+        "t\xC2\xBE" + std::string(30, '.') + "x\xC2\xBEy",                     // one sign, several words
+        std::string("ab\0cd\xFF\xFE" "ef\xC3" "gh", 12) + std::string(40, 'k') + "\xE2\x80\x99s",
+        "FA-2023-0042;IBAN FR76 3000 6000 0112 3456 7890 189 \xC3\xA0 l'\xC3\xA9" "ch\xC3\xA9" "ance\tAVIS D\xE2\x80\x99IMP\xC3\x94T",
+    };
+    for (const std::string& text : texts) {
+        const std::vector<Word> words = Words(text);
+        for (std::size_t k = 0; k < words.size(); ++k)
+            EXPECT_EQ(WordBegin(text, k), std::optional<std::uint32_t>(words[k].begin)) << text << " word " << k;
+        EXPECT_EQ(WordBegin(text, words.size()), std::nullopt) << text;
+    }
 }
 
 TEST(IgnoreAccents, FoldsBothSidesAndMarksTheTextAsWritten)

@@ -17,6 +17,10 @@
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tavelo::query {
 
 namespace {
@@ -194,6 +198,17 @@ constexpr std::array<char, 128> kAscii = [] {
     return table;
 }();
 
+#if defined(__SSE2__)
+// The set bits of a 16-bit mask (the baseline x86-64 has no popcnt).
+std::size_t BitCount16(unsigned mask)
+{
+    mask = mask - ((mask >> 1) & 0x5555u);
+    mask = (mask & 0x3333u) + ((mask >> 2) & 0x3333u);
+    mask = (mask + (mask >> 4)) & 0x0F0Fu;
+    return (mask + (mask >> 8)) & 0x1Fu;
+}
+#endif
+
 template <typename Visit>
 void Walk(std::string_view utf8, Visit&& visit)
 {
@@ -273,7 +288,7 @@ void Walk(std::string_view utf8, Visit&& visit)
 std::vector<Word> Words(std::string_view utf8)
 {
     std::vector<Word> words;
-    words.reserve(utf8.size() / 6);
+    words.reserve(utf8.size() / 6 + 1);
     Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
         words.push_back(Word{std::string(folded), begin, end, static_cast<std::uint32_t>(Stem(folded).size())});
     });
@@ -294,29 +309,54 @@ std::optional<std::uint32_t> WordBegin(std::string_view utf8, std::size_t place)
     // Walk's cut, without making the words: only where each begins.
     const std::size_t size = std::min<std::size_t>(utf8.size(), UINT32_MAX);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
-    FoldTable& table = Table();
+    FoldTable* table = nullptr;
     std::size_t seen = 0;
     bool inWord = false;
-    // True when the word beginning at `start` is the one sought.
-    const auto begins = [&](std::size_t) {
-        if (inWord)
-            return false;
-        inWord = true;
-        return seen++ == place;
-    };
     std::size_t pos = 0;
     while (pos < size) {
+#if defined(__SSE2__)
+        // Sixteen ASCII bytes at a time: a word begins at each letter or
+        // digit that follows anything else.
+        while (pos + 16 <= size) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+            const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                                 _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+            const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                                _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+            unsigned word = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(letter, digit)));
+            // Only the bytes before the first that is not ASCII are taken.
+            const unsigned taken = high == 0 ? 16u : static_cast<unsigned>(__builtin_ctz(high));
+            const unsigned keep = taken == 16 ? 0xFFFFu : (1u << taken) - 1;
+            word &= keep;
+            unsigned starts = word & ~((word << 1) | (inWord ? 1u : 0u)) & keep;
+            const std::size_t count = BitCount16(starts);
+            if (place < seen + count) {
+                for (std::size_t skip = place - seen; skip > 0; --skip)
+                    starts &= starts - 1;
+                return static_cast<std::uint32_t>(pos + static_cast<unsigned>(__builtin_ctz(starts)));
+            }
+            seen += count;
+            if (taken > 0)
+                inWord = ((word >> (taken - 1)) & 1u) != 0;
+            pos += taken;
+            if (taken < 16)
+                break;
+        }
+        if (pos >= size)
+            break;
+#endif
         const std::uint8_t byte = bytes[pos];
         if (byte < 0x80) {
             if (kAscii[byte] == 0) {
                 inWord = false;
-                ++pos;
-                continue;
+            } else if (!inWord) {
+                inWord = true;
+                if (seen++ == place)
+                    return static_cast<std::uint32_t>(pos);
             }
-            if (begins(pos))
-                return static_cast<std::uint32_t>(pos);
-            while (pos < size && bytes[pos] < 0x80 && kAscii[bytes[pos]] != 0)
-                ++pos;
+            ++pos;
             continue;
         }
         const std::size_t start = pos;
@@ -328,11 +368,16 @@ std::optional<std::uint32_t> WordBegin(std::string_view utf8, std::size_t place)
             inWord = false;
             continue;
         }
-        for (const char f : table.Of(c)) {
-            if (f == '\0')
+        if (table == nullptr)
+            table = &Table();
+        for (const char f : table->Of(c)) {
+            if (f == '\0') {
                 inWord = false;
-            else if (begins(start))
-                return static_cast<std::uint32_t>(start);
+            } else if (!inWord) {
+                inWord = true;
+                if (seen++ == place)
+                    return static_cast<std::uint32_t>(start);
+            }
         }
     }
     return std::nullopt;
