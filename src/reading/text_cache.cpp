@@ -103,11 +103,17 @@ std::future<std::unique_ptr<TextCache>> TextCache::OpenInBackground(bool enabled
 {
     return std::async(std::launch::async, [enabled] {
         std::unique_ptr<TextCache> cache = enabled ? Open() : Disabled();
-        // The schema is read and the first statement of FindMany prepared.
+        // The schema is read and the first statement of FindMany prepared;
+        // a second connection waits for the texts loaded two at a time.
         if (std::unique_ptr<Connection> connection = cache->Acquire()) {
             int code = SQLITE_OK;
             connection->Prepare("SELECT count(*) FROM files", code);
+            std::unique_ptr<Connection> second = cache->Acquire();
+            if (second)
+                second->Prepare("SELECT body FROM texts WHERE id = ?1", code);
             cache->Release(std::move(connection));
+            if (second)
+                cache->Release(std::move(second));
         }
         return cache;
     });
@@ -606,6 +612,33 @@ std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
         Failed(damaged ? SQLITE_CORRUPT : code, TAVELO_TR_NOOP("Search", "lu"));
     }
     return text;
+}
+
+std::optional<std::string> TextCache::LoadBody(std::int64_t textId)
+{
+    std::unique_ptr<Connection> connection = Acquire();
+    if (!connection)
+        return std::nullopt;
+    int code = SQLITE_OK;
+    sqlite3_stmt* s = connection->Prepare("SELECT body FROM texts WHERE id = ?1", code);
+    std::optional<std::string> body;
+    if (s != nullptr) {
+        sqlite3_bind_int64(s, 1, textId);
+        code = sqlite3_step(s);
+        if (code == SQLITE_ROW) {
+            code = SQLITE_OK;
+            body = ColumnText(s, 0);
+        } else if (code == SQLITE_DONE) {
+            code = SQLITE_OK;
+        }
+        sqlite3_reset(s);
+    }
+    Release(std::move(connection));
+    if (code != SQLITE_OK) {
+        const std::lock_guard lock(m_mutex);
+        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
+    }
+    return body;
 }
 
 int TextCache::WriteLink(const FileState& state, DocumentKind kind, std::int64_t textId)

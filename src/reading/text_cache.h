@@ -126,6 +126,9 @@ public:
     // The text read from other files of the same bytes by this kind's reader.
     std::optional<CacheEntry> FindContent(const ContentHash& hash, DocumentKind kind);
     std::optional<DocumentText> LoadText(std::int64_t textId);
+    // A text's characters as stored, unchecked: for a look at part of them,
+    // which the caller checks; LoadText checks the whole.
+    std::optional<std::string> LoadBody(std::int64_t textId);
     // The texts in which one of `literals` (three ASCII characters or more
     // each) occurs, without regard to case: a superset of the texts where a
     // search for them can match. Nothing when the cache cannot tell.

@@ -7,8 +7,10 @@
 #include <set>
 
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 #include <sstream>
 
+#include "book/text.h"
 #include "cli/commands.h"
 #include "reading/text_source.h"
 #include "search/query/quick_search.h"
@@ -197,6 +199,29 @@ TEST_F(QuickSearchTest, RankedHitsCountAndShowTheSameFromTheIndexAndFromTheTexts
     source->Cache().FinishIndexing();
     for (std::size_t i = 0; i < std::size(queries); ++i)
         EXPECT_EQ(ranked(search, queries[i]), fromTexts[i]) << queries[i];
+
+    // A damaged text beside its hit: the hit stays, its extract is still
+    // readable text, and the cache says it is damaged.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(m_dir.File("cache/textes.sqlite3").c_str(), &db), SQLITE_OK);
+    const std::string damaged = [&] {
+        std::string body = longText;
+        body[body.find("particulier\nVoici")] = '\xFF';
+        return body;
+    }();
+    sqlite3_stmt* update = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "UPDATE texts SET body = ?1 WHERE body = ?2", -1, &update, nullptr), SQLITE_OK);
+    sqlite3_bind_text(update, 1, damaged.data(), static_cast<int>(damaged.size()), SQLITE_STATIC);
+    sqlite3_bind_text(update, 2, longText.data(), static_cast<int>(longText.size()), SQLITE_STATIC);
+    EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
+    EXPECT_EQ(sqlite3_changes(db), 1);
+    sqlite3_finalize(update);
+    sqlite3_close(db);
+    const std::vector<std::string> afterDamage = ranked(search, "taxe");
+    ASSERT_EQ(afterDamage.size(), fromTexts[0].size());
+    for (const std::string& line : afterDamage)
+        EXPECT_TRUE(IsValidUtf8(line)) << line;
+    EXPECT_NE(source->Cache().TakeWarning(), "");
 }
 
 // tavelo-cli find: best first, one line per hit, fields escaped; JSON; the

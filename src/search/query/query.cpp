@@ -1,6 +1,7 @@
 #include "search/query/query.h"
 
 #include <algorithm>
+#include <array>
 
 #include "base/tr.h"
 
@@ -226,10 +227,12 @@ Spans TermSpans(const Term& term, const Field& field, std::size_t limit)
     const std::size_t k = term.words.size();
     if (k == 0 || limit == 0)
         return spans;
-    std::vector<std::string_view> sought;
-    sought.reserve(k);
+    // Called for every field of every document: a few words stay on the stack.
+    std::array<std::string_view, 8> few;
+    std::vector<std::string_view> many(k > few.size() ? k : 0);
+    std::string_view* const sought = k > few.size() ? many.data() : few.data();
     for (std::size_t j = 0; j < k; ++j)
-        sought.push_back(term.prefix && j + 1 == k ? std::string_view(term.words[j]) : Stem(term.words[j]));
+        sought[j] = term.prefix && j + 1 == k ? std::string_view(term.words[j]) : Stem(term.words[j]);
     for (std::size_t i = 0; i + k <= words.size();) {
         bool all = true;
         for (std::size_t j = 0; j < k && all; ++j)

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "book/text.h"
 #include "reading/content_hash.h"
 #include "reading/text_decoding.h"
 #include "reading/text_source.h"
@@ -61,7 +62,7 @@ bool IsBlankByte(char c)
 // The extract around a text's first hit, which begins at `first`: only the
 // words around it are folded, from and to a blank so that they are cut as in
 // the whole text.
-query::Extract ExtractAround(const query::Query& query, std::string_view text, std::size_t first)
+query::Extract ExtractAround(const query::Query& query, std::string_view text, std::size_t first, bool& valid)
 {
     constexpr std::size_t kBefore = 200;
     constexpr std::size_t kAfter = 400; // beyond MakeExtract's reach
@@ -72,6 +73,7 @@ query::Extract ExtractAround(const query::Query& query, std::string_view text, s
     while (to < text.size() && !IsBlankByte(text[to]))
         ++to;
     const std::string_view part = text.substr(from, to - from);
+    valid = IsValidUtf8(part);
     const std::vector<query::Word> words = query::Words(part);
     query::Spans spans;
     for (const auto& [begin, end] :
@@ -147,6 +149,7 @@ void QuickSearch::Copy(const SubjectList& subjects, TextSource* opening)
         subject.name.text = record->GetSubjectName();
         subject.title.text = record->GetGeneralTitle();
         subject.expected.text = record->GetExpectedText();
+        subject.documents.reserve(record->GetDocumentPaths().size());
         for (const std::string& path : record->GetDocumentPaths()) {
             Document document;
             document.path = path;
@@ -321,6 +324,7 @@ QuickResult QuickSearch::Find(const query::Query& query)
     std::int64_t upTo = 0;
     const std::vector<ClauseTexts> index = AskIndex(query, upTo);
 
+    std::vector<char> inSubject;
     for (std::size_t s = 0; s < m_subjects.size(); ++s) {
         const Subject& subject = m_subjects[s];
         const Field fields[] = {subject.name.As(query::kFieldName), subject.title.As(query::kFieldGeneralTitle),
@@ -350,7 +354,7 @@ QuickResult QuickSearch::Find(const query::Query& query)
         if (subject.documents.empty())
             continue;
         // What the subject's own fields hold, once for all its documents.
-        std::vector<char> inSubject(query.clauses.size());
+        inSubject.assign(query.clauses.size(), 0);
         for (std::size_t c = 0; c < query.clauses.size(); ++c)
             for (const Term& term : query.clauses[c].either)
                 for (const Field& field : fields)
@@ -450,10 +454,17 @@ bool QuickSearch::Confirm(const query::Query& query, QuickHit& hit)
     const query::Spans nameSpans = query::QuerySpans(query, name);
     hit.hits = hit.textHits->count + nameSpans.size();
     hit.confirmed = true;
-    std::optional<DocumentText> text;
-    if (hit.textHits->count > 0 && document.textId != 0 && (text = m_cache->LoadText(document.textId)))
-        if (const std::optional<std::uint32_t> first = query::WordBegin(text->Body(), hit.textHits->firstWord))
-            hit.extract = ExtractAround(query, text->Body(), *first);
+    // Only the words up to the first hit are counted, and only those around it
+    // checked: a text is valid UTF-8 as the cache keeps it, and a damaged one
+    // is reported as LoadText reports it.
+    std::optional<std::string> body;
+    if (hit.textHits->count > 0 && document.textId != 0 && (body = m_cache->LoadBody(document.textId)))
+        if (const std::optional<std::uint32_t> first = query::WordBegin(*body, hit.textHits->firstWord)) {
+            bool valid = true;
+            hit.extract = ExtractAround(query, *body, *first, valid);
+            if (!valid)
+                m_cache->LoadText(document.textId);
+        }
     if (hit.extract.text.empty())
         hit.extract = query::MakeExtract(name.text, query::QuerySpans(query, name, 64));
     return true;
