@@ -104,11 +104,11 @@ int RunFind(const Args& args, Streams io)
     const SubjectList subjects = std::move(*read);
 
     // The cache goes on opening while the documents are first looked at.
-    TextSource source(std::move(cache));
-    QuickSearch search(subjects, source);
+    std::optional<TextSource> source(std::in_place, std::move(cache));
+    QuickSearch search(subjects, *source);
     // Documents not read yet are read now, as the window does in the background.
     if (!search.Unread().empty()) {
-        search.ReadMissing(source);
+        search.ReadMissing(*source);
         search.Refresh();
     }
     QuickResult result = search.Find(parsed);
@@ -136,16 +136,19 @@ int RunFind(const Args& args, Streams io)
     if (json)
         io.out << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     io.out.flush();
-    WriteReadingNotices(source, io.err);
+    WriteReadingNotices(*source, io.err);
+    int status = kFound;
     if (!io.out) {
         io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
-        return kBadInput;
-    }
-    if (result.hits.empty()) {
+        status = kBadInput;
+    } else if (result.hits.empty()) {
         io.err << Tr("Search", kNoSubjectFoundMessage) << '\n';
-        return kNotFound;
+        status = kNotFound;
     }
-    return kFound;
+    // The cache written and closed, and the readers gone; the search asks it
+    // nothing more.
+    source.reset();
+    return Finish(io, status);
 }
 
 } // namespace tavelo::cli

@@ -154,8 +154,12 @@ int RunSearch(const Args& args, Streams io)
     }
 
     // The cache goes on opening while the documents are first looked at.
-    TextSource source = useCache ? TextSource(std::move(cache), reading) : TextSource(TextCache::Disabled(), reading);
-    const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes, {&source});
+    std::optional<TextSource> source;
+    if (useCache)
+        source.emplace(std::move(cache), reading);
+    else
+        source.emplace(TextCache::Disabled(), reading);
+    const SearchResult result = tavelo::RunSearch(subjects, *pattern, scopes, {&*source});
     // One line per subject, whatever its names hold.
     for (const CTenorels* hit : result.hits)
         io.out << EscapeField(hit->GetGeneralTitle()) << '\t' << EscapeField(hit->GetSubjectName()) << '\n';
@@ -166,15 +170,17 @@ int RunSearch(const Args& args, Streams io)
     io.err << DescribeUnreadableDocuments(result.unreadable);
     if (const std::string kinds = DescribeUnreadKinds(result.unreadKinds); !kinds.empty())
         io.err << kinds << '\n';
+    int status = kFound;
     if (!io.out) {
         io.err << Tr("tavelo-cli", "Impossible d'écrire sur la sortie standard.") << '\n';
-        return kBadInput;
-    }
-    if (result.hits.empty()) {
+        status = kBadInput;
+    } else if (result.hits.empty()) {
         io.err << Tr("Search", kNoSubjectFoundMessage) << '\n';
-        return kNotFound;
+        status = kNotFound;
     }
-    return kFound;
+    // The cache written and closed, and the readers gone.
+    source.reset();
+    return Finish(io, status);
 }
 
 } // namespace tavelo::cli

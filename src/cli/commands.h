@@ -13,7 +13,16 @@ using Args = std::vector<std::string>;
 struct Streams {
     std::ostream& out;
     std::ostream& err;
+    // The program's own run, which a command may end at once (Finish); tests
+    // run the commands inside their own process.
+    bool endsProcess = false;
 };
+
+// A command's last step, once what must be written is closed (the text
+// cache): the output flushed and, in the program's own run, the process
+// ended with `status` at once rather than after freeing one by one what the
+// command built (the book's subjects, a search's words).
+int Finish(Streams io, int status);
 
 // The whole tool: `words` are what follows "tavelo-cli".
 int RunTool(const Args& words, Streams io);

@@ -1,5 +1,7 @@
 // The command line of tavelo-cli, from its first word to the command's status.
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 #include <string_view>
@@ -34,6 +36,16 @@ bool AsksForHelp(const Args& args)
 }
 
 } // namespace
+
+int Finish(Streams io, int status)
+{
+    io.out.flush();
+    io.err.flush();
+    if (!io.endsProcess)
+        return status;
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
 
 int RunTool(const Args& words, Streams io)
 {

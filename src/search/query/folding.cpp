@@ -288,6 +288,8 @@ void Walk(std::string_view utf8, Visit&& visit)
 std::vector<Word> Words(std::string_view utf8)
 {
     std::vector<Word> words;
+    if (utf8.empty())
+        return words;
     words.reserve(utf8.size() / 6 + 1);
     Walk(utf8, [&](std::string_view folded, std::uint32_t begin, std::uint32_t end) {
         words.push_back(Word{std::string(folded), begin, end, static_cast<std::uint32_t>(Stem(folded).size())});
