@@ -171,7 +171,7 @@ TEST_F(QuickSearchTest, RankedHitsCountAndShowTheSameFromTheIndexAndFromTheTexts
     m_book.push_back(Subject("Imp\xC3\xB4ts", "2024", "", {m_dir.Write("long.txt", longText)}));
 
     const char* const queries[] = {"taxe", "\"taxe fonciere\"", "impots facture", "taxe OR soeur", "taxe -soeur",
-                                   "facture", "taxe taxe", "edf"};
+                                   "facture", "taxe taxe", "edf", "edf montant", "lettres taxe"};
     // Each hit as its place, where, count, extract and marks.
     const auto ranked = [](QuickSearch& search, const char* text) {
         const query::Query q = query::ParseQuery(text);
@@ -199,6 +199,11 @@ TEST_F(QuickSearchTest, RankedHitsCountAndShowTheSameFromTheIndexAndFromTheTexts
     source->Cache().FinishIndexing();
     for (std::size_t i = 0; i < std::size(queries); ++i)
         EXPECT_EQ(ranked(search, queries[i]), fromTexts[i]) << queries[i];
+    // "EDF" in the subject's name, "montant" once in the bill's text: the
+    // index counts the one word alone.
+    const std::vector<std::string> edf = ranked(search, "edf montant");
+    ASSERT_EQ(edf.size(), 1u);
+    EXPECT_NE(edf[0].find(" hits 1 [Montant TTC"), std::string::npos) << edf[0];
 
     // A damaged text beside its hit: the hit stays, its extract is still
     // readable text, and the cache says it is damaged.

@@ -264,11 +264,18 @@ void QuickSearch::ReadMissing(TextSource& source, const std::atomic<bool>* cance
         threads);
 }
 
-std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& query, std::int64_t& indexedUpTo)
+std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& query, std::int64_t& indexedUpTo,
+                                                           ClauseTexts& together)
 {
     std::vector<ClauseTexts> answers(query.clauses.size());
+    together = {};
     indexedUpTo = 0;
     const bool counted = CountedByIndex(query);
+    // Counting a text's hits costs far more than finding it: a common word
+    // is counted only in the texts that hold every positive clause, in one
+    // question, and alone only where a document needs it.
+    std::string all;
+    std::size_t positives = 0;
     for (std::size_t c = 0; c < query.clauses.size(); ++c) {
         std::string sql;
         bool exact = true;
@@ -278,17 +285,77 @@ std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& 
             exact = exact && termExact;
         }
         std::int64_t upTo = 0;
-        std::optional<std::vector<std::int64_t>> ids =
-            m_cache->TextsWithWords(sql, upTo, counted ? &answers[c].hits : nullptr);
-        if (!ids || (counted && answers[c].hits.size() != ids->size()))
+        std::optional<std::vector<std::int64_t>> ids = m_cache->TextsWithWords(sql, upTo);
+        if (!ids)
             return std::vector<ClauseTexts>(query.clauses.size());
         answers[c].ids = std::move(*ids);
         answers[c].known = true;
         answers[c].counted = counted;
         answers[c].exact = exact;
+        if (!query.clauses[c].excluded) {
+            all += (all.empty() ? "(" : " AND (") + sql + ")";
+            ++positives;
+        }
+        answers[c].asked = std::move(sql);
         indexedUpTo = c == 0 ? upTo : std::min(indexedUpTo, upTo);
     }
+    if (counted && positives > 0) {
+        std::int64_t upTo = 0;
+        std::optional<std::vector<std::int64_t>> ids = m_cache->TextsWithWords(all, upTo, &together.hits);
+        if (ids && together.hits.size() == ids->size()) {
+            together.ids = std::move(*ids);
+            together.known = true;
+            together.counted = true;
+            indexedUpTo = std::min(indexedUpTo, upTo);
+        } else {
+            together = {};
+        }
+    }
     return answers;
+}
+
+bool QuickSearch::CountTextHits(const query::Query& query, std::vector<ClauseTexts>& index, const ClauseTexts& together,
+                                const std::vector<char>& inText, std::int64_t textId, TextCache::WordHits& counted)
+{
+    counted = {0, UINT32_MAX};
+    bool everyOne = true;
+    for (std::size_t c = 0; c < query.clauses.size(); ++c)
+        everyOne = everyOne && (query.clauses[c].excluded || inText[c] != 0);
+    if (everyOne && together.known) {
+        const auto at = std::lower_bound(together.ids.begin(), together.ids.end(), textId);
+        if (at == together.ids.end() || *at != textId)
+            return false;
+        counted = together.hits[static_cast<std::size_t>(at - together.ids.begin())];
+        return true;
+    }
+    // Some clause stands in the names only: the others are counted alone.
+    for (std::size_t c = 0; c < query.clauses.size(); ++c) {
+        if (query.clauses[c].excluded || inText[c] == 0)
+            continue;
+        const TextCache::WordHits* here = HitsOf(index[c], textId);
+        if (here == nullptr)
+            return false;
+        counted.count += here->count;
+        counted.firstWord = std::min(counted.firstWord, here->firstWord);
+    }
+    return true;
+}
+
+const TextCache::WordHits* QuickSearch::HitsOf(ClauseTexts& clause, std::int64_t textId)
+{
+    if (!clause.hitsAsked) {
+        clause.hitsAsked = true;
+        std::int64_t upTo = 0;
+        std::optional<std::vector<std::int64_t>> ids = m_cache->TextsWithWords(clause.asked, upTo, &clause.hits);
+        if (ids && clause.hits.size() == ids->size())
+            clause.hitIds = std::move(*ids);
+        else
+            clause.hits.clear();
+    }
+    const auto at = std::lower_bound(clause.hitIds.begin(), clause.hitIds.end(), textId);
+    if (at == clause.hitIds.end() || *at != textId)
+        return nullptr;
+    return &clause.hits[static_cast<std::size_t>(at - clause.hitIds.begin())];
 }
 
 bool QuickSearch::Evaluate(const query::Query& query, const Subject& subject, const Document& document, QuickHit& hit,
@@ -322,9 +389,11 @@ QuickResult QuickSearch::Find(const query::Query& query)
         return result;
     m_cache->NewSnapshot();
     std::int64_t upTo = 0;
-    const std::vector<ClauseTexts> index = AskIndex(query, upTo);
+    ClauseTexts together;
+    std::vector<ClauseTexts> index = AskIndex(query, upTo, together);
 
     std::vector<char> inSubject;
+    std::vector<char> inText(query.clauses.size());
     for (std::size_t s = 0; s < m_subjects.size(); ++s) {
         const Subject& subject = m_subjects[s];
         const Field fields[] = {subject.name.As(query::kFieldName), subject.title.As(query::kFieldGeneralTitle),
@@ -391,37 +460,35 @@ QuickResult QuickSearch::Find(const query::Query& query)
                     scattered = scattered || term.scattered;
                 }
                 // The index's answer is exact, or a superset of the texts.
-                const auto at = std::lower_bound(index[c].ids.begin(), index[c].ids.end(), document.textId);
-                const bool inText = at != index[c].ids.end() && *at == document.textId;
-                if (inText && !clause.excluded && index[c].counted) {
-                    const TextCache::WordHits& here = index[c].hits[static_cast<std::size_t>(at - index[c].ids.begin())];
-                    textHits.count += here.count;
-                    textHits.firstWord = std::min(textHits.firstWord, here.firstWord);
-                }
+                const bool found = std::binary_search(index[c].ids.begin(), index[c].ids.end(), document.textId);
+                inText[c] = found ? 1 : 0;
                 if (clause.excluded) {
-                    if (inName || inSubject[c] || (inText && index[c].exact))
+                    if (inName || inSubject[c] || (found && index[c].exact))
                         matches = false;
-                    else if (inText)
+                    else if (found)
                         confirm = true;
                     continue;
                 }
                 if (inName)
                     hit.where |= query::kFieldFileName;
-                if (inText)
+                if (found)
                     hit.where |= query::kFieldContents;
-                ownClauses += (inName || inText) ? 1 : 0;
-                if (!inName && !inText && !inSubject[c]) {
+                ownClauses += (inName || found) ? 1 : 0;
+                if (!inName && !found && !inSubject[c]) {
                     // References typed apart may stand some in the subject and
                     // some in the document.
                     if (scattered)
                         confirm = true;
                     else
                         matches = false;
-                } else if (inText && !inName && !inSubject[c] && !index[c].exact) {
+                } else if (found && !inName && !inSubject[c] && !index[c].exact) {
                     confirm = true;
                 }
             }
             matches = matches && (ownClauses > 0 || confirm);
+            if (matches && !confirm && index[0].counted &&
+                !CountTextHits(query, index, together, inText, document.textId, textHits))
+                confirm = true;
             if (matches && confirm) {
                 hit.where = 0;
                 matches = Evaluate(query, subject, document, hit, false);

@@ -124,10 +124,22 @@ private:
         // How many times each text holds the clause, when the index can say
         // it as the text would (see CountedByIndex).
         bool counted = false;
+        std::string asked; // the clause as the index is asked it
+        // Counted when first needed: texts (sorted) and their hits.
+        bool hitsAsked = false;
+        std::vector<std::int64_t> hitIds;
         std::vector<TextCache::WordHits> hits;
     };
 
-    std::vector<ClauseTexts> AskIndex(const query::Query& query, std::int64_t& indexedUpTo);
+    // Each clause's texts; with `together`, when the index counts, the texts
+    // that hold every positive clause and their hits counted together.
+    std::vector<ClauseTexts> AskIndex(const query::Query& query, std::int64_t& indexedUpTo, ClauseTexts& together);
+    // The hits the index counts in a document's text, whose clauses are
+    // `inText`; false when it cannot say.
+    bool CountTextHits(const query::Query& query, std::vector<ClauseTexts>& index, const ClauseTexts& together,
+                       const std::vector<char>& inText, std::int64_t textId, TextCache::WordHits& counted);
+    // Where `textId` stands in the clause's counted hits, asked the first time.
+    const TextCache::WordHits* HitsOf(ClauseTexts& clause, std::int64_t textId);
     bool Evaluate(const query::Query& query, const Subject& subject, const Document& document, QuickHit& hit,
                   bool confirm);
 
