@@ -551,83 +551,65 @@ std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std
 
 std::optional<CacheEntry> TextCache::FindContent(const ContentHash& hash, DocumentKind kind)
 {
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return std::nullopt;
-    int code = SQLITE_OK;
-    sqlite3_stmt* s =
-        connection->Prepare("SELECT id, reason FROM texts WHERE hash = ?1 AND kind = ?2 AND version = ?3", code);
     std::optional<CacheEntry> entry;
-    if (s != nullptr) {
-        sqlite3_bind_blob(s, 1, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
-        sqlite3_bind_int(s, 2, static_cast<int>(kind));
-        sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(kind)));
-        code = sqlite3_step(s);
-        if (code == SQLITE_ROW) {
-            code = SQLITE_OK;
+    ReadRow(
+        "SELECT id, reason FROM texts WHERE hash = ?1 AND kind = ?2 AND version = ?3",
+        [&](sqlite3_stmt* s) {
+            sqlite3_bind_blob(s, 1, hash.data(), static_cast<int>(hash.size()), SQLITE_STATIC);
+            sqlite3_bind_int(s, 2, static_cast<int>(kind));
+            sqlite3_bind_int(s, 3, static_cast<int>(KindVersion(kind)));
+        },
+        [&](sqlite3_stmt* s) {
             entry.emplace();
             entry->textId = sqlite3_column_int64(s, 0);
             entry->unreadable = sqlite3_column_type(s, 1) != SQLITE_NULL;
             entry->reason = ColumnText(s, 1);
-        } else if (code == SQLITE_DONE) {
-            code = SQLITE_OK;
-        }
-        sqlite3_reset(s);
-    }
-    Release(std::move(connection));
-    if (code != SQLITE_OK) {
-        const std::lock_guard lock(m_mutex);
-        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
-    }
+        });
     return entry;
 }
 
 std::optional<DocumentText> TextCache::LoadText(std::int64_t textId)
 {
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return std::nullopt;
-    int code = SQLITE_OK;
-    sqlite3_stmt* s = connection->Prepare("SELECT body, layout FROM texts WHERE id = ?1", code);
     std::optional<DocumentText> text;
     bool damaged = false;
-    if (s != nullptr) {
-        sqlite3_bind_int64(s, 1, textId);
-        code = sqlite3_step(s);
-        if (code == SQLITE_ROW) {
-            code = SQLITE_OK;
+    ReadRow(
+        "SELECT body, layout FROM texts WHERE id = ?1", [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, textId); },
+        [&](sqlite3_stmt* s) {
             DocumentText stored;
             if (DocumentText::FromStored(ColumnText(s, 0), ColumnBlob(s, 1), stored))
                 text = std::move(stored);
             else
                 damaged = true;
-        } else if (code == SQLITE_DONE) {
-            code = SQLITE_OK;
-        }
-        sqlite3_reset(s);
-    }
-    Release(std::move(connection));
-    if (code != SQLITE_OK || damaged) {
+        });
+    if (damaged) {
         const std::lock_guard lock(m_mutex);
-        Failed(damaged ? SQLITE_CORRUPT : code, TAVELO_TR_NOOP("Search", "lu"));
+        Failed(SQLITE_CORRUPT, TAVELO_TR_NOOP("Search", "lu"));
     }
     return text;
 }
 
 std::optional<std::string> TextCache::LoadBody(std::int64_t textId)
 {
+    std::optional<std::string> body;
+    ReadRow(
+        "SELECT body FROM texts WHERE id = ?1", [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, textId); },
+        [&](sqlite3_stmt* s) { body = ColumnText(s, 0); });
+    return body;
+}
+
+void TextCache::ReadRow(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,
+                        const std::function<void(sqlite3_stmt*)>& read)
+{
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
-        return std::nullopt;
+        return;
     int code = SQLITE_OK;
-    sqlite3_stmt* s = connection->Prepare("SELECT body FROM texts WHERE id = ?1", code);
-    std::optional<std::string> body;
-    if (s != nullptr) {
-        sqlite3_bind_int64(s, 1, textId);
+    if (sqlite3_stmt* s = connection->Prepare(sql, code)) {
+        bind(s);
         code = sqlite3_step(s);
         if (code == SQLITE_ROW) {
             code = SQLITE_OK;
-            body = ColumnText(s, 0);
+            read(s);
         } else if (code == SQLITE_DONE) {
             code = SQLITE_OK;
         }
@@ -638,7 +620,6 @@ std::optional<std::string> TextCache::LoadBody(std::int64_t textId)
         const std::lock_guard lock(m_mutex);
         Failed(code, TAVELO_TR_NOOP("Search", "lu"));
     }
-    return body;
 }
 
 int TextCache::WriteLink(const FileState& state, DocumentKind kind, std::int64_t textId)

@@ -15,6 +15,7 @@
 // is rebuilt or skipped, with at most one warning (TakeWarning).
 
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -35,6 +36,7 @@
 #include "reading/kinds.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tavelo {
 
@@ -195,6 +197,10 @@ private:
     // A connection of this object's pool, or nullptr when disabled.
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
+    // The first row of `sql` on a reading connection, its parameters bound
+    // by `bind`, read by `read` when there is one; a failure is reported.
+    void ReadRow(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,
+                 const std::function<void(sqlite3_stmt*)>& read);
     void BeginReading(Connection& connection);
     static bool InOnePass(Connection& connection, const char* countSql, std::size_t asked, int& code);
     static int ReadKnownFiles(Connection& connection, KnownFiles& known);
