@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #include <sqlite3.h>
@@ -14,6 +15,7 @@
 
 #include "book/file_io.h"
 #include "book/tenorels.h"
+#include "reading/content_hash.h"
 #include "reading/text_cache.h"
 #include "reading/word_index.h"
 #include "reading/text_source.h"
@@ -161,6 +163,28 @@ private:
     };
     sqlite3_vfs m_vfs{};
 };
+
+// The cache recognises a file by the hash of its bytes: whether they are
+// hashed whole, with whichever vectors the processor has, or read from the
+// file piece by piece, the same bytes give the same hash.
+TEST(ContentHash, TheSameBytesGiveTheSameHashHoweverTheyAreRead)
+{
+    TempDir dir;
+    std::set<ContentHash> seen;
+    for (const std::size_t size : {0u, 1u, 16u, 128u, 239u, 240u, 241u, 1000u, 1024u, 4099u, 65536u, 1048583u}) {
+        std::string bytes(size, '\0');
+        std::uint32_t state = static_cast<std::uint32_t>(size) * 2654435761u + 1;
+        for (char& c : bytes)
+            c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+        const std::string path = dir.Write("bytes-" + std::to_string(size), bytes);
+        std::string reason;
+        const std::optional<ContentHash> fromFile = HashFile(path, reason);
+        ASSERT_TRUE(fromFile) << reason;
+        EXPECT_EQ(HashBytes(bytes), *fromFile) << size << " bytes";
+        seen.insert(*fromFile);
+    }
+    EXPECT_EQ(seen.size(), 12u);
+}
 
 // What held a first search after "cache clear" for minutes on a loaded
 // machine: the cache waited for the disk at every checkpoint and at the end,
