@@ -163,12 +163,13 @@ TEST(SearchPattern, AWordFoundLiterallyIsTheMatchTheExpressionGives)
 
 TEST(SearchPattern, PrefilterFindsTheRunAtEveryOffsetInAnyCase)
 {
-    // Texts are scanned sixteen positions at a time, the rest one by one: a
-    // run at any offset, in any case, across both, is found; a near miss (one
-    // letter changed, or bit 5 set on a byte that is no letter) is not.
+    // Texts are scanned thirty-two or sixteen positions at a time, the rest
+    // one by one: a run at any offset, in any case, across them, is found; a
+    // near miss (one letter changed, or bit 5 set on a byte that is no
+    // letter) is not.
     const LiteralFilter filter("Zorglub", false);
     const LiteralFilter digits("a1b@2", false);
-    for (std::size_t size = 7; size < 70; ++size) {
+    for (std::size_t size = 7; size < 120; ++size) {
         for (std::size_t at = 0; at + 7 <= size; ++at) {
             std::string text(size, '.');
             text.replace(at, 7, at % 2 ? "zORGLUB" : "ZorgluB");
