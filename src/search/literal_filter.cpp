@@ -108,7 +108,6 @@ bool LiteralFilter::MayMatch(std::string_view bytes) const
         return ::memmem(bytes.data(), bytes.size(), m_run.data(), n) != nullptr;
     const auto* text = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* run = reinterpret_cast<const unsigned char*>(m_run.data());
-    const auto matchesAt = [&](std::size_t pos) { return MatchesAt(text, pos, run, n); };
     const std::size_t end = bytes.size() - n; // the last position a match may start at
     std::size_t pos = 0;
 #if defined(__x86_64__)
@@ -129,7 +128,7 @@ bool LiteralFilter::MayMatch(std::string_view bytes) const
         auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
             _mm_cmpeq_epi8(_mm_or_si128(heads, bit5), first), _mm_cmpeq_epi8(_mm_or_si128(tails, bit5), last))));
         for (; mask != 0; mask &= mask - 1)
-            if (matchesAt(pos + static_cast<std::size_t>(__builtin_ctz(mask))))
+            if (MatchesAt(text, pos + static_cast<std::size_t>(__builtin_ctz(mask)), run, n))
                 return true;
     }
 #endif
@@ -137,7 +136,7 @@ bool LiteralFilter::MayMatch(std::string_view bytes) const
     const unsigned char lastByte = run[n - 1];
     while (pos <= end) {
         const unsigned char c = Lower(text[pos + n - 1]);
-        if (c == lastByte && matchesAt(pos))
+        if (c == lastByte && MatchesAt(text, pos, run, n))
             return true;
         pos += m_skip[c];
     }

@@ -265,10 +265,10 @@ void QuickSearch::ReadMissing(TextSource& source, const std::atomic<bool>* cance
 }
 
 std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& query, std::int64_t& indexedUpTo,
-                                                           ClauseTexts& together)
+                                                           std::optional<CountedTexts>& together)
 {
     std::vector<ClauseTexts> answers(query.clauses.size());
-    together = {};
+    together.reset();
     indexedUpTo = 0;
     const bool counted = CountedByIndex(query);
     // Counting a text's hits costs far more than finding it: a common word
@@ -301,61 +301,63 @@ std::vector<QuickSearch::ClauseTexts> QuickSearch::AskIndex(const query::Query& 
     }
     if (counted && positives > 0) {
         std::int64_t upTo = 0;
-        std::optional<std::vector<std::int64_t>> ids = m_cache->TextsWithWords(all, upTo, &together.hits);
-        if (ids && together.hits.size() == ids->size()) {
-            together.ids = std::move(*ids);
-            together.known = true;
-            together.counted = true;
+        together = CountedBy(all, upTo);
+        if (together)
             indexedUpTo = std::min(indexedUpTo, upTo);
-        } else {
-            together = {};
-        }
     }
     return answers;
 }
 
-bool QuickSearch::CountTextHits(const query::Query& query, std::vector<ClauseTexts>& index, const ClauseTexts& together,
-                                const std::vector<char>& inText, std::int64_t textId, TextCache::WordHits& counted)
+std::optional<QuickSearch::CountedTexts> QuickSearch::CountedBy(const std::string& wordQuery, std::int64_t& upTo)
+{
+    CountedTexts counted;
+    std::optional<std::vector<std::int64_t>> ids = m_cache->TextsWithWords(wordQuery, upTo, &counted.hits);
+    if (!ids || counted.hits.size() != ids->size())
+        return std::nullopt;
+    counted.ids = std::move(*ids);
+    return counted;
+}
+
+const TextCache::WordHits* QuickSearch::CountedTexts::Of(std::int64_t textId) const
+{
+    const auto at = std::lower_bound(ids.begin(), ids.end(), textId);
+    if (at == ids.end() || *at != textId)
+        return nullptr;
+    return &hits[static_cast<std::size_t>(at - ids.begin())];
+}
+
+bool QuickSearch::CountTextHits(const query::Query& query, std::vector<ClauseTexts>& index,
+                                const std::optional<CountedTexts>& together, const std::vector<char>& inText,
+                                std::int64_t textId, TextCache::WordHits& counted)
 {
     counted = {0, UINT32_MAX};
     bool everyOne = true;
     for (std::size_t c = 0; c < query.clauses.size(); ++c)
         everyOne = everyOne && (query.clauses[c].excluded || inText[c] != 0);
-    if (everyOne && together.known) {
-        const auto at = std::lower_bound(together.ids.begin(), together.ids.end(), textId);
-        if (at == together.ids.end() || *at != textId)
+    if (everyOne && together) {
+        const TextCache::WordHits* all = together->Of(textId);
+        if (all == nullptr)
             return false;
-        counted = together.hits[static_cast<std::size_t>(at - together.ids.begin())];
+        counted = *all;
         return true;
     }
     // Some clause stands in the names only: the others are counted alone.
     for (std::size_t c = 0; c < query.clauses.size(); ++c) {
         if (query.clauses[c].excluded || inText[c] == 0)
             continue;
-        const TextCache::WordHits* here = HitsOf(index[c], textId);
+        ClauseTexts& clause = index[c];
+        if (!clause.hitsAsked) {
+            clause.hitsAsked = true;
+            std::int64_t upTo = 0;
+            clause.hits = CountedBy(clause.asked, upTo);
+        }
+        const TextCache::WordHits* here = clause.hits ? clause.hits->Of(textId) : nullptr;
         if (here == nullptr)
             return false;
         counted.count += here->count;
         counted.firstWord = std::min(counted.firstWord, here->firstWord);
     }
     return true;
-}
-
-const TextCache::WordHits* QuickSearch::HitsOf(ClauseTexts& clause, std::int64_t textId)
-{
-    if (!clause.hitsAsked) {
-        clause.hitsAsked = true;
-        std::int64_t upTo = 0;
-        std::optional<std::vector<std::int64_t>> ids = m_cache->TextsWithWords(clause.asked, upTo, &clause.hits);
-        if (ids && clause.hits.size() == ids->size())
-            clause.hitIds = std::move(*ids);
-        else
-            clause.hits.clear();
-    }
-    const auto at = std::lower_bound(clause.hitIds.begin(), clause.hitIds.end(), textId);
-    if (at == clause.hitIds.end() || *at != textId)
-        return nullptr;
-    return &clause.hits[static_cast<std::size_t>(at - clause.hitIds.begin())];
 }
 
 bool QuickSearch::Evaluate(const query::Query& query, const Subject& subject, const Document& document, QuickHit& hit,
@@ -389,7 +391,7 @@ QuickResult QuickSearch::Find(const query::Query& query)
         return result;
     m_cache->NewSnapshot();
     std::int64_t upTo = 0;
-    ClauseTexts together;
+    std::optional<CountedTexts> together;
     std::vector<ClauseTexts> index = AskIndex(query, upTo, together);
 
     std::vector<char> inSubject;

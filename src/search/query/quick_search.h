@@ -116,30 +116,36 @@ private:
         Folded name, title, expected;
         std::vector<Document> documents;
     };
+    // The texts the word index counted hits in (sorted), and those hits.
+    struct CountedTexts {
+        std::vector<std::int64_t> ids;
+        std::vector<TextCache::WordHits> hits;
+        const TextCache::WordHits* Of(std::int64_t textId) const;
+    };
     // What the word index says of one clause.
     struct ClauseTexts {
         std::vector<std::int64_t> ids; // sorted
         bool known = false;            // the index answered
         bool exact = false;            // the index's answer is the match itself
         // How many times each text holds the clause, when the index can say
-        // it as the text would (see CountedByIndex).
+        // it as the text would (see CountedByIndex): asked when first needed.
         bool counted = false;
         std::string asked; // the clause as the index is asked it
-        // Counted when first needed: texts (sorted) and their hits.
         bool hitsAsked = false;
-        std::vector<std::int64_t> hitIds;
-        std::vector<TextCache::WordHits> hits;
+        std::optional<CountedTexts> hits;
     };
 
     // Each clause's texts; with `together`, when the index counts, the texts
     // that hold every positive clause and their hits counted together.
-    std::vector<ClauseTexts> AskIndex(const query::Query& query, std::int64_t& indexedUpTo, ClauseTexts& together);
+    std::vector<ClauseTexts> AskIndex(const query::Query& query, std::int64_t& indexedUpTo,
+                                      std::optional<CountedTexts>& together);
+    // The index's hits of `wordQuery`; nothing when it cannot say.
+    std::optional<CountedTexts> CountedBy(const std::string& wordQuery, std::int64_t& upTo);
     // The hits the index counts in a document's text, whose clauses are
     // `inText`; false when it cannot say.
-    bool CountTextHits(const query::Query& query, std::vector<ClauseTexts>& index, const ClauseTexts& together,
-                       const std::vector<char>& inText, std::int64_t textId, TextCache::WordHits& counted);
-    // Where `textId` stands in the clause's counted hits, asked the first time.
-    const TextCache::WordHits* HitsOf(ClauseTexts& clause, std::int64_t textId);
+    bool CountTextHits(const query::Query& query, std::vector<ClauseTexts>& index,
+                       const std::optional<CountedTexts>& together, const std::vector<char>& inText,
+                       std::int64_t textId, TextCache::WordHits& counted);
     bool Evaluate(const query::Query& query, const Subject& subject, const Document& document, QuickHit& hit,
                   bool confirm);
 
