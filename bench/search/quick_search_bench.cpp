@@ -470,6 +470,10 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--write-corpus")
         return tavelo::bench::WriteCorpus(argv[2]);
+    // The memory benchmark reads SQLite's own count, which the program
+    // leaves off: it is turned on before SQLite starts.
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 1);
+    sqlite3_initialize();
     tavelo::bench::Register();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

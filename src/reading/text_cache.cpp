@@ -42,6 +42,13 @@ void KeepWalFiles(sqlite3* db)
     sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
 }
 
+// Before SQLite's first use in the process: it counts none of its memory,
+// which would take a lock at each of its allocations.
+void ConfigureSqlite()
+{
+    [[maybe_unused]] static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+}
+
 } // namespace
 
 FileState StateOf(const struct stat& st)
@@ -89,6 +96,7 @@ std::unique_ptr<TextCache> TextCache::Disabled()
 
 std::unique_ptr<TextCache> TextCache::Open(const std::string& folder, std::uint64_t capBytes)
 {
+    ConfigureSqlite();
     std::unique_ptr<TextCache> cache(new TextCache(folder, capBytes));
     if (folder.empty()) {
         cache->Warn(Tr("Search", "Le cache des textes des documents n'a pas d'emplacement (ni XDG_CACHE_HOME ni HOME) : "
@@ -187,10 +195,14 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK) {
             // Without it the searches are slower, not wrong.
             AddStateIndex(connection->db);
-            m_writer = std::move(connection);
             // Texts an earlier run kept may still wait for the index.
-            m_indexPending = IndexBehind(m_writer->db);
-            m_knowsNothing = KnowsNoFile(m_writer->db);
+            m_indexPending = IndexBehind(connection->db);
+            m_knowsNothing = KnowsNoFile(connection->db);
+            // The connection that checked the schema is the first to read: a
+            // search that finds everything in the cache writes nothing, and
+            // each connection reads the whole schema again.
+            connection->Exec("PRAGMA mmap_size = 268435456");
+            m_idle.push_back(std::move(connection));
             return true;
         }
         const std::string detail = connection->db != nullptr ? sqlite3_errmsg(connection->db) : sqlite3_errstr(code);
@@ -254,8 +266,10 @@ void TextCache::Failed(int code, const char* what)
         Warn(Format(Tr("Search", "Le cache des textes des documents (%1) est endommagé : il sera recréé à la prochaine recherche."),
                     {m_folder}));
         // Emptied under the next search, whose schema check starts afresh.
-        if (m_writer)
-            m_writer->Exec("PRAGMA user_version=0");
+        int opened = SQLITE_OK;
+        std::unique_ptr<Connection> writer = m_writer ? nullptr : OpenWriter(opened);
+        if (Connection* marker = m_writer ? m_writer.get() : writer.get())
+            marker->Exec("PRAGMA user_version=0");
     } else if ((code & 0xFF) == SQLITE_FULL) {
         Warn(Format(Tr("Search", "Le disque du cache des textes des documents (%1) est plein : les documents seront lus à "
                                  "chaque recherche."),
@@ -300,6 +314,33 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
         return nullptr;
     }
     return connection;
+}
+
+std::unique_ptr<TextCache::Connection> TextCache::OpenWriter(int& code) const
+{
+    auto connection = std::make_unique<Connection>();
+    code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code == SQLITE_OK)
+        code = RegisterWordTokenizer(connection->db);
+    if (code == SQLITE_OK) {
+        sqlite3_busy_timeout(connection->db, 2000);
+        KeepWalFiles(connection->db);
+        code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_size_limit=4194304;");
+    }
+    return code == SQLITE_OK ? std::move(connection) : nullptr;
+}
+
+TextCache::Connection* TextCache::Writer()
+{
+    if (!m_enabled)
+        return nullptr;
+    if (!m_writer) {
+        int code = SQLITE_OK;
+        m_writer = OpenWriter(code);
+        if (!m_writer)
+            Failed(code, TAVELO_TR_NOOP("Search", "ouvert"));
+    }
+    return m_enabled ? m_writer.get() : nullptr;
 }
 
 void TextCache::NewSnapshot()
@@ -758,7 +799,7 @@ void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
 
 void TextCache::StartWriter()
 {
-    if (!m_writerThread.joinable())
+    if (Writer() != nullptr && !m_writerThread.joinable())
         m_writerThread = std::thread([this] { WriterLoop(); });
 }
 
@@ -770,7 +811,7 @@ void TextCache::Queue(PendingWrite write)
 
 void TextCache::QueueLocked(std::unique_lock<std::mutex>& lock, PendingWrite write)
 {
-    if (!m_enabled || !m_writer)
+    if (Writer() == nullptr)
         return;
     m_knowsNothing = false;
     StartWriter();
@@ -888,9 +929,9 @@ void TextCache::Flush()
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
     EndReading();
-    if (!m_enabled || !m_writer)
+    if (!m_enabled)
         return;
-    if (!m_touched.empty() && m_enabled && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
+    if (!m_touched.empty() && Writer() != nullptr && m_writer->Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
         int code = SQLITE_OK;
         sqlite3_stmt* s = m_writer->Prepare("UPDATE texts SET used = ?1 WHERE id = ?2", code);
         for (const std::int64_t id : m_touched) {
@@ -928,7 +969,7 @@ std::optional<CacheStats> TextCache::Stats()
 {
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
-    if (!m_enabled || !m_writer)
+    if (Writer() == nullptr)
         return std::nullopt;
     CacheStats stats;
     stats.folder = m_folder;
@@ -959,7 +1000,7 @@ bool TextCache::Clear(std::string& reason)
     std::unique_lock lock(m_mutex);
     WaitForWriter(lock);
     EndReading();
-    if (!m_enabled || !m_writer) {
+    if (Writer() == nullptr) {
         reason = m_warning.empty() ? TAVELO_TR_NOOP("Search", "le cache des textes des documents n'est pas disponible") : m_warning;
         return false;
     }

@@ -197,6 +197,10 @@ private:
     // A connection of this object's pool, or nullptr when disabled.
     std::unique_ptr<Connection> Acquire();
     void Release(std::unique_ptr<Connection> connection);
+    // Called with m_mutex held: the connection that writes, opened the first
+    // time something is to be written; nullptr when the cache cannot be used.
+    Connection* Writer();
+    std::unique_ptr<Connection> OpenWriter(int& code) const;
     // The first row of `sql` on a reading connection, its parameters bound
     // by `bind`, read by `read` when there is one; a failure is reported.
     void ReadRow(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,

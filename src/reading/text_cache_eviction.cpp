@@ -18,12 +18,15 @@ using namespace text_cache_sql;
 void TextCache::Evict()
 {
     int code = SQLITE_OK;
-    sqlite3_stmt* total = m_writer->Prepare("SELECT bytes FROM totals", code);
+    // Asked of an idle reader, between two of its snapshots, where no writer
+    // is open yet: most searches have nothing to evict.
+    Connection* asked = m_writer ? m_writer.get() : !m_idle.empty() ? m_idle.back().get() : Writer();
+    sqlite3_stmt* total = asked != nullptr ? asked->Prepare("SELECT bytes FROM totals", code) : nullptr;
     if (total == nullptr)
         return;
     std::int64_t bytes = 0;
     code = Run(total, [&bytes](sqlite3_stmt* row) { bytes = sqlite3_column_int64(row, 0); });
-    if (code != SQLITE_OK || static_cast<std::uint64_t>(bytes) <= m_capBytes)
+    if (code != SQLITE_OK || static_cast<std::uint64_t>(bytes) <= m_capBytes || Writer() == nullptr)
         return;
     const auto target = static_cast<std::int64_t>(m_capBytes / 10 * 9);
     sqlite3_stmt* oldest = m_writer->Prepare("SELECT id, bytes FROM texts ORDER BY used, id", code);

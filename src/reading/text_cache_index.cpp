@@ -113,9 +113,15 @@ int text_cache_sql::CreateSchema(sqlite3* db)
     const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
     int code = exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK) {
-        exec("DROP TABLE IF EXISTS words_fts; DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; "
-             "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS seen; DROP TABLE IF EXISTS totals; "
-             "DROP TABLE IF EXISTS texts;");
+        const int dropped =
+            exec("DROP TABLE IF EXISTS words_fts; DROP TABLE IF EXISTS texts_fts; DROP TABLE IF EXISTS fts_state; "
+                 "DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS seen; DROP TABLE IF EXISTS totals; "
+                 "DROP TABLE IF EXISTS texts;");
+        // Tables too damaged to be dropped: the file is made anew.
+        if (IsDamage(dropped)) {
+            exec("ROLLBACK");
+            return dropped;
+        }
         code = exec(kSchema);
         if (code == SQLITE_OK)
             code = exec(kSeenSchema);
@@ -355,7 +361,7 @@ bool TextCache::CatchUpIndex(std::unique_lock<std::mutex>& lock)
 void TextCache::FinishIndexing()
 {
     std::unique_lock lock(m_mutex);
-    if (!m_enabled || !m_writer)
+    if (Writer() == nullptr)
         return;
     StartWriter();
     m_searching = false;

@@ -577,6 +577,66 @@ TEST(TextCache, LeastRecentlyUsedTextsGoFirst)
     EXPECT_FALSE(cache->Find({1, 1, 1, 1}, DocumentKind::kPdf));
     EXPECT_TRUE(cache->FindContent(HashBytes("3"), DocumentKind::kPdf));
     EXPECT_LE(cache->Stats()->textBytes, 10100u);
+
+    // A smaller cap is kept from the first search, even one that writes nothing.
+    cache.reset();
+    auto smaller = TextCache::Open(dir.File("cache"), 7000);
+    EXPECT_TRUE(smaller->Find({1, 3, 1, 1}, DocumentKind::kPdf));
+    smaller->Flush();
+    EXPECT_FALSE(smaller->FindContent(HashBytes("0"), DocumentKind::kPdf));
+    EXPECT_LE(smaller->Stats()->textBytes, 7000u);
+}
+
+// Damage that only a search comes upon, in a run that has written nothing:
+// said once, and the next run starts from an empty cache.
+TEST(TextCache, DamageFoundByASearchEmptiesTheCacheAtTheNextRun)
+{
+    TempDir dir;
+    const FileState state{1, 1, 1, 1};
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        // Long enough to lie on pages of its own, away from the table's tree.
+        const DocumentText long_text = TextOf({{MatchRule::kPattern, std::string(60000, 'z')}});
+        cache->Store(dir.File("long"), state, DocumentKind::kPdf, HashBytes("long"), &long_text);
+        cache->Flush();
+    }
+    std::vector<long> overflow;
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(DatabaseOf(dir).c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* s = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = 'texts' AND pagetype = 'overflow'", -1,
+                                     &s, nullptr),
+                  SQLITE_OK)
+            << sqlite3_errmsg(db);
+        while (sqlite3_step(s) == SQLITE_ROW)
+            overflow.push_back(static_cast<long>(sqlite3_column_int64(s, 0)));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+    }
+    ASSERT_GT(overflow.size(), 2u);
+    {
+        std::FILE* f = std::fopen(DatabaseOf(dir).c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        const std::string garbage(4096, '\xFF');
+        ASSERT_EQ(std::fseek(f, (overflow[1] - 1) * 4096, SEEK_SET), 0);
+        ASSERT_EQ(std::fwrite(garbage.data(), 1, garbage.size(), f), garbage.size());
+        std::fclose(f);
+    }
+    {
+        auto cache = TextCache::Open(dir.File("cache"));
+        ASSERT_TRUE(cache->Enabled());
+        const std::optional<CacheEntry> entry = cache->Find(state, DocumentKind::kPdf);
+        ASSERT_TRUE(entry);
+        EXPECT_FALSE(cache->LoadText(entry->textId));
+        EXPECT_NE(cache->TakeWarning().find("endommagé : il sera recréé"), std::string::npos);
+    }
+    // Tables too damaged to be dropped: the file is made anew, and said so.
+    auto cache = TextCache::Open(dir.File("cache"));
+    ASSERT_TRUE(cache->Enabled());
+    EXPECT_NE(cache->TakeWarning().find("était endommagé : il a été recréé"), std::string::npos);
+    EXPECT_FALSE(cache->Find(state, DocumentKind::kPdf));
+    EXPECT_EQ(cache->Stats()->texts, 0u);
 }
 
 // The answer does not depend on the cache, nor on how many documents are
