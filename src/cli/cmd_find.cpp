@@ -145,10 +145,7 @@ int RunFind(const Args& args, Streams io)
         io.err << Tr("Search", kNoSubjectFoundMessage) << '\n';
         status = kNotFound;
     }
-    // The cache written and closed, and the readers gone; the search asks it
-    // nothing more.
-    source.reset();
-    return Finish(io, status);
+    return FinishSearch(io, status, source);
 }
 
 } // namespace tavelo::cli

@@ -178,9 +178,7 @@ int RunSearch(const Args& args, Streams io)
         io.err << Tr("Search", kNoSubjectFoundMessage) << '\n';
         status = kNotFound;
     }
-    // The cache written and closed, and the readers gone.
-    source.reset();
-    return Finish(io, status);
+    return FinishSearch(io, status, source);
 }
 
 } // namespace tavelo::cli

@@ -3,8 +3,13 @@
 // name) and the streams to use, and returns the process exit status.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
+
+namespace tavelo {
+class TextSource;
+}
 
 namespace tavelo::cli {
 
@@ -23,6 +28,11 @@ struct Streams {
 // ended with `status` at once rather than after freeing one by one what the
 // command built (the book's subjects, a search's words).
 int Finish(Streams io, int status);
+// Finish for a command that searched through `source`: the cache written
+// and closed, and the readers gone, first. A run of the program's own that
+// started no reader and wrote nothing to the cache leaves its connections to
+// the end of the process, which frees them at once.
+int FinishSearch(Streams io, int status, std::optional<TextSource>& source);
 
 // The whole tool: `words` are what follows "tavelo-cli".
 int RunTool(const Args& words, Streams io);

@@ -9,6 +9,7 @@
 #include "base/tr.h"
 #include "cli/commands.h"
 #include "cli/manual.h"
+#include "reading/text_source.h"
 
 namespace tavelo::cli {
 
@@ -45,6 +46,16 @@ int Finish(Streams io, int status)
         return status;
     std::fflush(nullptr);
     std::_Exit(status);
+}
+
+int FinishSearch(Streams io, int status, std::optional<TextSource>& source)
+{
+    if (source) {
+        source->Cache().Flush();
+        if (!io.endsProcess || source->ReaderStarts() > 0 || source->Cache().OpenedForWriting())
+            source.reset();
+    }
+    return Finish(io, status);
 }
 
 int RunTool(const Args& words, Streams io)

@@ -954,6 +954,12 @@ void TextCache::Flush()
     m_wake.notify_all();
 }
 
+bool TextCache::OpenedForWriting()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_writer != nullptr;
+}
+
 void TextCache::Resume()
 {
     const std::lock_guard lock(m_mutex);

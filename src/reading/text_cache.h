@@ -179,6 +179,10 @@ public:
     // Texts kept during a search go into the full-text index
     // (TextsContaining) after it, on the writer's thread.
     void Flush();
+    // Whether this run has opened the cache for writing: it has written to
+    // it, or has had something to write. One that has not, once flushed,
+    // leaves the file as another run may find it without a close.
+    bool OpenedForWriting();
     // Waits until every text kept is in the full-text index.
     void FinishIndexing();
     // Before a search: a cache that another program kept busy during the last

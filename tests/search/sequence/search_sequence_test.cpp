@@ -225,6 +225,23 @@ TEST(SearchSequence, AFirstSearchAfterTheCacheIsClearedEndsWithEveryHit)
         expectSearch(round == 0 ? "first search after a clear" : "another first search after a clear");
         expectSearch("the same again, nothing changed");
     }
+    // A find that finds every text in the cache writes nothing, and its
+    // process ends without closing the cache: the next ones find it whole.
+    for (int run = 0; run < 2; ++run) {
+        const ProcessRun find = RunCli({"find", bookPath.string(), bench::kSoughtWord, "--limit", "100000"}, cache, work);
+        ASSERT_TRUE(find.ended) << find.waits;
+        EXPECT_EQ(find.status, 0) << find.err;
+        std::set<std::string> found;
+        std::istringstream lines(find.out);
+        for (std::string line; std::getline(lines, line);)
+            found.insert(line.substr(0, line.find('\t')));
+        EXPECT_EQ(found.size(), expected.size()) << "find, run " << run;
+    }
+    const ProcessRun stats = RunCli({"cache", "stats"}, cache, work);
+    ASSERT_TRUE(stats.ended && stats.status == 0) << stats.err << stats.waits;
+    EXPECT_NE(stats.out.find("Textes gard\xC3\xA9s : 2000 "), std::string::npos) << stats.out;
+    const ProcessRun clear = RunCli({"cache", "clear"}, cache, work);
+    EXPECT_TRUE(clear.ended && clear.status == 0) << clear.err << clear.waits;
     if (!dropped)
         std::cout << "The page cache could not be dropped here (root and a writable /proc/sys are needed): "
                      "the sequence ran without that step.\n";
