@@ -155,7 +155,9 @@ int RunSearch(const Args& args, Streams io)
 
     // The cache goes on opening while the documents are first looked at.
     std::optional<TextSource> source;
-    if (useCache)
+    // A search the cache cannot serve does not wait for it to open (the
+    // process of the program's own ends without it).
+    if (cache.valid() && CacheServesSearch(subjects, scopes))
         source.emplace(std::move(cache), reading);
     else
         source.emplace(TextCache::Disabled(), reading);

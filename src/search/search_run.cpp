@@ -57,6 +57,10 @@ bool MatchesOutsideContents(const CTenorels& subject, const SearchPattern& patte
 enum class Verdict : std::uint8_t { kPending, kFound, kNotFound, kUnreadable, kSkipped };
 
 // One document of a subject not matched otherwise, in book order.
+// From this many documents, the cache's index is asked which texts hold the
+// word; below, loading their texts costs less.
+constexpr std::size_t kIndexWorthFrom = 32;
+
 struct Task {
     const CTenorels* subject;
     std::size_t subjectIndex;
@@ -92,7 +96,6 @@ public:
         // costs less, and for none it is not asked. It is asked while the
         // files are looked up, and set aside when few of them are known.
         // The cache may be opening still: the files are looked at meanwhile.
-        constexpr std::size_t kIndexWorthFrom = 32;
         std::future<std::optional<TextCandidates>> candidates;
         const auto askIndex = [&] {
             TextCache& cache = source.Cache();
@@ -380,6 +383,21 @@ std::string DescribeUnreadKinds(const std::map<std::string, std::size_t>& unread
     return (total == 1 ? Tr("Search", "Un document n'a pas été examiné, son genre n'est pas lu : ")
                        : Format(Tr("Search", "%1 documents n'ont pas été examinés, leur genre n'est pas lu : "), {std::to_string(total)})) +
            kinds + ".";
+}
+
+bool CacheServesSearch(const SubjectList& subjects, unsigned scopes)
+{
+    if (!(scopes & kScopeDocumentContents))
+        return false;
+    std::size_t read = 0;
+    for (const auto& subject : subjects)
+        for (int d = 0; d < subject->GetDocumentCount(); ++d) {
+            const DocumentKind kind = KindOfExtension(subject->GetDocumentExtension(d));
+            if (kind != DocumentKind::kOther && !IsReadInProcess(kind))
+                return true;
+            read += kind != DocumentKind::kOther ? 1 : 0;
+        }
+    return read >= kIndexWorthFrom;
 }
 
 std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& unreadable)

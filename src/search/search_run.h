@@ -56,6 +56,12 @@ struct SearchEnvironment {
 SearchResult RunSearch(const SubjectList& subjects, const SearchPattern& pattern, unsigned scopes,
                        const SearchEnvironment& environment = {});
 
+// Whether a search of `subjects` in `scopes` gains from the text cache: not
+// when it reads no document, nor when every document it reads is plain text,
+// read in the process, and too few for the cache's index to be asked; opening
+// the cache then costs more than it can spare.
+bool CacheServesSearch(const SubjectList& subjects, unsigned scopes);
+
 // The message, translated, that lists the unreadable documents at the end of a
 // search (the first ones, then how many others); empty when there is none.
 std::string DescribeUnreadableDocuments(const std::vector<UnreadableDocument>& unreadable);
