@@ -1,6 +1,7 @@
 // tavelo-cli search: the search of the book window, without the window.
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -137,13 +138,22 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
+    // The cache opens while a large book is read. A small one, a few dozen
+    // documents at most, is read in less time: the cache is opened after it,
+    // and only for a search it serves.
+    constexpr std::uintmax_t kSmallBook = 4096;
+    std::error_code sizeError;
+    const std::uintmax_t bookSize = std::filesystem::file_size(bookPath, sizeError);
+    const bool openFirst = useCache && (sizeError || bookSize > kSmallBook);
     std::future<std::unique_ptr<TextCache>> cache;
-    if (useCache)
+    if (openFirst)
         cache = TextCache::OpenInBackground();
     std::optional<SubjectList> read = ReadBookSubjects(bookPath, io.err);
     if (!read)
         return kBadInput;
     const SubjectList subjects = std::move(*read);
+    if (useCache && !openFirst && CacheServesSearch(subjects, scopes))
+        cache = TextCache::OpenInBackground();
 
     std::optional<SearchPattern> pattern;
     try {
@@ -153,10 +163,10 @@ int RunSearch(const Args& args, Streams io)
         return kBadInput;
     }
 
-    // The cache goes on opening while the documents are first looked at.
+    // The cache goes on opening while the documents are first looked at. A
+    // search it cannot serve does not wait for it (the process of the
+    // program's own ends without it).
     std::optional<TextSource> source;
-    // A search the cache cannot serve does not wait for it to open (the
-    // process of the program's own ends without it).
     if (cache.valid() && CacheServesSearch(subjects, scopes))
         source.emplace(std::move(cache), reading);
     else
