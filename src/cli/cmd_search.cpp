@@ -152,7 +152,8 @@ int RunSearch(const Args& args, Streams io)
     if (!read)
         return kBadInput;
     const SubjectList subjects = std::move(*read);
-    if (useCache && !openFirst && CacheServesSearch(subjects, scopes))
+    const bool served = useCache && CacheServesSearch(subjects, scopes);
+    if (served && !openFirst)
         cache = TextCache::OpenInBackground();
 
     std::optional<SearchPattern> pattern;
@@ -167,7 +168,7 @@ int RunSearch(const Args& args, Streams io)
     // search it cannot serve does not wait for it (the process of the
     // program's own ends without it).
     std::optional<TextSource> source;
-    if (cache.valid() && CacheServesSearch(subjects, scopes))
+    if (served)
         source.emplace(std::move(cache), reading);
     else
         source.emplace(TextCache::Disabled(), reading);

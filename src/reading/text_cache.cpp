@@ -267,7 +267,7 @@ void TextCache::Failed(int code, const char* what)
                     {m_folder}));
         // Emptied under the next search, whose schema check starts afresh.
         int opened = SQLITE_OK;
-        std::unique_ptr<Connection> writer = m_writer ? nullptr : OpenWriter(opened);
+        std::unique_ptr<Connection> writer = m_writer ? nullptr : OpenConnection("", opened);
         if (Connection* marker = m_writer ? m_writer.get() : writer.get())
             marker->Exec("PRAGMA user_version=0");
     } else if ((code & 0xFF) == SQLITE_FULL) {
@@ -295,28 +295,19 @@ std::unique_ptr<TextCache::Connection> TextCache::Acquire()
             return connection;
         }
     }
-    auto connection = std::make_unique<Connection>();
-    int code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (code == SQLITE_OK)
-        code = RegisterWordTokenizer(connection->db);
-    if (code == SQLITE_OK) {
-        sqlite3_busy_timeout(connection->db, 2000);
-        // Pages read from the file's mapping rather than copied in.
-        // The last connection to close checkpoints: without a sync either.
-        KeepWalFiles(connection->db);
-        code = connection->Exec(
-            "PRAGMA mmap_size = 268435456; PRAGMA synchronous=OFF; PRAGMA journal_size_limit=4194304; BEGIN");
-        connection->reading = code == SQLITE_OK;
-    }
-    if (code != SQLITE_OK) {
+    // Pages read from the file's mapping rather than copied in.
+    int code = SQLITE_OK;
+    std::unique_ptr<Connection> connection = OpenConnection("PRAGMA mmap_size = 268435456; BEGIN", code);
+    if (!connection) {
         const std::lock_guard lock(m_mutex);
         Failed(code, TAVELO_TR_NOOP("Search", "ouvert"));
         return nullptr;
     }
+    connection->reading = true;
     return connection;
 }
 
-std::unique_ptr<TextCache::Connection> TextCache::OpenWriter(int& code) const
+std::unique_ptr<TextCache::Connection> TextCache::OpenConnection(const char* pragmas, int& code) const
 {
     auto connection = std::make_unique<Connection>();
     code = sqlite3_open_v2(m_path.c_str(), &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -324,9 +315,12 @@ std::unique_ptr<TextCache::Connection> TextCache::OpenWriter(int& code) const
         code = RegisterWordTokenizer(connection->db);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(connection->db, 2000);
+        // The last connection to close checkpoints: without a sync either.
         KeepWalFiles(connection->db);
         code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_size_limit=4194304;");
     }
+    if (code == SQLITE_OK)
+        code = connection->Exec(pragmas);
     return code == SQLITE_OK ? std::move(connection) : nullptr;
 }
 
@@ -336,7 +330,7 @@ TextCache::Connection* TextCache::Writer()
         return nullptr;
     if (!m_writer) {
         int code = SQLITE_OK;
-        m_writer = OpenWriter(code);
+        m_writer = OpenConnection("", code);
         if (!m_writer)
             Failed(code, TAVELO_TR_NOOP("Search", "ouvert"));
     }

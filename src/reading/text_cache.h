@@ -204,7 +204,9 @@ private:
     // Called with m_mutex held: the connection that writes, opened the first
     // time something is to be written; nullptr when the cache cannot be used.
     Connection* Writer();
-    std::unique_ptr<Connection> OpenWriter(int& code) const;
+    // A connection to the cache's file, `pragmas` run on it; nullptr, with
+    // `code` set, when it cannot be opened.
+    std::unique_ptr<Connection> OpenConnection(const char* pragmas, int& code) const;
     // The first row of `sql` on a reading connection, its parameters bound
     // by `bind`, read by `read` when there is one; a failure is reported.
     void ReadRow(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,
