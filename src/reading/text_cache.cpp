@@ -160,7 +160,7 @@ bool TextCache::OpenDatabase()
         int code = sqlite3_open_v2(m_path.c_str(), &connection->db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (code == SQLITE_OK) {
-            sqlite3_busy_timeout(connection->db, 2000);
+            sqlite3_busy_timeout(connection->db, kBusyWaitMs);
             // Never a sync: the cache holds only what can be read again, and
             // a sync waits for the disk, on a busy one behind every other
             // program's writes. What a crash leaves damaged is rebuilt.
@@ -186,6 +186,8 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK && version == 4 && UpgradeFromSchema4(connection->db) == SQLITE_OK)
             version = kSchemaVersion;
         if (code == SQLITE_OK && version == 6 && UpgradeSeen(connection->db) == SQLITE_OK)
+            version = kSchemaVersion;
+        if (code == SQLITE_OK && version == 7 && UpgradeKnown(connection->db) == SQLITE_OK)
             version = kSchemaVersion;
         if (code == SQLITE_OK && version != kSchemaVersion) {
             // A new cache, or one of another schema: it only holds what can be
@@ -314,7 +316,7 @@ std::unique_ptr<TextCache::Connection> TextCache::OpenConnection(const char* pra
     if (code == SQLITE_OK)
         code = RegisterWordTokenizer(connection->db);
     if (code == SQLITE_OK) {
-        sqlite3_busy_timeout(connection->db, 2000);
+        sqlite3_busy_timeout(connection->db, kBusyWaitMs);
         // The last connection to close checkpoints: without a sync either.
         KeepWalFiles(connection->db);
         code = connection->Exec("PRAGMA synchronous=OFF; PRAGMA journal_size_limit=4194304;");
@@ -404,108 +406,6 @@ std::optional<CacheEntry> TextCache::Find(const FileState& state, DocumentKind k
     if (touched)
         m_touched.push_back(entry->textId);
     return entry;
-}
-
-// Whether the rows asked for are best found by reading every row of the table
-// once (`countSql` counts them) rather than by a search for each: when the
-// table holds few more. For a few rows, a search each costs less than the
-// count.
-bool TextCache::InOnePass(Connection& connection, const char* countSql, std::size_t asked, int& code)
-{
-    constexpr std::size_t kFewAsked = 64;
-    constexpr std::int64_t kFewMore = 2;
-    if (asked <= kFewAsked)
-        return false;
-    std::int64_t kept = std::numeric_limits<std::int64_t>::max();
-    if (sqlite3_stmt* count = connection.Prepare(countSql, code))
-        code = Run(count, [&kept](sqlite3_stmt* row) { kept = sqlite3_column_int64(row, 0); });
-    return kept <= kFewMore * static_cast<std::int64_t>(asked) + 256;
-}
-
-// Every row of `files` in the order of the table's key, and the state of
-// every text, in order of id.
-struct TextCache::KnownFiles {
-    struct File {
-        std::int64_t device, inode;
-        int kind;
-        std::int64_t size, mtimeNs, version, textId;
-    };
-    // Sorted, so kept small: the reasons stand apart.
-    struct Text {
-        std::int64_t id, version, used;
-        std::int32_t reason; // in `reasons`; -1 when the text is readable
-    };
-    // False when the cache holds too many files for one pass: FindMany
-    // then searches for each, and `files` and `texts` are empty.
-    bool whole = false;
-    std::vector<File> files;
-    std::vector<Text> texts;
-    std::vector<std::string> reasons;
-
-    const File* FindFile(const FileState& state, DocumentKind kind) const
-    {
-        const auto key = std::make_tuple(Signed(state.device), Signed(state.inode), static_cast<int>(kind));
-        const auto at = std::lower_bound(files.begin(), files.end(), key, [](const File& f, const auto& k) {
-            return std::make_tuple(f.device, f.inode, f.kind) < k;
-        });
-        return at != files.end() && std::make_tuple(at->device, at->inode, at->kind) == key ? &*at : nullptr;
-    }
-    const Text* FindText(std::int64_t id) const
-    {
-        const auto at =
-            std::lower_bound(texts.begin(), texts.end(), id, [](const Text& t, std::int64_t i) { return t.id < i; });
-        return at != texts.end() && at->id == id ? &*at : nullptr;
-    }
-};
-
-int TextCache::ReadKnownFiles(Connection& connection, KnownFiles& known)
-{
-    int code = SQLITE_OK;
-    // The state of every text, from its covering index rather than from the
-    // table, whose rows hold the texts themselves.
-    if (sqlite3_stmt* all = connection.Prepare("SELECT id, version, used, reason FROM texts", code))
-        code = RunEach(all, [&known](sqlite3_stmt* row) {
-            std::int32_t reason = -1;
-            if (sqlite3_column_type(row, 3) != SQLITE_NULL) {
-                reason = static_cast<std::int32_t>(known.reasons.size());
-                known.reasons.push_back(ColumnText(row, 3));
-            }
-            known.texts.push_back(
-                {sqlite3_column_int64(row, 0), sqlite3_column_int64(row, 1), sqlite3_column_int64(row, 2), reason});
-        });
-    std::sort(known.texts.begin(), known.texts.end(),
-              [](const KnownFiles::Text& a, const KnownFiles::Text& b) { return a.id < b.id; });
-    sqlite3_stmt* all = code == SQLITE_OK ? connection.Prepare("SELECT dev, ino, kind, size, mtime, version, text_id "
-                                                               "FROM files ORDER BY dev, ino, kind",
-                                                               code)
-                                          : nullptr;
-    if (all != nullptr)
-        code = RunEach(all, [&known](sqlite3_stmt* row) {
-            known.files.push_back({sqlite3_column_int64(row, 0), sqlite3_column_int64(row, 1),
-                                   sqlite3_column_int(row, 2), sqlite3_column_int64(row, 3),
-                                   sqlite3_column_int64(row, 4), sqlite3_column_int64(row, 5),
-                                   sqlite3_column_int64(row, 6)});
-        });
-    return code;
-}
-
-std::shared_ptr<const TextCache::KnownFiles> TextCache::KnownFilesFor(std::size_t asked)
-{
-    std::unique_ptr<Connection> connection = Acquire();
-    if (!connection)
-        return nullptr;
-    int code = SQLITE_OK;
-    auto known = std::make_shared<KnownFiles>();
-    known->whole = InOnePass(*connection, "SELECT count(*) FROM files", asked, code);
-    if (code == SQLITE_OK && known->whole)
-        code = ReadKnownFiles(*connection, *known);
-    Release(std::move(connection));
-    if (code != SQLITE_OK) {
-        const std::lock_guard lock(m_mutex);
-        Failed(code, TAVELO_TR_NOOP("Search", "lu"));
-        return nullptr;
-    }
-    return known;
 }
 
 std::vector<std::optional<CacheEntry>> TextCache::FindMany(const std::vector<std::pair<FileState, DocumentKind>>& files,
@@ -723,6 +623,10 @@ int TextCache::WriteBatch(const std::vector<PendingWrite>& batch, bool settle)
         AddSeen(m_seenPending, write.path, {write.state.size, write.hash});
         ++m_seenPendingCount;
     }
+    const bool changes = std::any_of(batch.begin(), batch.end(),
+                                     [](const PendingWrite& write) { return write.what != PendingWrite::kPath; });
+    if (code == SQLITE_OK && changes)
+        code = CountChange(m_writer->db);
     if (code == SQLITE_OK && (settle || m_seenPendingCount >= kPathsAtOnce)) {
         code = WriteSeen(m_seenPending);
         m_seenPending.clear();
@@ -935,11 +839,15 @@ void TextCache::Flush()
             sqlite3_bind_int64(s, 2, id);
             code = Run(s);
         }
+        if (code == SQLITE_OK)
+            code = CountChange(m_writer->db);
         m_writer->Exec(code == SQLITE_OK ? "COMMIT" : "ROLLBACK");
     }
     m_touched.clear();
     if (m_enabled)
         Evict();
+    if (m_enabled)
+        KeepKnown();
     // The texts of this search go into the full-text index now, off the
     // search's time.
     m_searching = false;
@@ -1005,6 +913,7 @@ bool TextCache::Clear(std::string& reason)
         return false;
     }
     m_touched.clear();
+    m_knownToKeep = {};
     {
         const std::lock_guard remembered(m_rememberedMutex);
         m_remembered.clear();
@@ -1014,6 +923,8 @@ bool TextCache::Clear(std::string& reason)
     int code = m_writer->Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK)
         code = m_writer->Exec("DELETE FROM files; DELETE FROM seen; DELETE FROM texts;");
+    if (code == SQLITE_OK)
+        code = CountChange(m_writer->db);
     if (code == SQLITE_OK)
         code = ClearIndex(m_writer->db);
     if (code == SQLITE_OK)

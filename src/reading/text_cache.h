@@ -27,6 +27,7 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -212,8 +213,8 @@ private:
     void ReadRow(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,
                  const std::function<void(sqlite3_stmt*)>& read);
     void BeginReading(Connection& connection);
-    static bool InOnePass(Connection& connection, const char* countSql, std::size_t asked, int& code);
     static int ReadKnownFiles(Connection& connection, KnownFiles& known);
+    void KeepKnown();
     // LastSeen's lookup, without waiting for the writer.
     std::optional<KnownFile> KnownPath(const std::string& path);
     void EndReading();
@@ -279,6 +280,9 @@ private:
     bool m_warned = false;
     std::string m_warning;
     std::vector<std::int64_t> m_touched; // texts used, to mark recent at Flush
+    // The state KnownFilesFor read from the rows, and the count of changes
+    // it read with it, for KeepKnown.
+    std::pair<std::int64_t, std::shared_ptr<const KnownFiles>> m_knownToKeep;
 };
 
 } // namespace tavelo

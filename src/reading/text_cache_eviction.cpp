@@ -50,6 +50,8 @@ void TextCache::Evict()
     if (code == SQLITE_OK)
         code = m_writer->Exec("DELETE FROM files WHERE text_id NOT IN (SELECT id FROM texts)");
     if (code == SQLITE_OK)
+        code = CountChange(m_writer->db);
+    if (code == SQLITE_OK)
         code = m_writer->Exec("COMMIT");
     if (code != SQLITE_OK) {
         m_writer->Exec("ROLLBACK");

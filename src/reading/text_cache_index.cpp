@@ -17,7 +17,7 @@ namespace tavelo {
 using namespace text_cache_sql;
 
 // Raised whenever the tables change shape; an older cache is emptied.
-const int text_cache_sql::kSchemaVersion = 7;
+const int text_cache_sql::kSchemaVersion = 8;
 
 namespace {
 
@@ -83,7 +83,38 @@ CREATE TABLE IF NOT EXISTS seen(
     files BLOB NOT NULL);
 )SQL";
 
+// The state of every file and text, in one row for a search to read at once
+// (text_cache_known.cpp): `state` holds `files` files as they stood when the
+// count of changes was `changes`, or is NULL. Made anew by every upgrade: a
+// build that does not know it may have changed the files since.
+constexpr const char* kKnownSchema = R"SQL(
+DROP TABLE IF EXISTS known;
+CREATE TABLE known(
+    changes INTEGER NOT NULL,
+    files INTEGER,
+    state BLOB);
+INSERT INTO known VALUES (0, NULL, NULL);
+)SQL";
+
 } // namespace
+
+int text_cache_sql::CountChange(sqlite3* db)
+{
+    return sqlite3_exec(db, "UPDATE known SET changes = changes + 1, files = NULL, state = NULL", nullptr, nullptr,
+                        nullptr);
+}
+
+int text_cache_sql::UpgradeKnown(sqlite3* db)
+{
+    const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
+    int code = exec("BEGIN IMMEDIATE");
+    if (code != SQLITE_OK)
+        return code;
+    code = exec(kKnownSchema);
+    if (code == SQLITE_OK)
+        code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+}
 
 int text_cache_sql::UpgradeSeen(sqlite3* db)
 {
@@ -94,6 +125,8 @@ int text_cache_sql::UpgradeSeen(sqlite3* db)
     if (code != SQLITE_OK)
         return code;
     code = exec(kSeenSchema);
+    if (code == SQLITE_OK)
+        code = exec(kKnownSchema);
     if (code == SQLITE_OK)
         code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
@@ -130,6 +163,8 @@ int text_cache_sql::CreateSchema(sqlite3* db)
         if (code == SQLITE_OK)
             code = exec(kWordIndexSchema);
         if (code == SQLITE_OK)
+            code = exec(kKnownSchema);
+        if (code == SQLITE_OK)
             code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
         code = code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
     }
@@ -153,6 +188,8 @@ int text_cache_sql::UpgradeFromSchema4(sqlite3* db)
         code = exec(kTotalsSchema);
     if (code == SQLITE_OK)
         code = exec(kWordIndexSchema);
+    if (code == SQLITE_OK)
+        code = exec(kKnownSchema);
     if (code == SQLITE_OK)
         code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);

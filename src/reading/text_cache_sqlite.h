@@ -2,12 +2,14 @@
 // What the parts of the text cache share, and nothing else includes: small
 // SQLite helpers, a connection with its prepared statements, and the schema.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include <sqlite3.h>
@@ -23,6 +25,10 @@ inline std::int64_t Today()
     using namespace std::chrono;
     return duration_cast<hours>(system_clock::now().time_since_epoch()).count() / 24;
 }
+
+// How long a connection waits for another program's write before it gives
+// up on the cache for the rest of the search.
+inline constexpr int kBusyWaitMs = 2000;
 
 inline std::int64_t Signed(std::uint64_t value)
 {
@@ -136,7 +142,60 @@ bool DecodeSeen(std::string_view blob, std::vector<SeenFile>& files);
 using SeenUpdates = std::map<std::string, std::map<std::string, KnownFile>>;
 void AddSeen(SeenUpdates& updates, std::string_view path, const KnownFile& known);
 
+// The count of the changes made to `files` and `texts`, which the
+// transaction that makes one adds to: the state of both that a search read
+// before it (`known.state`) is dropped.
+int CountChange(sqlite3* db);
+// Makes the row of the files and texts known in one piece, in place of
+// schema 7's reading of every row (text_cache_index.cpp).
+int UpgradeKnown(sqlite3* db);
+
+// The state of every file and text in one row, as EncodeKnown writes it
+// (text_cache_known.cpp).
+std::string EncodeKnown(const TextCache::KnownFiles& known);
+// False when the row is damaged, or written by a build of another layout.
+bool DecodeKnown(std::string_view blob, TextCache::KnownFiles& known);
+
 } // namespace text_cache_sql
+
+// Every row of `files` in the order of the table's key, and the state of
+// every text, in order of id: what a search asks of the cache for each of its
+// documents, read at once.
+struct TextCache::KnownFiles {
+    // Both laid out without padding, so that they are kept as they stand.
+    struct File {
+        std::int64_t device, inode, size, mtimeNs, version, textId;
+        std::int32_t kind, unused;
+    };
+    // Sorted, so kept small: the reasons stand apart.
+    struct Text {
+        std::int64_t id, version, used;
+        std::int32_t reason; // in `reasons`; -1 when the text is readable
+        std::int32_t unused;
+    };
+    // False when the cache holds too many files for one pass: FindMany
+    // then searches for each, and `files` and `texts` are empty.
+    bool whole = false;
+    std::vector<File> files;
+    std::vector<Text> texts;
+    std::vector<std::string> reasons;
+
+    const File* FindFile(const FileState& state, DocumentKind kind) const
+    {
+        const auto key = std::make_tuple(text_cache_sql::Signed(state.device), text_cache_sql::Signed(state.inode),
+                                         static_cast<std::int32_t>(kind));
+        const auto at = std::lower_bound(files.begin(), files.end(), key, [](const File& f, const auto& k) {
+            return std::make_tuple(f.device, f.inode, f.kind) < k;
+        });
+        return at != files.end() && std::make_tuple(at->device, at->inode, at->kind) == key ? &*at : nullptr;
+    }
+    const Text* FindText(std::int64_t id) const
+    {
+        const auto at =
+            std::lower_bound(texts.begin(), texts.end(), id, [](const Text& t, std::int64_t i) { return t.id < i; });
+        return at != texts.end() && at->id == id ? &*at : nullptr;
+    }
+};
 
 // One database connection and its statements, each prepared once.
 struct TextCache::Connection {

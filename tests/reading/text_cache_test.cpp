@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <thread>
@@ -70,6 +71,21 @@ void Sql(const std::string& database, const std::string& sql)
     sqlite3_busy_timeout(db, 5000);
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+// The first column of the first row of `sql`, as a number; -1 without a row.
+std::int64_t SqlNumber(const std::string& database, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    std::int64_t value = -1;
+    EXPECT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    if (s != nullptr && sqlite3_step(s) == SQLITE_ROW)
+        value = sqlite3_column_int64(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return value;
 }
 
 // The default file system of SQLite, counting what makes a program wait
@@ -438,7 +454,9 @@ TEST(TextCache, TextsByFileStateThenByContent)
         }
     };
     sameAsOneByOne("read whole");
-    Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3");
+    // As another build would, counting its change.
+    Sql(DatabaseOf(dir), "UPDATE files SET version = version + 1 WHERE kind = 3; "
+                         "UPDATE known SET changes = changes + 1, files = NULL, state = NULL");
     cache->Flush(); // a search ends: the next one sees what others wrote
     EXPECT_FALSE(cache->Find(StateOfPath(path), DocumentKind::kPdf));
     sameAsOneByOne("read whole, a reader's version changed");
@@ -476,6 +494,119 @@ TEST(TextCache, TextsByFileStateThenByContent)
     EXPECT_FALSE(cache->FindContent(hash, DocumentKind::kPdf));
     EXPECT_EQ(cache->Stats()->texts, 0u);
     EXPECT_TRUE(cache->TakeWarning().empty());
+}
+
+// A search reads the state of every file and text from one row, which a
+// search that read the rows keeps. Whatever changes a file or a text drops
+// it, here or in another instance: a state kept from before would answer for
+// files and texts as they no longer are. A damaged row, or one an older build
+// left behind, is read past.
+TEST(TextCache, TheStateKeptInOneRowIsDroppedByEveryChange)
+{
+    constexpr int kFiles = 100;
+    const auto stateOf = [](int i) { return FileState{1, std::uint64_t(i), 10, 10}; };
+    const DocumentText text = TextOf({{MatchRule::kPattern, "texte"}});
+    struct Case {
+        const char* name;
+        std::function<void(TextCache&, const TempDir&)> change;
+        // Whether the change drops the row as it is made.
+        bool drops = true;
+    };
+    const std::vector<Case> cases = {
+        {"a file read again",
+         [&](TextCache& cache, const TempDir& dir) {
+             cache.Store(dir.File("0"), FileState{1, 0, 11, 11}, DocumentKind::kPdf, HashBytes("autre"), &text);
+         }},
+        {"a file linked to a text kept", [&](TextCache& cache, const TempDir& dir) {
+             cache.Link(dir.File("0"), FileState{1, 0, 12, 12}, DocumentKind::kPdf, HashBytes("1"),
+                        cache.Find(stateOf(1), DocumentKind::kPdf)->textId);
+         }},
+        {"a text used again", [&](TextCache& cache, const TempDir& dir) {
+             Sql(DatabaseOf(dir), "UPDATE texts SET used = used - 3");
+             cache.NewSnapshot();
+             ASSERT_TRUE(cache.Find(stateOf(2), DocumentKind::kPdf));
+         }},
+        {"texts evicted", [&](TextCache&, const TempDir& dir) {
+             auto small = TextCache::Open(dir.File("cache"), 600);
+             small->Flush();
+         }},
+        {"the cache emptied", [&](TextCache& cache, const TempDir&) {
+             std::string reason;
+             ASSERT_TRUE(cache.Clear(reason)) << reason;
+         }},
+        {"a damaged row", [&](TextCache&, const TempDir& dir) {
+             Sql(DatabaseOf(dir), "UPDATE known SET state = substr(state, 1, length(state) - 3)");
+         },
+         false},
+        {"files changed by a build that does not keep the row", [&](TextCache&, const TempDir& dir) {
+             Sql(DatabaseOf(dir), "UPDATE files SET mtime = 99 WHERE ino = 3; PRAGMA user_version = 7");
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::vector<std::pair<FileState, DocumentKind>> asked;
+        {
+            auto cache = TextCache::Open(dir.File("cache"));
+            for (int i = 0; i < kFiles; ++i) {
+                const std::string name = std::to_string(i);
+                if (i % 10 == 9)
+                    cache->Store(dir.File(name), stateOf(i), DocumentKind::kPdf, HashBytes(name), nullptr,
+                                 "illisible " + name);
+                else
+                    cache->Store(dir.File(name), stateOf(i), DocumentKind::kPdf, HashBytes(name), &text);
+                asked.emplace_back(stateOf(i), DocumentKind::kPdf);
+            }
+            cache->Flush();
+        }
+        asked.emplace_back(FileState{1, 0, 11, 11}, DocumentKind::kPdf);
+        asked.emplace_back(FileState{1, 0, 12, 12}, DocumentKind::kPdf);
+        asked.emplace_back(FileState{1, 3, 10, 99}, DocumentKind::kPdf);
+        // Each search: FindMany answers as Find does for each file.
+        const auto search = [&](const char* when) {
+            auto cache = TextCache::Open(dir.File("cache"));
+            const std::shared_ptr<const TextCache::KnownFiles> known = cache->KnownFilesFor(asked.size());
+            ASSERT_TRUE(known) << cache->TakeWarning();
+            const std::vector<std::optional<CacheEntry>> many = cache->FindMany(asked, known.get());
+            for (std::size_t i = 0; i < asked.size(); ++i) {
+                const std::optional<CacheEntry> one = cache->Find(asked[i].first, asked[i].second);
+                ASSERT_EQ(many[i].has_value(), one.has_value()) << c.name << ", " << when << ", file " << i;
+                if (one) {
+                    EXPECT_TRUE(many[i]->textId == one->textId && many[i]->unreadable == one->unreadable &&
+                                many[i]->reason == one->reason)
+                        << c.name << ", " << when << ", file " << i;
+                }
+            }
+            cache->Flush();
+            EXPECT_TRUE(cache->TakeWarning().empty()) << c.name;
+        };
+        const std::string database = DatabaseOf(dir);
+        search("from the rows");
+        ASSERT_EQ(SqlNumber(database, "SELECT state IS NOT NULL FROM known"), 1) << c.name;
+        search("from the row kept");
+        {
+            auto cache = TextCache::Open(dir.File("cache"));
+            c.change(*cache, dir);
+            cache->Flush();
+        }
+        EXPECT_EQ(SqlNumber(database, "SELECT state IS NULL FROM known"), c.drops ? 1 : 0) << c.name;
+        search("after the change");
+        search("after the change, from the row kept anew");
+        EXPECT_EQ(SqlNumber(database, "SELECT state IS NOT NULL FROM known"), 1) << c.name;
+
+        // A search that read the rows before someone changed them keeps
+        // nothing at its end.
+        Sql(database, "UPDATE known SET changes = changes + 1, files = NULL, state = NULL");
+        auto reading = TextCache::Open(dir.File("cache"));
+        ASSERT_TRUE(reading->KnownFilesFor(asked.size()));
+        {
+            auto other = TextCache::Open(dir.File("cache"));
+            other->Store(dir.File("5"), FileState{1, 5, 13, 13}, DocumentKind::kPdf, HashBytes("encore"), &text);
+            other->Flush();
+        }
+        reading->Flush();
+        EXPECT_EQ(SqlNumber(database, "SELECT state IS NULL FROM known"), 1) << c.name;
+    }
 }
 
 TEST(TextCache, PrivateToTheUser)
