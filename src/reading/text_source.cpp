@@ -317,7 +317,8 @@ namespace {
 // among them; what the cache makes needless is forgotten once it is known.
 std::vector<DocumentLookup> LookManyWith(const std::function<TextCache&()>& resolve, bool resolved,
                                          const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                         bool plainText, const std::function<void()>& meanwhile)
+                                         bool plainText, const std::function<void()>& meanwhile,
+                                         const std::function<void()>& thenAsk)
 {
     std::vector<DocumentLookup> lookups(documents.size());
     TextCache* cache = resolved ? &resolve() : nullptr;
@@ -361,6 +362,8 @@ std::vector<DocumentLookup> LookManyWith(const std::function<TextCache&()>& reso
             return;
         plainForgotten = plainText && cache->KnowsNothing();
         known = cache->KnownFilesFor(plainForgotten ? looking - plainLooking : looking);
+        if (thenAsk)
+            thenAsk();
     };
     const auto look = [&](std::size_t i) {
         const auto& [path, kind] = documents[i];
@@ -415,17 +418,19 @@ std::vector<DocumentLookup> LookManyWith(const std::function<TextCache&()>& reso
 
 std::vector<DocumentLookup> LookMany(TextCache& cache,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText, const std::function<void()>& meanwhile)
+                                     bool plainText, const std::function<void()>& meanwhile,
+                                     const std::function<void()>& thenAsk)
 {
-    return LookManyWith([&cache]() -> TextCache& { return cache; }, true, documents, plainText, meanwhile);
+    return LookManyWith([&cache]() -> TextCache& { return cache; }, true, documents, plainText, meanwhile, thenAsk);
 }
 
 std::vector<DocumentLookup> LookMany(TextSource& source,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText, const std::function<void()>& meanwhile)
+                                     bool plainText, const std::function<void()>& meanwhile,
+                                     const std::function<void()>& thenAsk)
 {
     return LookManyWith([&source]() -> TextCache& { return source.Cache(); }, source.CacheReady(), documents,
-                        plainText, meanwhile);
+                        plainText, meanwhile, thenAsk);
 }
 
 DocumentLookup TextSource::Look(const std::string& path, DocumentKind kind)

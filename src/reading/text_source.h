@@ -82,10 +82,13 @@ void InParallel(std::size_t count, std::size_t worthSharing, const std::function
 // is asked in one pass. Plain text files are looked up too when `plainText`
 // (with what was last read at their paths); the kinds that are never read,
 // never. `meanwhile` runs on the caller's thread while the files are
-// looked at, before the cache is read.
+// looked at, before the cache is read; `thenAsk` once a cache that can be
+// used is read, on the same thread and connection, while the files are
+// looked at still.
 std::vector<DocumentLookup> LookMany(TextCache& cache,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText = false, const std::function<void()>& meanwhile = {});
+                                     bool plainText = false, const std::function<void()>& meanwhile = {},
+                                     const std::function<void()>& thenAsk = {});
 
 class TextSource;
 // LookMany with the source's cache, which may be opening still: the files
@@ -93,7 +96,8 @@ class TextSource;
 // found to know none.
 std::vector<DocumentLookup> LookMany(TextSource& source,
                                      const std::vector<std::pair<std::string_view, DocumentKind>>& documents,
-                                     bool plainText = false, const std::function<void()>& meanwhile = {});
+                                     bool plainText = false, const std::function<void()>& meanwhile = {},
+                                     const std::function<void()>& thenAsk = {});
 
 class TextSource {
 public:

@@ -93,26 +93,22 @@ public:
             asked.emplace_back(task.subject->GetDocumentPath(task.document), task.kind);
         // The index's answer lists every text of the cache that holds the
         // word, whatever the book: for a few documents, loading their texts
-        // costs less, and for none it is not asked. It is asked while the
-        // files are looked up, and set aside when few of them are known.
-        // The cache may be opening still: the files are looked at meanwhile.
-        std::future<std::optional<TextCandidates>> candidates;
+        // costs less, and for none it is not asked. It is asked once the
+        // cache's files are read, on their connection, while the files are
+        // looked up on disk, and set aside when few of them are known. The
+        // cache may be opening still: the files are looked at meanwhile.
+        std::optional<TextCandidates> candidates;
         const auto askIndex = [&] {
             TextCache& cache = source.Cache();
-            if (m_tasks.size() >= kIndexWorthFrom && cache.Enabled() && !cache.KnowsNothing())
-                candidates = std::async(std::launch::async, [&cache, literals = pattern.RequiredLiterals()] {
-                    return cache.TextsContaining(literals);
-                });
+            if (m_tasks.size() >= kIndexWorthFrom && !cache.KnowsNothing())
+                candidates = cache.TextsContaining(pattern.RequiredLiterals());
         };
-        m_lookups = LookMany(source, asked, true, askIndex);
+        m_lookups = LookMany(source, asked, true, {}, askIndex);
         TextCache& cache = source.Cache();
         const auto known = std::count_if(m_lookups.begin(), m_lookups.end(),
                                          [](const DocumentLookup& lookup) { return lookup.entry.has_value(); });
-        if (candidates.valid()) {
-            std::optional<TextCandidates> answer = candidates.get();
-            if (static_cast<std::size_t>(known) >= kIndexWorthFrom)
-                m_candidates = std::move(answer);
-        }
+        if (static_cast<std::size_t>(known) >= kIndexWorthFrom)
+            m_candidates = std::move(candidates);
         if (cache.Enabled() && environment.progress != nullptr)
             for (std::size_t i = 0; i < m_tasks.size(); ++i)
                 if (!IsReadInProcess(m_tasks[i].kind) && !m_lookups[i].entry)
