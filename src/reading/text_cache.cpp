@@ -115,7 +115,7 @@ std::future<std::unique_ptr<TextCache>> TextCache::OpenInBackground(bool enabled
         // a second connection waits for the texts loaded two at a time.
         if (std::unique_ptr<Connection> connection = cache->Acquire()) {
             int code = SQLITE_OK;
-            connection->Prepare("SELECT count(*) FROM files", code);
+            connection->Prepare("SELECT changes, files, state FROM known", code);
             std::unique_ptr<Connection> second = cache->Acquire();
             if (second)
                 second->Prepare("SELECT body FROM texts WHERE id = ?1", code);

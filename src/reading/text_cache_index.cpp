@@ -278,19 +278,32 @@ std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::
 {
     if (literals.empty())
         return std::nullopt;
-    std::vector<std::string> phrases;
+    // Each literal asks for texts that hold trigrams covering it, one after
+    // the other and the last at its end, rather than for the phrase of all
+    // its trigrams: as narrow for a rare word, and without the positions of
+    // every trigram of a common one (for a word in most texts, 0.9 ms against
+    // 6.8). What the texts found hold is confirmed on them.
+    std::vector<std::string> queries;
     for (const std::string& literal : literals) {
         if (literal.size() < 3)
             return std::nullopt;
-        std::string phrase = "\"";
-        for (const char c : literal) {
-            if (static_cast<unsigned char>(c) >= 0x80)
-                return std::nullopt;
-            phrase += c;
-            if (c == '"')
-                phrase += '"';
+        if (std::any_of(literal.begin(), literal.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            return std::nullopt;
+        std::string query;
+        for (std::size_t at = 0;; at = std::min(at + 3, literal.size() - 3)) {
+            if (!query.empty())
+                query += " AND ";
+            query += '"';
+            for (const char c : literal.substr(at, 3)) {
+                query += c;
+                if (c == '"')
+                    query += '"';
+            }
+            query += '"';
+            if (at == literal.size() - 3)
+                break;
         }
-        phrases.push_back(phrase + '"');
+        queries.push_back(std::move(query));
     }
     std::unique_ptr<Connection> connection = Acquire();
     if (!connection)
@@ -304,11 +317,11 @@ std::optional<TextCandidates> TextCache::TextsContaining(const std::vector<std::
     if (newest != nullptr && match != nullptr) {
         candidates.emplace();
         code = Run(newest, [&candidates](sqlite3_stmt* row) { candidates->upTo = sqlite3_column_int64(row, 0); });
-        for (const std::string& phrase : phrases) {
+        for (const std::string& query : queries) {
             if (code != SQLITE_OK)
                 break;
             sqlite3_reset(match);
-            BindText(match, 1, phrase);
+            BindText(match, 1, query);
             while ((code = sqlite3_step(match)) == SQLITE_ROW)
                 candidates->ids.insert(sqlite3_column_int64(match, 0));
             if (code == SQLITE_DONE)
