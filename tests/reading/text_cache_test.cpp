@@ -485,10 +485,21 @@ TEST(TextCache, TextsByFileStateThenByContent)
     EXPECT_FALSE(holding->RulesOut(holding->upTo + 1));
     EXPECT_TRUE(cache->TextsContaining({"zorglub"})->ids.empty());
     EXPECT_FALSE(cache->TextsContaining({"ab"}));
+    // Literals of every length from three, quotes among their characters.
+    const DocumentText quoted = TextOf({{MatchRule::kPattern, "il a dit \"oui\" deux fois"}});
+    cache->Store(dir.File("dit.pdf"), FileState{1, 77, 1, 1}, DocumentKind::kPdf, HashBytes("dit"), &quoted);
+    cache->FinishIndexing();
+    const std::int64_t quotedId = cache->Find(FileState{1, 77, 1, 1}, DocumentKind::kPdf)->textId;
+    for (const char* literal : {"dit", "fois", "\"oui\"", "t \"oui", "DIT \"OUI\" DEUX"}) {
+        const auto found = cache->TextsContaining({literal});
+        ASSERT_TRUE(found) << literal;
+        EXPECT_EQ(found->ids, (std::unordered_set<std::int64_t>{quotedId})) << literal;
+    }
+    EXPECT_TRUE(cache->TextsContaining({"\"non\""})->ids.empty());
 
     const std::optional<CacheStats> stats = cache->Stats();
     ASSERT_TRUE(stats);
-    EXPECT_EQ(stats->texts, 402u);
+    EXPECT_EQ(stats->texts, 403u);
     std::string reason;
     ASSERT_TRUE(cache->Clear(reason)) << reason;
     EXPECT_FALSE(cache->FindContent(hash, DocumentKind::kPdf));
