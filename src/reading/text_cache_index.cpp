@@ -1,6 +1,7 @@
 #include "reading/text_cache.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -104,32 +105,35 @@ int text_cache_sql::CountChange(sqlite3* db)
                         nullptr);
 }
 
-int text_cache_sql::UpgradeKnown(sqlite3* db)
+namespace {
+
+// Runs `scripts` in one transaction that brings the cache to this schema.
+int Upgrade(sqlite3* db, std::initializer_list<const char*> scripts)
 {
     const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
     int code = exec("BEGIN IMMEDIATE");
     if (code != SQLITE_OK)
         return code;
-    code = exec(kKnownSchema);
+    for (const char* script : scripts)
+        if (code == SQLITE_OK)
+            code = exec(script);
     if (code == SQLITE_OK)
         code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+}
+
+} // namespace
+
+int text_cache_sql::UpgradeKnown(sqlite3* db)
+{
+    return Upgrade(db, {kKnownSchema});
 }
 
 int text_cache_sql::UpgradeSeen(sqlite3* db)
 {
     // What was seen at each path is only what lets a text be kept one
     // search sooner: it is not carried over.
-    const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
-    int code = exec("BEGIN IMMEDIATE");
-    if (code != SQLITE_OK)
-        return code;
-    code = exec(kSeenSchema);
-    if (code == SQLITE_OK)
-        code = exec(kKnownSchema);
-    if (code == SQLITE_OK)
-        code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
-    return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+    return Upgrade(db, {kSeenSchema, kKnownSchema});
 }
 
 int text_cache_sql::AddStateIndex(sqlite3* db)
@@ -176,23 +180,9 @@ int text_cache_sql::UpgradeFromSchema4(sqlite3* db)
     // The texts stay (reading them again is dear: OCR); the size kept is
     // counted once, and both indexes start again from the first text, so
     // that one mark says how far both go.
-    const auto exec = [db](const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
-    int code = exec("BEGIN IMMEDIATE");
-    if (code != SQLITE_OK)
-        return code;
-    code = exec("DROP TRIGGER IF EXISTS texts_removed; INSERT INTO texts_fts(texts_fts) VALUES ('delete-all'); "
-                "UPDATE fts_state SET indexed = 0;");
-    if (code == SQLITE_OK)
-        code = exec(kSeenSchema);
-    if (code == SQLITE_OK)
-        code = exec(kTotalsSchema);
-    if (code == SQLITE_OK)
-        code = exec(kWordIndexSchema);
-    if (code == SQLITE_OK)
-        code = exec(kKnownSchema);
-    if (code == SQLITE_OK)
-        code = exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
-    return code == SQLITE_OK ? exec("COMMIT") : (exec("ROLLBACK"), code);
+    return Upgrade(db, {"DROP TRIGGER IF EXISTS texts_removed; INSERT INTO texts_fts(texts_fts) VALUES ('delete-all'); "
+                        "UPDATE fts_state SET indexed = 0;",
+                        kSeenSchema, kTotalsSchema, kWordIndexSchema, kKnownSchema});
 }
 
 bool text_cache_sql::IndexBehind(sqlite3* db)
