@@ -716,8 +716,10 @@ void TextCache::QueueLocked(std::unique_lock<std::mutex>& lock, PendingWrite wri
     // Texts wait in memory for the writer; never more than this much.
     m_caughtUp.wait(lock, [this] { return m_queueBytes < kMaxQueuedBytes; });
     m_queueBytes += write.text.Size() + write.path.size() + 64;
-    if (write.what != PendingWrite::kPath)
+    if (write.what != PendingWrite::kPath) {
         ++m_queuedTexts;
+        ++m_changesQueued;
+    }
     m_queue.push_back(std::move(write));
     if (WorthWriting())
         m_wake.notify_one();

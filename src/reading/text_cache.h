@@ -280,9 +280,14 @@ private:
     bool m_warned = false;
     std::string m_warning;
     std::vector<std::int64_t> m_touched; // texts used, to mark recent at Flush
-    // The state KnownFilesFor read from the rows, and the count of changes
-    // it read with it, for KeepKnown.
-    std::pair<std::int64_t, std::shared_ptr<const KnownFiles>> m_knownToKeep;
+    // The state KnownFilesFor read from the rows, with the count of changes
+    // it read with it and m_changesQueued then, for KeepKnown.
+    struct KnownToKeep {
+        std::int64_t changes = 0;
+        std::uint64_t queued = 0;
+        std::shared_ptr<const KnownFiles> known;
+    } m_knownToKeep;
+    std::uint64_t m_changesQueued = 0; // texts and links handed to the writer, ever
 };
 
 } // namespace tavelo

@@ -229,17 +229,20 @@ std::shared_ptr<const TextCache::KnownFiles> TextCache::KnownFilesFor(std::size_
     // Read from the rows: kept in one for the next search, unless something
     // changes first.
     if (known->whole && !decoded && changes >= 0)
-        m_knownToKeep = {changes, known};
+        m_knownToKeep = {changes, m_changesQueued, known};
     return known;
 }
 
 // With m_mutex held, at the end of a search: the state it read from the rows,
 // kept for the count of changes it read with them, which is no longer the
-// count once this search, or anyone, has changed anything since.
+// count once this search, or anyone, has changed anything since. One that
+// this object has changed since (a search that kept texts, the reading of a
+// book's documents in the background) keeps nothing: the state would be out
+// of date, or soon.
 void TextCache::KeepKnown()
 {
-    auto [changes, known] = std::exchange(m_knownToKeep, {});
-    if (!known || Writer() == nullptr)
+    const auto [changes, queued, known] = std::exchange(m_knownToKeep, {});
+    if (!known || queued != m_changesQueued || Writer() == nullptr)
         return;
     int code = SQLITE_OK;
     sqlite3_stmt* s = m_writer->Prepare("UPDATE known SET files = ?2, state = ?3 WHERE changes = ?1", code);
