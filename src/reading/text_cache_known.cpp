@@ -131,9 +131,8 @@ bool Decode(std::string_view blob, TextCache::KnownFiles& known)
     }
     // Sorted and each key once, or the lookups would miss; each reason one
     // of those kept.
-    const auto fileKey = [](const File& f) { return std::make_tuple(f.device, f.inode, f.kind); };
     for (std::size_t i = 0; i < known.files.size(); ++i)
-        if (known.files[i].unused != 0 || (i > 0 && !(fileKey(known.files[i - 1]) < fileKey(known.files[i]))))
+        if (known.files[i].unused != 0 || (i > 0 && !(known.files[i - 1].Key() < known.files[i].Key())))
             return false;
     for (std::size_t i = 0; i < known.texts.size(); ++i) {
         const Text& text = known.texts[i];

@@ -166,6 +166,9 @@ struct TextCache::KnownFiles {
     struct File {
         std::int64_t device, inode, size, mtimeNs, version, textId;
         std::int32_t kind, unused;
+
+        // The table's key, by which `files` is sorted.
+        auto Key() const { return std::make_tuple(device, inode, kind); }
     };
     // Sorted, so kept small: the reasons stand apart.
     struct Text {
@@ -184,10 +187,9 @@ struct TextCache::KnownFiles {
     {
         const auto key = std::make_tuple(text_cache_sql::Signed(state.device), text_cache_sql::Signed(state.inode),
                                          static_cast<std::int32_t>(kind));
-        const auto at = std::lower_bound(files.begin(), files.end(), key, [](const File& f, const auto& k) {
-            return std::make_tuple(f.device, f.inode, f.kind) < k;
-        });
-        return at != files.end() && std::make_tuple(at->device, at->inode, at->kind) == key ? &*at : nullptr;
+        const auto at = std::lower_bound(files.begin(), files.end(), key,
+                                         [](const File& f, const auto& k) { return f.Key() < k; });
+        return at != files.end() && at->Key() == key ? &*at : nullptr;
     }
     const Text* FindText(std::int64_t id) const
     {

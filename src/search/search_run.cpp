@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -56,11 +55,11 @@ bool MatchesOutsideContents(const CTenorels& subject, const SearchPattern& patte
 
 enum class Verdict : std::uint8_t { kPending, kFound, kNotFound, kUnreadable, kSkipped };
 
-// One document of a subject not matched otherwise, in book order.
 // From this many documents, the cache's index is asked which texts hold the
 // word; below, loading their texts costs less.
 constexpr std::size_t kIndexWorthFrom = 32;
 
+// One document of a subject not matched otherwise, in book order.
 struct Task {
     const CTenorels* subject;
     std::size_t subjectIndex;
