@@ -1,6 +1,8 @@
 #include "search/search_pattern.h"
 
 #include <algorithm>
+#include <array>
+#include <mutex>
 
 #include <boost/regex/icu.hpp>
 
@@ -139,10 +141,38 @@ boost::u32regex Compile(const std::string& perl, syntax_option_type flags)
 
 } // namespace
 
-struct SearchPattern::Compiled {
-    boost::u32regex pattern;
-    boost::u32regex literal;
-    boost::u32regex cell;
+// Each expression is compiled when first run: compiling one with ICU's case
+// rules costs more than searching a folder of plain text that the literal
+// filters answer for alone. An expression that may be malformed is compiled
+// at once, so that the error is the constructor's.
+class SearchPattern::Compiled {
+public:
+    enum Which { kPattern, kLiteral, kCell, kCount };
+
+    void Set(Which which, std::string perl, syntax_option_type flags, bool now)
+    {
+        m_perl[which] = std::move(perl);
+        m_flags[which] = flags;
+        if (now)
+            Get(which);
+    }
+
+    const boost::u32regex& Get(Which which)
+    {
+        std::call_once(m_once[which], [&] { m_regex[which] = Compile(m_perl[which], m_flags[which]); });
+        return m_regex[which];
+    }
+
+    const boost::u32regex& For(MatchRule rule)
+    {
+        return Get(rule == MatchRule::kPattern ? kPattern : rule == MatchRule::kWordProcessor ? kLiteral : kCell);
+    }
+
+private:
+    std::array<std::string, kCount> m_perl;
+    std::array<syntax_option_type, kCount> m_flags{};
+    std::array<std::once_flag, kCount> m_once;
+    std::array<boost::u32regex, kCount> m_regex;
 };
 
 std::string BuildPatternText(std::string_view word, bool wholeWord)
@@ -260,26 +290,29 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
       m_options(options)
 {
     namespace rc = boost::regex_constants;
+    const std::string sought = options.ignoreAccents ? query::FoldAccents(m_word).text : m_word;
     m_compiled = std::make_unique<Compiled>();
+    // Without any of these, the word is literal text and compiles.
+    const bool literalWord = sought.find_first_of("\\^$.|?*+()[]{}") == std::string::npos;
     try {
         if (options.matchCase)
-            m_compiled->pattern = Compile(m_patternText, rc::perl);
+            m_compiled->Set(Compiled::kPattern, m_patternText, rc::perl, !literalWord);
         else
-            m_compiled->pattern = Compile(TranslateCaseInsensitiveSyntax(m_patternText), rc::perl | rc::icase);
+            m_compiled->Set(Compiled::kPattern, TranslateCaseInsensitiveSyntax(m_patternText), rc::perl | rc::icase,
+                            !literalWord);
     } catch (const boost::regex_error& e) {
         throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, DescribeSyntaxError(e.code())}));
     } catch (const std::exception&) {
         throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, Tr("Search", "l'expression est mal formée")}));
     }
-    const std::string sought = options.ignoreAccents ? query::FoldAccents(m_word).text : m_word;
     std::string literal = EscapeLiteral(sought);
     std::string cell = CellWildcardToPerl(sought);
     if (options.wholeWord) {
         literal = NotInsideWord(literal);
         cell = NotInsideWord(cell);
     }
-    m_compiled->literal = Compile(literal, rc::perl | rc::icase);
-    m_compiled->cell = Compile(cell, rc::perl | rc::icase);
+    m_compiled->Set(Compiled::kLiteral, std::move(literal), rc::perl | rc::icase, false);
+    m_compiled->Set(Compiled::kCell, std::move(cell), rc::perl | rc::icase, false);
 
     if (IsPlainWord(sought, options.matchCase)) {
         m_patternFilter = LiteralFilter(sought, options.matchCase);
@@ -325,9 +358,7 @@ bool SearchPattern::SearchFolded(std::string_view utf8, MatchRule rule) const
                                                                       : m_cellFilter;
     if (!filter.MayMatch(folded))
         return false;
-    const boost::u32regex& regex = rule == MatchRule::kPattern         ? m_compiled->pattern
-                                   : rule == MatchRule::kWordProcessor ? m_compiled->literal
-                                                                       : m_compiled->cell;
+    const boost::u32regex& regex = m_compiled->For(rule);
     return boost::u32regex_search(folded.data(), folded.data() + folded.size(), regex);
 }
 
@@ -339,7 +370,7 @@ bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
         return false;
     if (m_sure)
         return true;
-    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->pattern);
+    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->Get(Compiled::kPattern));
 }
 
 bool SearchPattern::SearchLiteral(std::string_view utf8) const
@@ -348,7 +379,7 @@ bool SearchPattern::SearchLiteral(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kWordProcessor);
     if (!m_literalFilter.MayMatch(utf8))
         return false;
-    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->literal);
+    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->Get(Compiled::kLiteral));
 }
 
 bool SearchPattern::SearchCell(std::string_view utf8) const
@@ -357,7 +388,7 @@ bool SearchPattern::SearchCell(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kCell);
     if (!m_cellFilter.MayMatch(utf8))
         return false;
-    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->cell);
+    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->Get(Compiled::kCell));
 }
 
 std::vector<std::string> SearchPattern::RequiredLiterals() const
@@ -395,9 +426,7 @@ std::vector<std::pair<std::size_t, std::size_t>> SearchPattern::MatchesIn(std::s
                                                                           std::size_t limit) const
 {
     std::vector<std::pair<std::size_t, std::size_t>> found;
-    const boost::u32regex& regex = rule == MatchRule::kPattern         ? m_compiled->pattern
-                                   : rule == MatchRule::kWordProcessor ? m_compiled->literal
-                                                                       : m_compiled->cell;
+    const boost::u32regex& regex = m_compiled->For(rule);
     using Iterator = boost::u8_to_u32_iterator<const char*>;
     const char* begin = utf8.data();
     const char* end = begin + utf8.size();

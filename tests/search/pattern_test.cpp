@@ -1,3 +1,6 @@
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "search/document_search.h"
@@ -119,6 +122,43 @@ TEST(SearchPattern, RejectedPatternsGiveAFrenchMessage)
     }
     EXPECT_THROW(SearchPattern("a{2,1}", {false, true}), PatternError);
     EXPECT_NO_THROW(SearchPattern("a{2,1}", {false, false}));
+    EXPECT_THROW(SearchPattern("(imp\u00F4t", {false, false, true}), PatternError);
+    EXPECT_THROW(SearchPattern("imp\u00F4t)", {true, false, true}), PatternError);
+}
+
+// Literal words have their expressions compiled when first run, by whichever
+// thread comes first: every thread gets the answers a pattern compiled at
+// once would give.
+TEST(SearchPattern, ExpressionsCompiledWhenFirstRunAnswerTheSameOnEveryThread)
+{
+    const char* const texts[] = {"Facture EDF n\u00B012", "IMP\u00D4TS l\u2019avis", "la facturette", "rien"};
+    const std::pair<const char*, SearchOptions> patterns[] = {
+        {"facture", {}},          {"facture", {true, false}},      {"FACTURE", {false, true}},
+        {"impots", {false, false, true}}, {"n\u00B012", {}}, {"l'avis", {false, false, true}},
+        {"fact.re", {}},          {"fact*", {}},
+    };
+    const auto answers = [&texts](const SearchPattern& pattern) {
+        std::vector<int> found;
+        for (const char* text : texts)
+            found.push_back(pattern.Search(text) + 2 * pattern.SearchLiteral(text) + 4 * pattern.SearchCell(text) +
+                            8 * static_cast<int>(pattern.Matches(text, MatchRule::kWordProcessor).size()));
+        return found;
+    };
+    for (const auto& [word, options] : patterns) {
+        const std::vector<int> expected = answers(SearchPattern(word, options));
+        const SearchPattern shared(word, options);
+        std::vector<std::vector<int>> got(4);
+        std::vector<std::thread> threads;
+        for (auto& into : got)
+            threads.emplace_back([&] { into = answers(shared); });
+        for (std::thread& thread : threads)
+            thread.join();
+        for (const std::vector<int>& answer : got)
+            EXPECT_EQ(answer, expected) << word;
+    }
+    EXPECT_TRUE(SearchPattern("facture", {true, false}).SearchLiteral("Facture EDF"));
+    EXPECT_FALSE(SearchPattern("facture", {true, false}).SearchLiteral("la facturette"));
+    EXPECT_TRUE(SearchPattern("impots", {false, false, true}).SearchLiteral("IMP\u00D4TS"));
 }
 
 TEST(SearchPattern, InvalidUtf8InTextIsSearchedNotThrown)
