@@ -92,9 +92,13 @@ TextCache& TextSource::Cache()
 {
     if (!CacheReady())
         std::call_once(m_opened, [this] {
-            m_cache = m_opening.valid() ? m_opening.get() : nullptr;
-            if (!m_cache)
-                m_cache = TextCache::Disabled();
+            std::unique_ptr<TextCache> cache = m_opening.valid() ? m_opening.get() : nullptr;
+            if (!cache)
+                cache = TextCache::Disabled();
+            const std::lock_guard lock(m_mutex);
+            m_cache = std::move(cache);
+            if (m_searchBegun)
+                m_cache->Resume();
             m_cacheReady.store(true, std::memory_order_release);
         });
     return *m_cache;
@@ -104,8 +108,11 @@ TextSource::~TextSource() = default;
 
 void TextSource::BeginSearch()
 {
-    Cache().Resume();
+    // A cache still opening is not waited for: it is told when it opens.
     const std::lock_guard lock(m_mutex);
+    m_searchBegun = true;
+    if (CacheReady())
+        m_cache->Resume();
     m_readerFailure.clear();
     m_notice.clear();
     m_noticeTaken = false;

@@ -155,6 +155,7 @@ private:
     std::future<std::unique_ptr<TextCache>> m_opening;
     std::once_flag m_opened;
     std::atomic<bool> m_cacheReady{false};
+    bool m_searchBegun = false; // under m_mutex: the cache resumes when it opens
     SourceOptions m_options;
     unsigned m_parallelism;
     mutable std::mutex m_mutex;

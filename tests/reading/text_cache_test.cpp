@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <set>
 #include <thread>
@@ -251,13 +252,14 @@ TEST(TextCache, TextsKeptDuringASearchAreIndexedAfterIt)
     TempDir dir;
     auto cache = TextCache::Open(dir.File("cache"));
     ASSERT_TRUE(cache->Enabled()) << cache->TakeWarning();
-    const auto keep = [&](const char* name, const char* body) {
+    const auto keepIn = [&](TextCache& into, const char* name, const char* body) {
         const std::string path = dir.Write(name, body);
         const DocumentText text = TextOf({{MatchRule::kPattern, body}});
-        cache->Store(path, StateOfPath(path), DocumentKind::kRtf, HashBytes(body), &text);
-        cache->LastSeen(path); // waits for the writer, as any later question does
-        return cache->Find(StateOfPath(path), DocumentKind::kRtf)->textId;
+        into.Store(path, StateOfPath(path), DocumentKind::kRtf, HashBytes(body), &text);
+        into.LastSeen(path); // waits for the writer, as any later question does
+        return into.Find(StateOfPath(path), DocumentKind::kRtf)->textId;
     };
+    const auto keep = [&](const char* name, const char* body) { return keepIn(*cache, name, body); };
     const std::int64_t first = keep("a.rtf", "la quittance de mai");
     cache->Flush(); // the search ends
     cache->FinishIndexing();
@@ -275,8 +277,26 @@ TEST(TextCache, TextsKeptDuringASearchAreIndexedAfterIt)
     ASSERT_TRUE(after);
     EXPECT_EQ(after->ids, (std::unordered_set<std::int64_t>{first, during}));
     EXPECT_TRUE(after->RulesOut(other));
-
     cache.reset();
+
+    // A search may begin while its cache is still opening: it does not wait
+    // for it, and the cache, once open, holds its index back all the same.
+    {
+        std::promise<std::unique_ptr<TextCache>> opening;
+        TextSource source(opening.get_future());
+        auto begun = std::async(std::launch::async, [&source] { source.BeginSearch(); });
+        const bool waited = begun.wait_for(std::chrono::seconds(10)) == std::future_status::timeout;
+        opening.set_value(TextCache::Open(dir.File("cache")));
+        begun.get();
+        EXPECT_FALSE(waited) << "the search waited for its cache to open";
+        const std::int64_t late = keepIn(source.Cache(), "d.rtf", "rien non plus");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // an index that did not wait would run now
+        EXPECT_FALSE(TextCache::Open(dir.File("cache"))->TextsContaining({"quittance"})->RulesOut(late));
+        source.EndSearch();
+        source.Cache().FinishIndexing();
+        EXPECT_TRUE(source.Cache().TextsContaining({"quittance"})->RulesOut(late));
+    }
+
     Sql(DatabaseOf(dir), "INSERT INTO texts(hash, kind, version, bytes, used, layout, body) "
                          "VALUES (x'00', 2, 1, 5, 0, x'', 'neuve');"
                          "DELETE FROM texts; INSERT INTO texts_fts(texts_fts) VALUES ('integrity-check');"
