@@ -112,11 +112,12 @@ std::future<std::unique_ptr<TextCache>> TextCache::OpenInBackground(bool enabled
     return std::async(std::launch::async, [enabled] {
         std::unique_ptr<TextCache> cache = enabled ? Open() : Disabled();
         // The schema is read and the first statement of FindMany prepared;
-        // a second connection waits for the texts loaded two at a time.
+        // a second connection waits for the texts loaded two at a time, when
+        // there are texts to load.
         if (std::unique_ptr<Connection> connection = cache->Acquire()) {
             int code = SQLITE_OK;
             connection->Prepare("SELECT changes, files, state FROM known", code);
-            std::unique_ptr<Connection> second = cache->Acquire();
+            std::unique_ptr<Connection> second = cache->KnowsNothing() ? nullptr : cache->Acquire();
             if (second)
                 second->Prepare("SELECT body FROM texts WHERE id = ?1", code);
             cache->Release(std::move(connection));
@@ -190,6 +191,7 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK && version == 7 && UpgradeKnown(connection->db) == SQLITE_OK)
             version = kSchemaVersion;
         if (code == SQLITE_OK && version != kSchemaVersion) {
+
             // A new cache, or one of another schema: it only holds what can be
             // read again.
             code = CreateSchema(connection->db);
@@ -647,7 +649,8 @@ void TextCache::WriterLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stopping || WorthWriting() || MayIndex(); });
+        // Whoever waits for the writer may be writing in its place.
+        m_wake.wait(lock, [&] { return !m_writing && (m_stopping || WorthWriting() || MayIndex()); });
         if ((m_queue.empty() && !SeenDue()) || !(m_stopping || WorthWriting())) {
             if (CatchUpIndex(lock))
                 continue;
@@ -655,37 +658,50 @@ void TextCache::WriterLoop()
                 return;
             continue;
         }
-        std::vector<PendingWrite> batch = std::move(m_queue);
-        m_queue.clear();
-        m_queueBytes = 0;
-        m_queuedTexts = 0;
-        m_writing = true;
-        const bool enabled = m_enabled;
-        const bool settle = m_stopping || m_waiting > 0 || !m_searching;
-        lock.unlock();
-        int code = SQLITE_OK;
-        if (enabled)
-            code = WriteBatch(batch, settle);
-        else
-            m_seenPending.clear();
-        const bool textsKept = std::any_of(batch.begin(), batch.end(),
-                                           [](const PendingWrite& write) { return write.what == PendingWrite::kText; });
-        batch.clear();
-        lock.lock();
-        m_writing = false;
-        m_seenHeld = !m_seenPending.empty();
-        if (code != SQLITE_OK)
-            Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
-        else if (textsKept)
-            m_indexPending = true;
-        m_caughtUp.notify_all();
+        WriteQueue(lock);
     }
+}
+
+// With m_mutex held and nobody writing: what is queued is written, the lock
+// released meanwhile.
+void TextCache::WriteQueue(std::unique_lock<std::mutex>& lock)
+{
+    std::vector<PendingWrite> batch = std::move(m_queue);
+    m_queue.clear();
+    m_queueBytes = 0;
+    m_queuedTexts = 0;
+    m_writing = true;
+    const bool enabled = m_enabled;
+    const bool settle = m_stopping || m_waiting > 0 || !m_searching;
+    lock.unlock();
+    int code = SQLITE_OK;
+    if (enabled)
+        code = WriteBatch(batch, settle);
+    else
+        m_seenPending.clear();
+    const bool textsKept = std::any_of(batch.begin(), batch.end(),
+                                       [](const PendingWrite& write) { return write.what == PendingWrite::kText; });
+    batch.clear();
+    lock.lock();
+    m_writing = false;
+    m_seenHeld = !m_seenPending.empty();
+    if (code != SQLITE_OK)
+        Failed(code, TAVELO_TR_NOOP("Search", "écrit"));
+    else if (textsKept)
+        m_indexPending = true;
+    m_caughtUp.notify_all();
+    // The writer may have been woken meanwhile, and waited for this.
+    m_wake.notify_all();
 }
 
 // Called with m_mutex held: the writer has written everything handed to it.
 void TextCache::WaitForWriter(std::unique_lock<std::mutex>& lock)
 {
     ++m_waiting;
+    // An idle writer is not woken and waited for: this thread writes what
+    // is queued itself, on the writer's connection.
+    if ((!m_queue.empty() || m_seenHeld) && !m_writing && m_writer != nullptr)
+        WriteQueue(lock);
     if (!m_queue.empty() || m_seenHeld)
         m_wake.notify_all();
     m_caughtUp.wait(lock, [this] { return m_queue.empty() && !m_writing && !m_seenHeld; });

@@ -237,6 +237,7 @@ private:
     bool WorthWriting() const;
     bool SeenDue() const;
     void WriterLoop();
+    void WriteQueue(std::unique_lock<std::mutex>& lock);
     void StartWriter();
     bool IndexSome();
     bool MayIndex() const;
