@@ -57,8 +57,10 @@ help=$(in_root env LANG=en_US.UTF-8 tavelo-cli --help)
 echo "${help%%$'\n'*}"
 [ -x "$root/usr/libexec/tavelo/tavelo-reader" ] || { echo "reader program missing"; exit 1; }
 [ -x "$root/usr/libexec/tavelo/tavelo-scan" ] || { echo "scanning program missing"; exit 1; }
+[ -f "$root/usr/libexec/tavelo/tavelo-unicode.so" ] || { echo "Unicode module missing"; exit 1; }
 # A book whose one document is read by the reader program, which the search
-# finds in /usr/libexec/tavelo.
+# finds in /usr/libexec/tavelo; its accented word needs the Unicode module,
+# loaded from there too.
 printf '{\\rtf1\\ansi Relev\\'"'"'e9 du compteur}' >"$root/tmp/releve.rtf"
 echo '{"subjects":[{"general_title":"EDF","name":"2006","documents":["/tmp/releve.rtf"]}]}' >"$root/tmp/essai.json"
 in_root tavelo-cli create /tmp/essai.json /tmp/essai.tvo

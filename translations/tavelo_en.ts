@@ -1728,6 +1728,22 @@ Insured address: 12 rue des Lilas.</translation>
         <source>il n&apos;a pas pu être transmis au programme de lecture</source>
         <translation>it could not be handed to the reader program</translation>
     </message>
+    <message>
+        <source>Le module %1 de Tavelo est introuvable : l&apos;installation est incomplète. Réinstallez Tavelo.</source>
+        <translation>Tavelo&apos;s module %1 cannot be found: the installation is incomplete. Reinstall Tavelo.</translation>
+    </message>
+    <message>
+        <source>Le module %1 de Tavelo ne peut pas être chargé (%2) : %3. Réinstallez Tavelo.</source>
+        <translation>Tavelo&apos;s module %1 cannot be loaded (%2): %3. Reinstall Tavelo.</translation>
+    </message>
+    <message>
+        <source>erreur inconnue</source>
+        <translation>unknown error</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas le module de cette version de Tavelo</source>
+        <translation>it is not the module of this version of Tavelo</translation>
+    </message>
 </context>
 <context>
     <name>Tavelo</name>

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "app/tenorel_app.h"
 #include "app/translation.h"
 #include "base/catalogue.h"
+#include "search/unicode/unicode_module.h"
 
 int main(int argc, char* argv[])
 {
@@ -32,6 +34,13 @@ int main(int argc, char* argv[])
     startup.reset();
     display.reset();
     tavelo::gui::InstallInterfaceLanguage(language);
+    // The window searches as it is typed into: a module missing from the
+    // installation is said now, not at the first keystroke.
+    std::string missing;
+    if (tavelo::unicode::TryModule(missing) == nullptr) {
+        QMessageBox::critical(nullptr, QStringLiteral("Tavelo"), QString::fromStdString(missing));
+        return 1;
+    }
     tavelo::gui::CTenorelApp app;
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

@@ -31,7 +31,7 @@ std::string ExecutableFolder()
 namespace detail {
 
 std::string FindIn(std::string_view name, const std::string& executableFolder, const std::string& buildFolder,
-                   bool executable)
+                   bool executable, bool run)
 {
     // A name that climbs out of its folder could reach any file: refuse it.
     const fs::path relative(name);
@@ -54,7 +54,7 @@ std::string FindIn(std::string_view name, const std::string& executableFolder, c
     if (!buildFolder.empty())
         candidates.push_back(fs::path(buildFolder) / (executable ? "libexec" : "share") / "tavelo" / relative);
     for (const fs::path& candidate : candidates) {
-        if (Usable(candidate, executable))
+        if (Usable(candidate, executable && run))
             return candidate.lexically_normal().string();
     }
     return {};
@@ -74,6 +74,11 @@ std::string BuildFolder()
 std::string FindHelperProgram(std::string_view name)
 {
     return detail::FindIn(name, ExecutableFolder(), BuildFolder(), true);
+}
+
+std::string FindHelperLibrary(std::string_view name)
+{
+    return detail::FindIn(name, ExecutableFolder(), BuildFolder(), true, false);
 }
 
 std::string FindDataFile(std::string_view relative)

@@ -22,6 +22,10 @@ namespace tavelo {
 // The first one that exists and may be executed; empty when there is none.
 std::string FindHelperProgram(std::string_view name);
 
+// A library Tavelo loads when it needs it (`name`, a module such as
+// "tavelo-unicode.so"): in the same folders as its helper programs, readable.
+std::string FindHelperLibrary(std::string_view name);
+
 // The data file `relative` (for example "translations/tavelo_en.qm"): in
 // ../share/tavelo/ relative to the executable, then in the build tree's
 // share/tavelo/. Empty when neither exists.
@@ -40,8 +44,10 @@ std::string ExecutableFolder();
 namespace detail {
 // The search itself, with the executable's folder and the build tree's folder
 // given: what the functions above do with the real ones.
+// `executable`: a helper program's folders rather than data's; `run`: the
+// file found must be one that may be executed.
 std::string FindIn(std::string_view name, const std::string& executableFolder, const std::string& buildFolder,
-                   bool executable);
+                   bool executable, bool run = true);
 } // namespace detail
 
 } // namespace tavelo

@@ -4,17 +4,16 @@
 #include <array>
 #include <mutex>
 
-#include <boost/regex/icu.hpp>
+#include <boost/regex/v4/error_type.hpp>
 
 #include "base/tr.h"
 #include "book/text.h"
 #include "search/query/folding.h"
+#include "search/unicode/unicode_module.h"
 
 namespace tavelo {
 
 namespace {
-
-using boost::regex_constants::syntax_option_type;
 
 bool IsAsciiAlnum(unsigned char c)
 {
@@ -134,46 +133,75 @@ bool IsPlainWord(std::string_view word, bool matchCase)
     return word.find_first_of(special) == std::string_view::npos;
 }
 
-boost::u32regex Compile(const std::string& perl, syntax_option_type flags)
-{
-    return boost::make_u32regex(perl, flags);
-}
-
 } // namespace
 
 // Each expression is compiled when first run: compiling one with ICU's case
 // rules costs more than searching a folder of plain text that the literal
-// filters answer for alone. An expression that may be malformed is compiled
+// filters answer for alone, and a search that compiles none never loads the
+// module that compiles them. An expression that may be malformed is compiled
 // at once, so that the error is the constructor's.
 class SearchPattern::Compiled {
 public:
     enum Which { kPattern, kLiteral, kCell, kCount };
 
-    void Set(Which which, std::string perl, syntax_option_type flags, bool now)
+    Compiled() = default;
+    Compiled(const Compiled&) = delete;
+    Compiled& operator=(const Compiled&) = delete;
+    ~Compiled()
+    {
+        for (unicode::Expression* expression : m_expression)
+            if (expression != nullptr)
+                unicode::Module().release(expression);
+    }
+
+    // Throws a PatternError for `word` when the expression compiled at once
+    // is malformed.
+    void Set(Which which, std::string perl, bool ignoreCase, bool now, const std::string& word)
     {
         m_perl[which] = std::move(perl);
-        m_flags[which] = flags;
-        if (now)
-            Get(which);
+        m_ignoreCase[which] = ignoreCase;
+        if (!now)
+            return;
+        int error = 0;
+        if (Get(which, &error) == nullptr)
+            throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."),
+                                      {word, error < 0 ? Tr("Search", "l'expression est mal formée")
+                                                       : DescribeSyntaxError(static_cast<boost::regex_constants::error_type>(error))}));
     }
 
-    const boost::u32regex& Get(Which which)
+    // Null only for an expression that does not compile.
+    const unicode::Expression* Get(Which which, int* error = nullptr)
     {
-        std::call_once(m_once[which], [&] { m_regex[which] = Compile(m_perl[which], m_flags[which]); });
-        return m_regex[which];
+        std::call_once(m_once[which], [&] {
+            m_expression[which] = unicode::Module().compile(m_perl[which], m_ignoreCase[which], m_error[which]);
+        });
+        if (error != nullptr)
+            *error = m_error[which];
+        return m_expression[which];
     }
 
-    const boost::u32regex& For(MatchRule rule)
+    const unicode::Expression* For(MatchRule rule)
     {
         return Get(rule == MatchRule::kPattern ? kPattern : rule == MatchRule::kWordProcessor ? kLiteral : kCell);
     }
 
 private:
     std::array<std::string, kCount> m_perl;
-    std::array<syntax_option_type, kCount> m_flags{};
+    std::array<bool, kCount> m_ignoreCase{};
     std::array<std::once_flag, kCount> m_once;
-    std::array<boost::u32regex, kCount> m_regex;
+    std::array<unicode::Expression*, kCount> m_expression{};
+    std::array<int, kCount> m_error{};
 };
+
+namespace {
+
+// The expression's answer; an expression that did not compile matches nothing.
+bool Run(const unicode::Expression* expression, std::string_view utf8)
+{
+    return expression != nullptr && unicode::Module().search(*expression, utf8);
+}
+
+} // namespace
 
 std::string BuildPatternText(std::string_view word, bool wholeWord)
 {
@@ -289,30 +317,22 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
       m_patternText(BuildPatternText(options.ignoreAccents ? query::FoldAccents(m_word).text : m_word, options.wholeWord)),
       m_options(options)
 {
-    namespace rc = boost::regex_constants;
     const std::string sought = options.ignoreAccents ? query::FoldAccents(m_word).text : m_word;
     m_compiled = std::make_unique<Compiled>();
     // Without any of these, the word is literal text and compiles.
     const bool literalWord = sought.find_first_of("\\^$.|?*+()[]{}") == std::string::npos;
-    try {
-        if (options.matchCase)
-            m_compiled->Set(Compiled::kPattern, m_patternText, rc::perl, !literalWord);
-        else
-            m_compiled->Set(Compiled::kPattern, TranslateCaseInsensitiveSyntax(m_patternText), rc::perl | rc::icase,
-                            !literalWord);
-    } catch (const boost::regex_error& e) {
-        throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, DescribeSyntaxError(e.code())}));
-    } catch (const std::exception&) {
-        throw PatternError(Format(Tr("Search", "Le mot « %1 » ne peut pas être recherché : %2."), {m_word, Tr("Search", "l'expression est mal formée")}));
-    }
+    if (options.matchCase)
+        m_compiled->Set(Compiled::kPattern, m_patternText, false, !literalWord, m_word);
+    else
+        m_compiled->Set(Compiled::kPattern, TranslateCaseInsensitiveSyntax(m_patternText), true, !literalWord, m_word);
     std::string literal = EscapeLiteral(sought);
     std::string cell = CellWildcardToPerl(sought);
     if (options.wholeWord) {
         literal = NotInsideWord(literal);
         cell = NotInsideWord(cell);
     }
-    m_compiled->Set(Compiled::kLiteral, std::move(literal), rc::perl | rc::icase, false);
-    m_compiled->Set(Compiled::kCell, std::move(cell), rc::perl | rc::icase, false);
+    m_compiled->Set(Compiled::kLiteral, std::move(literal), true, false, m_word);
+    m_compiled->Set(Compiled::kCell, std::move(cell), true, false, m_word);
 
     if (IsPlainWord(sought, options.matchCase)) {
         m_patternFilter = LiteralFilter(sought, options.matchCase);
@@ -358,8 +378,7 @@ bool SearchPattern::SearchFolded(std::string_view utf8, MatchRule rule) const
                                                                       : m_cellFilter;
     if (!filter.MayMatch(folded))
         return false;
-    const boost::u32regex& regex = m_compiled->For(rule);
-    return boost::u32regex_search(folded.data(), folded.data() + folded.size(), regex);
+    return Run(m_compiled->For(rule), folded);
 }
 
 bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
@@ -370,7 +389,7 @@ bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
         return false;
     if (m_sure)
         return true;
-    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->Get(Compiled::kPattern));
+    return Run(m_compiled->Get(Compiled::kPattern), utf8);
 }
 
 bool SearchPattern::SearchLiteral(std::string_view utf8) const
@@ -379,7 +398,7 @@ bool SearchPattern::SearchLiteral(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kWordProcessor);
     if (!m_literalFilter.MayMatch(utf8))
         return false;
-    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->Get(Compiled::kLiteral));
+    return Run(m_compiled->Get(Compiled::kLiteral), utf8);
 }
 
 bool SearchPattern::SearchCell(std::string_view utf8) const
@@ -388,7 +407,7 @@ bool SearchPattern::SearchCell(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kCell);
     if (!m_cellFilter.MayMatch(utf8))
         return false;
-    return boost::u32regex_search(utf8.data(), utf8.data() + utf8.size(), m_compiled->Get(Compiled::kCell));
+    return Run(m_compiled->Get(Compiled::kCell), utf8);
 }
 
 std::vector<std::string> SearchPattern::RequiredLiterals() const
@@ -426,19 +445,8 @@ std::vector<std::pair<std::size_t, std::size_t>> SearchPattern::MatchesIn(std::s
                                                                           std::size_t limit) const
 {
     std::vector<std::pair<std::size_t, std::size_t>> found;
-    const boost::u32regex& regex = m_compiled->For(rule);
-    using Iterator = boost::u8_to_u32_iterator<const char*>;
-    const char* begin = utf8.data();
-    const char* end = begin + utf8.size();
-    boost::match_results<Iterator> match;
-    Iterator from(begin, begin, end);
-    const Iterator last(end, begin, end);
-    while (found.size() < limit && boost::u32regex_search(from, last, match, regex, boost::match_not_null)) {
-        const std::size_t start = static_cast<std::size_t>(match[0].first.base() - begin);
-        const std::size_t stop = static_cast<std::size_t>(match[0].second.base() - begin);
-        found.emplace_back(start, stop);
-        from = match[0].second;
-    }
+    if (const unicode::Expression* expression = m_compiled->For(rule))
+        unicode::Module().matches(*expression, utf8, limit, found);
     return found;
 }
 

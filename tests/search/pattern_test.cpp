@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -6,6 +8,7 @@
 #include "search/document_search.h"
 #include "search/literal_filter.h"
 #include "search/search_pattern.h"
+#include "search/unicode/unicode_module.h"
 
 namespace tavelo {
 namespace {
@@ -124,6 +127,28 @@ TEST(SearchPattern, RejectedPatternsGiveAFrenchMessage)
     EXPECT_NO_THROW(SearchPattern("a{2,1}", {false, false}));
     EXPECT_THROW(SearchPattern("(imp\u00F4t", {false, false, true}), PatternError);
     EXPECT_THROW(SearchPattern("imp\u00F4t)", {true, false, true}), PatternError);
+}
+
+// The module that holds ICU and Boost.Regex is loaded when first needed; one
+// that is missing or is not a module of Tavelo is said in French, and the
+// one the build made is found.
+TEST(UnicodeModule, AMissingOrForeignModuleIsSaidAndTheBuiltOneFound)
+{
+    std::string message;
+    EXPECT_EQ(unicode::Open("/nonexistent/tavelo-unicode.so", message), nullptr);
+    EXPECT_NE(message.find("ne peut pas \u00EAtre charg\u00E9 (/nonexistent/tavelo-unicode.so)"), std::string::npos)
+        << message;
+    const std::string garbage = ::testing::TempDir() + "/pas-un-module.so";
+    std::ofstream(garbage) << "pas du code";
+    message.clear();
+    EXPECT_EQ(unicode::Open(garbage, message), nullptr);
+    EXPECT_NE(message.find("R\u00E9installez Tavelo"), std::string::npos) << message;
+    std::remove(garbage.c_str());
+    message.clear();
+    const unicode::Api* api = unicode::TryModule(message);
+    ASSERT_NE(api, nullptr) << message;
+    EXPECT_EQ(api->foldCharacter(U'\u00C9', false), "E");
+    EXPECT_EQ(api->foldCharacter(U'\u0153', true), "oe");
 }
 
 // Literal words have their expressions compiled when first run, by whichever

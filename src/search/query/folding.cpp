@@ -11,11 +11,9 @@
 #include <type_traits>
 #include <unordered_map>
 
-#include <unicode/normalizer2.h>
-#include <unicode/translit.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
 #include <unicode/utf8.h>
+
+#include "search/unicode/unicode_module.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -31,13 +29,7 @@ class FoldTable {
 public:
     // `words`: the quick search's folding (case too, signs made separators);
     // otherwise letters lose their accents and ligatures only.
-    explicit FoldTable(bool words) : m_words(words)
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        m_nfkd = icu::Normalizer2::getNFKDInstance(status);
-        if (U_FAILURE(status))
-            m_nfkd = nullptr;
-    }
+    explicit FoldTable(bool words) : m_words(words) {}
 
     // Each character is worked out the first time it is met: most texts use a
     // few dozen of them, and a command-line search must not pay for the rest.
@@ -72,99 +64,10 @@ public:
     }
 
 private:
-    static bool IsMark(UChar32 c)
-    {
-        const int8_t type = u_charType(c);
-        return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK;
-    }
-
-    // Called without the lock; the transliterator has its own.
-    std::string Compute(UChar32 c)
-    {
-        if (IsMark(c))
-            return {}; // a mark of a decomposed letter: part of the word, and gone
-        if (!m_words && u_isalpha(c) == 0) {
-            std::string same;
-            AppendUtf8(same, c);
-            return same;
-        }
-        icu::UnicodeString text(c);
-        if (m_nfkd != nullptr) {
-            UErrorCode status = U_ZERO_ERROR;
-            icu::UnicodeString decomposed = m_nfkd->normalize(text, status);
-            if (U_SUCCESS(status))
-                text = decomposed;
-        }
-        icu::UnicodeString kept;
-        // Only a letter or a digit left outside ASCII needs Latin-ASCII (dear
-        // to make: tens of milliseconds); a sign separates words whatever it is.
-        bool ascii = true;
-        for (int32_t i = 0; i < text.length();) {
-            const UChar32 d = text.char32At(i);
-            i += U16_LENGTH(d);
-            if (!IsMark(d)) {
-                kept.append(d);
-                ascii = ascii && (d < 0x80 || u_isalnum(d) == 0);
-            }
-        }
-        if (m_words)
-            kept.foldCase(U_FOLD_CASE_DEFAULT);
-        if (!ascii) {
-            // œ, æ, ø, ł, đ, ß and the typographic signs do not decompose.
-            const std::lock_guard lock(m_translitMutex);
-            if (!m_translitTried) {
-                m_translitTried = true;
-                UErrorCode status = U_ZERO_ERROR;
-                m_latinAscii.reset(icu::Transliterator::createInstance("Latin-ASCII", UTRANS_FORWARD, status));
-                if (U_FAILURE(status))
-                    m_latinAscii.reset();
-            }
-            if (m_latinAscii)
-                m_latinAscii->transliterate(kept);
-            if (m_words)
-                kept.foldCase(U_FOLD_CASE_DEFAULT);
-        }
-        std::string out;
-        if (!m_words) {
-            for (int32_t i = 0; i < kept.length();) {
-                const UChar32 d = kept.char32At(i);
-                i += U16_LENGTH(d);
-                AppendUtf8(out, d);
-            }
-            return out;
-        }
-        for (int32_t i = 0; i < kept.length();) {
-            const UChar32 d = kept.char32At(i);
-            i += U16_LENGTH(d);
-            if (d < 0x80) {
-                const bool word = (d >= '0' && d <= '9') || (d >= 'a' && d <= 'z');
-                out += word ? static_cast<char>(d) : '\0';
-                continue;
-            }
-            if (u_isalnum(d) == 0) {
-                out += '\0';
-                continue;
-            }
-            AppendUtf8(out, d);
-        }
-        return out;
-    }
-
-    static void AppendUtf8(std::string& out, UChar32 c)
-    {
-        char buffer[4];
-        int32_t length = 0;
-        UBool error = false;
-        U8_APPEND(buffer, length, 4, c, error);
-        if (!error)
-            out.append(buffer, static_cast<std::size_t>(length));
-    }
+    // Called without the lock; the module's transliterator has its own.
+    std::string Compute(UChar32 c) { return unicode::Module().foldCharacter(static_cast<char32_t>(c), m_words); }
 
     const bool m_words;
-    const icu::Normalizer2* m_nfkd = nullptr;
-    std::mutex m_translitMutex;
-    bool m_translitTried = false;
-    std::unique_ptr<icu::Transliterator> m_latinAscii;
     std::array<std::atomic<const std::string*>, 0x3000> m_low{};
     std::shared_mutex m_mutex;
     std::deque<std::string> m_kept;

@@ -96,8 +96,10 @@ struct ProcessRun {
     std::string out, err, waits;
 };
 
-// tavelo-cli with `arguments`, its cache in `cacheHome`.
-ProcessRun RunCli(const std::vector<std::string>& arguments, const fs::path& cacheHome, const fs::path& work)
+// tavelo-cli with `arguments`, its cache in `cacheHome`, and `extra`
+// variables in its environment.
+ProcessRun RunCli(const std::vector<std::string>& arguments, const fs::path& cacheHome, const fs::path& work,
+                  const std::vector<std::string>& extra = {})
 {
     ProcessRun run;
     std::vector<std::string> words = {TAVELO_CLI};
@@ -111,6 +113,7 @@ ProcessRun RunCli(const std::vector<std::string>& arguments, const fs::path& cac
         if (std::string_view(*e).rfind("XDG_CACHE_HOME=", 0) != 0)
             variables.emplace_back(*e);
     variables.push_back("XDG_CACHE_HOME=" + cacheHome.string());
+    variables.insert(variables.end(), extra.begin(), extra.end());
     std::vector<char*> envp;
     for (std::string& variable : variables)
         envp.push_back(variable.data());
@@ -245,6 +248,74 @@ TEST(SearchSequence, AFirstSearchAfterTheCacheIsClearedEndsWithEveryHit)
     if (!dropped)
         std::cout << "The page cache could not be dropped here (root and a writable /proc/sys are needed): "
                      "the sequence ran without that step.\n";
+}
+
+// ICU and Boost.Regex cost every process that loads them about a
+// millisecond: a plain word in plain text needs neither, and its search never
+// loads them; a search that needs them loads them and answers the same.
+TEST(SearchSequence, OnlyTheSearchesThatNeedICULoadIt)
+{
+    const fs::path work = fs::temp_directory_path() / ("tavelo-unicode-" + std::to_string(::getpid()));
+    fs::remove_all(work);
+    fs::create_directories(work / "files");
+    struct Cleanup {
+        fs::path path;
+        ~Cleanup() { fs::remove_all(path); }
+    } cleanup{work};
+    SubjectList book;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "lettre" + std::to_string(i);
+        const fs::path file = work / "files" / (name + ".txt");
+        std::ofstream(file, std::ios::binary) << (i % 10 == 3   ? "Objet : zorglub, facture de mai\n"
+                                                  : i % 10 == 7 ? "Les zorglubs d'\xC3\xA9t\xC3\xA9\n"
+                                                                : "Rien \xC3\xA0 signaler\n");
+        book.push_back(std::make_unique<CTenorels>("Lettres", name, 0));
+        book.back()->AddDocumentPath(file.string());
+    }
+    const fs::path bookPath = work / "lettres.tvo";
+    std::ofstream(bookPath, std::ios::binary) << WriteSubjectList(book);
+    enum Loads { kNever, kAlways, kEither };
+    struct Case {
+        std::vector<std::string> arguments;
+        Loads loads;
+        std::set<std::string> subjects;
+    };
+    const std::set<std::string> anyZorglub = {"lettre3", "lettre7", "lettre13", "lettre17",
+                                              "lettre23", "lettre27", "lettre33", "lettre37"};
+    const std::set<std::string> wholeWord = {"lettre3", "lettre13", "lettre23", "lettre33"};
+    const std::string path = bookPath.string();
+    const Case cases[] = {
+        {{"search", path, "zorglub", "--scope", "contents"}, kNever, anyZorglub},
+        {{"search", path, "zorglub", "--scope", "contents", "--no-cache"}, kNever, anyZorglub},
+        // Seen unchanged, the texts go into the word index, which folds
+        // their accents.
+        {{"search", path, "zorglub", "--scope", "contents"}, kEither, anyZorglub},
+        {{"search", path, "zorglub", "--scope", "contents"}, kNever, anyZorglub},
+        {{"search", path, "zorglub", "--scope", "contents", "--whole-word"}, kAlways, wholeWord},
+        {{"search", path, "zorg.ub", "--scope", "contents"}, kAlways, anyZorglub},
+        {{"find", path, "zorglub"}, kAlways, anyZorglub}, // the plural too
+    };
+    for (const Case& test : cases) {
+        std::string words;
+        for (const std::string& argument : test.arguments)
+            words += argument + " ";
+        const ProcessRun run = RunCli(test.arguments, work / "cache", work, {"LD_DEBUG=files"});
+        ASSERT_TRUE(run.ended) << words << run.waits;
+        EXPECT_EQ(run.status, 0) << words << run.err;
+        std::set<std::string> found;
+        std::istringstream lines(run.out);
+        // search: "title<TAB>name"; find: "title/name<TAB>path<TAB>extract".
+        for (std::string line; std::getline(lines, line);)
+            found.insert(test.arguments[0] == "find" ? line.substr(line.find('/') + 1, line.find('\t') - line.find('/') - 1)
+                                                     : line.substr(line.find('\t') + 1));
+        EXPECT_EQ(found, test.subjects) << words;
+        const bool module = run.err.find("tavelo-unicode.so") != std::string::npos;
+        const bool icu = run.err.find("libicuuc") != std::string::npos;
+        EXPECT_EQ(module, icu) << words << run.err;
+        if (test.loads != kEither) {
+            EXPECT_EQ(module, test.loads == kAlways) << words;
+        }
+    }
 }
 
 } // namespace
