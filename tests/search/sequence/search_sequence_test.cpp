@@ -153,6 +153,19 @@ ProcessRun RunCli(const std::vector<std::string>& arguments, const fs::path& cac
     return run;
 }
 
+// A folder of the test's own, with its files/ folder, removed at the end.
+struct WorkFolder {
+    explicit WorkFolder(const std::string& prefix) : path(fs::temp_directory_path() / (prefix + std::to_string(::getpid())))
+    {
+        fs::remove_all(path);
+        fs::create_directories(path / "files");
+    }
+    ~WorkFolder() { fs::remove_all(path); }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    fs::path path;
+};
+
 // Written dirty pages out, then the page cache dropped: false where this
 // process may not (not root, or a container's read-only /proc/sys).
 bool DropPageCache()
@@ -166,13 +179,8 @@ bool DropPageCache()
 
 TEST(SearchSequence, AFirstSearchAfterTheCacheIsClearedEndsWithEveryHit)
 {
-    const fs::path work = fs::temp_directory_path() / ("tavelo-sequence-" + std::to_string(::getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work / "files");
-    struct Cleanup {
-        fs::path path;
-        ~Cleanup() { fs::remove_all(path); }
-    } cleanup{work};
+    const WorkFolder folder("tavelo-sequence-");
+    const fs::path& work = folder.path;
 
     bench::CorpusCounts counts;
     counts.text = 1000;
@@ -255,13 +263,8 @@ TEST(SearchSequence, AFirstSearchAfterTheCacheIsClearedEndsWithEveryHit)
 // loads them; a search that needs them loads them and answers the same.
 TEST(SearchSequence, OnlyTheSearchesThatNeedICULoadIt)
 {
-    const fs::path work = fs::temp_directory_path() / ("tavelo-unicode-" + std::to_string(::getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work / "files");
-    struct Cleanup {
-        fs::path path;
-        ~Cleanup() { fs::remove_all(path); }
-    } cleanup{work};
+    const WorkFolder folder("tavelo-unicode-");
+    const fs::path& work = folder.path;
     SubjectList book;
     for (int i = 0; i < 40; ++i) {
         const std::string name = "lettre" + std::to_string(i);
