@@ -334,17 +334,18 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
     m_compiled->Set(Compiled::kLiteral, std::move(literal), true, false, m_word);
     m_compiled->Set(Compiled::kCell, std::move(cell), true, false, m_word);
 
+    const auto lowered = [](std::string text) {
+        for (char& c : text)
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return text;
+    };
+    const bool mayBeSure = !options.wholeWord && !options.ignoreAccents && !sought.empty();
     if (IsPlainWord(sought, options.matchCase)) {
         m_patternFilter = LiteralFilter(sought, options.matchCase);
-        const auto lowered = [](std::string text) {
-            for (char& c : text)
-                c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-            return text;
-        };
-        m_sure = !options.wholeWord && !options.ignoreAccents && !sought.empty() &&
-                 m_patternFilter.Run() == (options.matchCase ? sought : lowered(sought));
+        m_sure = mayBeSure && m_patternFilter.Run() == (options.matchCase ? sought : lowered(sought));
     }
     m_literalFilter = LiteralFilter(sought, false);
+    m_literalSure = mayBeSure && m_literalFilter.Run() == lowered(sought);
     // Every piece between wildcards is in a matching cell; a byte that no
     // ASCII run holds stands for the wildcards.
     std::string pieces = sought;
@@ -352,6 +353,7 @@ SearchPattern::SearchPattern(std::string_view word, SearchOptions options)
         if (c == '*' || c == '?' || c == '~')
             c = '\x80';
     m_cellFilter = LiteralFilter(pieces, false);
+    m_cellSure = m_literalSure && pieces == sought;
 }
 
 SearchPattern::~SearchPattern() = default;
@@ -398,6 +400,8 @@ bool SearchPattern::SearchLiteral(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kWordProcessor);
     if (!m_literalFilter.MayMatch(utf8))
         return false;
+    if (m_literalSure)
+        return true;
     return Run(m_compiled->Get(Compiled::kLiteral), utf8);
 }
 
@@ -407,6 +411,8 @@ bool SearchPattern::SearchCell(std::string_view utf8) const
         return SearchFolded(utf8, MatchRule::kCell);
     if (!m_cellFilter.MayMatch(utf8))
         return false;
+    if (m_cellSure)
+        return true;
     return Run(m_compiled->Get(Compiled::kCell), utf8);
 }
 

@@ -116,6 +116,10 @@ private:
     bool m_sure = false;
     LiteralFilter m_literalFilter;
     LiteralFilter m_cellFilter;
+    // The same for the word processors' and the spreadsheets' find, whose
+    // expressions are the word as written, case ignored.
+    bool m_literalSure = false;
+    bool m_cellSure = false;
 };
 
 } // namespace tavelo

@@ -156,11 +156,13 @@ TEST(UnicodeModule, AMissingOrForeignModuleIsSaidAndTheBuiltOneFound)
 // once would give.
 TEST(SearchPattern, ExpressionsCompiledWhenFirstRunAnswerTheSameOnEveryThread)
 {
-    const char* const texts[] = {"Facture EDF n\u00B012", "IMP\u00D4TS l\u2019avis", "la facturette", "rien"};
+    const char* const texts[] = {"Facture EDF n\u00B012", "IMP\u00D4TS l\u2019avis", "la facturette", "rien",
+                                 "FACT*RE", "FaCtUrE", "factur\u00E9"};
     const std::pair<const char*, SearchOptions> patterns[] = {
         {"facture", {}},          {"facture", {true, false}},      {"FACTURE", {false, true}},
         {"impots", {false, false, true}}, {"n\u00B012", {}}, {"l'avis", {false, false, true}},
-        {"fact.re", {}},          {"fact*", {}},
+        {"fact.re", {}},          {"fact*", {}},                   {"fact*re", {}},
+        {"fact~*re", {}},         {"facture edf", {}},
     };
     const auto answers = [&texts](const SearchPattern& pattern) {
         std::vector<int> found;
@@ -170,6 +172,14 @@ TEST(SearchPattern, ExpressionsCompiledWhenFirstRunAnswerTheSameOnEveryThread)
         return found;
     };
     for (const auto& [word, options] : patterns) {
+        // What the literal filters answer alone is what the expressions say.
+        const SearchPattern alone(word, options);
+        for (const char* text : texts) {
+            EXPECT_EQ(alone.Search(text), !alone.Matches(text, MatchRule::kPattern).empty()) << word << " / " << text;
+            EXPECT_EQ(alone.SearchLiteral(text), !alone.Matches(text, MatchRule::kWordProcessor).empty())
+                << word << " / " << text;
+            EXPECT_EQ(alone.SearchCell(text), !alone.Matches(text, MatchRule::kCell).empty()) << word << " / " << text;
+        }
         const std::vector<int> expected = answers(SearchPattern(word, options));
         const SearchPattern shared(word, options);
         std::vector<std::vector<int>> got(4);
