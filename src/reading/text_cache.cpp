@@ -191,7 +191,6 @@ bool TextCache::OpenDatabase()
         if (code == SQLITE_OK && version == 7 && UpgradeKnown(connection->db) == SQLITE_OK)
             version = kSchemaVersion;
         if (code == SQLITE_OK && version != kSchemaVersion) {
-
             // A new cache, or one of another schema: it only holds what can be
             // read again.
             code = CreateSchema(connection->db);

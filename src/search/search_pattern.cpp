@@ -375,45 +375,39 @@ bool SearchPattern::Search(std::string_view utf8) const
 bool SearchPattern::SearchFolded(std::string_view utf8, MatchRule rule) const
 {
     const std::string folded = query::FoldAccents(utf8).text;
-    const LiteralFilter& filter = rule == MatchRule::kPattern         ? m_patternFilter
-                                  : rule == MatchRule::kWordProcessor ? m_literalFilter
-                                                                      : m_cellFilter;
-    if (!filter.MayMatch(folded))
+    if (!FilterFor(rule).MayMatch(folded))
         return false;
     return Run(m_compiled->For(rule), folded);
 }
 
 bool SearchPattern::SearchValidUtf8(std::string_view utf8) const
 {
-    if (m_options.ignoreAccents)
-        return SearchFolded(utf8, MatchRule::kPattern);
-    if (!m_patternFilter.MayMatch(utf8))
-        return false;
-    if (m_sure)
-        return true;
-    return Run(m_compiled->Get(Compiled::kPattern), utf8);
+    return SearchBy(utf8, MatchRule::kPattern);
 }
 
 bool SearchPattern::SearchLiteral(std::string_view utf8) const
 {
-    if (m_options.ignoreAccents)
-        return SearchFolded(utf8, MatchRule::kWordProcessor);
-    if (!m_literalFilter.MayMatch(utf8))
-        return false;
-    if (m_literalSure)
-        return true;
-    return Run(m_compiled->Get(Compiled::kLiteral), utf8);
+    return SearchBy(utf8, MatchRule::kWordProcessor);
 }
 
 bool SearchPattern::SearchCell(std::string_view utf8) const
 {
+    return SearchBy(utf8, MatchRule::kCell);
+}
+
+const LiteralFilter& SearchPattern::FilterFor(MatchRule rule) const
+{
+    return rule == MatchRule::kPattern ? m_patternFilter : rule == MatchRule::kWordProcessor ? m_literalFilter : m_cellFilter;
+}
+
+bool SearchPattern::SearchBy(std::string_view utf8, MatchRule rule) const
+{
     if (m_options.ignoreAccents)
-        return SearchFolded(utf8, MatchRule::kCell);
-    if (!m_cellFilter.MayMatch(utf8))
+        return SearchFolded(utf8, rule);
+    if (!FilterFor(rule).MayMatch(utf8))
         return false;
-    if (m_cellSure)
-        return true;
-    return Run(m_compiled->Get(Compiled::kCell), utf8);
+    const bool sure = rule == MatchRule::kPattern ? m_sure : rule == MatchRule::kWordProcessor ? m_literalSure : m_cellSure;
+    return sure || Run(m_compiled->For(rule), utf8);
 }
 
 std::vector<std::string> SearchPattern::RequiredLiterals() const

@@ -104,6 +104,9 @@ public:
 private:
     struct Compiled;
     bool SearchFolded(std::string_view validUtf8, MatchRule rule) const;
+    // The rule's filter, then what it answers alone, then its expression.
+    bool SearchBy(std::string_view validUtf8, MatchRule rule) const;
+    const LiteralFilter& FilterFor(MatchRule rule) const;
     std::vector<std::pair<std::size_t, std::size_t>> MatchesIn(std::string_view validUtf8, MatchRule rule,
                                                                std::size_t limit) const;
     std::string m_word;
